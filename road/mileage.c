@@ -1,0 +1,30 @@
+/* Chainage text: the station of a chainage as surveyors write it. */
+#include "road.h"
+
+#include <math.h>
+#include <stdio.h>
+
+static char mileage_text[64];
+
+const char *mileage(double chainage)
+{
+    if (!isfinite(chainage) || fabs(chainage) >= 1e15) {
+        snprintf(mileage_text, sizeof mileage_text, "%g", chainage);
+        return mileage_text;
+    }
+    /* Rounded to the centimetre first, so that 999.999 reads K1+000.00 and
+     * not K0+1000.00, and the metres always have three integer digits. */
+    double rounded = round(chainage * 100.0) / 100.0;
+    long long km = (long long)trunc(rounded / 1000.0);
+    double metres = fabs(rounded - 1000.0 * (double)km);
+    const char *pad = metres < 10.0 ? "00" : metres < 100.0 ? "0" : "";
+    if (km > 0)
+        snprintf(mileage_text, sizeof mileage_text, "K%lld+%s%.2f", km, pad, metres);
+    else if (km < 0)
+        snprintf(mileage_text, sizeof mileage_text, "-K%lld+%s%.2f", -km, pad, metres);
+    else if (rounded < 0.0)
+        snprintf(mileage_text, sizeof mileage_text, "K0-%s%.2f", pad, metres);
+    else
+        snprintf(mileage_text, sizeof mileage_text, "K0+%s%.2f", pad, metres);
+    return mileage_text;
+}

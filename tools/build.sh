@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Configures and builds Corvane into the given folder (default: build).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+dir=${1:-"$top/build"}
+shift || true
+cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null
+cmake --build "$dir" -j "$(nproc)"
