@@ -17,20 +17,23 @@ typedef struct local_point {
     double u, v, turn;
 } local_point;
 
+/* fmod rather than repeated subtraction: a file may hold any value. */
 static double normalize_azimuth(double a)
 {
-    while (a > TWO_PI)
-        a -= TWO_PI;
-    while (a < 0.0)
-        a += TWO_PI;
-    return a;
+    if (a >= 0.0 && a <= TWO_PI)
+        return a;
+    a = fmod(a, TWO_PI);
+    return a < 0.0 ? a + TWO_PI : a;
 }
 
 static double normalize_signed(double a)
 {
-    while (a > M_PI)
+    if (a >= -M_PI && a <= M_PI)
+        return a;
+    a = fmod(a, TWO_PI);
+    if (a > M_PI)
         a -= TWO_PI;
-    while (a < -M_PI)
+    else if (a < -M_PI)
         a += TWO_PI;
     return a;
 }

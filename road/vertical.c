@@ -6,13 +6,13 @@
 
 #define TWO_PI (2.0 * M_PI)
 
+/* fmod rather than repeated subtraction: a file may hold any value. */
 static double normalize_grade(double g)
 {
-    while (g > TWO_PI)
-        g -= TWO_PI;
-    while (g < 0.0)
-        g += TWO_PI;
-    return g;
+    if (g >= 0.0 && g <= TWO_PI)
+        return g;
+    g = fmod(g, TWO_PI);
+    return g < 0.0 ? g + TWO_PI : g;
 }
 
 /* Elevation and grade of an element at chainage s. */

@@ -288,3 +288,19 @@ TEST(PlaneToChainage, WithTwoElementsOnlyTheSecondIsSearched)
 }
 
 } // namespace
+
+namespace {
+
+TEST(HorizonChaining, AbsurdAzimuthsAndTurnsEndPromptly)
+{
+    test_roads::Road r;
+    test_roads::append(r.get(), test_roads::start_point(0, 0, 1e300, 0));
+    test_roads::append(r.get(), test_roads::circle(1e12, 1e-3, 1));
+    road_apply_horizon(r.get());
+    double a = road_horizon(r.get(), 1)->end_azimuth;
+    EXPECT_TRUE(std::isnan(a) || (a >= 0 && a <= 2 * M_PI));
+    double s = 0;
+    road_xy2l(r.get(), 1, 1, &s, nullptr, nullptr, nullptr, nullptr);
+}
+
+} // namespace
