@@ -1,0 +1,243 @@
+// velmo_bench: speed of the point-cloud engine on a synthetic road corridor.
+//
+//   velmo_bench [--points N] [--dir PATH] [--threads T]
+//
+// Generates (or reuses) a corridor LAS file of N points in PATH, then times a
+// plain copy of it, the tile store import, the store's opening and the
+// decoding of a whole tile at level 3.  The import runs in a child process so
+// that its peak resident memory is its own.
+#include "lasgen.h"
+#include "tile_store.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Options {
+    uint64_t points = 20000000;
+    std::string dir = (fs::temp_directory_path() / "corvane-bench").string();
+    unsigned threads = 0;
+};
+
+using Clock = std::chrono::steady_clock;
+
+double seconds_since(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void print(const char *name, double value) { std::printf("%s=%.6g\n", name, value); }
+
+bool parse(int argc, char **argv, Options *o)
+{
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (i + 1 >= argc)
+            return false;
+        if (arg == "--points")
+            o->points = std::strtoull(argv[++i], nullptr, 10);
+        else if (arg == "--dir")
+            o->dir = argv[++i];
+        else if (arg == "--threads")
+            o->threads = unsigned(std::strtoul(argv[++i], nullptr, 10));
+        else
+            return false;
+    }
+    return o->points > 0;
+}
+
+// Runs work in a child process; its exit status and peak resident memory.
+bool run_child(const std::function<bool()> &work, long *peak_kb)
+{
+    std::fflush(stdout);
+    pid_t pid = fork();
+    if (pid < 0)
+        return false;
+    if (pid == 0)
+        _exit(work() ? 0 : 1);
+    int status = 0;
+    struct rusage usage;
+    if (wait4(pid, &status, 0, &usage) != pid)
+        return false;
+    *peak_kb = usage.ru_maxrss;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool las_has_points(const std::string &path, uint64_t points)
+{
+    std::string error;
+    auto las = velmo::LasFile::open(path, &error);
+    return las && las->point_count() == points;
+}
+
+// Reads the whole file, so that copy and import both start from the page cache.
+uint64_t read_through(const std::string &path)
+{
+    int fd = ::open(path.c_str(), O_RDONLY);
+    std::vector<char> buffer(1 << 20);
+    uint64_t total = 0;
+    ssize_t n;
+    while (fd >= 0 && (n = ::read(fd, buffer.data(), buffer.size())) > 0)
+        total += uint64_t(n);
+    if (fd >= 0)
+        ::close(fd);
+    return total;
+}
+
+bool copy_file(const std::string &from, const std::string &to)
+{
+    int in = ::open(from.c_str(), O_RDONLY);
+    int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<char> buffer(1 << 20);
+    bool ok = in >= 0 && out >= 0;
+    ssize_t n;
+    while (ok && (n = ::read(in, buffer.data(), buffer.size())) > 0)
+        ok = ::write(out, buffer.data(), size_t(n)) == n;
+    if (in >= 0)
+        ::close(in);
+    if (out >= 0)
+        ok = ::close(out) == 0 && ok;
+    return ok;
+}
+
+// Decodes every point of a tile at level 3 as the tile reader does: a zeroed
+// record per point.  Milliseconds.
+double decode_tile(const velmo::TileStore &store, const velmo::StoreTile &tile, double *checksum)
+{
+    std::vector<velmo_point_t> out(tile.count);
+    auto start = Clock::now();
+    const tile_point_t *points = store.points() + tile.first;
+    for (uint32_t i = 0; i < tile.count && points[i].level >= 3; ++i) {
+        std::memset(&out[i], 0, sizeof out[i]);
+        store.decode(points[i], &out[i]);
+    }
+    double ms = seconds_since(start) * 1000;
+    for (const velmo_point_t &p : out)
+        *checksum += p.z;
+    return ms;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Options o;
+    if (!parse(argc, argv, &o)) {
+        std::fprintf(stderr, "usage: velmo_bench [--points N] [--dir PATH] [--threads T]\n");
+        return 2;
+    }
+    std::error_code ec;
+    fs::create_directories(o.dir, ec);
+    const std::string las_path = o.dir + "/corridor-" + std::to_string(o.points) + ".las";
+    const std::string copy_path = o.dir + "/copy.las";
+    const std::string store_path = o.dir + "/corridor.tiles";
+
+    long peak_kb = 0;
+    if (!las_has_points(las_path, o.points)) {
+        auto start = Clock::now();
+        lasgen::CorridorSpec spec;
+        spec.points = o.points;
+        spec.alignment = lasgen::Alignment::curved;
+        spec.length = std::max(200.0, double(o.points) / 20000.0); // about 800 points a square metre
+        bool made = run_child([&]() {
+            std::string error;
+            bool ok = lasgen::write_corridor(spec, las_path, &error);
+            if (!ok)
+                std::fprintf(stderr, "%s\n", error.c_str());
+            return ok;
+        }, &peak_kb);
+        if (!made)
+            return 1;
+        print("generate_s", seconds_since(start));
+    }
+    print("points", double(o.points));
+    print("threads", o.threads ? o.threads : std::thread::hardware_concurrency());
+    print("las_mb", double(read_through(las_path)) / (1 << 20));
+    read_through(las_path);
+
+    // Each timed step starts with no dirty pages of an earlier one still
+    // being written out.
+    ::sync();
+    auto start = Clock::now();
+    if (!copy_file(las_path, copy_path))
+        return 1;
+    const double copy_s = seconds_since(start);
+    fs::remove(copy_path, ec);
+    print("copy_s", copy_s);
+    fs::remove(store_path, ec);
+    ::sync();
+
+    double import_s = 0;
+    int pipe_fd[2];
+    if (pipe(pipe_fd) != 0)
+        return 1;
+    bool built = run_child([&]() {
+        std::string error;
+        auto las = velmo::LasFile::open(las_path, &error);
+        velmo::TileStoreOptions options;
+        options.threads = o.threads;
+        auto begin = Clock::now();
+        bool ok = las && velmo::TileStore::build(*las, store_path, velmo::Progress(), &error, options);
+        double s = seconds_since(begin);
+        if (!ok)
+            std::fprintf(stderr, "%s\n", error.c_str());
+        return ok && write(pipe_fd[1], &s, sizeof s) == sizeof s;
+    }, &peak_kb);
+    ::close(pipe_fd[1]);
+    if (!built || read(pipe_fd[0], &import_s, sizeof import_s) != sizeof import_s)
+        return 1;
+    ::close(pipe_fd[0]);
+    print("import_s", import_s);
+    print("import_points_per_s", double(o.points) / import_s);
+    print("import_copy_ratio", import_s / copy_s);
+    print("import_peak_rss_mb", double(peak_kb) / 1024);
+
+    std::string error;
+    double open_ms = 1e9;
+    std::unique_ptr<velmo::TileStore> store;
+    for (int i = 0; i < 5; ++i) {
+        store.reset();
+        start = Clock::now();
+        store = velmo::TileStore::open(store_path, &error);
+        open_ms = std::min(open_ms, seconds_since(start) * 1000);
+        if (!store) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+    }
+    print("open_ms", open_ms);
+    print("tiles", double(store->tile_count()));
+
+    size_t biggest = 0;
+    for (size_t t = 0; t < store->tile_count(); ++t)
+        if (store->tile(t).count > store->tile(biggest).count)
+            biggest = t;
+    const velmo::StoreTile &tile = store->tile(biggest);
+    double checksum = 0;
+    const double first_ms = decode_tile(*store, tile, &checksum); // pages the tile in
+    double warm_ms = 1e9;
+    for (int i = 0; i < 5; ++i)
+        warm_ms = std::min(warm_ms, decode_tile(*store, tile, &checksum));
+    print("tile_points", tile.count);
+    print("tile_decode_first_ms_per_100k", first_ms * 100000 / tile.count);
+    print("tile_decode_ms_per_100k", warm_ms * 100000 / tile.count);
+    volatile double keep = checksum; // the decoding is not optimised away
+    (void)keep;
+    return 0;
+}

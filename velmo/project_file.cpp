@@ -1,0 +1,210 @@
+#include "project_file.h"
+
+#include "section_state.h"
+#include "sqlite_db.h"
+#include "workspace_state.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace velmo {
+
+namespace {
+
+const char *const SCHEMA = R"SQL(
+create table meta(key text primary key, value);
+create table clouds(id integer primary key, position integer, path text, relative_path text,
+                    store text, point_count integer,
+                    min_x real, min_y real, min_z real, max_x real, max_y real, max_z real);
+create table roads(id integer primary key, position integer, path text, relative_path text,
+                   format integer, road_file text);
+create table sections(id integer primary key, list integer, position integer, name text, type integer,
+                      near real, far real, width_min real, width_max real,
+                      center_x real, center_y real, center_z real,
+                      normal_x real, normal_y real, normal_z real,
+                      axis_u_x real, axis_u_y real, axis_u_z real,
+                      axis_v_x real, axis_v_y real, axis_v_z real,
+                      vertices blob, measurements blob, red_line blob);
+)SQL";
+
+const char *const APPLICATION = "Corvane project";
+
+std::string folder_of(const std::string &path)
+{
+    return fs::path(path).parent_path().string();
+}
+
+// Paths are kept both as given and relative to the project's folder, so a
+// project moved together with its files still finds them.
+std::string relative_to_project(const std::string &path, const std::string &project_path)
+{
+    std::error_code ec;
+    fs::path relative = fs::path(path).lexically_relative(fs::path(folder_of(project_path)));
+    return ec || relative.empty() ? std::string() : relative.string();
+}
+
+std::string resolve(const std::string &stored, const std::string &relative, const std::string &project_path)
+{
+    if (!relative.empty()) {
+        fs::path candidate = fs::path(folder_of(project_path)) / relative;
+        std::error_code ec;
+        if (fs::exists(candidate, ec))
+            return candidate.lexically_normal().string();
+    }
+    return stored;
+}
+
+bool read_meta(const Database &db, const char *key, std::string *value)
+{
+    Statement s(db, "select value from meta where key = ?");
+    if (!s.bind(1, std::string(key)).step())
+        return false;
+    *value = s.text(0);
+    return true;
+}
+
+void load_clouds(const Database &db, wks_t *wks)
+{
+    auto *state = wks->state;
+    Statement s(db, "select id, path, relative_path, store, point_count, min_x, min_y, min_z, max_x, max_y, max_z "
+                    "from clouds order by position");
+    while (s.step()) {
+        std::string path = resolve(s.text(1), s.text(2), state->project_path);
+        std::string store = (fs::path(state->data_folder) / s.text(3)).string();
+        velmo_t *cloud = cloud_new(path.c_str(), s.integer(0), store);
+        cloud->state->point_count = (uint64_t)s.integer(4);
+        for (int i = 0; i < 6; i++)
+            cloud->box[i] = s.real(5 + i);
+        if (cloud->state->id >= state->next_id)
+            state->next_id = cloud->state->id + 1;
+        list_append(wks->clouds, cloud);
+    }
+}
+
+void load_roads(const Database &db, wks_t *wks)
+{
+    auto *state = wks->state;
+    Statement s(db, "select id, path, relative_path, format, road_file from roads order by position");
+    while (s.step()) {
+        std::string path = resolve(s.text(1), s.text(2), state->project_path);
+        std::string road_file = (fs::path(state->data_folder) / s.text(4)).string();
+        wks_road_t *road = road_new(path.c_str(), (int)s.integer(3), s.integer(0), road_file);
+        if (road->state->id >= state->next_id)
+            state->next_id = road->state->id + 1;
+        list_append(wks->roads, road);
+    }
+}
+
+bool save_clouds(Database &db, wks_t *wks)
+{
+    if (!db.exec("delete from clouds"))
+        return false;
+    Statement s(db, "insert into clouds values(?,?,?,?,?,?,?,?,?,?,?,?)");
+    for (size_t i = 0; i < array_size(wks->clouds); i++) {
+        void *item = nullptr;
+        array_get_at(wks->clouds, i, &item);
+        auto *cloud = static_cast<velmo_t *>(item);
+        s.reset();
+        s.bind(1, cloud->state->id).bind(2, (int64_t)i).bind(3, std::string(cloud->path));
+        s.bind(4, relative_to_project(cloud->path, wks->state->project_path));
+        s.bind(5, fs::path(cloud->state->store_path).filename().string());
+        s.bind(6, (int64_t)cloud->state->point_count);
+        for (int k = 0; k < 6; k++)
+            s.bind(7 + k, cloud->box[k]);
+        if (!s.run())
+            return false;
+    }
+    return true;
+}
+
+bool save_roads(Database &db, wks_t *wks)
+{
+    if (!db.exec("delete from roads"))
+        return false;
+    Statement s(db, "insert into roads values(?,?,?,?,?,?)");
+    for (size_t i = 0; i < array_size(wks->roads); i++) {
+        void *item = nullptr;
+        array_get_at(wks->roads, i, &item);
+        auto *road = static_cast<wks_road_t *>(item);
+        s.reset();
+        s.bind(1, road->state->id).bind(2, (int64_t)i).bind(3, std::string(road->path));
+        s.bind(4, relative_to_project(road->path, wks->state->project_path));
+        s.bind(5, (int64_t)road->format);
+        s.bind(6, fs::path(road->state->road_file).filename().string());
+        if (!s.run())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string path_stem(const std::string &path)
+{
+    return fs::path(path).stem().string();
+}
+
+std::string project_data_folder(const std::string &project_path)
+{
+    fs::path p(project_path);
+    return (p.parent_path() / (p.stem().string() + ".data")).string();
+}
+
+bool project_create(const std::string &path)
+{
+    std::error_code ec;
+    if (fs::exists(path, ec) || ec)
+        return false;
+    bool done = false;
+    {
+        Database db(path, Database::CREATE);
+        Transaction t(db);
+        done = t.ok() && db.exec(SCHEMA);
+        Statement meta(db, "insert into meta values(?, ?)");
+        done = done && meta.bind(1, std::string("application")).bind(2, std::string(APPLICATION)).run();
+        meta.reset();
+        done = done && meta.bind(1, std::string("format")).bind(2, (int64_t)PROJECT_FORMAT).run();
+        done = done && t.commit();
+    }
+    if (!done)
+        fs::remove(path, ec);
+    return done;
+}
+
+bool project_recognised(const std::string &path)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec))
+        return false;
+    Database db(path, Database::READ_ONLY);
+    std::string application, format;
+    if (!db.ok() || !read_meta(db, "application", &application) || application != APPLICATION)
+        return false;
+    if (!read_meta(db, "format", &format))
+        return false;
+    int version = std::atoi(format.c_str());
+    return version >= 1 && version <= PROJECT_FORMAT;
+}
+
+bool project_load(wks_t *wks)
+{
+    Database db(wks->state->project_path, Database::READ_ONLY);
+    if (!db.ok())
+        return false;
+    load_clouds(db, wks);
+    load_roads(db, wks);
+    sections_load(db, wks);
+    return true;
+}
+
+bool project_save(wks_t *wks)
+{
+    Database db(wks->state->project_path, Database::READ_WRITE);
+    Transaction t(db);
+    return t.ok() && save_clouds(db, wks) && save_roads(db, wks) && t.commit();
+}
+
+} // namespace velmo

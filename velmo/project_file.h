@@ -1,0 +1,31 @@
+// The project file: an SQLite database listing the workspace's clouds, roads
+// and sections, with a data folder "<stem>.data" beside it for tile stores
+// and road files.
+#pragma once
+
+#include "velmo.h"
+
+#include <string>
+
+namespace velmo {
+
+// Version of the project file this engine writes; newer files are refused.
+constexpr int PROJECT_FORMAT = 1;
+
+// Creates a new, empty project file; fails when the path exists.
+bool project_create(const std::string &path);
+// True when path is a project file this engine can read (opened read-only,
+// never changed).
+bool project_recognised(const std::string &path);
+// Fills an empty workspace with the project's clouds and roads (their
+// contents load later, with velmo_open_file and road_open_file).
+bool project_load(wks_t *wks);
+// Writes the cloud and road lists in one transaction.
+bool project_save(wks_t *wks);
+
+// "<folder of the project>/<stem>.data" for a project path.
+std::string project_data_folder(const std::string &project_path);
+// The stem of a path: its file name without the last extension.
+std::string path_stem(const std::string &path);
+
+} // namespace velmo

@@ -1,0 +1,107 @@
+// Private state of sections, and what the section files need of them.
+#pragma once
+
+#include "velmo.h"
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace velmo {
+
+// A point of a ground line, in the section plane and in the world.
+struct GroundPoint {
+    double u, v;
+    double x, y, z;
+};
+
+} // namespace velmo
+
+struct velmo_section_state {
+    int64_t id = 0;              // row of the section in the project file; 0 while unsaved
+    int list = 0;                // 0 latitude, 1 longitude, 2 custom
+    // Guards replacing the points array and every change of the measurement
+    // and red-line arrays.  Readers on other threads never see freed memory:
+    // replaced arrays and removed points are retired, and released with the
+    // section.  retired_arrays holds the arrays alone; their records are
+    // retired one by one in retired_points.
+    std::mutex lock;
+    std::vector<Array *> retired_arrays;
+    std::vector<velmo_point_t *> retired_points;
+
+    // The rest is the section modules' own bookkeeping.
+    wks_t *workspace = nullptr;  // owner; lets section-only calls reach the project file
+    uint64_t revision = 0;       // grows whenever a range changes (under lock)
+    // The automatic ground line last computed from points that were not
+    // kept, valid for one revision and one set of clouds (under lock).
+    std::vector<velmo::GroundPoint> auto_line;
+    bool auto_line_valid = false;
+    uint64_t auto_line_revision = 0;
+    std::vector<const void *> auto_line_clouds;
+
+    // What the project file holds of the section, to write only what changed
+    // (under store_lock, which also serialises this section's writes).
+    std::mutex store_lock;
+    bool deleted = false;        // its row was deleted: nothing more is written
+    double saved_ranges[4] = {0, 0, 0, 0};
+    std::string saved_measurements, saved_red_line;
+};
+
+namespace velmo {
+
+// The section's ground line, ordered by u: its measurements when it has two
+// or more; otherwise, when automatic is true, the automatic line of its
+// points (computed first when the section has none); otherwise empty.
+std::vector<GroundPoint> section_ground_line(wks_t *wks, section_t *section, bool automatic);
+
+// Height of a ground line at u, by linear interpolation (the ends are
+// extended flat); NaN for an empty line.
+double ground_height_at(const std::vector<GroundPoint> &line, double u);
+
+// Writes the section's measurements and red line to its project file (the
+// one of the workspace that holds it); false without a project or on error.
+bool section_save_data(section_t *section);
+
+// ---- shared by the section modules ----------------------------------------
+
+// A new, empty section of a type for a list (0 latitude, 1 longitude,
+// 2 custom), with its three arrays; null when memory runs out.
+section_t *section_new(int type, int list);
+
+// Move a removed record, or a replaced array and its records, to the
+// retired lists.  Call with the section's lock held.
+void section_retire_point(section_t *section, velmo_point_t *record) noexcept;
+void section_retire_array(section_t *section, Array *old) noexcept;
+
+// The points of a section for the given ranges, computed from the
+// workspace's clouds (progress may be null).
+struct SectionRanges {
+    double normal[2];
+    double width[2];
+};
+std::vector<velmo_point_t> section_compute_points(wks_t *wks, const section_t *section,
+                                                  const SectionRanges &ranges,
+                                                  velmo_progress_callback_t progress);
+
+// The automatic ground line of a set of section points.
+std::vector<GroundPoint> section_automatic_line(const section_t *section,
+                                                const std::vector<velmo_point_t> &points);
+
+// World x, y, z of a point from its u, v, w (the frame never changes, so
+// this needs no lock).
+void section_unproject(const section_t *section, velmo_point_t *point);
+
+// Persistence in the open project file, each in one transaction.  Sections
+// without a row get one (appended at the end of their list); the others
+// have what changed since the last write updated.  False without a project
+// or when the file could not be written.
+bool sections_store(wks_t *wks, const std::vector<section_t *> &sections);
+// Deletes the section's row; nothing of it is written afterwards.
+bool section_store_delete(wks_t *wks, section_t *section);
+
+class Database;
+// Appends the sections stored in a project file to the workspace's lists.
+void sections_load(const Database &db, wks_t *wks);
+
+} // namespace velmo

@@ -1,0 +1,373 @@
+#include "velmo.h"
+
+#include "lasgen.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::mutex messages_mutex;
+std::vector<std::string> messages;
+
+void remember(int, int, const char *message)
+{
+    std::lock_guard<std::mutex> lock(messages_mutex);
+    messages.push_back(message ? message : "");
+}
+
+std::string last_message()
+{
+    std::lock_guard<std::mutex> lock(messages_mutex);
+    return messages.empty() ? std::string() : messages.back();
+}
+
+template <typename T>
+T *item(Array *list, size_t index)
+{
+    void *out = nullptr;
+    array_get_at(list, index, &out);
+    return static_cast<T *>(out);
+}
+
+std::vector<tile_t *> tiles_of(velmo_t *cloud)
+{
+    std::vector<tile_t *> tiles;
+    if (!cloud->tiles)
+        return tiles;
+    TreeTableIter it;
+    TreeTableEntry entry;
+    treetable_iter_init(&it, cloud->tiles);
+    while (treetable_iter_next(&it, &entry) == CC_OK)
+        tiles.push_back(static_cast<tile_t *>(entry.value));
+    return tiles;
+}
+
+// Decodes every point of a cloud at level 3 and checks each lies in its tile.
+uint64_t decode_all(velmo_t *cloud)
+{
+    uint64_t count = 0;
+    for (tile_t *tile : tiles_of(cloud)) {
+        for (size_t i = 0; i < array_size(tile->entries); i++) {
+            void *entry = nullptr;
+            array_get_at(tile->entries, i, &entry);
+            velmo_point_t p;
+            memset(&p, 0, sizeof p);
+            if (!velmo_read_point_osg(cloud, tile, static_cast<tile_point_t *>(entry), &p))
+                return 0;
+            if (p.x < tile->box[0] - 1e-6 || p.x > tile->box[3] + 1e-6 || p.z < tile->box[2] - 1e-6 ||
+                p.z > tile->box[5] + 1e-6)
+                return 0;
+            count++;
+        }
+    }
+    return count;
+}
+
+std::string corridor(const TempDir &dir, const std::string &name, uint64_t points, double east = 500000.0)
+{
+    lasgen::CorridorSpec spec;
+    spec.points = points;
+    spec.start_east = east;
+    spec.length = 120;
+    std::string path = dir.file(name), error;
+    EXPECT_TRUE(lasgen::write_corridor(spec, path, &error)) << error;
+    return path;
+}
+
+struct Workspace {
+    wks_t *wks = nullptr;
+    Workspace() { open_empty(); }
+    ~Workspace() { close(); }
+    void open_empty()
+    {
+        wks = static_cast<wks_t *>(malloc(96));
+        wks_init(wks);
+    }
+    void close()
+    {
+        if (wks)
+            wks_destroy(wks);
+        wks = nullptr;
+    }
+    void reopen(const std::string &project)
+    {
+        close();
+        open_empty();
+        ASSERT_NE(wks_open_project(wks, project.c_str()), 0);
+    }
+};
+
+// Header count and box read straight from the file, independently of the engine.
+struct HeaderFacts {
+    uint64_t count = 0;
+    double box[6] = {0};
+};
+
+HeaderFacts read_header(const std::string &path)
+{
+    std::string bytes = read_bytes(path);
+    HeaderFacts facts;
+    auto at = [&](size_t offset, void *out, size_t size) { memcpy(out, bytes.data() + offset, size); };
+    uint32_t legacy = 0;
+    at(107, &legacy, 4);
+    facts.count = legacy;
+    double max_x, min_x, max_y, min_y, max_z, min_z;
+    at(179, &max_x, 8);
+    at(187, &min_x, 8);
+    at(195, &max_y, 8);
+    at(203, &min_y, 8);
+    at(211, &max_z, 8);
+    at(219, &min_z, 8);
+    double box[6] = {min_x, min_y, min_z, max_x, max_y, max_z};
+    memcpy(facts.box, box, sizeof box);
+    if (bytes[25] >= 4 && legacy == 0)
+        at(247, &facts.count, 8);
+    return facts;
+}
+
+TEST(CloudImport, EveryRealSampleImportsWithItsHeaderCountAndBox)
+{
+    TempDir dir;
+    Workspace w;
+    ASSERT_NE(wks_create_project(w.wks, 0, dir.file("samples.qpj").c_str()), 0);
+    int imported = 0;
+    for (const auto &entry : fs::directory_iterator(CORVANE_SHARED_LAS_DIR)) {
+        if (entry.path().extension() != ".las")
+            continue;
+        SCOPED_TRACE(entry.path().filename().string());
+        HeaderFacts facts = read_header(entry.path().string());
+        velmo_t *cloud = wks_import_velmo(w.wks, entry.path().c_str(), remember);
+        ASSERT_NE(cloud, nullptr) << last_message();
+        EXPECT_EQ((uint64_t)velmo_get_point_num(cloud), facts.count);
+        for (int k = 0; k < 3; k++) {
+            EXPECT_GE(cloud->box[k], facts.box[k] - 0.01);
+            EXPECT_LE(cloud->box[3 + k], facts.box[3 + k] + 0.01);
+        }
+        EXPECT_EQ(decode_all(cloud), facts.count);
+        // Colours are 0-255 and not all black where the file has colour.
+        int brightest = 0;
+        for (tile_t *tile : tiles_of(cloud)) {
+            for (size_t i = 0; i < array_size(tile->entries); i++) {
+                void *e = nullptr;
+                array_get_at(tile->entries, i, &e);
+                velmo_point_t p{};
+                velmo_read_point_osg(cloud, tile, static_cast<tile_point_t *>(e), &p);
+                EXPECT_LE(p.red, 255);
+                EXPECT_LE(p.intensity, 255);
+                brightest = std::max<int>(brightest, p.red + p.green + p.blue);
+            }
+        }
+        if (entry.path().filename() == "1.2-with-color.las" || entry.path().filename() == "simple1_4.las") {
+            EXPECT_GT(brightest, 0);
+        }
+        imported++;
+    }
+    EXPECT_EQ(imported, 4);
+    EXPECT_EQ(array_size(w.wks->clouds), 4u);
+    EXPECT_LT(w.wks->base_elevation, 1e300);
+}
+
+TEST(CloudProject, TwoCloudsAndTwoRoadsSurviveCloseAndReopen)
+{
+    TempDir dir;
+    std::string project = dir.file("corridor.qpj");
+    Workspace w;
+    ASSERT_NE(wks_create_project(w.wks, 0, project.c_str()), 0);
+    velmo_t *a = wks_import_velmo(w.wks, corridor(dir, "a.las", 60000).c_str(), remember);
+    velmo_t *b = wks_import_velmo(w.wks, corridor(dir, "b.las", 40000, 500300).c_str(), remember);
+    ASSERT_TRUE(a && b) << last_message();
+    road_t road;
+    road_init(&road);
+    lasgen::CorridorSpec spec;
+    lasgen::build_alignment(spec, &road);
+    road_apply_horizon(&road);
+    ASSERT_EQ(road_export_haidi(&road, dir.file("one.pm").c_str()), 0);
+    ASSERT_EQ(road_export_weidi(&road, dir.file("two.pm").c_str()), 0);
+    road_final(&road);
+    ASSERT_NE(wks_import_road(w.wks, dir.file("one.pm").c_str(), 0), nullptr);
+    ASSERT_NE(wks_import_road(w.wks, dir.file("two.pm").c_str(), 1), nullptr);
+    ASSERT_NE(wks_export_project(w.wks), 0);
+    std::vector<uint64_t> codes;
+    for (tile_t *t : tiles_of(a))
+        codes.push_back(t->code * 1000003 + t->point_count);
+    double box_b[6];
+    memcpy(box_b, b->box, sizeof box_b);
+    double base = w.wks->base_elevation;
+
+    w.reopen(project);
+    ASSERT_EQ(array_size(w.wks->clouds), 2u);
+    ASSERT_EQ(array_size(w.wks->roads), 2u);
+    EXPECT_DOUBLE_EQ(w.wks->base_elevation, base) << "known before the clouds open";
+    velmo_t *ra = item<velmo_t>(w.wks->clouds, 0), *rb = item<velmo_t>(w.wks->clouds, 1);
+    EXPECT_EQ(fs::path(ra->path).filename(), "a.las");
+    EXPECT_EQ(velmo_get_point_num(rb), 40000);
+    for (velmo_t *cloud : {ra, rb}) {
+        velmo_set_progress_callback(cloud, remember);
+        ASSERT_NE(velmo_open_file(cloud), 0);
+        EXPECT_EQ(cloud->progress, nullptr) << "the callback does not outlive the call";
+    }
+    std::vector<uint64_t> reopened;
+    for (tile_t *t : tiles_of(ra))
+        reopened.push_back(t->code * 1000003 + t->point_count);
+    EXPECT_EQ(reopened, codes);
+    for (int k = 0; k < 6; k++)
+        EXPECT_DOUBLE_EQ(rb->box[k], box_b[k]);
+    EXPECT_EQ(decode_all(ra), 60000u);
+    for (size_t i = 0; i < 2; i++) {
+        wks_road_t *r = item<wks_road_t>(w.wks->roads, i);
+        ASSERT_NE(road_open_file(r, r->path, r->format), 0);
+        EXPECT_EQ(road_number_horizon(&r->road), 2);
+        EXPECT_EQ(r->format, (int)i);
+    }
+}
+
+TEST(CloudProject, RemovalKeepsOtherCloudsAndTheRemovedTilesReadable)
+{
+    TempDir dir;
+    std::string project = dir.file("p.qpj");
+    Workspace w;
+    ASSERT_NE(wks_create_project(w.wks, 0, project.c_str()), 0);
+    velmo_t *a = wks_import_velmo(w.wks, corridor(dir, "a.las", 30000).c_str(), remember);
+    velmo_t *b = wks_import_velmo(w.wks, corridor(dir, "b.las", 20000, 501000).c_str(), remember);
+    ASSERT_TRUE(a && b);
+    ASSERT_NE(wks_remove_velmo(w.wks, a), 0);
+    EXPECT_EQ(wks_remove_velmo(w.wks, a), 0);
+    ASSERT_EQ(array_size(w.wks->clouds), 1u);
+    EXPECT_EQ(item<velmo_t>(w.wks->clouds, 0), b);
+    EXPECT_EQ(decode_all(a), 30000u) << "a pager may still read the removed cloud";
+    EXPECT_EQ(decode_all(b), 20000u);
+    EXPECT_NEAR(w.wks->center_x, (b->box[0] + b->box[3]) / 2, 1e-9) << "the extent follows the removal";
+    ASSERT_NE(wks_export_project(w.wks), 0);
+    w.reopen(project);
+    ASSERT_EQ(array_size(w.wks->clouds), 1u);
+    EXPECT_EQ(fs::path(item<velmo_t>(w.wks->clouds, 0)->path).filename(), "b.las");
+    EXPECT_FALSE(fs::exists(dir.file("p.data/1.tiles"))) << "the removed store went with the old workspace";
+}
+
+TEST(CloudProject, ADamagedTileStoreIsRebuiltFromItsLasFile)
+{
+    TempDir dir;
+    std::string project = dir.file("p.qpj");
+    Workspace w;
+    ASSERT_NE(wks_create_project(w.wks, 0, project.c_str()), 0);
+    ASSERT_NE(wks_import_velmo(w.wks, corridor(dir, "a.las", 25000).c_str(), remember), nullptr);
+    ASSERT_NE(wks_export_project(w.wks), 0);
+    w.close();
+    std::string store = dir.file("p.data/1.tiles");
+    std::string bytes = read_bytes(store);
+    ASSERT_GT(bytes.size(), 200u);
+    for (size_t i = 20; i < 200; i++)
+        bytes[i] = (char)~bytes[i];
+    write_bytes(store, bytes.substr(0, bytes.size() / 2));
+    w.open_empty();
+    ASSERT_NE(wks_open_project(w.wks, project.c_str()), 0);
+    velmo_t *cloud = item<velmo_t>(w.wks->clouds, 0);
+    ASSERT_NE(velmo_open_file(cloud), 0);
+    EXPECT_EQ(decode_all(cloud), 25000u);
+
+    // Without its LAS file the cloud stays empty and the project still opens.
+    w.close();
+    fs::remove(store);
+    fs::remove(dir.file("a.las"));
+    w.open_empty();
+    ASSERT_NE(wks_open_project(w.wks, project.c_str()), 0);
+    cloud = item<velmo_t>(w.wks->clouds, 0);
+    EXPECT_EQ(velmo_open_file(cloud), 0);
+    EXPECT_EQ(cloud->tiles, nullptr);
+}
+
+TEST(CloudImport, BadFilesAreRefusedWithAMessageAndChangeNothing)
+{
+    TempDir dir;
+    std::string project = dir.file("p.qpj");
+    Workspace w;
+    ASSERT_NE(wks_create_project(w.wks, 0, project.c_str()), 0);
+    std::string good = corridor(dir, "good.las", 5000);
+    std::string las = read_bytes(good);
+    write_bytes(dir.file("text.las"), "this is no point cloud\n");
+    write_bytes(dir.file("empty.las"), "");
+    write_bytes(dir.file("truncated.las"), las.substr(0, las.size() - 1000));
+    std::string laz = las;
+    laz[104] = (char)(laz[104] | 0x80);
+    write_bytes(dir.file("compressed.laz"), laz);
+    std::string lying = las;
+    uint32_t huge = 4000000000u;
+    memcpy(&lying[107], &huge, 4);
+    write_bytes(dir.file("lying.las"), lying);
+    std::string offset = las;
+    uint32_t far = (uint32_t)las.size() + 10;
+    memcpy(&offset[96], &far, 4);
+    write_bytes(dir.file("offset.las"), offset);
+    std::string before = read_bytes(project);
+
+    struct Case {
+        std::string path, message;
+    } cases[] = {
+        {dir.file("text.las"), "Not a LAS file"},     {dir.file("empty.las"), "Not a LAS file"},
+        {dir.file("truncated.las"), "truncated"},     {dir.file("compressed.laz"), "LAZ"},
+        {dir.file("lying.las"), ""},                  {dir.file("offset.las"), ""},
+        {dir.file("missing.las"), "Cannot open"},     {std::string(1100, 'x'), "too long"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.path.substr(0, 60));
+        messages.clear();
+        EXPECT_EQ(wks_import_velmo(w.wks, c.path.c_str(), remember), nullptr);
+        EXPECT_NE(last_message().find(c.message), std::string::npos) << last_message();
+        EXPECT_FALSE(last_message().empty());
+    }
+    EXPECT_EQ(wks_import_velmo(w.wks, nullptr, nullptr), nullptr);
+    EXPECT_EQ(array_size(w.wks->clouds), 0u);
+    EXPECT_EQ(w.wks->base_elevation, 0.0);
+    EXPECT_EQ(read_bytes(project), before);
+    EXPECT_TRUE(fs::is_empty(dir.file("p.data"))) << "no store is left behind";
+    EXPECT_EQ(velmo_read_point_number(dir.file("text.las").c_str(), nullptr), 0);
+}
+
+// Pagers read one cloud's tiles on several threads while another imports.
+TEST(CloudConcurrency, TilesStayReadableWhileAnotherCloudImports)
+{
+    TempDir dir;
+    Workspace w;
+    ASSERT_NE(wks_create_project(w.wks, 0, dir.file("p.qpj").c_str()), 0);
+    velmo_t *a = wks_import_velmo(w.wks, corridor(dir, "a.las", 80000).c_str(), nullptr);
+    ASSERT_NE(a, nullptr);
+    std::string second = corridor(dir, "b.las", 150000, 502000);
+    std::atomic<bool> importing{true};
+    std::atomic<int> bad{0};
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 8; t++) {
+        readers.emplace_back([&] {
+            do {
+                if (decode_all(a) != 80000u)
+                    bad++;
+                // The list grows under the readers' feet.
+                for (size_t i = 0; i < array_size(w.wks->clouds); i++)
+                    if (!item<velmo_t>(w.wks->clouds, i))
+                        bad++;
+            } while (importing.load());
+        });
+    }
+    velmo_t *b = wks_import_velmo(w.wks, second.c_str(), nullptr);
+    importing = false;
+    for (auto &r : readers)
+        r.join();
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(bad.load(), 0);
+    EXPECT_EQ(decode_all(b), 150000u);
+}
+
+} // namespace

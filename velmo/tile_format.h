@@ -1,0 +1,65 @@
+// On-disk layout of a tile store, shared by the importer and the reader.
+//
+//   [header, 256 bytes][directory: one StoreTile per tile][padding][points]
+//
+// Numbers are in the machine's byte order (the store is a per-machine cache
+// rebuilt from the LAS file).  The checksum covers the header and the
+// directory, which are small; the points are not checked at open, so that a
+// store of any size opens in milliseconds.  A damaged point is a wrong point,
+// never a wrong memory access: nothing is indexed by point contents.
+#pragma once
+
+#include "tile_store.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace velmo {
+namespace tile_format {
+
+constexpr char kMagic[8] = {'C', 'V', 'T', 'I', 'L', 'E', 'S', '\n'};
+constexpr uint32_t kVersion = 1;
+constexpr uint64_t kHeaderSize = 256;
+constexpr uint64_t kPointsAlignment = 4096;
+
+struct Header {
+    char magic[8];
+    uint32_t version;
+    uint32_t header_size;
+    uint32_t tile_record_size;
+    uint32_t point_record_size;
+    uint64_t point_count;
+    uint64_t tile_count;
+    uint64_t directory_offset;
+    uint64_t points_offset;
+    uint64_t file_size;
+    double scale[3];           // world = (stored + base) * scale + offset
+    double offset[3];
+    int64_t base[3];
+    double box[6];             // of all points
+    double root[3];            // the quadtree's square: min x, min y, side
+    uint32_t colour_shift;     // 0 for 8-bit colour files, 8 for 16-bit ones
+    uint32_t max_intensity;    // raw intensity that became 255
+    uint32_t tile_limit;
+    uint32_t max_depth;
+    uint64_t checksum;         // of header (this field zero) and directory
+    uint8_t reserved[24];
+};
+
+static_assert(sizeof(Header) == kHeaderSize, "tile store header is 256 bytes");
+static_assert(sizeof(StoreTile) == 72, "directory records are 72 bytes");
+static_assert(sizeof(tile_point_t) == 24, "stored points are 24 bytes");
+
+// 64-bit FNV-1a of the header, with its checksum field taken as zero, and of
+// the directory.
+uint64_t checksum(const Header &header, const StoreTile *tiles, uint64_t tile_count);
+
+// Where the points start for a directory of tile_count tiles.
+inline uint64_t points_offset(uint64_t tile_count)
+{
+    uint64_t end = kHeaderSize + tile_count * sizeof(StoreTile);
+    return (end + kPointsAlignment - 1) / kPointsAlignment * kPointsAlignment;
+}
+
+} // namespace tile_format
+} // namespace velmo

@@ -1,0 +1,1157 @@
+// Import of a LAS file into a tile store.
+//
+// Two passes over the LAS file, each cut into chunks that the threads take in
+// turn.  Pass 1 finds the real box, the largest colour and intensity, and
+// counts points on a fine grid over the cloud's square (in Morton order, so a
+// quadtree node is a contiguous range of cells).  The quadtree's leaves are
+// then the tiles.  Pass 2 decodes every point and writes it straight to its
+// tile's range of the file at an atomically reserved place.  Last, each tile
+// is read back, its points levelled and stored level-descending.
+//
+// Memory is bounded by the threads' chunk and tile buffers and the fine grid,
+// whatever the size of the file: no pass holds the cloud.
+#include "tile_import.h"
+
+#include "tile_format.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <mutex>
+#include <numeric>
+#include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace velmo {
+namespace {
+
+constexpr int kDeepest = 11;                  // fine grid of 2048 x 2048 cells
+constexpr uint32_t kNoLeaf = UINT32_MAX;
+constexpr uint64_t kMaxParts = 1ull << 26;    // part numbers fit between depth and position bits
+constexpr int kFinestLevel = 4;               // levels 8 .. 4 are given by grid cells
+constexpr int kCoarsestLevel = 8;
+constexpr int kRestLevel = 3;
+constexpr double kFinestCells = 128;          // level-4 cells across a tile: 2^(11 - 4)
+constexpr uint32_t kMaxZCell = (1u << 21) - 1;
+constexpr int kHashBits = 29;
+constexpr uint64_t kHashMask = (1ull << kHashBits) - 1;
+constexpr int kReports = 200;                 // callbacks per import, about
+const char *const kMessage = "Importing point cloud...";
+const char *const kChanged = "The LAS file changed during the import";
+
+uint32_t spread_bits2(uint32_t v)
+{
+    v &= 0xFFFF;
+    v = (v | v << 8) & 0x00FF00FF;
+    v = (v | v << 4) & 0x0F0F0F0F;
+    v = (v | v << 2) & 0x33333333;
+    v = (v | v << 1) & 0x55555555;
+    return v;
+}
+
+uint32_t compact_bits2(uint32_t v)
+{
+    v &= 0x55555555;
+    v = (v | v >> 1) & 0x33333333;
+    v = (v | v >> 2) & 0x0F0F0F0F;
+    v = (v | v >> 4) & 0x00FF00FF;
+    v = (v | v >> 8) & 0x0000FFFF;
+    return v;
+}
+
+uint64_t spread_bits3(uint32_t v)
+{
+    uint64_t x = v & 0x3FF;
+    x = (x | x << 16) & 0x030000FF;
+    x = (x | x << 8) & 0x0300F00F;
+    x = (x | x << 4) & 0x030C30C3;
+    x = (x | x << 2) & 0x09249249;
+    return x;
+}
+
+// A well-mixed number from a point's position: the level a point gets among
+// the points of its cell must not depend on the order the threads wrote them.
+uint64_t position_hash(const tile_point_t &p)
+{
+    uint64_t h = uint64_t(uint32_t(p.x)) * 0x9E3779B97F4A7C15ull;
+    h ^= uint64_t(uint32_t(p.y)) * 0xC2B2AE3D27D4EB4Full;
+    h ^= uint64_t(uint32_t(p.z)) * 0x165667B19E3779F9ull;
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 33;
+    return h;
+}
+
+uint32_t clamp_cell(double f, uint32_t top)
+{
+    if (!(f > 0))
+        return 0;
+    if (f >= top)
+        return top;
+    return uint32_t(f);
+}
+
+// Box of LAS integer coordinates.
+struct IntBox {
+    int64_t min[3] = {INT64_MAX, INT64_MAX, INT64_MAX};
+    int64_t max[3] = {INT64_MIN, INT64_MIN, INT64_MIN};
+
+    void add(int32_t x, int32_t y, int32_t z)
+    {
+        const int32_t v[3] = {x, y, z};
+        for (int a = 0; a < 3; ++a) {
+            min[a] = std::min<int64_t>(min[a], v[a]);
+            max[a] = std::max<int64_t>(max[a], v[a]);
+        }
+    }
+    void add(const IntBox &other)
+    {
+        for (int a = 0; a < 3; ++a) {
+            min[a] = std::min(min[a], other.min[a]);
+            max[a] = std::max(max[a], other.max[a]);
+        }
+    }
+    bool same_xy(const IntBox &o) const
+    {
+        return min[0] == o.min[0] && min[1] == o.min[1] && max[0] == o.max[0] && max[1] == o.max[1];
+    }
+};
+
+// The fine grid over the quadtree's square, in LAS integer units.
+struct Frame {
+    int64_t min_x = 0, min_y = 0;
+    double kx = 0, ky = 0; // cells per integer unit
+    uint32_t grid = 1;
+
+    uint32_t cell(int32_t x, int32_t y) const
+    {
+        uint32_t cx = clamp_cell(double(int64_t(x) - min_x) * kx, grid - 1);
+        uint32_t cy = clamp_cell(double(int64_t(y) - min_y) * ky, grid - 1);
+        return spread_bits2(cx) | spread_bits2(cy) << 1;
+    }
+};
+
+// Side of the square at the box's min corner that holds every point.
+double square_side(const IntBox &box, const double scale[3])
+{
+    double side = std::max(double(box.max[0] - box.min[0]) * scale[0],
+                           double(box.max[1] - box.min[1]) * scale[1]);
+    if (!(side > 0))
+        side = std::max(scale[0], scale[1]); // one point, or a vertical line of them
+    return side;
+}
+
+Frame make_frame(const IntBox &box, const double scale[3], int depth)
+{
+    Frame f;
+    f.min_x = box.min[0];
+    f.min_y = box.min[1];
+    f.grid = 1u << depth;
+    double side = square_side(box, scale);
+    f.kx = f.grid * scale[0] / side;
+    f.ky = f.grid * scale[1] / side;
+    return f;
+}
+
+// The box the header claims, in integer units; false when it cannot be one.
+bool header_box(const LasHeader &h, IntBox *out)
+{
+    for (int a = 0; a < 3; ++a) {
+        double lo = (h.min[a] - h.offset[a]) / h.scale[a];
+        double hi = (h.max[a] - h.offset[a]) / h.scale[a];
+        if (!std::isfinite(lo) || !std::isfinite(hi) || std::fabs(lo) > 4e9 || std::fabs(hi) > 4e9 || lo > hi)
+            return false;
+        out->min[a] = std::llround(lo);
+        out->max[a] = std::llround(hi);
+    }
+    return true;
+}
+
+bool pwrite_all(int fd, const void *data, size_t size, uint64_t offset)
+{
+    const char *p = static_cast<const char *>(data);
+    while (size > 0) {
+        ssize_t n = ::pwrite(fd, p, size, off_t(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= size_t(n);
+        offset += uint64_t(n);
+    }
+    return true;
+}
+
+bool pread_all(int fd, void *data, size_t size, uint64_t offset)
+{
+    char *p = static_cast<char *>(data);
+    while (size > 0) {
+        ssize_t n = ::pread(fd, p, size, off_t(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= size_t(n);
+        offset += uint64_t(n);
+    }
+    return true;
+}
+
+// A growable array whose elements are left uninitialised: the import writes
+// every element of its buffers before reading it, and zeroing them would
+// cost as much as the work.
+template <class T> class Buffer {
+public:
+    void resize(size_t n)
+    {
+        if (n > capacity_) {
+            data_.reset(new T[n]);
+            capacity_ = n;
+        }
+        size_ = n;
+    }
+    size_t size() const { return size_; }
+    T *data() { return data_.get(); }
+    T &operator[](size_t i) { return data_[i]; }
+    const T &operator[](size_t i) const { return data_[i]; }
+    T *begin() { return data_.get(); }
+    T *end() { return data_.get() + size_; }
+    void swap(Buffer &other)
+    {
+        std::swap(data_, other.data_);
+        std::swap(size_, other.size_);
+        std::swap(capacity_, other.capacity_);
+    }
+
+private:
+    std::unique_ptr<T[]> data_;
+    size_t size_ = 0, capacity_ = 0;
+};
+
+// A point of a tile being levelled: its sort key and where it is.
+struct Entry {
+    uint64_t key;
+    uint32_t index;
+};
+
+// Sorts entries by key.  The radix passes cover the bits from low_bit up;
+// entries that agree on those are then few, and sorted by their whole key.
+struct EntrySorter {
+    static constexpr int kBits = 11;
+    static constexpr int kBuckets = 1 << kBits;
+    std::vector<uint32_t> counts;
+    Buffer<Entry> tmp;
+
+    void sort(Buffer<Entry> &entries, int low_bit)
+    {
+        const size_t n = entries.size();
+        const int passes = (64 - low_bit + kBits - 1) / kBits;
+        counts.assign(size_t(passes) * kBuckets, 0);
+        tmp.resize(n);
+        for (const Entry &e : entries)
+            for (int p = 0; p < passes; ++p)
+                ++counts[size_t(p) * kBuckets + digit(e.key, low_bit, p)];
+        for (int p = 0; p < passes; ++p) {
+            uint32_t *c = &counts[size_t(p) * kBuckets];
+            if (n == 0 || c[digit(entries[0].key, low_bit, p)] == n)
+                continue; // every key has this digit
+            uint32_t run = 0;
+            for (int b = 0; b < kBuckets; ++b) {
+                uint32_t v = c[b];
+                c[b] = run;
+                run += v;
+            }
+            for (const Entry &e : entries)
+                tmp[c[digit(e.key, low_bit, p)]++] = e;
+            entries.swap(tmp);
+        }
+        auto by_key = [](const Entry &a, const Entry &b) { return a.key < b.key; };
+        for (size_t i = 0; i < n;) {
+            size_t end = i + 1;
+            while (end < n && entries[end].key >> low_bit == entries[i].key >> low_bit)
+                ++end;
+            if (end - i > 24)
+                std::sort(&entries[i], &entries[i] + (end - i), by_key);
+            else
+                for (size_t k = i + 1; k < end; ++k) // insertion sort: runs are short
+                    for (size_t j = k; j > i && by_key(entries[j], entries[j - 1]); --j)
+                        std::swap(entries[j], entries[j - 1]);
+            i = end;
+        }
+    }
+    static uint32_t digit(uint64_t key, int low_bit, int pass)
+    {
+        return uint32_t(key >> (low_bit + pass * kBits)) & (kBuckets - 1);
+    }
+};
+
+struct FreeDeleter {
+    void operator()(void *p) const { std::free(p); }
+};
+
+// One thread's counts on the fine grid.  Every thread sees the whole cloud's
+// area, so counting straight into a shared grid would send each cell's cache
+// line from core to core.  Only the pages a thread writes take memory.
+struct GridCounts {
+    std::unique_ptr<uint32_t[], FreeDeleter> cells;
+    std::vector<uint8_t> touched; // per block
+};
+
+// What one thread found in pass 1.
+struct ScanStats {
+    IntBox box;
+    uint16_t max_colour = 0;
+    uint16_t max_intensity = 0;
+};
+
+// A run of reserved places for the points of one leaf in one chunk.
+struct LeafRun {
+    uint32_t leaf;
+    uint32_t start;
+    uint32_t count;
+};
+
+// Buffers of one thread, kept from chunk to chunk and tile to tile.
+struct Scratch {
+    Buffer<uint8_t> records;
+    Buffer<tile_point_t> points;
+    Buffer<tile_point_t> sorted;
+    Buffer<uint32_t> leaf_of;
+    std::vector<uint32_t> leaf_count;
+    GridCounts counts;
+    std::vector<LeafRun> runs;
+    Buffer<Entry> entries;
+    Buffer<uint8_t> levels;
+    EntrySorter sorter;
+    ScanStats stats;
+};
+
+// A quadtree leaf holding points: its points are contiguous in the store.
+struct Leaf {
+    uint64_t first;
+    uint64_t count;
+};
+
+// Point counts on the fine grid, in Morton order so that a quadtree node is a
+// contiguous range of cells.  The threads count apart (GridCounts) and the
+// grid adds them up.  Cells come in blocks of one memory page, and
+// block sums answer for nodes of a block or more, so the work and the memory
+// touched follow the area the points cover, not the grid's size.  Once the
+// tiles are decided, the grid tells the leaf of a cell.
+class FineGrid {
+public:
+    void reset(int depth)
+    {
+        depth_ = depth;
+        block_depth_ = std::max(0, depth - 5);
+        cells_.reset(static_cast<uint32_t *>(std::calloc(size_t(1) << 2 * depth, sizeof(uint32_t))));
+        if (!cells_)
+            throw std::bad_alloc();
+        blocks_.assign((size_t(1) << 2 * block_depth_) + 1, 0);
+        block_leaf_.assign(blocks_.size() - 1, kNoLeaf);
+    }
+    void release()
+    {
+        cells_.reset();
+        blocks_ = {};
+        block_leaf_ = {};
+    }
+
+    void start_counting(GridCounts &counts) const
+    {
+        counts.cells.reset(static_cast<uint32_t *>(std::calloc(size_t(1) << 2 * depth_, sizeof(uint32_t))));
+        if (!counts.cells)
+            throw std::bad_alloc();
+        counts.touched.assign(blocks_.size() - 1, 0);
+    }
+    void count(GridCounts &counts, uint32_t cell) const
+    {
+        counts.touched[cell >> block_shift()] = 1;
+        ++counts.cells[cell];
+    }
+    // Adds a thread's counts to the grid and releases them.
+    void merge(GridCounts &counts)
+    {
+        const size_t per_block = size_t(1) << block_shift();
+        for (size_t block = 0; block < counts.touched.size(); ++block) {
+            if (!counts.touched[block])
+                continue;
+            const uint32_t *from = &counts.cells[block * per_block];
+            uint32_t *to = &cells_[block * per_block];
+            uint32_t sum = 0;
+            for (size_t i = 0; i < per_block; ++i) {
+                to[i] += from[i];
+                sum += from[i];
+            }
+            blocks_[block] += sum;
+        }
+        counts = GridCounts();
+    }
+    // Turns the block counts into exclusive prefix sums.
+    void finish_counts()
+    {
+        uint32_t run = 0;
+        for (uint32_t &b : blocks_) {
+            uint32_t v = b;
+            b = run;
+            run += v;
+        }
+    }
+    uint32_t count(int depth, uint32_t morton) const
+    {
+        if (depth <= block_depth_) {
+            const int rest = 2 * (block_depth_ - depth);
+            return blocks_[size_t(morton + 1) << rest] - blocks_[size_t(morton) << rest];
+        }
+        const int rest = 2 * (depth_ - depth);
+        return std::accumulate(&cells_[size_t(morton) << rest], &cells_[size_t(morton + 1) << rest], 0u);
+    }
+    // Makes every cell of the node answer leaf.  Nodes are set in Morton
+    // order, and a node's own cells are read before they are overwritten.
+    void set_leaf(int depth, uint32_t morton, uint32_t leaf)
+    {
+        if (depth <= block_depth_) {
+            const int rest = 2 * (block_depth_ - depth);
+            std::fill(&block_leaf_[size_t(morton) << rest], &block_leaf_[size_t(morton + 1) << rest], leaf);
+            return;
+        }
+        block_leaf_[morton >> 2 * (depth - block_depth_)] = kMixed;
+        const int rest = 2 * (depth_ - depth);
+        std::fill(&cells_[size_t(morton) << rest], &cells_[size_t(morton + 1) << rest], leaf);
+    }
+    uint32_t leaf(uint32_t cell) const
+    {
+        uint32_t leaf = block_leaf_[cell >> block_shift()];
+        return leaf == kMixed ? cells_[cell] : leaf;
+    }
+
+private:
+    static constexpr uint32_t kMixed = kNoLeaf - 1;
+    int block_shift() const { return 2 * (depth_ - block_depth_); }
+    int depth_ = 0;
+    int block_depth_ = 0;
+    std::unique_ptr<uint32_t[], FreeDeleter> cells_;
+    std::vector<uint32_t> blocks_;
+    std::vector<uint32_t> block_leaf_;
+};
+
+// Joins worker threads on every way out of a scope; an exception on the way
+// (a progress callback that throws) first tells the workers to stop.
+class Joiner {
+public:
+    Joiner(std::vector<std::thread> &threads, std::atomic<bool> &stop)
+        : threads_(threads), stop_(stop), exceptions_(std::uncaught_exceptions())
+    {
+    }
+    ~Joiner()
+    {
+        if (std::uncaught_exceptions() > exceptions_)
+            stop_ = true;
+        for (std::thread &t : threads_)
+            if (t.joinable())
+                t.join();
+    }
+
+private:
+    std::vector<std::thread> &threads_;
+    std::atomic<bool> &stop_;
+    int exceptions_;
+};
+
+class Import {
+public:
+    Import(const LasFile &las, const std::string &store_path, const Progress &progress,
+           const TileStoreOptions &options);
+    ~Import();
+    bool run(std::string *error);
+
+private:
+    bool check_header();
+    bool create_part_file();
+    void scan(bool count_cells);
+    void scan_chunk(Scratch &s, uint64_t chunk, bool count_cells);
+    void merge_scan();
+    void decide_tiles();
+    void split(int depth, uint32_t morton);
+    void add_leaf(int depth, uint32_t morton, uint64_t count);
+    bool allocate_file();
+    void scatter();
+    void scatter_chunk(Scratch &s, uint64_t chunk);
+    bool decode_chunk_point(const LasPoint &p, tile_point_t *out);
+    void write_runs(Scratch &s, size_t count);
+    void level_tiles();
+    void level_tile(Scratch &s, size_t index);
+    void assign_levels(Scratch &s, size_t n);
+    bool commit();
+
+    bool read_chunk(Scratch &s, uint64_t chunk, uint64_t *first, uint64_t *count);
+    void fail(const std::string &message);
+    bool failed() const { return stop_.load(std::memory_order_relaxed); }
+    template <class Work> void parallel(uint64_t items, const Work &work);
+    void begin_phase(double from, double span, uint64_t work);
+    void report(bool force);
+    std::string system_error(const std::string &what, const std::string &path) const;
+
+    const LasFile &las_;
+    const LasHeader &header_;
+    const std::string store_path_;
+    const std::string part_path_;
+    const Progress &progress_;
+    const TileStoreOptions options_;
+    const unsigned threads_;
+    const int depth_;
+    const uint32_t limit_;
+    const uint64_t point_count_;
+    uint64_t chunk_points_ = 1;
+    uint64_t chunks_ = 0;
+
+    int fd_ = -1;
+    bool created_ = false;
+    bool committed_ = false;
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::atomic<bool> stop_{false};
+    std::string error_;
+
+    std::atomic<uint64_t> done_{0};
+    uint64_t phase_work_ = 1;
+    double phase_from_ = 0, phase_span_ = 0;
+    int report_total_ = 1;
+    int reported_ = -1;
+
+    std::vector<Scratch> scratch_;
+    IntBox box_;
+    uint16_t max_colour_ = 0;
+    uint16_t max_intensity_ = 0;
+    uint32_t colour_shift_ = 0;
+    int64_t base_[3] = {0, 0, 0};
+    double side_ = 0;
+    Frame frame_;
+    bool use_grid_ = false;
+    FineGrid grid_;
+
+    std::vector<Leaf> leaves_;
+    std::unique_ptr<std::atomic<uint64_t>[]> cursors_;
+    std::vector<StoreTile> tiles_;
+    std::vector<double> tile_width_;
+    uint64_t points_offset_ = 0;
+    uint64_t file_size_ = 0;
+};
+
+unsigned thread_count(const TileStoreOptions &o)
+{
+    // Each thread holds some 30 MB of buffers at most: many-core machines
+    // would otherwise pay for their cores in memory.
+    unsigned n = o.threads ? o.threads : std::thread::hardware_concurrency();
+    return std::clamp(n, 1u, 32u);
+}
+
+Import::Import(const LasFile &las, const std::string &store_path, const Progress &progress,
+               const TileStoreOptions &options)
+    : las_(las), header_(las.header()), store_path_(store_path), part_path_(store_path + ".part"),
+      progress_(progress), options_(options), threads_(thread_count(options)),
+      depth_(std::clamp(options.max_depth, 0, kDeepest)), limit_(std::max<uint32_t>(options.tile_limit, 1)),
+      point_count_(las.point_count())
+{
+}
+
+Import::~Import()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (created_ && !committed_)
+        ::unlink(part_path_.c_str());
+}
+
+std::string Import::system_error(const std::string &what, const std::string &path) const
+{
+    return what + ": " + path + ": " + std::strerror(errno);
+}
+
+void Import::fail(const std::string &message)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (error_.empty())
+        error_ = message;
+    stop_ = true;
+}
+
+bool Import::run(std::string *error)
+{
+    auto finish = [&]() {
+        if (error)
+            *error = error_;
+        return false;
+    };
+    if (!check_header() || !create_part_file())
+        return finish();
+    scratch_.resize(threads_);
+    report(true);
+
+    use_grid_ = point_count_ > limit_ && depth_ > 0;
+    IntBox claimed;
+    bool trust_header = use_grid_ && header_box(header_, &claimed);
+    if (trust_header) {
+        grid_.reset(depth_);
+        frame_ = make_frame(claimed, header_.scale, depth_);
+    }
+    begin_phase(0, use_grid_ ? chunks_ * 0.5 : chunks_, point_count_);
+    scan(trust_header);
+    if (failed())
+        return finish();
+    merge_scan();
+    if (use_grid_ && !(trust_header && claimed.same_xy(box_))) {
+        // The header's box is not the points' box: count again on the real square.
+        grid_.reset(depth_);
+        frame_ = make_frame(box_, header_.scale, depth_);
+        begin_phase(chunks_ * 0.5, chunks_ * 0.5, point_count_);
+        scan(true);
+        if (failed())
+            return finish();
+    }
+    decide_tiles();
+    if (!allocate_file())
+        return finish();
+    begin_phase(chunks_, chunks_, point_count_);
+    scatter();
+    if (failed())
+        return finish();
+    grid_.release();
+    for (Scratch &s : scratch_) { // the levelling needs other buffers
+        s.records = Buffer<uint8_t>();
+        s.leaf_of = Buffer<uint32_t>();
+    }
+    for (size_t i = 0; i < leaves_.size(); ++i)
+        if (cursors_[i].load() != leaves_[i].count)
+            fail(kChanged);
+    if (failed())
+        return finish();
+    begin_phase(2.0 * chunks_, chunks_, point_count_);
+    level_tiles();
+    if (failed())
+        return finish();
+    begin_phase(report_total_, 0, 1);
+    report(true);
+    return commit() || finish();
+}
+
+bool Import::check_header()
+{
+    for (int a = 0; a < 3; ++a)
+        if (!(header_.scale[a] > 0) || !std::isfinite(header_.scale[a]) || !std::isfinite(header_.offset[a])) {
+            fail("LAS header has an unusable scale or offset");
+            return false;
+        }
+    if (point_count_ > UINT32_MAX) {
+        fail("The LAS file has too many points to import");
+        return false;
+    }
+    if (header_.record_length == 0) {
+        fail("LAS header is inconsistent");
+        return false;
+    }
+    chunk_points_ = std::clamp<uint64_t>(options_.chunk_bytes / header_.record_length, 1, 1u << 20);
+    chunks_ = (point_count_ + chunk_points_ - 1) / chunk_points_;
+    report_total_ = int(std::clamp<uint64_t>(3 * chunks_, 1, INT_MAX / 4));
+    return true;
+}
+
+bool Import::create_part_file()
+{
+    fd_ = ::open(part_path_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd_ < 0) {
+        fail(system_error("Cannot create the tile store", part_path_));
+        return false;
+    }
+    created_ = true;
+    return true;
+}
+
+template <class Work> void Import::parallel(uint64_t items, const Work &work)
+{
+    if (items == 0)
+        return;
+    std::atomic<uint64_t> next{0};
+    unsigned finished = 0;
+    const unsigned count = unsigned(std::min<uint64_t>(threads_, items));
+    auto body = [&](unsigned t) {
+        for (;;) {
+            uint64_t i = next.fetch_add(1);
+            if (i >= items || failed())
+                break;
+            try {
+                work(scratch_[t], i);
+            } catch (const std::bad_alloc &) {
+                fail("Not enough memory to import the point cloud");
+            } catch (const std::exception &e) {
+                fail(std::string("The import failed: ") + e.what());
+            }
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++finished;
+        wake_.notify_all();
+    };
+    std::vector<std::thread> pool;
+    Joiner joiner(pool, stop_);
+    pool.reserve(count);
+    for (unsigned t = 0; t < count; ++t)
+        pool.emplace_back(body, t);
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (finished < count) {
+        wake_.wait_for(lock, std::chrono::milliseconds(25));
+        lock.unlock();
+        report(false);
+        lock.lock();
+    }
+}
+
+void Import::begin_phase(double from, double span, uint64_t work)
+{
+    phase_from_ = from;
+    phase_span_ = span;
+    phase_work_ = std::max<uint64_t>(work, 1);
+    done_ = 0;
+}
+
+void Import::report(bool force)
+{
+    if (!progress_)
+        return;
+    double done = double(std::min(done_.load(), phase_work_)) / double(phase_work_);
+    int current = std::clamp(int(phase_from_ + phase_span_ * done), 0, report_total_);
+    if (current <= reported_)
+        return;
+    int step = std::max(1, report_total_ / kReports);
+    if (!force && reported_ >= 0 && current - reported_ < step && current != report_total_)
+        return;
+    reported_ = current;
+    progress_(report_total_, current, kMessage);
+}
+
+bool Import::read_chunk(Scratch &s, uint64_t chunk, uint64_t *first, uint64_t *count)
+{
+    *first = chunk * chunk_points_;
+    *count = std::min(chunk_points_, point_count_ - *first);
+    s.records.resize(size_t(*count) * header_.record_length);
+    if (!las_.read_records(*first, *count, s.records.data())) {
+        fail("Cannot read the LAS file");
+        return false;
+    }
+    return true;
+}
+
+// ---- pass 1 ------------------------------------------------------------
+
+void Import::scan(bool count_cells)
+{
+    if (count_cells)
+        for (Scratch &s : scratch_)
+            grid_.start_counting(s.counts);
+    parallel(chunks_, [&](Scratch &s, uint64_t chunk) { scan_chunk(s, chunk, count_cells); });
+    if (count_cells)
+        for (Scratch &s : scratch_)
+            grid_.merge(s.counts);
+}
+
+void Import::scan_chunk(Scratch &s, uint64_t chunk, bool count_cells)
+{
+    uint64_t first, count;
+    if (!read_chunk(s, chunk, &first, &count))
+        return;
+    const bool colour = las_format_has_colour(header_.point_format);
+    const uint16_t length = header_.record_length;
+    LasPoint p;
+    for (uint64_t k = 0; k < count; ++k) {
+        las_.decode(&s.records[size_t(k) * length], &p);
+        s.stats.box.add(p.X, p.Y, p.Z);
+        s.stats.max_intensity = std::max(s.stats.max_intensity, p.intensity);
+        if (colour)
+            s.stats.max_colour = std::max({s.stats.max_colour, p.red, p.green, p.blue});
+        if (count_cells)
+            grid_.count(s.counts, frame_.cell(p.X, p.Y));
+    }
+    done_ += count;
+}
+
+void Import::merge_scan()
+{
+    for (Scratch &s : scratch_) {
+        box_.add(s.stats.box);
+        max_colour_ = std::max(max_colour_, s.stats.max_colour);
+        max_intensity_ = std::max(max_intensity_, s.stats.max_intensity);
+    }
+    if (point_count_ == 0)
+        box_ = IntBox{{0, 0, 0}, {0, 0, 0}};
+    colour_shift_ = max_colour_ > 255 ? 8 : 0;
+    // Re-based on the middle of the box, a coordinate always fits 32 bits.
+    for (int a = 0; a < 3; ++a)
+        base_[a] = box_.min[a] + (box_.max[a] - box_.min[a] + 1) / 2;
+    side_ = square_side(box_, header_.scale);
+}
+
+// ---- tiles -------------------------------------------------------------
+
+void Import::decide_tiles()
+{
+    if (point_count_ > 0 && !use_grid_)
+        add_leaf(0, 0, point_count_);
+    if (use_grid_) {
+        grid_.finish_counts();
+        split(0, 0);
+    }
+    cursors_.reset(new std::atomic<uint64_t>[leaves_.size()]);
+    for (size_t i = 0; i < leaves_.size(); ++i)
+        cursors_[i].store(0);
+    points_offset_ = tile_format::points_offset(tiles_.size());
+    file_size_ = points_offset_ + point_count_ * sizeof(tile_point_t);
+}
+
+void Import::split(int depth, uint32_t morton)
+{
+    const uint32_t count = grid_.count(depth, morton);
+    if (count > limit_ && depth < depth_) {
+        for (uint32_t q = 0; q < 4; ++q)
+            split(depth + 1, morton * 4 + q);
+        return;
+    }
+    uint32_t leaf = kNoLeaf;
+    if (count > 0) {
+        leaf = uint32_t(leaves_.size());
+        add_leaf(depth, morton, count);
+    }
+    grid_.set_leaf(depth, morton, leaf);
+}
+
+void Import::add_leaf(int depth, uint32_t morton, uint64_t count)
+{
+    const uint64_t first = leaves_.empty() ? 0 : leaves_.back().first + leaves_.back().count;
+    leaves_.push_back({first, count});
+    const double width = std::ldexp(side_, -depth);
+    const double x0 = double(box_.min[0]) * header_.scale[0] + header_.offset[0];
+    const double y0 = double(box_.min[1]) * header_.scale[1] + header_.offset[1];
+    const uint32_t i = compact_bits2(morton), j = compact_bits2(morton >> 1);
+    // A leaf at the deepest level can still hold a pile of points: it is cut
+    // in parts of one square, so no tile is too big to level or to draw.
+    uint64_t parts = 1;
+    if (count > limit_)
+        parts = std::min<uint64_t>((count + limit_ - 1) / limit_, kMaxParts);
+    uint64_t at = first;
+    for (uint64_t part = 0; part < parts; ++part) {
+        const uint64_t size = count / parts + (part < count % parts ? 1 : 0);
+        StoreTile t;
+        std::memset(&t, 0, sizeof t);
+        t.box[0] = x0 + i * width;
+        t.box[1] = y0 + j * width;
+        t.box[3] = x0 + (i + 1) * width;
+        t.box[4] = y0 + (j + 1) * width;
+        t.code = uint64_t(depth) << 58 | part << 32 | morton;
+        t.first = at;
+        t.count = uint32_t(size);
+        tiles_.push_back(t);
+        tile_width_.push_back(width);
+        at += size;
+    }
+}
+
+// Reserving the space first makes a full disk fail now, not at the end.
+bool reserve_space(int fd, uint64_t size)
+{
+    if (size == 0)
+        return true;
+    if (::fallocate(fd, 0, 0, off_t(size)) == 0)
+        return true;
+    return errno != ENOSPC && ::ftruncate(fd, off_t(size)) == 0;
+}
+
+bool Import::allocate_file()
+{
+    if (!reserve_space(fd_, file_size_)) {
+        fail(system_error("Cannot write the tile store", part_path_));
+        return false;
+    }
+    return true;
+}
+
+// ---- pass 2 ------------------------------------------------------------
+
+void Import::scatter()
+{
+    for (Scratch &s : scratch_)
+        s.leaf_count.assign(leaves_.size(), 0);
+    parallel(chunks_, [&](Scratch &s, uint64_t chunk) { scatter_chunk(s, chunk); });
+}
+
+uint16_t scale_intensity(uint16_t raw, uint16_t max)
+{
+    return max ? uint16_t(uint32_t(raw) * 255 / max) : 0;
+}
+
+bool Import::decode_chunk_point(const LasPoint &p, tile_point_t *out)
+{
+    const int32_t v[3] = {p.X, p.Y, p.Z};
+    for (int a = 0; a < 3; ++a)
+        if (v[a] < box_.min[a] || v[a] > box_.max[a])
+            return false;
+    std::memset(out, 0, sizeof *out); // padding too: the store is the same for the same LAS file
+    out->classification = p.classification;
+    out->intensity = scale_intensity(p.intensity, max_intensity_);
+    out->red = uint16_t(p.red >> colour_shift_);
+    out->green = uint16_t(p.green >> colour_shift_);
+    out->blue = uint16_t(p.blue >> colour_shift_);
+    out->x = int32_t(int64_t(p.X) - base_[0]);
+    out->y = int32_t(int64_t(p.Y) - base_[1]);
+    out->z = int32_t(int64_t(p.Z) - base_[2]);
+    return true;
+}
+
+void Import::scatter_chunk(Scratch &s, uint64_t chunk)
+{
+    uint64_t first, count;
+    if (!read_chunk(s, chunk, &first, &count))
+        return;
+    const bool colour = las_format_has_colour(header_.point_format);
+    const uint16_t length = header_.record_length;
+    s.points.resize(count);
+    s.leaf_of.resize(count);
+    s.runs.clear();
+    LasPoint p;
+    for (uint64_t k = 0; k < count; ++k) {
+        las_.decode(&s.records[size_t(k) * length], &p);
+        if (!colour)
+            p.red = p.green = p.blue = 0;
+        uint32_t leaf = use_grid_ ? grid_.leaf(frame_.cell(p.X, p.Y)) : 0;
+        if (!decode_chunk_point(p, &s.points[k]) || leaf >= leaves_.size()) {
+            fail(kChanged);
+            return;
+        }
+        s.leaf_of[k] = leaf;
+        if (s.leaf_count[leaf]++ == 0)
+            s.runs.push_back({leaf, 0, 0});
+    }
+    write_runs(s, size_t(count));
+    done_ += count;
+}
+
+// Groups the chunk's points by leaf and writes each group at a place
+// reserved in its leaf's range.
+void Import::write_runs(Scratch &s, size_t count)
+{
+    uint32_t start = 0;
+    for (LeafRun &r : s.runs) {
+        r.start = start;
+        r.count = s.leaf_count[r.leaf];
+        s.leaf_count[r.leaf] = start;
+        start += r.count;
+    }
+    s.sorted.resize(count);
+    for (size_t k = 0; k < count; ++k)
+        s.sorted[s.leaf_count[s.leaf_of[k]]++] = s.points[k];
+    for (const LeafRun &r : s.runs) {
+        s.leaf_count[r.leaf] = 0;
+        if (failed())
+            continue;
+        const Leaf &leaf = leaves_[r.leaf];
+        uint64_t at = cursors_[r.leaf].fetch_add(r.count);
+        if (at + r.count > leaf.count) {
+            fail(kChanged);
+            continue;
+        }
+        uint64_t offset = points_offset_ + (leaf.first + at) * sizeof(tile_point_t);
+        if (!pwrite_all(fd_, &s.sorted[r.start], size_t(r.count) * sizeof(tile_point_t), offset))
+            fail(system_error("Cannot write the tile store", part_path_));
+    }
+}
+
+// ---- levels ------------------------------------------------------------
+
+void Import::level_tiles()
+{
+    // Biggest tiles first, so that no thread is left with a big one at the end.
+    std::vector<uint32_t> order(tiles_.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = uint32_t(i);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](uint32_t a, uint32_t b) { return tiles_[a].count > tiles_[b].count; });
+    parallel(order.size(), [&](Scratch &s, uint64_t i) { level_tile(s, order[i]); });
+}
+
+void Import::level_tile(Scratch &s, size_t index)
+{
+    StoreTile &tile = tiles_[index];
+    const double width = tile_width_[index];
+    const size_t n = tile.count;
+    const size_t bytes = n * sizeof(tile_point_t);
+    const uint64_t offset = points_offset_ + tile.first * sizeof(tile_point_t);
+    s.points.resize(n);
+    if (!pread_all(fd_, s.points.data(), bytes, offset)) {
+        fail(system_error("Cannot read the tile store", part_path_));
+        return;
+    }
+    int32_t zmin = INT32_MAX, zmax = INT32_MIN;
+    for (const tile_point_t &p : s.points) {
+        zmin = std::min(zmin, p.z);
+        zmax = std::max(zmax, p.z);
+    }
+    // Key: the point's level-4 cell (z above 7 bits on top, then x, y, z
+    // interleaved so that a level-L cell is a key prefix), then a hash that
+    // decides which point of a cell comes first.
+    const double *scale = header_.scale;
+    const double per_unit[2] = {kFinestCells * scale[0] / width, kFinestCells * scale[1] / width};
+    const double per_z = kFinestCells * scale[2] / width;
+    const double dx = (tile.box[0] - header_.offset[0]) / scale[0] - double(base_[0]);
+    const double dy = (tile.box[1] - header_.offset[1]) / scale[1] - double(base_[1]);
+    s.entries.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        const tile_point_t &p = s.points[i];
+        uint32_t cx = clamp_cell((p.x - dx) * per_unit[0], uint32_t(kFinestCells) - 1);
+        uint32_t cy = clamp_cell((p.y - dy) * per_unit[1], uint32_t(kFinestCells) - 1);
+        uint32_t cz = clamp_cell(double(int64_t(p.z) - zmin) * per_z, kMaxZCell);
+        uint64_t cell = uint64_t(cz >> 7) << 21 | spread_bits3(cx) | spread_bits3(cy) << 1 | spread_bits3(cz & 127) << 2;
+        s.entries[i] = {cell << kHashBits | (position_hash(p) >> (64 - kHashBits)), uint32_t(i)};
+    }
+    s.sorter.sort(s.entries, kHashBits);
+    assign_levels(s, n);
+
+    size_t at[kCoarsestLevel + 1] = {};
+    for (size_t i = 0; i < n; ++i)
+        ++at[s.levels[i]];
+    size_t run = 0;
+    for (int level = kCoarsestLevel; level >= kRestLevel; --level) {
+        size_t c = at[level];
+        at[level] = run;
+        run += c;
+    }
+    s.sorted.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        tile_point_t &out = s.sorted[at[s.levels[i]]++];
+        out = s.points[s.entries[i].index];
+        out.level = s.levels[i];
+    }
+    if (!pwrite_all(fd_, s.sorted.data(), bytes, offset)) {
+        fail(system_error("Cannot write the tile store", part_path_));
+        return;
+    }
+    tile.box[2] = double(int64_t(zmin) + base_[2]) * scale[2] + header_.offset[2];
+    tile.box[5] = double(int64_t(zmax) + base_[2]) * scale[2] + header_.offset[2];
+    done_ += n;
+}
+
+// A point takes the highest level whose cell holds no point of that level
+// yet; among the free points of a cell the one with the smallest hash wins.
+void Import::assign_levels(Scratch &s, size_t n)
+{
+    s.levels.resize(n);
+    std::fill(s.levels.begin(), s.levels.end(), 0);
+    const Entry *entries = s.entries.data();
+    uint8_t *levels = s.levels.data();
+    for (int level = kCoarsestLevel; level >= kFinestLevel; --level) {
+        const int shift = kHashBits + 3 * (level - kFinestLevel);
+        size_t i = 0;
+        while (i < n) {
+            const uint64_t cell = entries[i].key >> shift;
+            size_t best = n;
+            uint64_t best_hash = UINT64_MAX;
+            for (; i < n && entries[i].key >> shift == cell; ++i) {
+                const uint64_t hash = entries[i].key & kHashMask;
+                if (levels[i] == 0 && hash < best_hash) {
+                    best = i;
+                    best_hash = hash;
+                }
+            }
+            if (best < n)
+                levels[best] = uint8_t(level);
+        }
+    }
+    for (size_t i = 0; i < n; ++i)
+        if (levels[i] == 0)
+            levels[i] = kRestLevel;
+}
+
+// ---- the file's head -----------------------------------------------------
+
+bool Import::commit()
+{
+    tile_format::Header h;
+    std::memset(&h, 0, sizeof h);
+    std::memcpy(h.magic, tile_format::kMagic, sizeof h.magic);
+    h.version = tile_format::kVersion;
+    h.header_size = uint32_t(tile_format::kHeaderSize);
+    h.tile_record_size = sizeof(StoreTile);
+    h.point_record_size = sizeof(tile_point_t);
+    h.point_count = point_count_;
+    h.tile_count = tiles_.size();
+    h.directory_offset = tile_format::kHeaderSize;
+    h.points_offset = points_offset_;
+    h.file_size = file_size_;
+    for (int a = 0; a < 3; ++a) {
+        h.scale[a] = header_.scale[a];
+        h.offset[a] = header_.offset[a];
+        h.base[a] = base_[a];
+        h.box[a] = point_count_ ? double(box_.min[a]) * h.scale[a] + h.offset[a] : 0;
+        h.box[a + 3] = point_count_ ? double(box_.max[a]) * h.scale[a] + h.offset[a] : 0;
+    }
+    h.root[0] = h.box[0];
+    h.root[1] = h.box[1];
+    h.root[2] = side_;
+    h.colour_shift = colour_shift_;
+    h.max_intensity = max_intensity_;
+    h.tile_limit = limit_;
+    h.max_depth = uint32_t(depth_);
+    h.checksum = tile_format::checksum(h, tiles_.data(), tiles_.size());
+    const size_t directory_size = tiles_.size() * sizeof(StoreTile);
+    if (!pwrite_all(fd_, &h, sizeof h, 0) ||
+        (directory_size && !pwrite_all(fd_, tiles_.data(), directory_size, h.directory_offset))) {
+        fail(system_error("Cannot write the tile store", part_path_));
+        return false;
+    }
+    int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
+        fail(system_error("Cannot write the tile store", part_path_));
+        return false;
+    }
+    if (::rename(part_path_.c_str(), store_path_.c_str()) != 0) {
+        fail(system_error("Cannot write the tile store", store_path_));
+        return false;
+    }
+    committed_ = true;
+    return true;
+}
+
+} // namespace
+
+bool import_tile_store(const LasFile &las, const std::string &store_path, const Progress &progress,
+                       const TileStoreOptions &options, std::string *error)
+{
+    try {
+        Import import(las, store_path, progress, options);
+        return import.run(error);
+    } catch (const std::bad_alloc &) {
+        if (error)
+            *error = "Not enough memory to import the point cloud";
+    } catch (const std::system_error &e) {
+        if (error)
+            *error = std::string("The import failed: ") + e.what();
+    }
+    return false;
+}
+
+} // namespace velmo

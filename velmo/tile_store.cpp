@@ -1,0 +1,186 @@
+// Opening and reading a tile store; the import is in tile_import.cpp.
+#include "tile_store.h"
+
+#include "tile_format.h"
+#include "tile_import.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velmo {
+
+namespace tile_format {
+
+namespace {
+
+uint64_t fnv1a(uint64_t hash, const void *data, size_t size)
+{
+    const unsigned char *p = static_cast<const unsigned char *>(data);
+    for (size_t i = 0; i < size; ++i) {
+        hash ^= p[i];
+        hash *= 0x100000001B3ull;
+    }
+    return hash;
+}
+
+} // namespace
+
+uint64_t checksum(const Header &header, const StoreTile *tiles, uint64_t tile_count)
+{
+    Header copy = header;
+    copy.checksum = 0;
+    uint64_t hash = fnv1a(0xCBF29CE484222325ull, &copy, sizeof copy);
+    return fnv1a(hash, tiles, size_t(tile_count) * sizeof(StoreTile));
+}
+
+} // namespace tile_format
+
+struct TileStore::Mapping {
+    void *address = MAP_FAILED;
+    size_t size = 0;
+    const tile_format::Header *header = nullptr;
+    const StoreTile *tiles = nullptr;
+    const tile_point_t *points = nullptr;
+    double scale[3] = {1, 1, 1};
+    double offset[3] = {0, 0, 0};
+    int64_t base[3] = {0, 0, 0};
+
+    ~Mapping()
+    {
+        if (address != MAP_FAILED)
+            ::munmap(address, size);
+    }
+};
+
+bool TileStore::build(const LasFile &las, const std::string &store_path, const Progress &progress,
+                      std::string *error, const TileStoreOptions &options)
+{
+    return import_tile_store(las, store_path, progress, options, error);
+}
+
+namespace {
+
+bool finite_box(const double box[6])
+{
+    for (int i = 0; i < 6; ++i)
+        if (!std::isfinite(box[i]))
+            return false;
+    return box[0] <= box[3] && box[1] <= box[4] && box[2] <= box[5];
+}
+
+// Everything a reader relies on: sizes that fit the file, tiles that cover
+// the points once and in order, numbers that decode to finite coordinates.
+bool valid_layout(const tile_format::Header &h, uint64_t file_size)
+{
+    using namespace tile_format;
+    if (h.header_size != kHeaderSize || h.tile_record_size != sizeof(StoreTile) ||
+        h.point_record_size != sizeof(tile_point_t) || h.file_size != file_size)
+        return false;
+    if (h.directory_offset != kHeaderSize || h.tile_count > (file_size - kHeaderSize) / sizeof(StoreTile))
+        return false;
+    if (h.points_offset != points_offset(h.tile_count) || h.points_offset > file_size ||
+        h.point_count != (file_size - h.points_offset) / sizeof(tile_point_t) ||
+        h.points_offset + h.point_count * sizeof(tile_point_t) != file_size)
+        return false;
+    for (int a = 0; a < 3; ++a)
+        if (!(h.scale[a] > 0) || !std::isfinite(h.scale[a]) || !std::isfinite(h.offset[a]) ||
+            h.base[a] < -(int64_t(1) << 40) || h.base[a] > (int64_t(1) << 40))
+            return false;
+    return finite_box(h.box);
+}
+
+bool valid_directory(const tile_format::Header &h, const StoreTile *tiles)
+{
+    uint64_t next = 0;
+    for (uint64_t i = 0; i < h.tile_count; ++i) {
+        const StoreTile &t = tiles[i];
+        if (t.first != next || t.count == 0 || t.count > h.point_count - next || !finite_box(t.box))
+            return false;
+        next += t.count;
+    }
+    return next == h.point_count;
+}
+
+} // namespace
+
+std::unique_ptr<TileStore> TileStore::open(const std::string &store_path, std::string *error)
+{
+    auto refuse = [&](const char *why) -> std::unique_ptr<TileStore> {
+        if (error)
+            *error = std::string(why) + ": " + store_path;
+        return nullptr;
+    };
+    int fd = ::open(store_path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return refuse("Cannot open the tile store");
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || uint64_t(st.st_size) < tile_format::kHeaderSize) {
+        ::close(fd);
+        return refuse("The tile store is damaged");
+    }
+    auto map = std::make_unique<Mapping>();
+    map->size = size_t(st.st_size);
+    map->address = ::mmap(nullptr, map->size, PROT_READ, MAP_SHARED, fd, 0);
+    ::close(fd);
+    if (map->address == MAP_FAILED)
+        return refuse("Cannot map the tile store");
+
+    const char *bytes = static_cast<const char *>(map->address);
+    const auto *h = reinterpret_cast<const tile_format::Header *>(bytes);
+    if (std::memcmp(h->magic, tile_format::kMagic, sizeof h->magic) != 0)
+        return refuse("Not a tile store");
+    if (h->version != tile_format::kVersion)
+        return refuse("The tile store was written by another version");
+    if (!valid_layout(*h, map->size))
+        return refuse("The tile store is damaged");
+    const auto *tiles = reinterpret_cast<const StoreTile *>(bytes + h->directory_offset);
+    if (tile_format::checksum(*h, tiles, h->tile_count) != h->checksum || !valid_directory(*h, tiles))
+        return refuse("The tile store is damaged");
+
+    map->header = h;
+    map->tiles = tiles;
+    map->points = reinterpret_cast<const tile_point_t *>(bytes + h->points_offset);
+    for (int a = 0; a < 3; ++a) {
+        map->scale[a] = h->scale[a];
+        map->offset[a] = h->offset[a];
+        map->base[a] = h->base[a];
+    }
+    std::unique_ptr<TileStore> store(new TileStore());
+    store->map_ = std::move(map);
+    return store;
+}
+
+TileStore::~TileStore() = default;
+
+uint64_t TileStore::point_count() const { return map_->header->point_count; }
+
+const double *TileStore::box() const { return map_->header->box; }
+
+size_t TileStore::tile_count() const { return size_t(map_->header->tile_count); }
+
+const StoreTile &TileStore::tile(size_t index) const { return map_->tiles[index]; }
+
+const tile_point_t *TileStore::points() const { return map_->points; }
+
+void TileStore::decode(const tile_point_t &stored, velmo_point_t *out) const
+{
+    const Mapping &m = *map_;
+    std::memset(out, 0, sizeof *out);
+    // The same arithmetic as the LAS reader's, so world values match it to the bit.
+    out->x = double(int64_t(stored.x) + m.base[0]) * m.scale[0] + m.offset[0];
+    out->y = double(int64_t(stored.y) + m.base[1]) * m.scale[1] + m.offset[1];
+    out->z = double(int64_t(stored.z) + m.base[2]) * m.scale[2] + m.offset[2];
+    out->red = stored.red;
+    out->green = stored.green;
+    out->blue = stored.blue;
+    out->intensity = stored.intensity;
+    out->classification = stored.classification;
+}
+
+} // namespace velmo

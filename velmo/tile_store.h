@@ -1,0 +1,69 @@
+// The tile store of a point cloud: every point of a LAS file, grouped in
+// square X-Y tiles of a quadtree and levelled for paging, in one file that is
+// memory-mapped read-only.
+#pragma once
+
+#include "las_file.h"
+#include "velmo.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace velmo {
+
+// Progress of a long operation: current of total, and a message.
+using Progress = std::function<void(int total, int current, const char *message)>;
+
+// A tile of the store: a square in X-Y and the points' z range.  The store's
+// directory holds these records as they are, so a tile is read in place.
+struct StoreTile {
+    double box[6];      // min x, y, z, max x, y, z
+    uint64_t code;      // quadtree position: depth in the top 6 bits, then a part number (a
+                        // tile at the deepest level that holds too many points is cut into
+                        // parts sharing one square), then x and y bits interleaved in the
+                        // low 2 x depth bits
+    uint64_t first;     // index of the tile's first point in points()
+    uint32_t count;     // points of the tile, stored level-descending
+};
+
+// How an import cuts the cloud; the defaults are the engine's.
+struct TileStoreOptions {
+    uint32_t tile_limit = 300000; // a tile is split while it holds more points
+    int max_depth = 11;           // deepest quadtree level (at most 11)
+    unsigned threads = 0;         // 0: one per core
+    size_t chunk_bytes = 4u << 20; // LAS records read at a time by one thread
+};
+
+class TileStore {
+public:
+    // Reads the LAS file in two multi-threaded passes and writes the store at
+    // store_path (written aside and renamed into place, so a failed import
+    // leaves nothing behind).  False with *error set on failure.  If the
+    // progress callback throws, the import stops, leaves nothing behind and
+    // the exception passes on.
+    static bool build(const LasFile &las, const std::string &store_path, const Progress &progress,
+                      std::string *error, const TileStoreOptions &options = TileStoreOptions());
+    // Maps an existing store; null with *error set when it is missing,
+    // truncated, of another version or fails its checksum.
+    static std::unique_ptr<TileStore> open(const std::string &store_path, std::string *error);
+    ~TileStore();
+    TileStore(const TileStore &) = delete;
+    TileStore &operator=(const TileStore &) = delete;
+
+    uint64_t point_count() const;
+    const double *box() const;            // of all points: min x, y, z, max x, y, z
+    size_t tile_count() const;
+    const StoreTile &tile(size_t index) const;
+    const tile_point_t *points() const;   // every point, tile after tile
+    // World coordinates, colour and class of a stored point.  Lock-free.
+    void decode(const tile_point_t &stored, velmo_point_t *out) const;
+
+private:
+    TileStore() = default;
+    struct Mapping;
+    std::unique_ptr<Mapping> map_;
+};
+
+} // namespace velmo

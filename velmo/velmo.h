@@ -1,0 +1,247 @@
+/*
+ * velmo: Corvane's point-cloud engine.
+ *
+ * A workspace holds the open project with its point clouds, roads and
+ * sections.  Point clouds are imported from LAS files into a paged tile
+ * store; roads come from ".pm" files and the road library; sections are cut
+ * from the clouds along the roads, measured and exported.
+ *
+ * Conventions: non-zero int results mean success; paths are UTF-8 texts of at
+ * most 1,023 bytes; records are published once complete and never move, so
+ * the program's GUI, worker and pager threads may read them without locks.
+ * Lists are Collections-C style arrays of record pointers (array_size,
+ * array_get_at) that one thread appends to while others read.
+ *
+ * World frame: x east, y north, z up.  The road library's X is north and Y is
+ * east, so a road point (X, Y) is the world point (Y, X).
+ */
+#ifndef CORVANE_VELMO_H
+#define CORVANE_VELMO_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "collections.h"
+#include "road.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(__GNUC__)
+#define VELMO_API __attribute__((visibility("default")))
+#else
+#define VELMO_API
+#endif
+
+#define VELMO_PATH_SIZE 1024
+#define VELMO_NAME_SIZE 64
+
+/* The program's version, "%d.%d.%d". */
+VELMO_API extern const char cvVersion[];
+
+/* Progress of a long call: current runs from 0 to total; the message is UTF-8.
+ * Called only on the calling thread, during the call that received it. */
+typedef void (*velmo_progress_callback_t)(int total, int current, const char *message);
+
+/* One point: world coordinates, section-plane coordinates, colour 0-255,
+ * intensity 0-255, LAS class (low 5 bits), and the LAS attributes that remain.
+ * Plain data, copied by value. */
+typedef struct velmo_point_t {
+    double x, y, z;
+    float u, v, w;
+    uint16_t red, green, blue, intensity;
+    uint8_t classification;
+    uint8_t return_number;
+    uint8_t number_of_returns;
+    uint8_t user_data;
+    int16_t scan_angle;
+    uint16_t point_source_id;
+    uint32_t reserved;
+    double gps_time;
+    uint8_t spare[8];
+} velmo_point_t;
+
+/* A stored point of a tile: its level first (8 sparsest .. 3 the rest), then
+ * the point quantised on the cloud's grid.  Entries of a tile's list point
+ * straight into the memory-mapped tile store. */
+typedef struct tile_point_t {
+    uint8_t level;
+    uint8_t classification;
+    uint16_t intensity;
+    uint16_t red, green, blue;
+    int32_t x, y, z;
+} tile_point_t;
+
+/* A square tile of a cloud in X-Y. */
+typedef struct tile_t {
+    double box[6];       /* min x, y, z, max x, y, z */
+    Array *entries;      /* tile_point_t *, highest level first */
+    uint64_t code;       /* position of the tile in the cloud's quadtree */
+    uint32_t point_count;
+    uint32_t first_point; /* index of the tile's first point in the store */
+} tile_t;
+
+/* A point cloud imported from a LAS file. */
+typedef struct velmo_t {
+    char path[VELMO_PATH_SIZE]; /* the LAS file */
+    double box[6];              /* min x, y, z, max x, y, z */
+    double height_step;         /* height colour scale: step_count x height_step */
+    int step_count;
+    TreeTable *tiles;           /* tile_t * to tile_t *, in quadtree order */
+    velmo_progress_callback_t progress;
+    struct velmo_cloud_state *state; /* tile store and bookkeeping */
+} velmo_t;
+
+/* Section kinds. */
+enum section_type {
+    SECTION_LATITUDE = 0,  /* across the road at a chainage */
+    SECTION_LONGITUDE = 1, /* along the road over a chainage range */
+    SECTION_CUSTOM = 2,    /* vertical plane through a centre at an azimuth */
+    SECTION_HORIZONTAL = 3 /* horizontal plane, kept in the custom list */
+};
+
+/* A section: a slab of the clouds seen in its own plane.  u runs along
+ * axis_u (the width), v up along axis_v, w along the normal; for vertical
+ * sections v is world z.  Longitude sections follow a centre-line polyline
+ * with u the chainage. */
+typedef struct section_t {
+    char name[VELMO_NAME_SIZE];
+    int type;                /* enum section_type */
+    double normal_range[2];  /* near, far along the normal */
+    double width_range[2];   /* min, max along the width axis */
+    Array *points;           /* velmo_point_t * */
+    Array *red_line;         /* velmo_point_t *: design line */
+    Array *measurements;     /* velmo_point_t *: ground line, sorted by u */
+    double center[3];
+    double normal[3];
+    double axis_u[3];
+    double axis_v[3];
+    int vertex_count;        /* longitude sections: centre-line polyline */
+    double *vertices;        /* per vertex: world x, y, chainage */
+    struct velmo_section_state *state;
+} section_t;
+
+/* A road of the workspace. */
+typedef struct wks_road_t {
+    char path[VELMO_PATH_SIZE]; /* its ".pm" file */
+    int format;                 /* 0 HaiDi, 1 WeiDi */
+    road_t road;
+    struct velmo_road_state *state;
+} wks_road_t;
+
+/* The open project; its name is the project file's stem. */
+typedef struct wks_project_t {
+    char name[256];
+    char path[VELMO_PATH_SIZE];
+} wks_project_t;
+
+/* The workspace: allocated by the caller with malloc (96 bytes are enough),
+ * filled by wks_init, released with everything it holds by wks_destroy. */
+typedef struct wks_t {
+    double center_x, center_y;
+    double base_elevation;      /* lowest z of all clouds; 0 without clouds */
+    wks_project_t *project;     /* NULL while no project is open */
+    Array *clouds;              /* velmo_t * */
+    Array *roads;               /* wks_road_t * */
+    Array *latitude_sections;   /* section_t * */
+    Array *longitude_sections;  /* section_t * */
+    Array *custom_sections;     /* section_t *, custom and horizontal */
+    struct velmo_workspace_state *state;
+} wks_t;
+
+/* ---- workspace and project ---------------------------------------------- */
+
+VELMO_API int wks_init(wks_t *wks);
+/* Releases everything the workspace holds, then the block itself (free). */
+VELMO_API void wks_destroy(wks_t *wks);
+/* Opens a project file into an empty workspace; 0 when the file is missing or
+ * is not a Corvane project (the file is left untouched). */
+VELMO_API int wks_open_project(wks_t *wks, const char *path);
+/* Creates a project file and its data folder; the second argument is
+ * reserved (0). */
+VELMO_API int wks_create_project(wks_t *wks, int reserved, const char *path);
+/* Saves the project's lists and every road's road file. */
+VELMO_API int wks_export_project(wks_t *wks);
+VELMO_API void wks_update_bounding_box(wks_t *wks);
+/* Middle of the workspace box. */
+VELMO_API void wks_get_center(wks_t *wks, double center[3]);
+
+/* ---- point clouds -------------------------------------------------------- */
+
+/* Imports a LAS file into the project's tile store and appends the cloud;
+ * NULL (with a progress message saying why) when the file cannot be read. */
+VELMO_API velmo_t *wks_import_velmo(wks_t *wks, const char *path, velmo_progress_callback_t progress);
+/* Takes the cloud out of the workspace; its memory and store go at
+ * wks_destroy, since pagers may still read its tiles. */
+VELMO_API int wks_remove_velmo(wks_t *wks, velmo_t *cloud);
+/* The callback is used by the next velmo_open_file and dropped when it returns. */
+VELMO_API void velmo_set_progress_callback(velmo_t *cloud, velmo_progress_callback_t progress);
+/* Maps the cloud's tile store, rebuilding it from the LAS file when it is
+ * missing or damaged. */
+VELMO_API int velmo_open_file(velmo_t *cloud);
+VELMO_API int velmo_get_point_num(velmo_t *cloud);
+/* Point count and box of a LAS file from its header; 0 and a zero box when
+ * the file is not a readable LAS file. */
+VELMO_API int32_t velmo_read_point_number(const char *path, double box[6]);
+/* Cuts a LAS file into counts[0] x counts[1] x counts[2] boxes, written as
+ * "<stem>_<i>_<j>_<k>.las" beside it. */
+VELMO_API int velmo_slice_points(const char *path, const int counts[3], velmo_progress_callback_t progress);
+/* Decodes one tile entry into world coordinates, colour, intensity and
+ * class.  Lock-free and re-entrant. */
+VELMO_API int velmo_read_point_osg(velmo_t *cloud, tile_t *tile, tile_point_t *entry, velmo_point_t *point);
+
+/* ---- roads ---------------------------------------------------------------- */
+
+/* Reads a ".pm" file (format 0 HaiDi, 1 WeiDi) and appends the road; NULL
+ * when it cannot be read. */
+VELMO_API wks_road_t *wks_import_road(wks_t *wks, const char *path, int format);
+/* Appends a road with no elements whose HaiDi file is written on saving. */
+VELMO_API wks_road_t *wks_create_road(wks_t *wks, const char *path);
+/* Loads the road's ".pm" file, then its road file in the project's data
+ * folder (profile, models, feeders) when there is one. */
+VELMO_API int road_open_file(wks_road_t *road, const char *path, int format);
+VELMO_API int wks_remove_road(wks_t *wks, wks_road_t *road);
+
+/* ---- sections ------------------------------------------------------------- */
+
+/* rows: n pairs {chainage, altitude}; returns how many sections were added. */
+VELMO_API int wks_generate_road_latitude_sections(wks_t *wks, wks_road_t *road, int n, const double *rows,
+                                                  double buffer_width, double section_width);
+/* rows: n pairs {start chainage, end chainage}. */
+VELMO_API int wks_generate_road_longitude_sections(wks_t *wks, wks_road_t *road, int n, const double *rows,
+                                                   double buffer_width);
+VELMO_API section_t *wks_add_custom_section(wks_t *wks, const char *name, const double center[3],
+                                            const double normal[3], const double up[3],
+                                            const double normal_range[2], const double width_range[2]);
+VELMO_API int wks_export_section(wks_t *wks, section_t *section);
+VELMO_API int wks_import_section(wks_t *wks, section_t *section);
+VELMO_API int wks_cal_section(wks_t *wks, section_t *section, velmo_progress_callback_t progress);
+VELMO_API int wks_modify_section_offset(wks_t *wks, section_t *section, const double range[2]);
+VELMO_API int wks_modify_section_width(wks_t *wks, section_t *section, const double range[2]);
+VELMO_API int wks_save_section_data(wks_t *wks, section_t *section);
+VELMO_API int wks_save_remove_section(wks_t *wks, section_t *section);
+VELMO_API int wks_remove_section(wks_t *wks, section_t *section);
+VELMO_API int wks_export_latitude_sections(wks_t *wks, const char *path, const int options[3]);
+VELMO_API int wks_export_longitude_sections(wks_t *wks, const char *path, const int options[3]);
+VELMO_API int wks_export_custom_sections(wks_t *wks, const char *path, const int options[3]);
+VELMO_API int section_export_dat(wks_t *wks, section_t *section, const char *path, int filter);
+VELMO_API int section_export_dxf(wks_t *wks, section_t *section, const char *path, int flags);
+VELMO_API int section_import_dxf(section_t *section, const char *path);
+VELMO_API velmo_point_t *section_create_meas(section_t *section, const velmo_point_t *point, int view_mode);
+VELMO_API velmo_point_t *section_add_meas(section_t *section, const velmo_point_t *point);
+VELMO_API int section_remove_meas(section_t *section, velmo_point_t *measurement);
+VELMO_API int section_clear_meas(section_t *section);
+/* Fills the world x, y, z of a point from its u, v, w. */
+VELMO_API int section_rev_proj_point(section_t *section, velmo_point_t *point);
+
+/* ---- vectors ---------------------------------------------------------------- */
+
+VELMO_API void vector_sub(const double a[3], const double b[3], double out[3]);
+VELMO_API double vector_dot(const double a[3], const double b[3]);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* CORVANE_VELMO_H */

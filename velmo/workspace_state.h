@@ -1,0 +1,75 @@
+// Private state behind the public workspace, cloud and road records.
+#pragma once
+
+#include "tile_store.h"
+#include "velmo.h"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+struct velmo_cloud_state {
+    int64_t id = 0;                 // row of the cloud in the project file
+    std::string store_path;         // its tile store in the data folder
+    uint64_t point_count = 0;
+    std::unique_ptr<velmo::TileStore> store;
+    std::vector<tile_t> tiles;      // published once, never moved
+    std::mutex open_mutex;          // one velmo_open_file at a time per cloud
+};
+
+struct velmo_road_state {
+    int64_t id = 0;                 // row of the road in the project file
+    std::string road_file;          // its road file in the data folder
+};
+
+struct velmo_workspace_state {
+    std::string project_path;       // the ".qpj" file; empty without a project
+    std::string data_folder;        // "<stem>.data" beside it
+    int64_t next_id = 1;            // ids of new clouds and roads
+    double center_z = 0.0;          // middle of the workspace box in z
+    // Records taken out of the lists.  Pagers and dialogs may still hold
+    // them, so they are released with the workspace; their files are deleted
+    // then too, once a save has dropped them from the project.
+    std::vector<velmo_t *> removed_clouds;
+    std::vector<wks_road_t *> removed_roads;
+    std::vector<section_t *> removed_sections;
+    size_t removed_saved_clouds = 0; // how many of removed_clouds a save has dropped
+    size_t removed_saved_roads = 0;
+};
+
+namespace velmo {
+
+// Appends a record pointer to a list read by other threads.
+void list_append(Array *list, void *record);
+// Takes a record out of a list; false when it is not there.
+bool list_remove(Array *list, void *record);
+
+// Reports a message through a progress callback that may be null.
+void report(velmo_progress_callback_t progress, const char *message);
+
+// Copies text into a fixed buffer, cut to fit and NUL-terminated.
+void copy_text(char *target, size_t size, const std::string &text);
+
+// A usable path argument: not null, not empty, shorter than 1,024 bytes.
+bool path_ok(const char *path);
+
+// Frees a cloud record and everything it holds.
+void cloud_free(velmo_t *cloud);
+// Frees a road record and its road handle.
+void road_free(wks_road_t *road);
+// A new cloud record for a LAS file, with no tiles yet.
+velmo_t *cloud_new(const char *las_path, int64_t id, const std::string &store_path);
+// A new road record with an empty, initialised road handle.
+wks_road_t *road_new(const char *path, int format, int64_t id, const std::string &road_file);
+
+// Writes a road's road file (every table of its handle) into the data folder.
+bool road_save_file(wks_road_t *road);
+// Frees a section record and everything it holds.
+void section_free(section_t *section);
+
+// Recomputes the workspace's centre and base elevation from its clouds.
+void workspace_update_extent(wks_t *wks);
+
+} // namespace velmo
