@@ -8,6 +8,7 @@
 // that its peak resident memory is its own.
 #include "lasgen.h"
 #include "tile_store.h"
+#include "velmo.h"
 
 #include <algorithm>
 #include <chrono>
@@ -135,6 +136,78 @@ double decode_tile(const velmo::TileStore &store, const velmo::StoreTile &tile, 
 
 } // namespace
 
+// A project with the corridor cloud and its road: reopening it, and
+// cutting a thousand latitude sections.
+bool project_figures(const Options &o, const std::string &las_path)
+{
+    const std::string project = o.dir + "/bench.qpj", road_path = o.dir + "/bench.pm";
+    std::error_code ec;
+    fs::remove(project, ec);
+    fs::remove_all(o.dir + "/bench.data", ec);
+    lasgen::CorridorSpec spec;
+    spec.alignment = lasgen::Alignment::curved;
+    spec.length = std::max(200.0, double(o.points) / 20000.0);
+    road_t road;
+    road_init(&road);
+    lasgen::build_alignment(spec, &road);
+    road_apply_horizon(&road);
+    bool written = road_export_haidi(&road, road_path.c_str()) == 0;
+    road_final(&road);
+    auto *wks = static_cast<wks_t *>(malloc(96));
+    wks_init(wks);
+    if (!written || !wks_create_project(wks, 0, project.c_str()) ||
+        !wks_import_velmo(wks, las_path.c_str(), nullptr) || !wks_import_road(wks, road_path.c_str(), 0) ||
+        !wks_export_project(wks)) {
+        std::fprintf(stderr, "cannot build the benchmark project\n");
+        wks_destroy(wks);
+        return false;
+    }
+    wks_destroy(wks);
+
+    auto start = Clock::now();
+    wks = static_cast<wks_t *>(malloc(96));
+    wks_init(wks);
+    void *item = nullptr;
+    bool opened = wks_open_project(wks, project.c_str()) && array_get_at(wks->clouds, 0, &item) == CC_OK &&
+                  velmo_open_file(static_cast<velmo_t *>(item));
+    if (!opened) {
+        wks_destroy(wks);
+        return false;
+    }
+    print("project_reopen_ms", seconds_since(start) * 1000);
+
+    array_get_at(wks->roads, 0, &item);
+    auto *bench_road = static_cast<wks_road_t *>(item);
+    road_open_file(bench_road, bench_road->path, bench_road->format);
+    const int count = 1000;
+    std::vector<double> rows;
+    for (int i = 0; i < count; i++) {
+        rows.push_back(spec.length * (i + 0.5) / count);
+        rows.push_back(0.0);
+    }
+    start = Clock::now();
+    size_t first = array_size(wks->latitude_sections);
+    int made = wks_generate_road_latitude_sections(wks, bench_road, count, rows.data(), 1.0, 40.0);
+    for (size_t i = first; i < array_size(wks->latitude_sections); i++) {
+        array_get_at(wks->latitude_sections, i, &item);
+        wks_export_section(wks, static_cast<section_t *>(item));
+    }
+    print("sections", made);
+    print("sections_generated_computed_saved_s", seconds_since(start));
+
+    array_get_at(wks->latitude_sections, first + count / 2, &item);
+    double cal_ms = 1e9;
+    for (int i = 0; i < 5; i++) {
+        start = Clock::now();
+        wks_cal_section(wks, static_cast<section_t *>(item), nullptr);
+        cal_ms = std::min(cal_ms, seconds_since(start) * 1000);
+    }
+    print("cal_section_ms", cal_ms);
+    print("cal_section_points", double(array_size(static_cast<section_t *>(item)->points)));
+    wks_destroy(wks);
+    return true;
+}
+
 int main(int argc, char **argv)
 {
     Options o;
@@ -239,5 +312,6 @@ int main(int argc, char **argv)
     print("tile_decode_ms_per_100k", warm_ms * 100000 / tile.count);
     volatile double keep = checksum; // the decoding is not optimised away
     (void)keep;
-    return 0;
+    store.reset();
+    return project_figures(o, las_path) ? 0 : 1;
 }
