@@ -1,0 +1,145 @@
+// The octree tile reader: a pseudo-loader whose "file" names are tile names
+// "%p_%p_%d_%d.octree" printed by the scene manager in this same process
+// (cloud record, tile record, level, colour mode).  It builds the tile's
+// points of that level and above as one geometry of GL_POINTS, on the
+// database pager's thread.
+#include "OctreeColors.h"
+
+#include "velmo.h"
+
+#include <osg/Geode>
+#include <osg/Geometry>
+#include <osgDB/FileNameUtils>
+#include <osgDB/Registry>
+
+#include <cstdio>
+
+osg::ref_ptr<osg::Geode> osgdb_import_octree(velmo_t *cloud, tile_t *tile, int level, int mode);
+
+namespace {
+
+struct TileName {
+    velmo_t *cloud = nullptr;
+    tile_t *tile = nullptr;
+    int level = 0;
+    int mode = 0;
+};
+
+// The whole name must match: addresses that parsed only in part would point
+// anywhere.  The addresses themselves cannot be checked beyond null.
+bool parse_tile_name(const std::string &name, TileName *out)
+{
+    void *cloud = nullptr;
+    void *tile = nullptr;
+    int level = 0, mode = 0, end = -1;
+    if (sscanf(name.c_str(), "%p_%p_%d_%d.octree%n", &cloud, &tile, &level, &mode, &end) != 4 ||
+        end != (int)name.size() || !cloud || !tile)
+        return false;
+    out->cloud = static_cast<velmo_t *>(cloud);
+    out->tile = static_cast<tile_t *>(tile);
+    out->level = level;
+    out->mode = mode;
+    return true;
+}
+
+} // namespace
+
+class ReaderWriterOctree : public osgDB::ReaderWriter
+{
+public:
+    ReaderWriterOctree()
+    {
+        supportsExtension("octree", "Halvren octree format");
+        supportsOption("noRotation", "Do not rotate the model to the Z-up frame");
+        supportsOption("noTesselateLargePolygons", "Do not split large polygons into triangles");
+        supportsOption("noTriStripPolygons", "Do not build triangle strips from polygons");
+        supportsOption("noGenerateFacetNormals", "Do not compute facet normals");
+        supportsOption("noReverseFaces", "Do not reverse the winding of faces");
+    }
+
+    ~ReaderWriterOctree() override {}
+
+    const char *className() const override { return "Halvren Octree Reader"; }
+
+    ReadResult readNode(const std::string &file, const Options * = nullptr) const override
+    {
+        if (!acceptsExtension(osgDB::getLowerCaseFileExtension(file)))
+            return ReadResult::FILE_NOT_HANDLED;
+        // A database path may be put in front of the name; the name is what counts.
+        TileName name;
+        if (!parse_tile_name(osgDB::getSimpleFileName(file), &name))
+            return ReadResult("not an octree tile name: " + file);
+        return ReadResult(osgdb_import_octree(name.cloud, name.tile, name.level, name.mode).get(),
+                          ReadResult::FILE_LOADED);
+    }
+
+    WriteResult writeObject(const osg::Object &, const std::string &, const Options * = nullptr) const override
+    {
+        return WriteResult::FILE_NOT_HANDLED;
+    }
+
+    WriteResult writeNode(const osg::Node &, const std::string &, const Options * = nullptr) const override
+    {
+        return WriteResult::FILE_NOT_HANDLED;
+    }
+
+    ReadResult readNode(std::istream &, const Options * = nullptr) const override
+    {
+        return ReadResult::FILE_NOT_HANDLED;
+    }
+
+    WriteResult writeObject(const osg::Object &, std::ostream &, const Options * = nullptr) const override
+    {
+        return WriteResult::FILE_NOT_HANDLED;
+    }
+
+    WriteResult writeNode(const osg::Node &, std::ostream &, const Options * = nullptr) const override
+    {
+        return WriteResult::FILE_NOT_HANDLED;
+    }
+};
+
+// The tile's entries are sorted by level, highest first, so the points of a
+// level and above are a prefix of the list.  No state set and no point size:
+// the scene side owns those.
+osg::ref_ptr<osg::Geode> osgdb_import_octree(velmo_t *cloud, tile_t *tile, int level, int mode)
+{
+    osg::ref_ptr<osg::Geode> geode = new osg::Geode;
+    osg::ref_ptr<osg::Geometry> geometry = new osg::Geometry;
+    osg::ref_ptr<osg::Vec3dArray> vertices = new osg::Vec3dArray;
+    osg::ref_ptr<osg::Vec4Array> colors = new osg::Vec4Array;
+
+    if (cloud && tile && tile->entries) {
+        double min_z = cloud->box[2];
+        float height_scale = octree_height_scale(cloud);
+        size_t count = array_size(tile->entries);
+        vertices->reserve(count);
+        colors->reserve(count);
+        for (size_t i = 0; i < count; i++) {
+            void *entry = nullptr;
+            if (array_get_at(tile->entries, i, &entry) != CC_OK)
+                break;
+            tile_point_t *stored = static_cast<tile_point_t *>(entry);
+            if (stored->level < level)
+                break;
+            velmo_point_t point = {};
+            if (!velmo_read_point_osg(cloud, tile, stored, &point))
+                break;
+            vertices->push_back(osg::Vec3d(point.x, point.y, point.z));
+            osg::Vec4 color;
+            if (octree_point_color(point, mode, min_z, height_scale, &color))
+                colors->push_back(color);
+        }
+    }
+
+    geometry->setVertexArray(vertices.get());
+    // A mode without colours leaves the points uncoloured rather than with a
+    // colour array shorter than the vertices.
+    if (colors->size() == vertices->size())
+        geometry->setColorArray(colors.get(), osg::Array::BIND_PER_VERTEX);
+    geometry->addPrimitiveSet(new osg::DrawArrays(GL_POINTS, 0, (GLsizei)vertices->size()));
+    geode->addDrawable(geometry.get());
+    return geode;
+}
+
+REGISTER_OSGPLUGIN(octree, ReaderWriterOctree)
