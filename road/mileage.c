@@ -6,11 +6,13 @@
 
 static char mileage_text[64];
 
-const char *mileage(double chainage)
+void mileage_format(double chainage, char *text, size_t size)
 {
+    if (!text || size == 0)
+        return;
     if (!isfinite(chainage) || fabs(chainage) >= 1e15) {
-        snprintf(mileage_text, sizeof mileage_text, "%g", chainage);
-        return mileage_text;
+        snprintf(text, size, "%g", chainage);
+        return;
     }
     /* Rounded to the centimetre first, so that 999.999 reads K1+000.00 and
      * not K0+1000.00, and the metres always have three integer digits. */
@@ -19,12 +21,17 @@ const char *mileage(double chainage)
     double metres = fabs(rounded - 1000.0 * (double)km);
     const char *pad = metres < 10.0 ? "00" : metres < 100.0 ? "0" : "";
     if (km > 0)
-        snprintf(mileage_text, sizeof mileage_text, "K%lld+%s%.2f", km, pad, metres);
+        snprintf(text, size, "K%lld+%s%.2f", km, pad, metres);
     else if (km < 0)
-        snprintf(mileage_text, sizeof mileage_text, "-K%lld+%s%.2f", -km, pad, metres);
+        snprintf(text, size, "-K%lld+%s%.2f", -km, pad, metres);
     else if (rounded < 0.0)
-        snprintf(mileage_text, sizeof mileage_text, "K0-%s%.2f", pad, metres);
+        snprintf(text, size, "K0-%s%.2f", pad, metres);
     else
-        snprintf(mileage_text, sizeof mileage_text, "K0+%s%.2f", pad, metres);
+        snprintf(text, size, "K0+%s%.2f", pad, metres);
+}
+
+const char *mileage(double chainage)
+{
+    mileage_format(chainage, mileage_text, sizeof mileage_text);
     return mileage_text;
 }

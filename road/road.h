@@ -337,6 +337,8 @@ ROAD_API int road_export_weidi(const road_t *road, const char *path);
 /* Station text "K<km>+<mmm.mm>" of a chainage in metres, in a static buffer
  * overwritten by the next call (not reentrant). */
 ROAD_API const char *mileage(double chainage);
+/* The same text written into the caller's buffer, safe on any thread. */
+ROAD_API void mileage_format(double chainage, char *text, size_t size);
 
 /* ------------------------------------------------------------------------
  * Plane geometry.

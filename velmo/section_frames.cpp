@@ -23,27 +23,11 @@ const double VERTEX_SPACING = 1.0;
 
 const double UP[3] = {0.0, 0.0, 1.0};
 
-// The road library's station text, built here because its own buffer is
-// shared by every caller and thread.
+// Station text in a buffer of our own: mileage() shares one between threads.
 std::string mileage_text(double chainage)
 {
     char text[64];
-    if (!std::isfinite(chainage) || std::fabs(chainage) >= 1e15) {
-        snprintf(text, sizeof text, "%g", chainage);
-        return text;
-    }
-    double rounded = std::round(chainage * 100.0) / 100.0;
-    long long km = (long long)std::trunc(rounded / 1000.0);
-    double metres = std::fabs(rounded - 1000.0 * (double)km);
-    const char *pad = metres < 10.0 ? "00" : metres < 100.0 ? "0" : "";
-    if (km > 0)
-        snprintf(text, sizeof text, "K%lld+%s%.2f", km, pad, metres);
-    else if (km < 0)
-        snprintf(text, sizeof text, "-K%lld+%s%.2f", -km, pad, metres);
-    else if (rounded < 0.0)
-        snprintf(text, sizeof text, "K0-%s%.2f", pad, metres);
-    else
-        snprintf(text, sizeof text, "K0+%s%.2f", pad, metres);
+    mileage_format(chainage, text, sizeof text);
     return text;
 }
 

@@ -44,3 +44,17 @@ TEST(Mileage, ReturnsOneStaticBufferAndSurvivesNonsense)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Mileage, FormatsIntoTheCallersBufferAndCutsToFit)
+{
+    char text[64];
+    mileage_format(1234.5, text, sizeof text);
+    EXPECT_STREQ(text, "K1+234.50");
+    char small[5];
+    mileage_format(1234.5, small, sizeof small);
+    EXPECT_STREQ(small, "K1+2");
+}
+
+} // namespace
