@@ -195,7 +195,7 @@ protected:
     osg::ref_ptr<FrameCapture> capture = new FrameCapture;
 };
 
-TEST_F(RenderTest, CorridorIsDrawnThroughThePagerAndRecolouredByHeight)
+TEST_F(RenderTest, CorridorIsDrawnThroughThePagerInEveryColourMode)
 {
     velmo_t *cloud = ImportCorridor();
     ASSERT_NE(nullptr, cloud);
@@ -219,6 +219,25 @@ TEST_F(RenderTest, CorridorIsDrawnThroughThePagerAndRecolouredByHeight)
     // Every colour of the height ramp is vivid.
     EXPECT_GT(heightCounts.saturated, heightCounts.lit / 2);
     EXPECT_GT(CountDifferentPixels(*rgb, height), rgbCounts.lit / 2);
+    HoldForLooking();
+    const osg::ref_ptr<osg::Image> heightCopy = new osg::Image(height, osg::CopyOp::DEEP_COPY_ALL);
+
+    // Intensity is grey and classification uses the class table: both page
+    // in anew and change the picture again.
+    SceneReloadClouds(COLOR_INTENSITY);
+    ASSERT_TRUE(RenderUntilPaged()) << "the pager did not settle";
+    const osg::ref_ptr<osg::Image> intensity = new osg::Image(*capture->image, osg::CopyOp::DEEP_COPY_ALL);
+    const PixelCounts intensityCounts = CountPixels(*intensity);
+    EXPECT_GT(intensityCounts.lit, 5000);
+    EXPECT_LT(intensityCounts.saturated, intensityCounts.lit / 20);
+    EXPECT_GT(CountDifferentPixels(*heightCopy, *intensity), intensityCounts.lit / 2);
+    HoldForLooking();
+
+    SceneReloadClouds(COLOR_CLASSIFICATION);
+    ASSERT_TRUE(RenderUntilPaged()) << "the pager did not settle";
+    const osg::Image &classes = *capture->image;
+    EXPECT_GT(CountPixels(classes).lit, 5000);
+    EXPECT_GT(CountDifferentPixels(*intensity, classes), intensityCounts.lit / 2);
     HoldForLooking();
 }
 
