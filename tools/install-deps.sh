@@ -8,6 +8,7 @@ packages=(
   libwxgtk3.2-dev libwxgtk-webview3.2-dev libopenscenegraph-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth python3-ezdxf
+  tango-icon-theme
 )
 
 sudo_if_needed() {

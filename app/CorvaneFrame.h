@@ -1,0 +1,271 @@
+// The program's main window: the ribbon, a main panel whose AUI manager holds
+// the workspace tree, the property grid, the model view and the section view,
+// and the status panel at the bottom.  Idle events drive the two 3-D viewers;
+// long work runs on a TaskThread whose events come back here.
+#pragma once
+
+#include "SceneManager.h"
+
+#include <osg/ref_ptr>
+#include <osgViewer/Viewer>
+
+#include <wx/aui/framemanager.h>
+#include <wx/frame.h>
+
+#include <vector>
+
+class OSGCanvas;
+class SectionToolDialog;
+class StatusView;
+class TaskThread;
+class TaskThreadEvent;
+class UpdateVersionEvent;
+class wxMenu;
+class wxPanel;
+class wxPropertyGrid;
+class wxRibbonBar;
+class wxRibbonBarEvent;
+class wxRibbonButtonBar;
+class wxRibbonButtonBarEvent;
+class wxRibbonPage;
+class wxTreeListCtrl;
+class wxTreeListEvent;
+
+// Cameras of the two views.
+enum ViewMode {
+    VIEW_FRONT = 0,
+    VIEW_SIDE = 1,
+    VIEW_3D = 2
+};
+
+// What a click in the section view does.
+enum SectionMode {
+    SECTION_IDLE = 0,
+    SECTION_MEASURE_POINT = 1,
+    SECTION_DELETE_POINT = 2,
+    SECTION_MEASURE_DISTANCE = 3
+};
+
+// Colour and visibility of section points by LAS classification code (the
+// low five bits of the classification byte).
+struct ClassificationColorTable {
+    float colors[32][4];
+    unsigned char visible[32];
+
+    // Ground, vegetation and buildings coloured and shown; noise, water and
+    // the unnamed codes transparent and hidden.
+    static ClassificationColorTable Defaults();
+};
+
+class CorvaneFrame : public wxFrame
+{
+public:
+    CorvaneFrame(wxWindow *parent, wxWindowID id = wxID_ANY);
+    ~CorvaneFrame() override;
+
+    // Window identifiers.
+    static const long ID_RIBBONBAR;
+    static const long ID_DB_TREE;
+    static const long ID_PROP_GRID;
+    static const long ID_PANEL_MODEL;
+    static const long ID_PANEL_SECTION;
+    static const long ID_PANEL1;
+    static const long ID_PANEL2;
+    // Ribbon buttons; buttons that share a label have identifiers of their own.
+    static const long ID_RIBBON_NEW;
+    static const long ID_RIBBON_OPEN;
+    static const long ID_RIBBON_HELP;
+    static const long ID_RIBBON_ABOUT;
+    static const long ID_RIBBON_IMPORT_CLOUD;
+    static const long ID_RIBBON_COLOR;
+    static const long ID_RIBBON_SLICE;
+    static const long ID_RIBBON_IMPORT_ROAD;
+    static const long ID_RIBBON_EXPORT_ROAD;
+    static const long ID_RIBBON_ROAD_ELEMENTS;
+    static const long ID_RIBBON_LATITUDE_SECTIONS;
+    static const long ID_RIBBON_LONGITUDE_SECTIONS;
+    static const long ID_RIBBON_VERTICAL_SECTION;
+    static const long ID_RIBBON_HORIZONTAL_SECTION;
+    static const long ID_RIBBON_EXPORT_SECTIONS;
+    // Pop-up menu commands.
+    static const long ID_MENU_COLOR_RGB;
+    static const long ID_MENU_COLOR_INTENSITY;
+    static const long ID_MENU_COLOR_HEIGHT;
+    static const long ID_MENU_COLOR_CLASSIFICATION;
+    static const long ID_MENU_SECTION_COLOR_RGB;
+    static const long ID_MENU_SECTION_COLOR_INTENSITY;
+    static const long ID_MENU_SECTION_COLOR_OFFSET;
+    static const long ID_MENU_SECTION_COLOR_CLASSIFICATION;
+    static const long ID_MENU_VIEW_FRONT;
+    static const long ID_MENU_VIEW_SIDE;
+    static const long ID_MENU_VIEW_3D;
+    static const long ID_MENU_DELETE_CLOUD;
+    static const long ID_MENU_DELETE_ROAD;
+    static const long ID_MENU_MEASURE_SECTION;
+    static const long ID_MENU_CLEAR_MEASURES;
+    static const long ID_MENU_DELETE_SECTION;
+    static const long ID_MENU_MEASURE_BACK;
+    static const long ID_MENU_MEASURE_CLEAR;
+    static const long ID_MENU_MEASURE_QUIT;
+
+    // ---- Viewers, view modes and colour modes ----------------------------------
+    void SetModelViewMode(int mode);
+    void SetSectionViewMode(int mode);
+    // Colour of the point clouds in the model view.
+    void SetColorMode(int mode);
+    void SetSectionColorMode(int mode);
+    // Pop-up menus of the section tool window, at the mouse pointer.
+    void ShowColorMenu();
+    void ShowViewModeMenu();
+    // The three pop-up menus, built with the current mode checked; the caller
+    // owns the menu.
+    wxMenu *CreateModelColorMenu() const;
+    wxMenu *CreateSectionColorMenu() const;
+    wxMenu *CreateViewModeMenu() const;
+    // A fresh workspace and scene, before a project is opened or created.
+    void ResetWorkspace();
+
+    // ---- Section view --------------------------------------------------------------
+    // Shows the floating section tool window over the section view, or hides it.
+    void ShowSectionTool(bool show);
+    // Grows the frame by the drag of the status panel's grip.
+    void FitStatusPanel(int dx, int dy);
+
+    // ---- Workspace tree ----------------------------------------------------------
+    void UpdateWorkspaceTree();
+
+    // ---- State read by the tool windows and the tests ------------------------------
+    osgViewer::Viewer *GetModelViewer() const { return m_modelViewer.get(); }
+    osgViewer::Viewer *GetSectionViewer() const { return m_sectionViewer.get(); }
+    OSGCanvas *GetModelCanvas() const { return m_modelCanvas; }
+    OSGCanvas *GetSectionCanvas() const { return m_sectionCanvas; }
+    StatusView *GetStatusView() const { return m_statusView; }
+    wxRibbonBar *GetRibbonBar() const { return m_ribbonBar; }
+    wxTreeListCtrl *GetWorkspaceTree() const { return m_workspaceTree; }
+    wxPropertyGrid *GetPropertyGrid() const { return m_propertyGrid; }
+    wxAuiManager *GetAuiManager() const { return m_auiManager; }
+    wxPanel *GetMainPanel() const { return m_mainPanel; }
+    TaskThread *GetRunningTask() const { return m_runningTask; }
+    bool IsTaskRunning() const { return m_runningTask != nullptr; }
+    section_t *GetCurrentSection() const { return m_currentSection; }
+    int GetModelViewMode() const { return m_modelViewMode; }
+    int GetSectionViewMode() const { return m_sectionViewMode; }
+    int GetModelColorMode() const { return m_modelColorMode; }
+    int GetSectionColorMode() const { return m_sectionColorMode; }
+    int GetSectionMode() const { return m_sectionMode; }
+    float GetPointSize() const { return m_pointSize; }
+    const ClassificationColorTable &GetClassificationColorTable() const { return m_classColors; }
+
+private:
+    // Construction.
+    void CreatePanes();
+    void BindRunTimeHandlers();
+    void SetFieldDefaults();
+    void CreateRibbon();
+    wxRibbonButtonBar *AddRibbonPanel(wxRibbonPage *page, const wxString &title);
+    void AddRibbonLogo(wxRibbonPage *page);
+    void InitWorkspaceTree();
+    void InitPropertyGrid();
+    void InitModelViewer();
+    void InitSectionViewer();
+    void SetFrameIcon();
+    void StartUpdateCheck();
+
+    // Viewers.
+    void SetPerspective(osgViewer::Viewer *viewer, OSGCanvas *canvas);
+    osgGA::CameraManipulator *CreateManipulator(int mode, osgViewer::Viewer *viewer, OSGCanvas *canvas);
+    // Renders one frame of a view that needs one; whether it did.
+    bool RenderFrame(osgViewer::Viewer *viewer, OSGCanvas *canvas, int (*lock)(), int (*unlock)());
+    void LayOutFrame();
+    void ShowSectionToolIfShown();
+
+    // Static event table, in its order.
+    void OnRibbonHelp(wxRibbonBarEvent &event);
+    void OnRibbonToggled(wxRibbonBarEvent &event);
+    void OnIdle(wxIdleEvent &event);
+    void OnOpenProject(wxRibbonButtonBarEvent &event);
+    void OnCreateProject(wxRibbonButtonBarEvent &event);
+    void OnImportLasFile(wxRibbonButtonBarEvent &event);
+    void OnRoadElements(wxRibbonButtonBarEvent &event);
+    void OnGenerateLatitudeSections(wxRibbonButtonBarEvent &event);
+    void OnGenerateLongitudeSections(wxRibbonButtonBarEvent &event);
+    void OnImportRoad(wxRibbonButtonBarEvent &event);
+    void OnExportRoad(wxRibbonButtonBarEvent &event);
+    void OnCreateVerticalSection(wxRibbonButtonBarEvent &event);
+    void OnCreateHorizontalSection(wxRibbonButtonBarEvent &event);
+    void OnExportSections(wxRibbonButtonBarEvent &event);
+    void OnAbout(wxRibbonButtonBarEvent &event);
+    void OnManual(wxRibbonButtonBarEvent &event);
+    void OnColorDropdown(wxRibbonButtonBarEvent &event);
+    void OnSliceLas(wxRibbonButtonBarEvent &event);
+    void OnTaskStart(TaskThreadEvent &event);
+    void OnTaskProgress(TaskThreadEvent &event);
+    void OnTaskFinish(TaskThreadEvent &event);
+    void OnShow(wxShowEvent &event);
+    void OnMenu(wxCommandEvent &event);
+    void OnClose(wxCloseEvent &event);
+    void OnMaximize(wxMaximizeEvent &event);
+    void OnUpdateVersion(UpdateVersionEvent &event);
+
+    // Run-time bindings of the constructor.
+    void OnModelDoubleClick(wxMouseEvent &event);
+    void OnModelMotion(wxMouseEvent &event);
+    void OnModelSize(wxSizeEvent &event);
+    void OnSectionKeyDown(wxKeyEvent &event);
+    void OnSectionLeftDown(wxMouseEvent &event);
+    void OnSectionLeftUp(wxMouseEvent &event);
+    void OnSectionRightDown(wxMouseEvent &event);
+    void OnSectionRightUp(wxMouseEvent &event);
+    void OnSectionMotion(wxMouseEvent &event);
+    void OnSectionSize(wxSizeEvent &event);
+    void OnPaneClose(wxAuiManagerEvent &event);
+    void OnPaneMaximize(wxAuiManagerEvent &event);
+    void OnPaneRestore(wxAuiManagerEvent &event);
+    void OnPanelSize(wxSizeEvent &event);
+    void OnSize(wxSizeEvent &event);
+    void OnTreeItemChecked(wxTreeListEvent &event);
+    void OnTreeSelectionChanged(wxTreeListEvent &event);
+    void OnTreeContextMenu(wxTreeListEvent &event);
+
+    // Windows (owned by their parents) and the AUI manager.
+    OSGCanvas *m_modelCanvas = nullptr;
+    OSGCanvas *m_sectionCanvas = nullptr;
+    StatusView *m_statusView = nullptr;
+    wxAuiManager *m_auiManager = nullptr;
+    wxPanel *m_mainPanel = nullptr;
+    wxPropertyGrid *m_propertyGrid = nullptr;
+    wxRibbonBar *m_ribbonBar = nullptr;
+    wxTreeListCtrl *m_workspaceTree = nullptr;
+
+    osg::ref_ptr<osgViewer::Viewer> m_modelViewer;
+    osg::ref_ptr<osgViewer::Viewer> m_sectionViewer;
+
+    // The busy guard: the task in progress, null while none runs.
+    TaskThread *m_runningTask = nullptr;
+
+    // Objects of the last tree context menu.
+    velmo_t *m_menuCloud = nullptr;
+    wks_road_t *m_menuRoad = nullptr;
+    section_t *m_menuSection = nullptr;
+
+    section_t *m_currentSection = nullptr;
+    int m_sectionColorMode = COLOR_HEIGHT;
+    ClassificationColorTable m_classColors;
+    int m_sectionMode = SECTION_IDLE;
+    float m_pointSize = 2.0f;
+    wxPoint m_leftPress;
+    wxPoint m_rightPress;
+    int m_sectionViewMode = VIEW_FRONT;
+    int m_modelViewMode = VIEW_3D;
+    int m_modelColorMode = COLOR_HEIGHT;
+    SectionToolDialog *m_sectionTool = nullptr;
+
+    // Measuring: +1 a measurement was added, -1 one was removed, 0 none;
+    // Backspace undoes the last one.
+    int m_lastMeasureAction = 0;
+    velmo_point_t *m_lastAddedMeasurement = nullptr;
+    velmo_point_t m_lastRemovedMeasurement;
+    std::vector<velmo_point_t> m_distancePoints;
+
+    wxDECLARE_EVENT_TABLE();
+};

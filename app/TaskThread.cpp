@@ -1,0 +1,357 @@
+#include "TaskThread.h"
+
+#include "SceneManager.h"
+#include "UpdateRequest.h"
+
+#include <wx/intl.h>
+#include <wx/socket.h>
+
+#include <cstring>
+#include <mutex>
+
+// Made here, in this order, so every run of the program numbers them alike.
+wxDEFINE_EVENT(EVT_TASK_PROGRESS, TaskThreadEvent);
+wxDEFINE_EVENT(EVT_TASK_FINISH, TaskThreadEvent);
+wxDEFINE_EVENT(EVT_TASK_START, TaskThreadEvent);
+wxDEFINE_EVENT(EVT_UPDATE_VERSION, UpdateVersionEvent);
+
+TaskThread *g_taskThread = nullptr;
+
+// Guards g_taskThread: a progress callback may come from a library call on
+// any thread, also after the thread that registered it has been deleted.
+static std::mutex g_taskThreadLock;
+
+namespace {
+
+template <typename T>
+T *ItemAt(Array *list, long index)
+{
+    void *out = nullptr;
+    if (!list || index < 0 || array_get_at(list, (size_t)index, &out) != CC_OK)
+        return nullptr;
+    return static_cast<T *>(out);
+}
+
+long SizeOf(Array *list)
+{
+    return list ? (long)array_size(list) : 0;
+}
+
+} // namespace
+
+TaskThread::TaskThread(wxEvtHandler *dest, int code, const wxString &path, const int *slice)
+    : wxThread(wxTHREAD_DETACHED)
+{
+    Init(dest, code);
+    m_path = path.Clone();
+    if (slice)
+        memcpy(m_slice, slice, sizeof m_slice);
+    if (code == TASK_CHECK_UPDATE) {
+        UpdateRequest request = UpdateRequest::FromConfig();
+        m_updateHost = request.GetHost().Clone();
+        m_updatePort = request.GetPort();
+        m_updateTimeout = request.GetTimeout();
+        // Sockets used on a worker thread must be set up on the GUI thread first.
+        if (!wxSocketBase::IsInitialized())
+            wxSocketBase::Initialize();
+    }
+    Register();
+}
+
+TaskThread::TaskThread(wxEvtHandler *dest, int code, velmo_t *cloud) : wxThread(wxTHREAD_DETACHED)
+{
+    Init(dest, code);
+    m_cloud = cloud;
+    Register();
+}
+
+TaskThread::TaskThread(wxEvtHandler *dest, int code, section_t *section) : wxThread(wxTHREAD_DETACHED)
+{
+    Init(dest, code);
+    m_section = section;
+    Register();
+}
+
+TaskThread::TaskThread(wxEvtHandler *dest, int code, double x, double y, double z)
+    : wxThread(wxTHREAD_DETACHED)
+{
+    Init(dest, code);
+    m_x = x;
+    m_y = y;
+    m_z = z;
+    Register();
+}
+
+TaskThread::TaskThread(wxEvtHandler *dest, int code, int first, int last) : wxThread(wxTHREAD_DETACHED)
+{
+    Init(dest, code);
+    m_first = first;
+    m_last = last;
+    Register();
+}
+
+// A detached thread deletes itself after Entry: from then on no progress
+// callback may find it.
+TaskThread::~TaskThread()
+{
+    std::lock_guard<std::mutex> lock(g_taskThreadLock);
+    if (g_taskThread == this)
+        g_taskThread = nullptr;
+}
+
+void TaskThread::Init(wxEvtHandler *dest, int code)
+{
+    m_dest = dest;
+    m_code = code;
+    memset(m_slice, 0, sizeof m_slice);
+    m_cloud = nullptr;
+    m_section = nullptr;
+    m_road = nullptr;
+    m_x = m_y = m_z = 0.0;
+    m_first = m_last = 0;
+    m_updatePort = 0;
+    m_updateTimeout = UpdateRequest::DEFAULT_TIMEOUT;
+}
+
+void TaskThread::Register()
+{
+    std::lock_guard<std::mutex> lock(g_taskThreadLock);
+    g_taskThread = this;
+}
+
+bool TaskThread::HasCurrentTask()
+{
+    std::lock_guard<std::mutex> lock(g_taskThreadLock);
+    return g_taskThread != nullptr;
+}
+
+wxString TaskThread::BusyMessage()
+{
+    return _("Task is running...");
+}
+
+wxString TaskThread::BusyCloseMessage()
+{
+    return _("Task is still running,please wait...");
+}
+
+wxThread::ExitCode TaskThread::Entry()
+{
+    if (m_dest) {
+        PostEvent(EVT_TASK_START);
+        wxMilliSleep(100);
+    }
+    switch (m_code) {
+    case TASK_IMPORT_LAS:
+        ImportCloud();
+        break;
+    case TASK_IMPORT_HAIDI:
+        ImportRoad(0);
+        break;
+    case TASK_IMPORT_WEIDI:
+        ImportRoad(1);
+        break;
+    case TASK_LATITUDE_SECTIONS:
+    case TASK_LONGITUDE_SECTIONS:
+    case TASK_CUSTOM_SECTIONS:
+        ComputeNewSections();
+        break;
+    case TASK_SLICE_LAS:
+        SlicePoints();
+        break;
+    case TASK_REMOVE_CLOUD:
+        RemoveCloud();
+        break;
+    case TASK_LOAD_SECTION:
+    case TASK_RELOAD_SECTION:
+        ComputeSection();
+        break;
+    case TASK_OPEN_PROJECT:
+        OpenProject();
+        break;
+    case TASK_CHECK_UPDATE:
+        CheckUpdate();
+        break;
+    case TASK_PICK_SECTION:
+        PickSection();
+        break;
+    default:
+        break;
+    }
+    if (m_dest)
+        PostEvent(EVT_TASK_FINISH);
+    return 0;
+}
+
+void TaskThread::PostEvent(wxEventType type)
+{
+    wxQueueEvent(m_dest, new TaskThreadEvent(type, 0, 0, wxString(), m_code, m_cloud, m_section, m_road));
+}
+
+// A path the library cannot take whole becomes the empty path, which it
+// refuses: cutting it short could name another file.
+void TaskThread::PathToUtf8(const wxString &path, char *buffer)
+{
+    buffer[0] = '\0';
+    wxScopedCharBuffer utf8 = path.utf8_str();
+    if (!utf8.data() || utf8.length() >= VELMO_PATH_SIZE || strlen(utf8.data()) != utf8.length())
+        return;
+    memcpy(buffer, utf8.data(), utf8.length() + 1);
+}
+
+void TaskThread::ImportCloud()
+{
+    char path[VELMO_PATH_SIZE];
+    PathToUtf8(m_path, path);
+    if (!g_workspace)
+        return;
+    m_cloud = wks_import_velmo(g_workspace, path, TaskProgressCallback);
+    wks_export_project(g_workspace);
+}
+
+void TaskThread::ImportRoad(int format)
+{
+    char path[VELMO_PATH_SIZE];
+    PathToUtf8(m_path, path);
+    if (!g_workspace)
+        return;
+    m_road = wks_import_road(g_workspace, path, format);
+    wks_export_project(g_workspace);
+}
+
+void TaskThread::ComputeNewSections()
+{
+    const char *message = "Generating sections...";
+    int n = m_last - m_first;
+    TaskProgressCallback(n, 0, message);
+    if (!g_workspace)
+        return;
+    Array *list = m_code == TASK_LATITUDE_SECTIONS    ? g_workspace->latitude_sections
+                  : m_code == TASK_LONGITUDE_SECTIONS ? g_workspace->longitude_sections
+                                                      : g_workspace->custom_sections;
+    for (int i = m_first; i < m_last; i++) {
+        section_t *section = ItemAt<section_t>(list, i);
+        if (section)
+            wks_export_section(g_workspace, section);
+        PostTaskProgress(n, i - m_first + 1, message, TaskResult{m_code, nullptr, section, nullptr});
+    }
+}
+
+void TaskThread::SlicePoints()
+{
+    char path[VELMO_PATH_SIZE];
+    PathToUtf8(m_path, path);
+    velmo_slice_points(path, m_slice, TaskProgressCallback);
+}
+
+void TaskThread::RemoveCloud()
+{
+    // Gives the pager a moment to let go of the cloud's tiles, which the
+    // frame has just taken out of the scene.
+    wxMilliSleep(100);
+    if (!g_workspace || !m_cloud)
+        return;
+    wks_remove_velmo(g_workspace, m_cloud);
+    wks_export_project(g_workspace);
+}
+
+void TaskThread::ComputeSection()
+{
+    if (g_workspace && m_section)
+        wks_cal_section(g_workspace, m_section, TaskProgressCallback);
+}
+
+// Opens the project's clouds, roads and sections one by one, so the frame can
+// show each as soon as it is ready.
+void TaskThread::OpenProject()
+{
+    if (!g_workspace)
+        return;
+    Array *sectionLists[] = {g_workspace->latitude_sections, g_workspace->longitude_sections,
+                             g_workspace->custom_sections};
+    long roads = SizeOf(g_workspace->roads);
+    long total = roads;
+    for (Array *list : sectionLists)
+        total += SizeOf(list);
+
+    long clouds = SizeOf(g_workspace->clouds);
+    for (long i = 0; i < clouds; i++) {
+        velmo_t *cloud = ItemAt<velmo_t>(g_workspace->clouds, i);
+        if (!cloud)
+            continue;
+        velmo_set_progress_callback(cloud, TaskProgressCallback);
+        velmo_open_file(cloud);
+        PostTaskProgress((int)clouds, (int)i, "Importing project...", TaskResult{m_code, cloud, nullptr, nullptr});
+    }
+    wks_update_bounding_box(g_workspace);
+    TaskProgressCallback((int)total, 0, "Importing project...");
+
+    for (long i = 0; i < roads; i++) {
+        wks_road_t *road = ItemAt<wks_road_t>(g_workspace->roads, i);
+        if (road)
+            road_open_file(road, road->path, road->format);
+        PostTaskProgress((int)total, (int)(i + 1), "Importing road...", TaskResult{m_code, nullptr, nullptr, road});
+    }
+
+    long step = roads;
+    for (Array *list : sectionLists) {
+        long count = SizeOf(list);
+        for (long i = 0; i < count; i++) {
+            section_t *section = ItemAt<section_t>(list, i);
+            if (section)
+                wks_import_section(g_workspace, section);
+            PostTaskProgress((int)total, (int)++step, "Importing sections...",
+                             TaskResult{m_code, nullptr, section, nullptr});
+        }
+    }
+}
+
+void TaskThread::CheckUpdate()
+{
+    UpdateRequest(m_updateHost, m_updatePort, m_updateTimeout).Run(m_dest);
+}
+
+// The first latitude section whose slab holds the point; the slab is taken
+// twice as thick as the section so a pick near its face still finds it.
+void TaskThread::PickSection()
+{
+    if (!g_workspace)
+        return;
+    Array *list = g_workspace->latitude_sections;
+    const double point[3] = {m_x, m_y, m_z};
+    long count = SizeOf(list);
+    for (long i = 0; i < count; i++) {
+        section_t *section = ItemAt<section_t>(list, i);
+        if (!section || section->type != SECTION_LATITUDE)
+            continue;
+        double d[3];
+        vector_sub(point, section->center, d);
+        double a = vector_dot(section->axis_u, d);
+        double b = vector_dot(section->normal, d);
+        if (section->width_range[0] < a && a < section->width_range[1] && 2 * section->normal_range[0] < b &&
+            b < 2 * section->normal_range[1]) {
+            m_section = section;
+            return;
+        }
+    }
+}
+
+static void QueueProgress(int total, int current, const char *message, const TaskResult &result)
+{
+    std::lock_guard<std::mutex> lock(g_taskThreadLock);
+    if (!g_taskThread || !g_taskThread->GetDest())
+        return;
+    wxString text = message ? wxString::FromUTF8(message) : wxString();
+    wxQueueEvent(g_taskThread->GetDest(), new TaskThreadEvent(EVT_TASK_PROGRESS, total, current, text, result.code,
+                                                              result.cloud, result.section, result.road));
+}
+
+void PostTaskProgress(int total, int current, const char *message, const TaskResult &result)
+{
+    QueueProgress(total, current, message, result);
+}
+
+void TaskProgressCallback(int total, int current, const char *message)
+{
+    QueueProgress(total, current, message, TaskResult{0, nullptr, nullptr, nullptr});
+}

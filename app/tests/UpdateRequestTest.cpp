@@ -1,0 +1,267 @@
+#include "TaskTestSupport.h"
+#include "UpdateRequest.h"
+#include "UpdateVersionEvent.h"
+
+#include <wx/stopwatch.h>
+
+#include <climits>
+#include <cstring>
+
+using namespace tasktest;
+
+namespace {
+
+struct Parsed {
+    bool ok;
+    std::string version, url, description;
+    int filesize;
+};
+
+Parsed Parse(const std::string &answer)
+{
+    UpdateVersionEvent event;
+    bool ok = UpdateRequest::ParseAnswer(answer.c_str(), &event);
+    return {ok, event.GetVersion(), event.GetUrl(), event.GetDescription(), event.GetFileSize()};
+}
+
+std::string Member(const std::string &key, const std::string &value)
+{
+    return "\"" + key + "\":\"" + value + "\"";
+}
+
+} // namespace
+
+TEST(UpdateAnswer, StringMembersFillTheirFields)
+{
+    Parsed p = Parse("{\"version\":\"2.1.0\",\"url\":\"http://example.invalid/setup.exe\","
+                     "\"description\":\"Faster sections\\\\nNew export\",\"filesize\":\"123456\",\"other\":\"x\"}");
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.version, "2.1.0");
+    EXPECT_EQ(p.url, "http://example.invalid/setup.exe");
+    EXPECT_EQ(p.description, "Faster sections\\nNew export") << "the literal backslash-n is the frame's to expand";
+    EXPECT_EQ(p.filesize, 123456);
+
+    Parsed twice = Parse("{" + Member("version", "1.0.0") + "," + Member("version", "3.0.0") + "}");
+    ASSERT_TRUE(twice.ok);
+    EXPECT_EQ(twice.version, "3.0.0") << "a later member overwrites an earlier one";
+
+    Parsed bare = Parse("{" + Member("version", "3.0.0") + "}");
+    ASSERT_TRUE(bare.ok);
+    EXPECT_EQ(bare.url, "");
+    EXPECT_EQ(bare.filesize, 0);
+}
+
+TEST(UpdateAnswer, AnswersNamingNoVersionAreRefused)
+{
+    for (const char *answer : {"{}", "[]", "\"2.0.0\"", "42", "not json at all", "",
+                               "{\"version\":\"2.0.0\"", "{\"version\":\"2.0.0\"} trailing",
+                               "{\"url\":\"http://x/setup.exe\",\"description\":\"new\"}", "{\"Version\":\"2.0.0\"}",
+                               "{\"version\":2.0}", "{\"version\":null}", "{\"version\":[\"2.0.0\"]}",
+                               "{\"version\":{\"major\":2}}", "{\"version\":true}"}) {
+        SCOPED_TRACE(answer);
+        EXPECT_FALSE(Parse(answer).ok);
+    }
+}
+
+TEST(UpdateAnswer, ValuesOfOtherTypesAreIgnored)
+{
+    Parsed p = Parse("{\"version\":\"2.0.0\",\"url\":7,\"description\":[\"a\"],\"filesize\":1000}");
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.url, "");
+    EXPECT_EQ(p.description, "");
+    EXPECT_EQ(p.filesize, 0);
+}
+
+TEST(UpdateAnswer, OverlongVersionOrAddressRefusesTheAnswer)
+{
+    EXPECT_TRUE(Parse("{" + Member("version", std::string(63, '9')) + "}").ok);
+    EXPECT_FALSE(Parse("{" + Member("version", std::string(64, '9')) + "}").ok);
+    EXPECT_FALSE(Parse("{" + Member("version", "2.0.0") + "," + Member("version", std::string(500, '1')) + "}").ok);
+
+    std::string url259 = "http://h/" + std::string(250, 'u');
+    Parsed fits = Parse("{" + Member("version", "2.0.0") + "," + Member("url", url259) + "}");
+    ASSERT_TRUE(fits.ok);
+    EXPECT_EQ(fits.url, url259);
+    EXPECT_FALSE(Parse("{" + Member("version", "2.0.0") + "," + Member("url", url259 + "u") + "}").ok)
+        << "a cut address would fetch another file";
+}
+
+TEST(UpdateAnswer, OverlongDescriptionIsCutOnACharacterBoundary)
+{
+    std::string wide;
+    for (int i = 0; i < 200; i++)
+        wide += "\xc3\xa9"; // é, two bytes
+    std::string description = "xx" + wide; // 402 bytes; byte 259 falls inside a character
+    Parsed p = Parse("{" + Member("version", "2.0.0") + "," + Member("description", description) + "}");
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.description.size(), 258u);
+    EXPECT_EQ(p.description, description.substr(0, 258));
+    EXPECT_FALSE(wxString::FromUTF8(p.description.c_str()).empty()) << "still valid UTF-8";
+
+    std::string ascii(300, 'd');
+    Parsed cut = Parse("{" + Member("version", "2.0.0") + "," + Member("description", ascii) + "}");
+    EXPECT_EQ(cut.description, ascii.substr(0, 259));
+}
+
+TEST(UpdateAnswer, FileSizeIsReadAsAWholeNumberWithinRange)
+{
+    auto size = [](const std::string &text) {
+        return Parse("{" + Member("version", "2.0.0") + "," + Member("filesize", text) + "}").filesize;
+    };
+    EXPECT_EQ(size("2048"), 2048);
+    EXPECT_EQ(size(" 77 bytes"), 77);
+    EXPECT_EQ(size("abc"), 0);
+    EXPECT_EQ(size("-5"), 0) << "a negative size would make an unusable progress range";
+    EXPECT_EQ(size("99999999999999"), INT_MAX);
+}
+
+TEST(UpdateVersionCompare, NumbersCountAsMajorTimesTenThousandAndMinorTimesAHundred)
+{
+    EXPECT_TRUE(UpdateRequest::IsNewer("1.2.10", "1.2.3"));
+    EXPECT_FALSE(UpdateRequest::IsNewer("1.2.3", "1.2.3"));
+    EXPECT_FALSE(UpdateRequest::IsNewer("1.2.2", "1.2.3"));
+    EXPECT_FALSE(UpdateRequest::IsNewer("1.2.100", "1.3.0")) << "a part of 100 spills into the next";
+    EXPECT_TRUE(UpdateRequest::IsNewer("1.2.101", "1.3.0"));
+    EXPECT_TRUE(UpdateRequest::IsNewer("2", "1.2.3")) << "missing parts keep the program's own";
+    EXPECT_FALSE(UpdateRequest::IsNewer("1.2", "1.2.3"));
+    EXPECT_FALSE(UpdateRequest::IsNewer("garbage", "1.2.3"));
+    EXPECT_FALSE(UpdateRequest::IsNewer("", "1.2.3"));
+    EXPECT_TRUE(UpdateRequest::IsNewer("99999999999.0.0", "1.2.3")) << "no overflow";
+    EXPECT_FALSE(UpdateRequest::IsNewer("-99999999999.0.0", "1.2.3"));
+}
+
+namespace {
+
+class UpdateCheckTest : public testing::Test
+{
+protected:
+    void SetUp() override { TASKTEST_NEED_TOOLKIT(); }
+
+    // Runs the update task against the configured server; how long it took.
+    long Check(EventRecorder &recorder)
+    {
+        wxStopWatch clock;
+        EXPECT_TRUE(RunTask(new TaskThread(&recorder, TASK_CHECK_UPDATE, wxString()), recorder));
+        if (!recorder.events.empty()) {
+            EXPECT_EQ(recorder.events.front().type, EVT_TASK_START);
+            EXPECT_EQ(recorder.events.back().type, EVT_TASK_FINISH);
+            EXPECT_EQ(recorder.events.back().code, TASK_CHECK_UPDATE);
+        }
+        return clock.Time();
+    }
+
+    // The updates posted for one canned answer.
+    std::vector<RecordedUpdate> UpdatesFor(const std::vector<std::string> &pieces)
+    {
+        OneShotHttpServer server(pieces);
+        UpdateServerConfig config("127.0.0.1", server.port());
+        EventRecorder recorder;
+        Check(recorder);
+        return recorder.updates;
+    }
+};
+
+std::string NewerAnswer()
+{
+    return "{\"version\":\"99.1.2\",\"url\":\"http://127.0.0.1/cv/setup.exe\","
+           "\"description\":\"Road survey \\u00e9dition\",\"filesize\":\"4096\"}";
+}
+
+} // namespace
+
+TEST_F(UpdateCheckTest, NewerVersionPostsOneEventWithItsFields)
+{
+    OneShotHttpServer server({OneShotHttpServer::Answer(NewerAnswer())});
+    UpdateServerConfig config("127.0.0.1", server.port());
+    EventRecorder recorder;
+    Check(recorder);
+    ASSERT_EQ(recorder.updates.size(), 1u);
+    const RecordedUpdate &update = recorder.updates[0];
+    EXPECT_EQ(update.version, "99.1.2");
+    EXPECT_EQ(update.url, "http://127.0.0.1/cv/setup.exe");
+    EXPECT_EQ(update.description, "Road survey \xc3\xa9" "dition");
+    EXPECT_EQ(update.filesize, 4096);
+    EXPECT_EQ(recorder.events.size(), 2u) << "the request has no progress steps";
+
+    std::string request = server.request();
+    EXPECT_EQ(request.rfind("GET /cv/cv_update.php HTTP/1.", 0), 0u) << request;
+}
+
+TEST_F(UpdateCheckTest, TheProgramsOwnOrAnOlderVersionPostsNothing)
+{
+    EXPECT_TRUE(UpdatesFor({OneShotHttpServer::Answer("{\"version\":\"" + std::string(cvVersion) + "\"}")}).empty());
+    EXPECT_TRUE(UpdatesFor({OneShotHttpServer::Answer("{\"version\":\"0.0.1\"}")}).empty());
+}
+
+TEST_F(UpdateCheckTest, AnswersWithoutAUsableVersionPostNothing)
+{
+    const std::string overlong = "{\"version\":\"" + std::string(80, '9') + "\"}";
+    for (const std::string &body : {std::string("{}"), std::string("{\"url\":\"http://x/s.exe\",\"description\":\"d\"}"),
+                                    std::string("<html>Not here</html>"), std::string("{\"version\":\"99.0.0\""),
+                                    std::string("{\"version\":99}"), overlong}) {
+        SCOPED_TRACE(body);
+        EXPECT_TRUE(UpdatesFor({OneShotHttpServer::Answer(body)}).empty());
+    }
+    EXPECT_TRUE(UpdatesFor({OneShotHttpServer::Answer(NewerAnswer(), "404 Not Found")}).empty())
+        << "an error page is no answer";
+    EXPECT_TRUE(UpdatesFor({"HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n"}).empty());
+}
+
+TEST_F(UpdateCheckTest, AnAnswerArrivingInPiecesIsReadWhole)
+{
+    const std::string whole = OneShotHttpServer::Answer(NewerAnswer(), "200 OK", false);
+    const size_t cut = whole.size() - 20;
+    std::vector<RecordedUpdate> updates = UpdatesFor({whole.substr(0, cut), whole.substr(cut)});
+    ASSERT_EQ(updates.size(), 1u);
+    EXPECT_EQ(updates[0].filesize, 4096);
+}
+
+TEST_F(UpdateCheckTest, OnlyTheFirstKilobyteIsRead)
+{
+    std::string padded = "{\"version\":\"99.0.0\",\"description\":\"" + std::string(1000, 'p') + "\"}";
+    ASSERT_GT(padded.size(), 1024u);
+    EXPECT_TRUE(UpdatesFor({OneShotHttpServer::Answer(padded)}).empty()) << "the object does not end in time";
+
+    std::string fits = "{\"version\":\"99.0.0\",\"description\":\"" + std::string(900, 'p') + "\"}";
+    ASSERT_LE(fits.size(), 1024u);
+    EXPECT_EQ(UpdatesFor({OneShotHttpServer::Answer(fits)}).size(), 1u);
+}
+
+TEST_F(UpdateCheckTest, UnsetServerEndsAtOnceWithoutAsking)
+{
+    UpdateServerConfig config("", 0);
+    EventRecorder recorder;
+    long took = Check(recorder);
+    EXPECT_TRUE(recorder.updates.empty());
+    EXPECT_EQ(recorder.events.size(), 2u);
+    EXPECT_LT(took, 2000);
+}
+
+TEST_F(UpdateCheckTest, UnreachableOrSilentServerEndsQuietlyInBoundedTime)
+{
+    {
+        UpdateServerConfig config("127.0.0.1", ClosedPort());
+        EventRecorder recorder;
+        EXPECT_LT(Check(recorder), 3000);
+        EXPECT_TRUE(recorder.updates.empty());
+    }
+    {
+        UpdateServerConfig config("no-such-host.invalid", 80);
+        EventRecorder recorder;
+        EXPECT_LT(Check(recorder), 15000);
+        EXPECT_TRUE(recorder.updates.empty());
+    }
+    {
+        OneShotHttpServer server({}, true);
+        UpdateServerConfig config("127.0.0.1", server.port(), 1);
+        EventRecorder recorder;
+        EXPECT_LT(Check(recorder), 6000) << "the configured time-out bounds a server that never answers";
+        EXPECT_TRUE(recorder.updates.empty());
+    }
+    {
+        UpdateServerConfig config("127.0.0.1", 70000);
+        EventRecorder recorder;
+        EXPECT_LT(Check(recorder), 2000);
+        EXPECT_TRUE(recorder.updates.empty()) << "a port out of range asks nobody";
+    }
+}
