@@ -2,6 +2,7 @@
 
 #include "lasgen.h"
 #include "temp_dir.h"
+#include "test_workspace.h"
 
 #include <gtest/gtest.h>
 
@@ -33,14 +34,6 @@ std::string last_message()
 {
     std::lock_guard<std::mutex> lock(messages_mutex);
     return messages.empty() ? std::string() : messages.back();
-}
-
-template <typename T>
-T *item(Array *list, size_t index)
-{
-    void *out = nullptr;
-    array_get_at(list, index, &out);
-    return static_cast<T *>(out);
 }
 
 std::vector<tile_t *> tiles_of(velmo_t *cloud)
@@ -87,29 +80,6 @@ std::string corridor(const TempDir &dir, const std::string &name, uint64_t point
     EXPECT_TRUE(lasgen::write_corridor(spec, path, &error)) << error;
     return path;
 }
-
-struct Workspace {
-    wks_t *wks = nullptr;
-    Workspace() { open_empty(); }
-    ~Workspace() { close(); }
-    void open_empty()
-    {
-        wks = static_cast<wks_t *>(malloc(96));
-        wks_init(wks);
-    }
-    void close()
-    {
-        if (wks)
-            wks_destroy(wks);
-        wks = nullptr;
-    }
-    void reopen(const std::string &project)
-    {
-        close();
-        open_empty();
-        ASSERT_NE(wks_open_project(wks, project.c_str()), 0);
-    }
-};
 
 // Header count and box read straight from the file, independently of the engine.
 struct HeaderFacts {

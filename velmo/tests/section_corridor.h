@@ -6,6 +6,7 @@
 
 #include "lasgen.h"
 #include "temp_dir.h"
+#include "test_workspace.h"
 
 #include <gtest/gtest.h>
 
@@ -87,21 +88,6 @@ private:
 
     std::filesystem::path folder_;
 };
-
-inline wks_t *new_workspace()
-{
-    auto *wks = static_cast<wks_t *>(malloc(96));
-    wks_init(wks);
-    return wks;
-}
-
-template <typename T>
-T *item(Array *list, size_t index)
-{
-    void *out = nullptr;
-    array_get_at(list, index, &out);
-    return static_cast<T *>(out);
-}
 
 inline std::vector<velmo_point_t> records(Array *list)
 {

@@ -1,6 +1,7 @@
 #include "velmo.h"
 
 #include "temp_dir.h"
+#include "test_workspace.h"
 
 #include <gtest/gtest.h>
 
@@ -13,21 +14,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-wks_t *new_workspace()
-{
-    auto *wks = static_cast<wks_t *>(malloc(96));
-    EXPECT_NE(wks_init(wks), 0);
-    return wks;
-}
-
-template <typename T>
-T *item(Array *list, size_t index)
-{
-    void *out = nullptr;
-    array_get_at(list, index, &out);
-    return static_cast<T *>(out);
-}
 
 // A real five-element alignment written as a ".pm" file in either format.
 std::string write_alignment(const std::string &path, int format)
@@ -72,23 +58,6 @@ void add_profile(road_t *road)
     road_insert_vertical(road, &grade, 1);
     road_apply_vertical(road);
 }
-
-struct Workspace {
-    wks_t *wks = new_workspace();
-    ~Workspace() { close(); }
-    void close()
-    {
-        if (wks)
-            wks_destroy(wks);
-        wks = nullptr;
-    }
-    void reopen(const std::string &project)
-    {
-        close();
-        wks = new_workspace();
-        ASSERT_NE(wks_open_project(wks, project.c_str()), 0);
-    }
-};
 
 TEST(Project, CreateGivesAnEmptyNamedProjectWithItsDataFolder)
 {
