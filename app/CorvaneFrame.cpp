@@ -1,6 +1,7 @@
 #include "CorvaneFrame.h"
 
 #include "AppResources.h"
+#include "FileChooser.h"
 #include "OSGCanvas.h"
 #include "StatusView.h"
 #include "TaskThread.h"
@@ -134,6 +135,7 @@ CorvaneFrame::CorvaneFrame(wxWindow *parent, wxWindowID id)
     InitSectionViewer();
     Maximize(true);
     SetFrameIcon();
+    m_fileChooser = std::make_unique<DialogFileChooser>();
     StartUpdateCheck();
 }
 
@@ -360,6 +362,9 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
     case TASK_LATITUDE_SECTIONS:
     case TASK_LONGITUDE_SECTIONS:
     case TASK_OPEN_PROJECT:
+    // The removed cloud is still in memory but no longer in the workspace;
+    // the tree must not offer it.
+    case TASK_REMOVE_CLOUD:
         UpdateWorkspaceTree();
         break;
     default:
@@ -371,6 +376,7 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
 void CorvaneFrame::OnClose(wxCloseEvent &event)
 {
     if (!m_runningTask) {
+        SaveProject();
         event.Skip();
         return;
     }
@@ -384,6 +390,7 @@ void CorvaneFrame::OnClose(wxCloseEvent &event)
     while (TaskThread::HasCurrentTask())
         wxMilliSleep(20);
     m_runningTask = nullptr;
+    SaveProject();
     event.Skip();
 }
 

@@ -11,14 +11,19 @@
 
 #include <wx/aui/framemanager.h>
 #include <wx/frame.h>
+#include <wx/treelist.h>
 
+#include <functional>
+#include <memory>
 #include <vector>
 
+class FileChooser;
 class OSGCanvas;
 class SectionToolDialog;
 class StatusView;
 class TaskThread;
 class TaskThreadEvent;
+class TreeData;
 class UpdateVersionEvent;
 class wxMenu;
 class wxPanel;
@@ -28,8 +33,6 @@ class wxRibbonBarEvent;
 class wxRibbonButtonBar;
 class wxRibbonButtonBarEvent;
 class wxRibbonPage;
-class wxTreeListCtrl;
-class wxTreeListEvent;
 
 // Cameras of the two views.
 enum ViewMode {
@@ -131,8 +134,25 @@ public:
     // Grows the frame by the drag of the status panel's grip.
     void FitStatusPanel(int dx, int dy);
 
-    // ---- Workspace tree ----------------------------------------------------------
+    // ---- Workspace tree and property grid ------------------------------------------
+    // Rebuilds the tree from the workspace lists, every object checked.
     void UpdateWorkspaceTree();
+    // Sets the section items' icons again without rebuilding.
+    void RefreshSectionIcons();
+    // Fills the grid with the first of the three that is set; empty without.
+    void ShowProperties(velmo_t *cloud, wks_road_t *road, section_t *section);
+    // What the tree's events do with their item; the event handlers hand
+    // their item on to these.
+    void ApplyTreeItemCheck(wxTreeListItem item);
+    void ShowTreeItemProperties(wxTreeListItem item);
+    void ShowTreeItemMenu(wxTreeListItem item);
+
+    // ---- Seams of the user's answers ------------------------------------------------
+    // Replaces the file dialogs of the commands.
+    void SetFileChooser(std::unique_ptr<FileChooser> chooser);
+    // Replaces how a pop-up menu is shown (at the mouse, modal, by default);
+    // the menu's commands are sent to the frame as usual.
+    void SetMenuPopup(std::function<void(wxMenu &)> popup);
 
     // ---- State read by the tool windows and the tests ------------------------------
     osgViewer::Viewer *GetModelViewer() const { return m_modelViewer.get(); }
@@ -170,6 +190,26 @@ private:
     void InitSectionViewer();
     void SetFrameIcon();
     void StartUpdateCheck();
+
+    // Commands.
+    // Shows "Task is running..." and answers true while a task runs.
+    bool RefuseWhileBusy();
+    void ShowError(const wxString &message);
+    // A yes/no question under "Warning"; true for Yes.
+    bool Confirm(const wxString &question);
+    bool ChooseFile(const wxString &message, const wxString &wildcard, long style, wxString *path);
+    // Records the task as the running one and starts it.
+    void StartTask(TaskThread *task);
+    // Open or create after the dialog: the project in g_workspace, its tree,
+    // and the task that loads its contents.
+    void LoadProject(const wxString &path, bool create);
+    void DeleteMenuCloud();
+    void DeleteMenuRoad();
+    void PopupTreeMenu(wxMenu &menu);
+    // Saves the open project, if any, so edits of its roads outlive it.
+    void SaveProject();
+    TreeData *TreeDataOf(wxTreeListItem item) const;
+    wxTreeListItem FindTreeItem(const velmo_t *cloud) const;
 
     // Viewers.
     void SetPerspective(osgViewer::Viewer *viewer, OSGCanvas *canvas);
@@ -239,6 +279,9 @@ private:
 
     osg::ref_ptr<osgViewer::Viewer> m_modelViewer;
     osg::ref_ptr<osgViewer::Viewer> m_sectionViewer;
+
+    std::unique_ptr<FileChooser> m_fileChooser;
+    std::function<void(wxMenu &)> m_menuPopup;
 
     // The busy guard: the task in progress, null while none runs.
     TaskThread *m_runningTask = nullptr;

@@ -4,20 +4,143 @@
 // to the view's camera.
 #include "CorvaneFrame.h"
 
+#include "FileChooser.h"
+#include "TaskThread.h"
+#include "TreeData.h"
 #include "UpdateVersionEvent.h"
 
+#include <wx/file.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/log.h>
+#include <wx/msgdlg.h>
+#include <wx/propgrid/propgrid.h>
 #include <wx/ribbon/buttonbar.h>
+
+#include <cstring>
+
+namespace {
+
+// The first bytes of a WeiDi road file; anything else is read as HaiDi.
+const char WEIDI_MAGIC[] = "HINTCA";
+const size_t ROAD_PROBE_SIZE = 1024;
+
+bool IsWeiDiFile(const wxString &path)
+{
+    char probe[ROAD_PROBE_SIZE];
+    std::memset(probe, 0, sizeof probe);
+    wxFile file;
+    // A file that cannot be read goes to the library as HaiDi, which refuses it.
+    wxLogNull quiet;
+    if (!file.Open(path, wxFile::read))
+        return false;
+    file.Read(probe, sizeof probe);
+    file.Close();
+    return std::memcmp(probe, WEIDI_MAGIC, std::strlen(WEIDI_MAGIC)) == 0;
+}
+
+} // namespace
+
+// ---- Seams and shared steps of the commands ------------------------------------------------
+
+void CorvaneFrame::SetFileChooser(std::unique_ptr<FileChooser> chooser)
+{
+    m_fileChooser = chooser ? std::move(chooser) : std::make_unique<DialogFileChooser>();
+}
+
+bool CorvaneFrame::ChooseFile(const wxString &message, const wxString &wildcard, long style, wxString *path)
+{
+    if (!m_fileChooser)
+        m_fileChooser = std::make_unique<DialogFileChooser>();
+    return m_fileChooser->Choose(this, message, wildcard, style, path);
+}
+
+void CorvaneFrame::ShowError(const wxString &message)
+{
+    wxMessageBox(message, _("Error"), wxOK | wxCENTRE | wxICON_ERROR, this);
+}
+
+bool CorvaneFrame::Confirm(const wxString &question)
+{
+    wxMessageDialog dialog(this, question, _("Warning"), wxYES_NO | wxCENTRE);
+    return dialog.ShowModal() == wxID_YES;
+}
+
+bool CorvaneFrame::RefuseWhileBusy()
+{
+    if (!m_runningTask)
+        return false;
+    ShowError(TaskThread::BusyMessage());
+    return true;
+}
+
+void CorvaneFrame::StartTask(TaskThread *task)
+{
+    m_runningTask = task;
+    // A thread that never started sends no finish event; left in the guard
+    // it would refuse every later command.
+    if (task->Run() != wxTHREAD_NO_ERROR) {
+        delete task;
+        m_runningTask = nullptr;
+    }
+}
+
+void CorvaneFrame::SaveProject()
+{
+    if (g_workspace && g_workspace->project)
+        wks_export_project(g_workspace);
+}
+
+// ---- Project commands ----------------------------------------------------------------------
 
 void CorvaneFrame::OnOpenProject(wxRibbonButtonBarEvent &)
 {
+    if (RefuseWhileBusy())
+        return;
+    wxString path;
+    if (!ChooseFile(_("Select project file to open."), _("Corvane project file(*.qpj)|*.qpj"), wxFD_OPEN, &path))
+        return;
+    LoadProject(path, false);
 }
 
 void CorvaneFrame::OnCreateProject(wxRibbonButtonBarEvent &)
 {
+    if (RefuseWhileBusy())
+        return;
+    wxString path;
+    if (!ChooseFile(_("Select project file to create."), _("Corvane project file(*.qpj)|*.qpj"), wxFD_SAVE, &path))
+        return;
+    // The only guard against overwriting; the open project stays untouched.
+    if (wxFileName::FileExists(path)) {
+        ShowError(_("Project file already exists,please delete it firstly."));
+        return;
+    }
+    LoadProject(path, true);
 }
+
+void CorvaneFrame::LoadProject(const wxString &path, bool create)
+{
+    ResetWorkspace();
+    char buffer[VELMO_PATH_SIZE];
+    TaskThread::PathToUtf8(path, buffer);
+    const int loaded = create ? wks_create_project(g_workspace, 0, buffer) : wks_open_project(g_workspace, buffer);
+    // Also after a refusal: the tree must not keep items of the old project.
+    UpdateWorkspaceTree();
+    if (!loaded)
+        return;
+    StartTask(new TaskThread(this, TASK_OPEN_PROJECT, wxEmptyString, nullptr));
+}
+
+// ---- Import commands -----------------------------------------------------------------------
 
 void CorvaneFrame::OnImportLasFile(wxRibbonButtonBarEvent &)
 {
+    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+        return;
+    wxString path;
+    if (!ChooseFile(_("Select las file to import."), _("Las file(*.las)|*.las"), wxFD_OPEN, &path))
+        return;
+    StartTask(new TaskThread(this, TASK_IMPORT_LAS, path, nullptr));
 }
 
 void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
@@ -34,6 +157,50 @@ void CorvaneFrame::OnGenerateLongitudeSections(wxRibbonButtonBarEvent &)
 
 void CorvaneFrame::OnImportRoad(wxRibbonButtonBarEvent &)
 {
+    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+        return;
+    wxString path;
+    if (!ChooseFile(_("Select haidi road file to import."), _("Haidi/Weidi road file(*.pm)|*.pm"), wxFD_OPEN,
+                    &path))
+        return;
+    const int code = IsWeiDiFile(path) ? TASK_IMPORT_WEIDI : TASK_IMPORT_HAIDI;
+    StartTask(new TaskThread(this, code, path, nullptr));
+}
+
+// ---- Tree pop-up menu commands ---------------------------------------------------------------
+
+void CorvaneFrame::DeleteMenuCloud()
+{
+    if (m_runningTask)
+        return;
+    if (!Confirm(_("Are you sure to delete selected velmo?")) || !m_menuCloud)
+        return;
+    velmo_t *cloud = m_menuCloud;
+    m_menuCloud = nullptr;
+    SceneHideCloud(cloud);
+    // The cloud leaves the workspace on the worker; until the finish rebuilds
+    // the tree, its item must not offer it to be shown again.
+    const wxTreeListItem item = FindTreeItem(cloud);
+    if (item.IsOk())
+        m_workspaceTree->DeleteItem(item);
+    m_propertyGrid->Clear();
+    StartTask(new TaskThread(this, TASK_REMOVE_CLOUD, cloud));
+}
+
+void CorvaneFrame::DeleteMenuRoad()
+{
+    if (m_runningTask)
+        return;
+    if (!Confirm(_("Are you sure to delete selected road?")) || !m_menuRoad)
+        return;
+    wks_road_t *road = m_menuRoad;
+    m_menuRoad = nullptr;
+    SceneHideRoad(road);
+    wks_remove_road(g_workspace, road);
+    wks_export_project(g_workspace);
+    m_propertyGrid->Clear();
+    UpdateWorkspaceTree();
+    m_modelViewer->home();
 }
 
 void CorvaneFrame::OnExportRoad(wxRibbonButtonBarEvent &)

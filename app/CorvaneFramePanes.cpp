@@ -3,12 +3,15 @@
 #include "CorvaneFrame.h"
 
 #include "AppResources.h"
+#include "TreeData.h"
 
 #include <wx/dataview.h>
+#include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/imaglist.h>
+#include <wx/menu.h>
 #include <wx/propgrid/propgrid.h>
-#include <wx/treelist.h>
+#include <wx/propgrid/props.h>
 
 #include <algorithm>
 
@@ -74,20 +77,303 @@ void CorvaneFrame::InitPropertyGrid()
     m_propertyGrid->SetColumnProportion(1, 2);
 }
 
+// ---- Workspace tree ------------------------------------------------------------------
+
+namespace {
+
+// Image indices of a section item: +2 for the current section, +1 with
+// measurements.
+const int ICON_SECTION = 0;
+const int ICON_MEASURED = 1;
+const int ICON_CURRENT = 2;
+
+template <typename T>
+std::vector<T *> ItemsOf(Array *list)
+{
+    std::vector<T *> items;
+    const size_t count = list ? array_size(list) : 0;
+    for (size_t i = 0; i < count; ++i) {
+        void *item = nullptr;
+        if (array_get_at(list, i, &item) == CC_OK && item)
+            items.push_back(static_cast<T *>(item));
+    }
+    return items;
+}
+
+// Paths are UTF-8; the tree shows the file name only.
+wxString FileNameOf(const char *path)
+{
+    return wxFileName(wxString::FromUTF8(path)).GetFullName();
+}
+
+// Section and project names are in the locale's own encoding.
+wxString LocalText(const char *text)
+{
+    return wxString(text, wxConvLibc);
+}
+
+int SectionIcon(const section_t *section, const section_t *current)
+{
+    const bool measured = section->measurements && array_size(section->measurements) > 0;
+    return (section == current ? ICON_CURRENT : ICON_SECTION) + (measured ? ICON_MEASURED : 0);
+}
+
+std::vector<wxTreeListItem> ChildrenOf(const wxTreeListCtrl *tree, wxTreeListItem parent)
+{
+    std::vector<wxTreeListItem> children;
+    auto *self = const_cast<wxTreeListCtrl *>(tree);
+    for (wxTreeListItem child = self->GetFirstChild(parent); child.IsOk(); child = self->GetNextSibling(child))
+        children.push_back(child);
+    return children;
+}
+
+} // namespace
+
 void CorvaneFrame::UpdateWorkspaceTree()
 {
+    wxTreeListCtrl *tree = m_workspaceTree;
+    tree->DeleteAllItems();
+    wxTreeListItem project = tree->AppendItem(tree->GetRootItem(), _("Project"));
+    if (g_workspace && g_workspace->project)
+        tree->SetItemText(project, LocalText(g_workspace->project->name));
+
+    wxTreeListItem clouds = tree->AppendItem(project, _("Point cloud"));
+    wxTreeListItem roads = tree->AppendItem(project, _("Road"));
+    wxTreeListItem sectionGroups[] = {tree->AppendItem(project, _("Latitude section")),
+                                      tree->AppendItem(project, _("Longitude section")),
+                                      tree->AppendItem(project, _("Custom section"))};
+    if (g_workspace) {
+        for (velmo_t *cloud : ItemsOf<velmo_t>(g_workspace->clouds))
+            tree->AppendItem(clouds, FileNameOf(cloud->path), wxTreeListCtrl::NO_IMAGE, wxTreeListCtrl::NO_IMAGE,
+                             new TreeData(cloud));
+        for (wks_road_t *road : ItemsOf<wks_road_t>(g_workspace->roads))
+            tree->AppendItem(roads, FileNameOf(road->path), wxTreeListCtrl::NO_IMAGE, wxTreeListCtrl::NO_IMAGE,
+                             new TreeData(road));
+        Array *sectionLists[] = {g_workspace->latitude_sections, g_workspace->longitude_sections,
+                                 g_workspace->custom_sections};
+        for (int g = 0; g < 3; ++g)
+            for (section_t *section : ItemsOf<section_t>(sectionLists[g])) {
+                const int icon = SectionIcon(section, m_currentSection);
+                tree->AppendItem(sectionGroups[g], LocalText(section->name), icon, icon, new TreeData(section));
+            }
+    }
+    for (wxTreeListItem group : {clouds, roads, sectionGroups[0], sectionGroups[1], sectionGroups[2]}) {
+        tree->CheckItemRecursively(group, wxCHK_CHECKED);
+        tree->Expand(group);
+    }
+    tree->CheckItem(project, wxCHK_CHECKED);
+    tree->Expand(project);
 }
 
-void CorvaneFrame::OnTreeItemChecked(wxTreeListEvent &)
+void CorvaneFrame::RefreshSectionIcons()
 {
+    wxTreeListItem project = m_workspaceTree->GetFirstChild(m_workspaceTree->GetRootItem());
+    if (!project.IsOk() || !g_workspace)
+        return;
+    const std::vector<wxTreeListItem> groups = ChildrenOf(m_workspaceTree, project);
+    Array *sectionLists[] = {g_workspace->latitude_sections, g_workspace->longitude_sections,
+                             g_workspace->custom_sections};
+    for (size_t g = 0; g < 3 && g + 2 < groups.size(); ++g) {
+        const std::vector<wxTreeListItem> items = ChildrenOf(m_workspaceTree, groups[g + 2]);
+        const std::vector<section_t *> sections = ItemsOf<section_t>(sectionLists[g]);
+        for (size_t i = 0; i < items.size() && i < sections.size(); ++i) {
+            const int icon = SectionIcon(sections[i], m_currentSection);
+            m_workspaceTree->SetItemImage(items[i], icon, icon);
+            if (sections[i] == m_currentSection)
+                m_workspaceTree->EnsureVisible(items[i]);
+        }
+    }
 }
 
-void CorvaneFrame::OnTreeSelectionChanged(wxTreeListEvent &)
+TreeData *CorvaneFrame::TreeDataOf(wxTreeListItem item) const
 {
+    if (!item.IsOk())
+        return nullptr;
+    return dynamic_cast<TreeData *>(m_workspaceTree->GetItemData(item));
 }
 
-void CorvaneFrame::OnTreeContextMenu(wxTreeListEvent &)
+wxTreeListItem CorvaneFrame::FindTreeItem(const velmo_t *cloud) const
 {
+    for (wxTreeListItem item = m_workspaceTree->GetFirstItem(); item.IsOk();
+         item = m_workspaceTree->GetNextItem(item)) {
+        const TreeData *data = TreeDataOf(item);
+        if (data && data->GetCloud() == cloud)
+            return item;
+    }
+    return wxTreeListItem();
+}
+
+void CorvaneFrame::OnTreeItemChecked(wxTreeListEvent &event)
+{
+    ApplyTreeItemCheck(event.GetItem());
+}
+
+void CorvaneFrame::ApplyTreeItemCheck(wxTreeListItem item)
+{
+    const TreeData *data = TreeDataOf(item);
+    if (!data)
+        return;
+    const bool show = m_workspaceTree->GetCheckedState(item) == wxCHK_CHECKED;
+    if (velmo_t *cloud = data->GetCloud()) {
+        if (show)
+            SceneShowCloud(cloud, m_modelColorMode);
+        else
+            SceneHideCloud(cloud);
+    } else if (wks_road_t *road = data->GetRoad()) {
+        if (show)
+            SceneShowRoad(road);
+        else
+            SceneHideRoad(road);
+    } else if (section_t *section = data->GetSection()) {
+        if (show)
+            SceneShowSection(section);
+        else
+            SceneHideSection(section);
+    }
+}
+
+void CorvaneFrame::OnTreeSelectionChanged(wxTreeListEvent &event)
+{
+    ShowTreeItemProperties(event.GetItem());
+}
+
+void CorvaneFrame::ShowTreeItemProperties(wxTreeListItem item)
+{
+    if (const TreeData *data = TreeDataOf(item))
+        ShowProperties(data->GetCloud(), data->GetRoad(), data->GetSection());
+}
+
+void CorvaneFrame::OnTreeContextMenu(wxTreeListEvent &event)
+{
+    ShowTreeItemMenu(event.GetItem());
+}
+
+void CorvaneFrame::ShowTreeItemMenu(wxTreeListItem item)
+{
+    // The commands change the workspace, which a running task may be using.
+    if (m_runningTask)
+        return;
+    const TreeData *data = TreeDataOf(item);
+    if (!data)
+        return;
+    if (data->GetCloud()) {
+        m_menuCloud = data->GetCloud();
+        wxMenu menu(_("Velmo"));
+        menu.Append(ID_MENU_DELETE_CLOUD, _("Delete"));
+        PopupTreeMenu(menu);
+    } else if (data->GetRoad()) {
+        m_menuRoad = data->GetRoad();
+        wxMenu menu(_("Road"));
+        menu.Append(ID_MENU_DELETE_ROAD, _("Delete"));
+        PopupTreeMenu(menu);
+    } else if (section_t *section = data->GetSection()) {
+        m_menuSection = section;
+        wxMenu menu(_("Section"));
+        menu.Append(ID_MENU_MEASURE_SECTION, _("Measure"));
+        if (section->measurements && array_size(section->measurements) > 0)
+            menu.Append(ID_MENU_CLEAR_MEASURES, _("Clear"));
+        menu.Append(ID_MENU_DELETE_SECTION, _("Delete"));
+        PopupTreeMenu(menu);
+    }
+}
+
+void CorvaneFrame::PopupTreeMenu(wxMenu &menu)
+{
+    if (m_menuPopup)
+        m_menuPopup(menu);
+    else
+        PopupMenu(&menu);
+}
+
+void CorvaneFrame::SetMenuPopup(std::function<void(wxMenu &)> popup)
+{
+    m_menuPopup = std::move(popup);
+}
+
+// ---- Property grid -------------------------------------------------------------------
+
+namespace {
+
+wxString Fixed(double value, int decimals)
+{
+    return wxString::Format("%.*f", decimals, value);
+}
+
+void AppendRow(wxPropertyGrid *grid, const wxString &label, const wxString &value)
+{
+    grid->Append(new wxStringProperty(label, wxPG_LABEL, value));
+}
+
+void AppendChild(wxPropertyGrid *grid, wxPGProperty *category, const wxString &label, const wxString &name,
+                 const wxString &value)
+{
+    grid->AppendIn(category, new wxStringProperty(label, name, value));
+}
+
+void ShowCloudRows(wxPropertyGrid *grid, velmo_t *cloud)
+{
+    grid->Append(new wxPropertyCategory(_("Point cloud"), wxPG_LABEL));
+    AppendRow(grid, _("Point num"), wxString::Format("%d", velmo_get_point_num(cloud)));
+    grid->Append(new wxPropertyCategory(_("Bounding box"), wxPG_LABEL));
+    const wxString labels[6] = {_("Min X"), _("Min Y"), _("Min Z"), _("Max X"), _("Max Y"), _("Max Z")};
+    for (int i = 0; i < 6; ++i)
+        AppendRow(grid, labels[i], Fixed(cloud->box[i], 3));
+}
+
+void ShowRoadRows(wxPropertyGrid *grid, wks_road_t *road)
+{
+    grid->Append(new wxPropertyCategory(_("Road line"), wxPG_LABEL));
+    const int count = road_number_horizon(&road->road);
+    AppendRow(grid, _("Element num"), wxString::Format("%d", count));
+    if (count < 2)
+        return;
+    const horizon_element_t *first = road_horizon(&road->road, 0);
+    const horizon_element_t *last = road_horizon(&road->road, count - 1);
+    if (!first || !last)
+        return;
+    wxPGProperty *start = grid->Append(new wxPropertyCategory(_("Start point"), wxPG_LABEL));
+    AppendChild(grid, start, _("Chainge"), "start_chain", Fixed(first->start_chainage, 3));
+    AppendChild(grid, start, _("X"), "start_x", Fixed(first->start_x, 3));
+    AppendChild(grid, start, _("Y"), "start_y", Fixed(first->start_y, 3));
+    wxPGProperty *end = grid->Append(new wxPropertyCategory(_("End point"), wxPG_LABEL));
+    AppendChild(grid, end, _("Chainge"), "end_chain", Fixed(last->start_chainage + last->length, 3));
+    AppendChild(grid, end, _("X"), "end_x", Fixed(last->end_x, 3));
+    AppendChild(grid, end, _("Y"), "end_y", Fixed(last->end_y, 3));
+}
+
+void ShowSectionRows(wxPropertyGrid *grid, section_t *section)
+{
+    grid->Append(new wxPropertyCategory(_("Section"), wxPG_LABEL));
+    AppendRow(grid, _("Name"), LocalText(section->name));
+    const int points = section->points ? int(array_size(section->points)) : 0;
+    AppendRow(grid, _("Point num"), wxString::Format("%d", points));
+    AppendRow(grid, _("Thickness"), Fixed(section->normal_range[1] - section->normal_range[0], 2));
+    AppendRow(grid, _("Width"), Fixed(section->width_range[1] - section->width_range[0], 2));
+    if (section->type != SECTION_LATITUDE && section->type != SECTION_CUSTOM)
+        return;
+    const char *names[2][3] = {{"cx", "cy", "cz"}, {"nx", "ny", "nz"}};
+    const double *values[2] = {section->center, section->normal};
+    const wxString titles[2] = {_("Center"), _("Normal")};
+    const wxString axes[3] = {_("X"), _("Y"), _("Z")};
+    for (int c = 0; c < 2; ++c) {
+        wxPGProperty *category = grid->Append(new wxPropertyCategory(titles[c], wxPG_LABEL));
+        for (int i = 0; i < 3; ++i)
+            AppendChild(grid, category, axes[i], names[c][i], Fixed(values[c][i], 3));
+    }
+}
+
+} // namespace
+
+void CorvaneFrame::ShowProperties(velmo_t *cloud, wks_road_t *road, section_t *section)
+{
+    m_propertyGrid->Clear();
+    if (cloud)
+        ShowCloudRows(m_propertyGrid, cloud);
+    else if (road)
+        ShowRoadRows(m_propertyGrid, road);
+    else if (section)
+        ShowSectionRows(m_propertyGrid, section);
+    m_propertyGrid->ResetColumnSizes(true);
 }
 
 // ---- Section tool window and panes ---------------------------------------------------

@@ -13,6 +13,7 @@
 
 #include <wx/aui/framemanager.h>
 #include <wx/menu.h>
+#include <wx/propgrid/propgrid.h>
 
 #include <memory>
 
@@ -249,6 +250,14 @@ void CorvaneFrame::OnMenu(wxCommandEvent &event)
             SetSectionViewMode(choice.mode);
             return;
         }
+    if (id == ID_MENU_DELETE_CLOUD) {
+        DeleteMenuCloud();
+        return;
+    }
+    if (id == ID_MENU_DELETE_ROAD) {
+        DeleteMenuRoad();
+        return;
+    }
     event.Skip();
 }
 
@@ -256,6 +265,9 @@ void CorvaneFrame::OnMenu(wxCommandEvent &event)
 
 void CorvaneFrame::ResetWorkspace()
 {
+    // Road edits are kept only by saving the project; the one that is closed
+    // here would otherwise lose them.
+    SaveProject();
     SceneDestroy();
     SceneInit();
     if (m_modelViewer)
@@ -268,6 +280,8 @@ void CorvaneFrame::ResetWorkspace()
     m_menuSection = nullptr;
     m_lastMeasureAction = 0;
     m_lastAddedMeasurement = nullptr;
+    if (m_propertyGrid)
+        m_propertyGrid->Clear();
     if (m_currentSection) {
         m_currentSection = nullptr;
         ShowSectionTool(false);

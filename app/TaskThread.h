@@ -57,6 +57,10 @@ public:
     // True while some task thread is registered for progress callbacks.
     static bool HasCurrentTask();
 
+    // The UTF-8 form of a path for the library, in a VELMO_PATH_SIZE buffer;
+    // the empty text when it does not fit whole.
+    static void PathToUtf8(const wxString &path, char *buffer);
+
 protected:
     ExitCode Entry() override;
 
@@ -64,7 +68,6 @@ private:
     void Init(wxEvtHandler *dest, int code);
     void Register();
     void PostEvent(wxEventType type);
-    static void PathToUtf8(const wxString &path, char *buffer);
 
     void ImportCloud();
     void ImportRoad(int format);

@@ -1,0 +1,611 @@
+// The surveyor's first road through the program: a project made, LAS files
+// and a road imported, the tree and the property grid read, objects hidden
+// and deleted, the project closed and opened again.  The file dialogs answer
+// from a script, message boxes from a modal hook.  Needs a display (Xvfb).
+#include "FrameTestSupport.h"
+
+#include "AppResources.h"
+#include "FileChooser.h"
+#include "TreeData.h"
+#include "lasgen.h"
+#include "temp_dir.h"
+
+#include <wx/filedlg.h>
+#include <wx/menu.h>
+#include <wx/propgrid/propgrid.h>
+#include <wx/ribbon/bar.h>
+#include <wx/ribbon/buttonbar.h>
+#include <wx/treelist.h>
+
+#include <cmath>
+#include <deque>
+#include <fstream>
+#include <memory>
+
+using namespace frametest;
+
+namespace {
+
+// What a command asked the file dialog, and the answers it gets in turn; an
+// empty answer is a cancelled dialog.
+struct DialogScript {
+    struct Asked {
+        wxString message, wildcard;
+        long style;
+    };
+    std::vector<Asked> asked;
+    std::deque<wxString> answers;
+};
+
+class ScriptedChooser : public FileChooser
+{
+public:
+    explicit ScriptedChooser(std::shared_ptr<DialogScript> script) : m_script(std::move(script)) {}
+
+    bool Choose(wxWindow *, const wxString &message, const wxString &wildcard, long style, wxString *path) override
+    {
+        m_script->asked.push_back({message, wildcard, style});
+        if (m_script->answers.empty())
+            return false;
+        *path = m_script->answers.front();
+        m_script->answers.pop_front();
+        return !path->empty();
+    }
+
+private:
+    std::shared_ptr<DialogScript> m_script;
+};
+
+// A pop-up menu as it would have been shown: its title and item labels.
+struct ShownMenu {
+    wxString title;
+    std::vector<wxString> items;
+};
+
+// One line per tree item below the hidden root: indentation by depth, the
+// text, and "+" for a checked item.
+std::vector<std::string> TreeLines(wxTreeListCtrl *tree)
+{
+    std::vector<std::string> lines;
+    std::function<void(wxTreeListItem, int)> walk = [&](wxTreeListItem parent, int depth) {
+        for (wxTreeListItem item = tree->GetFirstChild(parent); item.IsOk(); item = tree->GetNextSibling(item)) {
+            const bool checked = tree->GetCheckedState(item) == wxCHK_CHECKED;
+            const std::string text = tree->GetItemText(item).ToStdString();
+            lines.push_back(std::string(2 * depth, ' ') + text + (checked ? " +" : ""));
+            walk(item, depth + 1);
+        }
+    };
+    walk(tree->GetRootItem(), 0);
+    return lines;
+}
+
+// The item whose text is given, anywhere in the tree.
+wxTreeListItem FindItem(wxTreeListCtrl *tree, const wxString &text)
+{
+    for (wxTreeListItem item = tree->GetFirstItem(); item.IsOk(); item = tree->GetNextItem(item))
+        if (tree->GetItemText(item) == text)
+            return item;
+    return wxTreeListItem();
+}
+
+// Label and value of every row of the grid, in order.
+std::vector<std::pair<std::string, std::string>> GridRows(wxPropertyGrid *grid)
+{
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (wxPropertyGridIterator it = grid->GetIterator(wxPG_ITERATE_ALL); !it.AtEnd(); ++it) {
+        wxPGProperty *p = *it;
+        rows.emplace_back(p->GetLabel().ToStdString(), p->IsCategory() ? "" : p->GetValueAsString().ToStdString());
+    }
+    return rows;
+}
+
+std::string GridValue(wxPropertyGrid *grid, const wxString &name)
+{
+    wxPGProperty *p = grid->GetPropertyByName(name);
+    return p ? p->GetValueAsString().ToStdString() : "<none>";
+}
+
+std::string Fixed3(double value)
+{
+    return wxString::Format("%.3f", value).ToStdString();
+}
+
+template <typename T>
+T *ItemAt(Array *list, size_t index)
+{
+    void *out = nullptr;
+    return list && array_get_at(list, index, &out) == CC_OK ? static_cast<T *>(out) : nullptr;
+}
+
+size_t SizeOf(Array *list)
+{
+    return list ? array_size(list) : 0;
+}
+
+class ProjectTest : public FrameTest
+{
+protected:
+    void SetUp() override
+    {
+        FrameTest::SetUp();
+        if (!frame)
+            return;
+        script = std::make_shared<DialogScript>();
+        frame->SetFileChooser(std::make_unique<ScriptedChooser>(script));
+        frame->SetMenuPopup([this](wxMenu &menu) {
+            ShownMenu shown{menu.GetTitle(), {}};
+            // The toolkit shows the title as a first, disabled entry and a
+            // separator; neither is a command.
+            for (wxMenuItem *item : menu.GetMenuItems())
+                if (item->GetId() > 0)
+                    shown.items.push_back(item->GetItemLabelText());
+            menus.push_back(shown);
+        });
+        // Tiles come through the reader plug-in, found beside the program.
+        AppAddPluginLibraryPath();
+        frame->Bind(EVT_TASK_FINISH, [this](TaskThreadEvent &event) {
+            finishedCodes.push_back(event.GetCode());
+            event.Skip();
+        });
+    }
+
+    void Click(long id)
+    {
+        wxRibbonButtonBarEvent click(wxEVT_RIBBONBUTTONBAR_CLICKED, int(id));
+        click.SetEventObject(frame->GetRibbonBar());
+        frame->GetEventHandler()->ProcessEvent(click);
+    }
+
+    // Answers the command's file dialog with path, clicks, and waits until
+    // the task it started (if any) has finished.
+    void Run(long id, const std::string &path)
+    {
+        script->answers.push_back(wxString::FromUTF8(path));
+        Click(id);
+        ASSERT_TRUE(PumpWithIdleUntil([this] { return !frame->IsTaskRunning(); }, 120000));
+    }
+
+    void Menu(long id)
+    {
+        wxCommandEvent event(wxEVT_MENU, int(id));
+        event.SetEventObject(frame);
+        frame->GetEventHandler()->ProcessEvent(event);
+    }
+
+    wxTreeListCtrl *Tree() const { return frame->GetWorkspaceTree(); }
+
+    const TreeData *DataOf(wxTreeListItem item) const
+    {
+        return item.IsOk() ? dynamic_cast<TreeData *>(Tree()->GetItemData(item)) : nullptr;
+    }
+
+    std::string WriteCorridor(const std::string &name, uint64_t points, lasgen::Alignment alignment)
+    {
+        lasgen::CorridorSpec spec;
+        spec.points = points;
+        spec.length = 80.0;
+        spec.alignment = alignment;
+        std::string error;
+        const std::string path = dir.file(name);
+        EXPECT_TRUE(lasgen::write_corridor(spec, path, &error)) << error;
+        return path;
+    }
+
+    // The corridor's centre line as a road file of the given kind.
+    std::string WriteRoad(const std::string &name, bool weidi)
+    {
+        lasgen::CorridorSpec spec;
+        spec.length = 80.0;
+        spec.alignment = lasgen::Alignment::curved;
+        road_t road;
+        road_init(&road);
+        lasgen::build_alignment(spec, &road);
+        const std::string path = dir.file(name);
+        EXPECT_EQ(0, weidi ? road_export_weidi(&road, path.c_str()) : road_export_haidi(&road, path.c_str()));
+        road_final(&road);
+        return path;
+    }
+
+    std::string WriteText(const std::string &name, const std::string &text)
+    {
+        const std::string path = dir.file(name);
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+
+    TempDir dir;
+    std::shared_ptr<DialogScript> script;
+    std::vector<ShownMenu> menus;
+    std::vector<int> finishedCodes;
+};
+
+const std::vector<std::string> EMPTY_GROUPS = {"  Point cloud +", "  Road +", "  Latitude section +",
+                                               "  Longitude section +", "  Custom section +"};
+
+std::vector<std::string> WithProject(const std::string &name, std::vector<std::string> rest)
+{
+    rest.insert(rest.begin(), name + " +");
+    return rest;
+}
+
+} // namespace
+
+// ---- The whole road ------------------------------------------------------------------------
+
+TEST_F(ProjectTest, CreateImportShowHideAndReopenGiveTheSameProject)
+{
+    DialogAnswerer boxes(wxID_OK);
+    const std::string project = dir.file("survey.qpj");
+    const std::string sample = std::string(CORVANE_SHARED_LAS_DIR) + "/1.2-with-color.las";
+    const std::string corridor = WriteCorridor("corridor.las", 60000, lasgen::Alignment::curved);
+    const std::string road = WriteRoad("centre.pm", true);
+
+    Run(CorvaneFrame::ID_RIBBON_NEW, project);
+    ASSERT_EQ(1u, script->asked.size());
+    EXPECT_EQ("Select project file to create.", script->asked[0].message);
+    EXPECT_EQ("Corvane project file(*.qpj)|*.qpj", script->asked[0].wildcard);
+    EXPECT_EQ(wxFD_SAVE, script->asked[0].style);
+    ASSERT_NE(nullptr, g_workspace->project);
+    EXPECT_EQ(WithProject("survey", EMPTY_GROUPS), TreeLines(Tree()));
+    EXPECT_TRUE(Tree()->IsExpanded(Tree()->GetFirstChild(Tree()->GetRootItem())));
+
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, sample);
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, corridor);
+    EXPECT_EQ("Select las file to import.", script->asked[1].message);
+    EXPECT_EQ("Las file(*.las)|*.las", script->asked[1].wildcard);
+    EXPECT_EQ(wxFD_OPEN, script->asked[1].style);
+    ASSERT_EQ(2u, SizeOf(g_workspace->clouds));
+    EXPECT_EQ(2u, SceneRoot->getNumChildren()) << "each imported cloud is shown";
+
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, road);
+    EXPECT_EQ("Select haidi road file to import.", script->asked[3].message);
+    EXPECT_EQ("Haidi/Weidi road file(*.pm)|*.pm", script->asked[3].wildcard);
+    EXPECT_EQ(wxFD_OPEN, script->asked[3].style);
+    ASSERT_EQ(1u, SizeOf(g_workspace->roads));
+    EXPECT_EQ(1, ItemAt<wks_road_t>(g_workspace->roads, 0)->format) << "read as WeiDi by its first bytes";
+    EXPECT_EQ((std::vector<int>{TASK_OPEN_PROJECT, TASK_IMPORT_LAS, TASK_IMPORT_LAS, TASK_IMPORT_WEIDI}),
+              finishedCodes);
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.shown[0].message;
+
+    const std::vector<std::string> expected = {"survey +",
+                                               "  Point cloud +",
+                                               "    1.2-with-color.las +",
+                                               "    corridor.las +",
+                                               "  Road +",
+                                               "    centre.pm +",
+                                               "  Latitude section +",
+                                               "  Longitude section +",
+                                               "  Custom section +"};
+    EXPECT_EQ(expected, TreeLines(Tree()));
+
+    // The sample cloud's rows, read from the engine's record.
+    velmo_t *cloud = ItemAt<velmo_t>(g_workspace->clouds, 0);
+    frame->ShowTreeItemProperties(FindItem(Tree(), "1.2-with-color.las"));
+    const auto cloudRows = GridRows(frame->GetPropertyGrid());
+    const std::vector<std::pair<std::string, std::string>> expectedCloud = {
+        {"Point cloud", ""},
+        {"Point num", std::to_string(velmo_get_point_num(cloud))},
+        {"Bounding box", ""},
+        {"Min X", Fixed3(cloud->box[0])},
+        {"Min Y", Fixed3(cloud->box[1])},
+        {"Min Z", Fixed3(cloud->box[2])},
+        {"Max X", Fixed3(cloud->box[3])},
+        {"Max Y", Fixed3(cloud->box[4])},
+        {"Max Z", Fixed3(cloud->box[5])}};
+    EXPECT_EQ(expectedCloud, cloudRows);
+    EXPECT_GT(velmo_get_point_num(cloud), 1000);
+
+    // The road's start and end points.
+    wks_road_t *record = ItemAt<wks_road_t>(g_workspace->roads, 0);
+    const int count = road_number_horizon(&record->road);
+    ASSERT_GE(count, 2);
+    const horizon_element_t *last = road_horizon(&record->road, count - 1);
+    frame->ShowTreeItemProperties(FindItem(Tree(), "centre.pm"));
+    wxPropertyGrid *grid = frame->GetPropertyGrid();
+    EXPECT_EQ("Road line", GridRows(grid).at(0).first);
+    EXPECT_EQ(std::to_string(count), GridValue(grid, "Element num"));
+    EXPECT_EQ(Fixed3(road_horizon(&record->road, 0)->start_x), GridValue(grid, "start_x"));
+    EXPECT_EQ(Fixed3(road_horizon(&record->road, 0)->start_chainage), GridValue(grid, "start_chain"));
+    EXPECT_EQ(Fixed3(last->start_chainage + last->length), GridValue(grid, "end_chain"));
+    EXPECT_EQ("80.000", GridValue(grid, "end_chain"));
+    EXPECT_EQ(Fixed3(last->end_y), GridValue(grid, "end_y"));
+    EXPECT_EQ(10u, GridRows(grid).size());
+
+    // A group's selection leaves the grid as it was.
+    frame->ShowTreeItemProperties(FindItem(Tree(), "Road"));
+    EXPECT_EQ(10u, GridRows(grid).size());
+
+    // Unticking hides the object in the model view, ticking shows it again.
+    const wxTreeListItem corridorItem = FindItem(Tree(), "corridor.las");
+    Tree()->CheckItem(corridorItem, wxCHK_UNCHECKED);
+    frame->ApplyTreeItemCheck(corridorItem);
+    EXPECT_EQ(2u, SceneRoot->getNumChildren()) << "one cloud and the road are left";
+    Tree()->CheckItem(corridorItem, wxCHK_CHECKED);
+    frame->ApplyTreeItemCheck(corridorItem);
+    EXPECT_EQ(3u, SceneRoot->getNumChildren());
+    const wxTreeListItem roadItem = FindItem(Tree(), "centre.pm");
+    Tree()->CheckItem(roadItem, wxCHK_UNCHECKED);
+    frame->ApplyTreeItemCheck(roadItem);
+    EXPECT_EQ(2u, SceneRoot->getNumChildren());
+    // A group's box changes nothing below it.
+    const wxTreeListItem cloudGroup = FindItem(Tree(), "Point cloud");
+    Tree()->CheckItem(cloudGroup, wxCHK_UNCHECKED);
+    frame->ApplyTreeItemCheck(cloudGroup);
+    EXPECT_EQ(2u, SceneRoot->getNumChildren());
+    // A rebuild ticks every object again without touching the scene.
+    frame->UpdateWorkspaceTree();
+    EXPECT_EQ(expected, TreeLines(Tree()));
+    EXPECT_EQ(2u, SceneRoot->getNumChildren());
+    PumpWithIdleFor(300);
+
+    // Closed and opened again: the same tree, the objects loaded and shown.
+    Run(CorvaneFrame::ID_RIBBON_OPEN, project);
+    EXPECT_EQ("Select project file to open.", script->asked.back().message);
+    EXPECT_EQ("Corvane project file(*.qpj)|*.qpj", script->asked.back().wildcard);
+    EXPECT_EQ(wxFD_OPEN, script->asked.back().style);
+    EXPECT_EQ(expected, TreeLines(Tree()));
+    EXPECT_EQ(3u, SceneRoot->getNumChildren());
+    EXPECT_EQ(1, ItemAt<wks_road_t>(g_workspace->roads, 0)->format);
+    EXPECT_EQ(0u, GridRows(frame->GetPropertyGrid()).size()) << "the grid forgot the closed project";
+    PumpWithIdleFor(300);
+}
+
+// ---- Guards --------------------------------------------------------------------------------
+
+TEST_F(ProjectTest, ASecondCommandWhileATaskRunsIsRefusedWithoutADialog)
+{
+    DialogAnswerer boxes(wxID_OK);
+    Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("busy.qpj"));
+    const std::string corridor = WriteCorridor("corridor.las", 20000, lasgen::Alignment::straight);
+    const std::string road = WriteRoad("centre.pm", false);
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, road);
+    const size_t asked = script->asked.size();
+
+    script->answers.push_back(corridor);
+    Click(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD);
+    ASSERT_TRUE(frame->IsTaskRunning());
+    script->answers.push_back(road);
+    for (long id : {CorvaneFrame::ID_RIBBON_IMPORT_ROAD, CorvaneFrame::ID_RIBBON_IMPORT_CLOUD,
+                    CorvaneFrame::ID_RIBBON_OPEN, CorvaneFrame::ID_RIBBON_NEW})
+        Click(id);
+    ASSERT_EQ(4u, boxes.shown.size());
+    for (const auto &box : boxes.shown) {
+        EXPECT_EQ("Task is running...", box.message);
+        EXPECT_EQ("Error", box.title);
+        EXPECT_EQ(wxOK | wxCENTRE | wxICON_ERROR, box.style & (wxOK | wxCENTRE | wxICON_ERROR | wxYES_NO));
+    }
+    EXPECT_EQ(asked + 1, script->asked.size()) << "a refused command opened its file dialog";
+
+    // Nor does the tree offer its pop-up menu meanwhile.
+    frame->ShowTreeItemMenu(FindItem(Tree(), "centre.pm"));
+    EXPECT_TRUE(menus.empty());
+    ASSERT_TRUE(PumpWithIdleUntil([this] { return !frame->IsTaskRunning(); }, 60000));
+    frame->ShowTreeItemMenu(FindItem(Tree(), "centre.pm"));
+    frame->ShowTreeItemMenu(FindItem(Tree(), "corridor.las"));
+    EXPECT_EQ(2u, menus.size());
+    script->answers.clear();
+    ASSERT_TRUE(PumpWithIdleUntil([] { return !TaskThread::HasCurrentTask(); }, 20000));
+}
+
+TEST_F(ProjectTest, ImportWithoutAProjectDoesNothingAndSaysNothing)
+{
+    DialogAnswerer boxes(wxID_OK);
+    script->answers.push_back(WriteCorridor("corridor.las", 2000, lasgen::Alignment::straight));
+    Click(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD);
+    Click(CorvaneFrame::ID_RIBBON_IMPORT_ROAD);
+    EXPECT_FALSE(frame->IsTaskRunning());
+    EXPECT_TRUE(script->asked.empty());
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(ProjectTest, CancelledDialogsAndAnExistingFileLeaveTheOpenProjectAlone)
+{
+    DialogAnswerer boxes(wxID_OK);
+    Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("kept.qpj"));
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteRoad("centre.pm", false));
+    const std::vector<std::string> before = TreeLines(Tree());
+    wks_t *workspace = g_workspace;
+    ASSERT_EQ(1u, SizeOf(workspace->roads));
+
+    // Cancelled dialogs.
+    for (long id : {CorvaneFrame::ID_RIBBON_OPEN, CorvaneFrame::ID_RIBBON_NEW, CorvaneFrame::ID_RIBBON_IMPORT_CLOUD,
+                    CorvaneFrame::ID_RIBBON_IMPORT_ROAD})
+        Run(id, "");
+    // Creating over an existing file, be it the open project itself.
+    Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("kept.qpj"));
+    ASSERT_EQ(1u, boxes.shown.size());
+    EXPECT_EQ("Project file already exists,please delete it firstly.", boxes.shown[0].message);
+    EXPECT_EQ("Error", boxes.shown[0].title);
+    EXPECT_TRUE(boxes.shown[0].style & wxICON_ERROR);
+
+    EXPECT_EQ(workspace, g_workspace) << "the workspace was reset";
+    EXPECT_EQ(1u, SizeOf(g_workspace->roads));
+    EXPECT_EQ(before, TreeLines(Tree()));
+    EXPECT_EQ(1u, SceneRoot->getNumChildren());
+}
+
+TEST_F(ProjectTest, AFileTheEngineRefusesLeavesAnEmptyProjectlessWorkspaceAndTree)
+{
+    DialogAnswerer boxes(wxID_OK);
+    Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("old.qpj"));
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteRoad("centre.pm", false));
+    ASSERT_EQ(1u, SceneRoot->getNumChildren());
+    finishedCodes.clear();
+
+    Run(CorvaneFrame::ID_RIBBON_OPEN, WriteText("broken.qpj", "not a project"));
+    EXPECT_EQ(nullptr, g_workspace->project);
+    EXPECT_EQ(0u, SizeOf(g_workspace->roads));
+    EXPECT_EQ(0u, SceneRoot->getNumChildren());
+    EXPECT_EQ(WithProject("Project", EMPTY_GROUPS), TreeLines(Tree())) << "the old project's items stayed";
+    EXPECT_TRUE(finishedCodes.empty()) << "a task was started";
+    EXPECT_TRUE(boxes.shown.empty());
+
+    // Nothing to import into now.
+    Click(CorvaneFrame::ID_RIBBON_IMPORT_ROAD);
+    EXPECT_FALSE(frame->IsTaskRunning());
+
+    // A project file in a folder that does not exist cannot be created.
+    Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("missing/new.qpj"));
+    EXPECT_EQ(nullptr, g_workspace->project);
+    EXPECT_EQ(WithProject("Project", EMPTY_GROUPS), TreeLines(Tree()));
+}
+
+// ---- Road files ----------------------------------------------------------------------------
+
+TEST_F(ProjectTest, TheRoadFileKindIsToldByItsFirstSixBytes)
+{
+    DialogAnswerer boxes(wxID_OK);
+    Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("kinds.qpj"));
+    finishedCodes.clear();
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteRoad("haidi.pm", false));
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteRoad("weidi.pm", true));
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteText("short.pm", "HINTC"));
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteText("empty.pm", ""));
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteText("lower.pm", "hintcad 1\n"));
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteText("magic.pm", "HINTCA but nothing more\n"));
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, dir.file("absent.pm"));
+    EXPECT_EQ((std::vector<int>{TASK_IMPORT_HAIDI, TASK_IMPORT_WEIDI, TASK_IMPORT_HAIDI, TASK_IMPORT_HAIDI,
+                                TASK_IMPORT_HAIDI, TASK_IMPORT_WEIDI, TASK_IMPORT_HAIDI}),
+              finishedCodes);
+    EXPECT_TRUE(boxes.shown.empty());
+
+    // Only the two real files became roads.
+    std::vector<std::string> roads;
+    for (size_t i = 0; i < SizeOf(g_workspace->roads); ++i)
+        roads.push_back(wxFileName(wxString::FromUTF8(ItemAt<wks_road_t>(g_workspace->roads, i)->path))
+                            .GetFullName()
+                            .ToStdString());
+    EXPECT_EQ((std::vector<std::string>{"haidi.pm", "weidi.pm"}), roads);
+    const std::vector<std::string> lines = TreeLines(Tree());
+    EXPECT_EQ("    haidi.pm +", lines.at(3));
+    EXPECT_EQ("    weidi.pm +", lines.at(4));
+}
+
+// ---- Pop-up menu commands ------------------------------------------------------------------
+
+TEST_F(ProjectTest, DeletingACloudWhileItsTilesPageTakesItOutOfTreeSceneAndProject)
+{
+    DialogAnswerer yes(wxID_OK);
+    const std::string project = dir.file("delete.qpj");
+    Run(CorvaneFrame::ID_RIBBON_NEW, project);
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, WriteCorridor("first.las", 200000, lasgen::Alignment::curved));
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, WriteCorridor("second.las", 20000, lasgen::Alignment::straight));
+    ASSERT_EQ(2u, SceneRoot->getNumChildren());
+    velmo_t *doomed = ItemAt<velmo_t>(g_workspace->clouds, 0);
+    // The pager is given the first tiles to read, then the cloud goes.
+    frame->GetModelViewer()->home();
+    PumpWithIdleFor(150);
+
+    const wxTreeListItem item = FindItem(Tree(), "first.las");
+    frame->ShowTreeItemProperties(item);
+    frame->ShowTreeItemMenu(item);
+    ASSERT_EQ(1u, menus.size());
+    EXPECT_EQ("Velmo", menus[0].title);
+    EXPECT_EQ(std::vector<wxString>{"Delete"}, menus[0].items);
+    Menu(CorvaneFrame::ID_MENU_DELETE_CLOUD);
+    ASSERT_EQ(1u, yes.shown.size());
+    EXPECT_EQ("Are you sure to delete selected velmo?", yes.shown[0].message);
+    EXPECT_EQ("Warning", yes.shown[0].title);
+    EXPECT_EQ(wxYES_NO | wxCENTRE, yes.shown[0].style & (wxYES_NO | wxCENTRE | wxOK));
+
+    // At once: out of the view and the tree, the grid no longer shows it.
+    EXPECT_TRUE(frame->IsTaskRunning());
+    EXPECT_EQ(1u, SceneRoot->getNumChildren());
+    EXPECT_FALSE(FindItem(Tree(), "first.las").IsOk());
+    EXPECT_EQ(0u, GridRows(frame->GetPropertyGrid()).size());
+    // The view goes on drawing meanwhile.
+    ASSERT_TRUE(PumpWithIdleUntil([this] { return !frame->IsTaskRunning(); }, 60000));
+    EXPECT_EQ(WithProject("delete", {"  Point cloud +", "    second.las +", "  Road +", "  Latitude section +",
+                                     "  Longitude section +", "  Custom section +"}),
+              TreeLines(Tree()));
+    ASSERT_EQ(1u, SizeOf(g_workspace->clouds));
+    EXPECT_NE(doomed, ItemAt<velmo_t>(g_workspace->clouds, 0));
+    for (wxTreeListItem i = Tree()->GetFirstItem(); i.IsOk(); i = Tree()->GetNextItem(i))
+        EXPECT_FALSE(DataOf(i) && DataOf(i)->GetCloud() == doomed) << "an item still points at the removed cloud";
+    PumpWithIdleFor(300);
+
+    // The project no longer holds it.
+    Run(CorvaneFrame::ID_RIBBON_OPEN, project);
+    ASSERT_EQ(1u, SizeOf(g_workspace->clouds));
+    EXPECT_FALSE(FindItem(Tree(), "first.las").IsOk());
+    EXPECT_TRUE(FindItem(Tree(), "second.las").IsOk());
+    PumpWithIdleFor(200);
+}
+
+TEST_F(ProjectTest, DeletingARoadAsksFirstAndSavesTheProjectAtOnce)
+{
+    const std::string project = dir.file("roads.qpj");
+    {
+        DialogAnswerer none(wxID_OK);
+        Run(CorvaneFrame::ID_RIBBON_NEW, project);
+        Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteRoad("one.pm", false));
+        Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteRoad("two.pm", true));
+    }
+    ASSERT_EQ(2u, SceneRoot->getNumChildren());
+
+    // "No" keeps it.
+    {
+        DialogAnswerer no(wxID_NO);
+        frame->ShowTreeItemMenu(FindItem(Tree(), "one.pm"));
+        ASSERT_EQ(1u, menus.size());
+        EXPECT_EQ("Road", menus[0].title);
+        EXPECT_EQ(std::vector<wxString>{"Delete"}, menus[0].items);
+        Menu(CorvaneFrame::ID_MENU_DELETE_ROAD);
+        ASSERT_EQ(1u, no.shown.size());
+        EXPECT_EQ("Are you sure to delete selected road?", no.shown[0].message);
+        EXPECT_EQ(2u, SizeOf(g_workspace->roads));
+    }
+    // Yes removes it from the view, the tree and the saved project.
+    DialogAnswerer yes(wxID_OK);
+    frame->ShowTreeItemMenu(FindItem(Tree(), "one.pm"));
+    Menu(CorvaneFrame::ID_MENU_DELETE_ROAD);
+    EXPECT_FALSE(frame->IsTaskRunning());
+    EXPECT_EQ(1u, SceneRoot->getNumChildren());
+    EXPECT_FALSE(FindItem(Tree(), "one.pm").IsOk());
+    EXPECT_TRUE(FindItem(Tree(), "two.pm").IsOk());
+    // The menu road is used once: a stray second command finds none.
+    Menu(CorvaneFrame::ID_MENU_DELETE_ROAD);
+    EXPECT_EQ(1u, SizeOf(g_workspace->roads));
+
+    wks_t *other = static_cast<wks_t *>(malloc(96));
+    wks_init(other);
+    ASSERT_TRUE(wks_open_project(other, project.c_str()));
+    EXPECT_EQ(1u, SizeOf(other->roads));
+    wks_destroy(other);
+
+    // Groups offer no menu.
+    frame->ShowTreeItemMenu(FindItem(Tree(), "Road"));
+    frame->ShowTreeItemMenu(FindItem(Tree(), "roads"));
+    EXPECT_EQ(2u, menus.size());
+}
+
+TEST_F(ProjectTest, AnEditedRoadProfileOutlivesOpeningAnotherProject)
+{
+    DialogAnswerer boxes(wxID_OK);
+    const std::string project = dir.file("profile.qpj");
+    Run(CorvaneFrame::ID_RIBBON_NEW, project);
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteRoad("centre.pm", false));
+    wks_road_t *road = ItemAt<wks_road_t>(g_workspace->roads, 0);
+    ASSERT_NE(nullptr, road);
+    ASSERT_EQ(0, road_number_vertical(&road->road));
+
+    // The road's profile as an editor leaves it, with nothing saved yet.
+    vertical_element_t start{};
+    start.type = VERTICAL_START;
+    start.start_chainage = 0.0;
+    start.start_elevation = 123.25;
+    ASSERT_EQ(0, road_insert_vertical(&road->road, &start, 0));
+    vertical_element_t grade{};
+    grade.type = VERTICAL_GRADE;
+    grade.length = 80.0;
+    grade.start_grade = std::atan(0.02);
+    ASSERT_EQ(0, road_insert_vertical(&road->road, &grade, 1));
+    road_apply_vertical(&road->road);
+
+    Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("other.qpj"));
+    Run(CorvaneFrame::ID_RIBBON_OPEN, project);
+    ASSERT_EQ(1u, SizeOf(g_workspace->roads));
+    road = ItemAt<wks_road_t>(g_workspace->roads, 0);
+    ASSERT_EQ(2, road_number_vertical(&road->road));
+    EXPECT_DOUBLE_EQ(123.25, road_vertical(&road->road, 0)->start_elevation);
+}
