@@ -55,7 +55,7 @@ public:
     LasWriter(const LasWriter &) = delete;
     LasWriter &operator=(const LasWriter &) = delete;
 
-    // Appends count raw records of the spec's format and record length.
+    // Appends count raw records of the file's point format and record length.
     // Waveform packet references are cleared, since the packets are not
     // carried over.  False after a write error.
     bool write(const uint8_t *records, uint64_t count);

@@ -29,17 +29,7 @@ namespace frametest {
 // done().
 inline bool PumpWithIdleUntil(const std::function<bool()> &done, int milliseconds = 5000)
 {
-    static wxGUIEventLoop loop;
-    wxEventLoopActivator activator(&loop);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
-        while (loop.Pending())
-            loop.Dispatch();
-        wxTheApp->ProcessPendingEvents();
-        wxTheApp->ProcessIdle();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return done();
+    return PumpEventsUntil(done, milliseconds, true);
 }
 
 inline void PumpWithIdleFor(int milliseconds)

@@ -25,9 +25,9 @@ inline bool StartToolkit()
     return started == 1;
 }
 
-// Handles the toolkit's pending events until done() or the time is up;
-// returns done().
-inline bool PumpEventsUntil(const std::function<bool()> &done, int milliseconds = 5000)
+// Handles the toolkit's pending events (and idle events too, when asked)
+// until done() or the time is up; returns done().
+inline bool PumpEventsUntil(const std::function<bool()> &done, int milliseconds = 5000, bool with_idle = false)
 {
     static wxGUIEventLoop loop;
     wxEventLoopActivator activator(&loop);
@@ -36,7 +36,9 @@ inline bool PumpEventsUntil(const std::function<bool()> &done, int milliseconds 
         while (loop.Pending())
             loop.Dispatch();
         wxTheApp->ProcessPendingEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (with_idle)
+            wxTheApp->ProcessIdle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(with_idle ? 2 : 5));
     }
     return done();
 }

@@ -63,10 +63,10 @@ double design_height(const CorridorSpec &spec, double chainage, double offset);
 int design_class(const CorridorSpec &spec, double offset);
 // Offset of the corridor's outer edges.
 double corridor_half_width(const CorridorSpec &spec);
-// Builds the spec's centre line into an initialised, empty road.
+// Builds the corridor's centre line into an initialised, empty road.
 void build_alignment(const CorridorSpec &spec, road_t *road);
 
-// Writes the corridor as a LAS file.  False with *error set when the spec
+// Writes the corridor as a LAS file.  False with *error set when the description
 // is not usable or the file cannot be written (nothing is left behind).
 bool write_corridor(const CorridorSpec &spec, const std::string &path, std::string *error);
 
