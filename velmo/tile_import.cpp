@@ -182,36 +182,32 @@ bool header_box(const LasHeader &h, IntBox *out)
     return true;
 }
 
-bool pwrite_all(int fd, const void *data, size_t size, uint64_t offset)
+// Repeats a positioned read or write until all of it is done; short
+// transfers and interrupted calls are normal on large files.
+template <typename Byte, typename Transfer>
+bool transfer_all(Transfer transfer, int fd, Byte *data, size_t size, uint64_t offset)
 {
-    const char *p = static_cast<const char *>(data);
     while (size > 0) {
-        ssize_t n = ::pwrite(fd, p, size, off_t(offset));
+        ssize_t n = transfer(fd, data, size, off_t(offset));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return false;
-        p += n;
+        data += n;
         size -= size_t(n);
         offset += uint64_t(n);
     }
     return true;
 }
 
+bool pwrite_all(int fd, const void *data, size_t size, uint64_t offset)
+{
+    return transfer_all(::pwrite, fd, static_cast<const char *>(data), size, offset);
+}
+
 bool pread_all(int fd, void *data, size_t size, uint64_t offset)
 {
-    char *p = static_cast<char *>(data);
-    while (size > 0) {
-        ssize_t n = ::pread(fd, p, size, off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        size -= size_t(n);
-        offset += uint64_t(n);
-    }
-    return true;
+    return transfer_all(::pread, fd, static_cast<char *>(data), size, offset);
 }
 
 // A growable array whose elements are left uninitialised: the import writes
