@@ -7,7 +7,7 @@ packages=(
   libsqlite3-dev libyajl-dev libdxflib-dev
   libwxgtk3.2-dev libwxgtk-webview3.2-dev libopenscenegraph-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth python3-ezdxf
+  xvfb xauth libgl1-mesa-dri python3-ezdxf
   tango-icon-theme
 )
 
