@@ -4,9 +4,12 @@
 //
 // Numbers are in the machine's byte order (the store is a per-machine cache
 // rebuilt from the LAS file).  The checksum covers the header and the
-// directory, which are small; the points are not checked at open, so that a
-// store of any size opens in milliseconds.  A damaged point is a wrong point,
-// never a wrong memory access: nothing is indexed by point contents.
+// directory, which are small; of the points only a sample (each tile's first
+// and last point) is checked at open, so that a store of any size opens in
+// milliseconds while one whose points never reached the disk (a power cut
+// before the kernel wrote them) is still caught and rebuilt.  A damaged point
+// is a wrong point, never a wrong memory access: nothing is indexed by point
+// contents.
 #pragma once
 
 #include "tile_store.h"
@@ -18,7 +21,7 @@ namespace velmo {
 namespace tile_format {
 
 constexpr char kMagic[8] = {'C', 'V', 'T', 'I', 'L', 'E', 'S', '\n'};
-constexpr uint32_t kVersion = 1;
+constexpr uint32_t kVersion = 2;
 constexpr uint64_t kHeaderSize = 256;
 constexpr uint64_t kPointsAlignment = 4096;
 
@@ -43,7 +46,8 @@ struct Header {
     uint32_t tile_limit;
     uint32_t max_depth;
     uint64_t checksum;         // of header (this field zero) and directory
-    uint8_t reserved[24];
+    uint64_t points_sample;    // hash of each tile's first and last point
+    uint8_t reserved[16];
 };
 
 static_assert(sizeof(Header) == kHeaderSize, "tile store header is 256 bytes");
@@ -53,6 +57,30 @@ static_assert(sizeof(tile_point_t) == 24, "stored points are 24 bytes");
 // 64-bit FNV-1a of the header, with its checksum field taken as zero, and of
 // the directory.
 uint64_t checksum(const Header &header, const StoreTile *tiles, uint64_t tile_count);
+
+// Hash of each non-empty tile's first and last point, in directory order;
+// point(index, &out) reads a stored point and may fail.
+template <typename ReadPoint>
+bool points_sample(const StoreTile *tiles, uint64_t tile_count, ReadPoint point, uint64_t *out);
+
+// One step of the 64-bit FNV-1a hash.
+uint64_t fnv1a(uint64_t hash, const void *data, size_t size);
+
+template <typename ReadPoint>
+bool points_sample(const StoreTile *tiles, uint64_t tile_count, ReadPoint point, uint64_t *out)
+{
+    uint64_t hash = 0xCBF29CE484222325ull;
+    for (uint64_t t = 0; t < tile_count; ++t) {
+        if (tiles[t].count == 0)
+            continue;
+        tile_point_t first, last;
+        if (!point(tiles[t].first, &first) || !point(tiles[t].first + tiles[t].count - 1, &last))
+            return false;
+        hash = fnv1a(fnv1a(hash, &first, sizeof first), &last, sizeof last);
+    }
+    *out = hash;
+    return true;
+}
 
 // Where the points start for a directory of tile_count tiles.
 inline uint64_t points_offset(uint64_t tile_count)

@@ -1111,6 +1111,16 @@ bool Import::commit()
     h.max_intensity = max_intensity_;
     h.tile_limit = limit_;
     h.max_depth = uint32_t(depth_);
+    const bool sampled = tile_format::points_sample(
+        tiles_.data(), tiles_.size(),
+        [this](uint64_t index, tile_point_t *out) {
+            return pread_all(fd_, out, sizeof *out, points_offset_ + index * sizeof(tile_point_t));
+        },
+        &h.points_sample);
+    if (!sampled) {
+        fail(system_error("Cannot read the tile store back", part_path_));
+        return false;
+    }
     h.checksum = tile_format::checksum(h, tiles_.data(), tiles_.size());
     const size_t directory_size = tiles_.size() * sizeof(StoreTile);
     if (!pwrite_all(fd_, &h, sizeof h, 0) ||

@@ -17,8 +17,6 @@ namespace velmo {
 
 namespace tile_format {
 
-namespace {
-
 uint64_t fnv1a(uint64_t hash, const void *data, size_t size)
 {
     const unsigned char *p = static_cast<const unsigned char *>(data);
@@ -28,8 +26,6 @@ uint64_t fnv1a(uint64_t hash, const void *data, size_t size)
     }
     return hash;
 }
-
-} // namespace
 
 uint64_t checksum(const Header &header, const StoreTile *tiles, uint64_t tile_count)
 {
@@ -141,6 +137,16 @@ std::unique_ptr<TileStore> TileStore::open(const std::string &store_path, std::s
         return refuse("The tile store is damaged");
     const auto *tiles = reinterpret_cast<const StoreTile *>(bytes + h->directory_offset);
     if (tile_format::checksum(*h, tiles, h->tile_count) != h->checksum || !valid_directory(*h, tiles))
+        return refuse("The tile store is damaged");
+    const auto *points = reinterpret_cast<const tile_point_t *>(bytes + h->points_offset);
+    uint64_t sample = 0;
+    tile_format::points_sample(tiles, h->tile_count,
+                               [points](uint64_t index, tile_point_t *out) {
+                                   *out = points[index];
+                                   return true;
+                               },
+                               &sample);
+    if (sample != h->points_sample)
         return refuse("The tile store is damaged");
 
     map->header = h;

@@ -459,6 +459,10 @@ TEST(TileStore, DamagedStoresAreRefused)
     }
     const uint32_t other_version = tile_format::kVersion + 1;
     const char flip = char(good[header.directory_offset + 10] ^ 0x20);
+    // Points that never reached the disk read back as zeros.
+    const StoreTile *first_tiles = reinterpret_cast<const StoreTile *>(&good[header.directory_offset]);
+    const std::string zeros(sizeof(tile_point_t), '\0');
+    const size_t last_point = header.points_offset + (first_tiles[1].first + first_tiles[1].count - 1) * sizeof(tile_point_t);
     const std::map<std::string, std::string> damaged = {
         {"empty", ""},
         {"half header", good.substr(0, 100)},
@@ -468,6 +472,8 @@ TEST(TileStore, DamagedStoresAreRefused)
         {"magic", patched(0, "LASF", 4)},
         {"version", patched(offsetof(tile_format::Header, version), &other_version, 4)},
         {"overlapping tiles", overlapping},
+        {"zeroed first point", patched(header.points_offset, zeros.data(), zeros.size())},
+        {"zeroed last point of a tile", patched(last_point, zeros.data(), zeros.size())},
     };
     for (const auto &[name, bytes] : damaged) {
         write_bytes(dir.file("bad.tiles"), bytes);
