@@ -138,15 +138,21 @@ std::unique_ptr<TileStore> TileStore::open(const std::string &store_path, std::s
     const auto *tiles = reinterpret_cast<const StoreTile *>(bytes + h->directory_offset);
     if (tile_format::checksum(*h, tiles, h->tile_count) != h->checksum || !valid_directory(*h, tiles))
         return refuse("The tile store is damaged");
-    const auto *points = reinterpret_cast<const tile_point_t *>(bytes + h->points_offset);
+    // The sample is read with pread: faulting in two pages of the mapping
+    // per tile would cost more than the rest of the opening.
     uint64_t sample = 0;
-    tile_format::points_sample(tiles, h->tile_count,
-                               [points](uint64_t index, tile_point_t *out) {
-                                   *out = points[index];
-                                   return true;
-                               },
-                               &sample);
-    if (sample != h->points_sample)
+    int sample_fd = ::open(store_path.c_str(), O_RDONLY | O_CLOEXEC);
+    const uint64_t points_offset = h->points_offset;
+    bool sampled = sample_fd >= 0 &&
+                   tile_format::points_sample(tiles, h->tile_count,
+                                              [sample_fd, points_offset](uint64_t index, tile_point_t *out) {
+                                                  off_t at = off_t(points_offset + index * sizeof *out);
+                                                  return ::pread(sample_fd, out, sizeof *out, at) == ssize_t(sizeof *out);
+                                              },
+                                              &sample);
+    if (sample_fd >= 0)
+        ::close(sample_fd);
+    if (!sampled || sample != h->points_sample)
         return refuse("The tile store is damaged");
 
     map->header = h;
