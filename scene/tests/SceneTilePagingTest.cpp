@@ -17,12 +17,7 @@ namespace {
 
 class SceneTilePaging : public SceneTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        osgDB::FilePathList &paths = osgDB::Registry::instance()->getLibraryFilePathList();
-        if (std::find(paths.begin(), paths.end(), CORVANE_PLUGIN_LIBRARY_DIR) == paths.end())
-            paths.push_front(CORVANE_PLUGIN_LIBRARY_DIR);
-    }
+    static void SetUpTestSuite() { use_built_plugins(); }
 
     void SetUp() override
     {

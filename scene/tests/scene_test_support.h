@@ -15,6 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <osgDB/Registry>
+
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -51,6 +55,15 @@ protected:
         return cloud;
     }
 };
+
+// Lets the registry find the tile reader plug-in in the build tree, as the
+// program finds it beside itself.
+inline void use_built_plugins()
+{
+    osgDB::FilePathList &paths = osgDB::Registry::instance()->getLibraryFilePathList();
+    if (std::find(paths.begin(), paths.end(), CORVANE_PLUGIN_LIBRARY_DIR) == paths.end())
+        paths.push_front(CORVANE_PLUGIN_LIBRARY_DIR);
+}
 
 inline std::vector<tile_t *> tiles_of(velmo_t *cloud)
 {
