@@ -141,6 +141,10 @@ MyCanvas::MyCanvas(wxWindow *parent, wxWindowID id, const wxPoint &pos, const wx
     Bind(wxEVT_PAINT, &MyCanvas::OnPaint, this);
     Bind(wxEVT_MOUSEWHEEL, &MyCanvas::OnMouseWheel, this);
     Bind(wxEVT_SIZE, &MyCanvas::OnSize, this);
+    // The toolkit reports the second press of a quick double click as a
+    // double click instead of a press: it is still a press here, or the
+    // following release would be lost.
+    Bind(wxEVT_LEFT_DCLICK, &MyCanvas::OnLeftDown, this);
 }
 
 MyCanvas::~MyCanvas()
@@ -151,6 +155,7 @@ MyCanvas::~MyCanvas()
     Unbind(wxEVT_PAINT, &MyCanvas::OnPaint, this);
     Unbind(wxEVT_MOUSEWHEEL, &MyCanvas::OnMouseWheel, this);
     Unbind(wxEVT_SIZE, &MyCanvas::OnSize, this);
+    Unbind(wxEVT_LEFT_DCLICK, &MyCanvas::OnLeftDown, this);
 }
 
 // ---------------------------------------------------------------------------
