@@ -394,7 +394,9 @@ void MapPainter::Texts()
 {
     for (const MyText *text : m_map.texts) {
         m_dc.SetTextForeground(text->colour);
-        m_state.Font(text->faceName, static_cast<int>(std::trunc(text->height)));
+        // A font needs a positive size; a height below one point is drawn at one.
+        const int pointSize = std::max(1, static_cast<int>(std::trunc(text->height)));
+        m_state.Font(text->faceName, pointSize);
         const MyPoint &anchor = text->anchor;
         if (!IsSafe(anchor) || !IsSafe(text->direction))
             continue;
@@ -403,9 +405,8 @@ void MapPainter::Texts()
         const int dx = text->direction.px - anchor.px;
         const int dy = text->direction.py - anchor.py;
         if (dy == 0 && dx >= 0 && m_gc) {
-            Sprite(m_sprites.Text(*m_gc, text->text, text->faceName, static_cast<int>(std::trunc(text->height)),
-                                  text->colour),
-                   anchor.px, anchor.py);
+            Sprite(m_sprites.Text(*m_gc, text->text, text->faceName, pointSize, text->colour), anchor.px,
+                   anchor.py);
         } else if (dy == 0 && dx >= 0) {
             m_dc.DrawText(text->text, anchor.px, anchor.py);
         } else {
