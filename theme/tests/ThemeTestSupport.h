@@ -13,10 +13,17 @@
 #include <wx/image.h>
 
 #include <algorithm>
+#include <ostream>
 #include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+// Readable colours in failure messages.
+inline void PrintTo(const wxColour &c, std::ostream *os)
+{
+    *os << "rgb(" << int(c.Red()) << "," << int(c.Green()) << "," << int(c.Blue()) << ")";
+}
 
 namespace themetest {
 
