@@ -2276,8 +2276,10 @@ MetricTabArtProvider::MetricTabArtProvider()
     m_activeWindowListBmp = BitmapFromBits(tabWindowListBits, 16, 16, *wxBLACK);
     m_disabledWindowListBmp = BitmapFromBits(tabWindowListBits, 16, 16, disabled);
 
+    // Black on the white selected tab: white text there would vanish until a
+    // caller picked another fill.
     m_normalTextColour = *wxBLACK;
-    m_selectedTextColour = *wxWHITE;
+    m_selectedTextColour = *wxBLACK;
 }
 
 MetricTabArtProvider::~MetricTabArtProvider() = default;
