@@ -387,3 +387,30 @@ TEST_F(RibbonArtDraw, NarrowBarCollapsesPanelsAndPaintsThemDark)
                        art->GetColour(wxRIBBON_ART_PANEL_MINIMISED_LABEL_COLOUR)),
               24);
 }
+
+TEST_F(RibbonArtDraw, PanelsHaveACaptionStripAndTwoToneBorder)
+{
+    wxBitmap bitmap = FilledBitmap(120, 90, *wxRED);
+    {
+        wxMemoryDC dc(bitmap);
+        art->DrawPanelBackground(dc, panel, wxRect(0, 0, 120, 90));
+    }
+    // No red left: the page shows through everywhere outside the strip.
+    EXPECT_NE(PixelAt(bitmap, 60, 30), *wxRED);
+    EXPECT_NE(PixelAt(bitmap, 0, 0), *wxRED);
+    const wxColour strip = panel->IsHovered() ? art->GetColour(wxRIBBON_ART_PANEL_HOVER_LABEL_BACKGROUND_COLOUR)
+                                              : art->GetColour(wxRIBBON_ART_PANEL_LABEL_BACKGROUND_COLOUR);
+    EXPECT_LE(Distance(PixelAt(bitmap, 3, 86), strip), 1);
+    EXPECT_LE(Distance(PixelAt(bitmap, 60, 0), art->GetColour(wxRIBBON_ART_PANEL_BORDER_COLOUR)), 1);
+    EXPECT_LE(Distance(PixelAt(bitmap, 60, 89), art->GetColour(wxRIBBON_ART_PANEL_BORDER_GRADIENT_COLOUR)), 1);
+
+    // A caption far too long for its panel still draws only inside the strip.
+    panel->SetLabel("Point cloud classification and colouring");
+    wxBitmap narrow = FilledBitmap(60, 90, *wxRED);
+    {
+        wxMemoryDC dc(narrow);
+        art->DrawPanelBackground(dc, panel, wxRect(0, 0, 60, 90));
+    }
+    EXPECT_LE(Distance(PixelAt(narrow, 30, 0), art->GetColour(wxRIBBON_ART_PANEL_BORDER_COLOUR)), 1);
+    EXPECT_LE(Distance(PixelAt(narrow, 59, 45), PixelAt(narrow, 59, 40)), 8); // right edge untouched by text
+}
