@@ -328,11 +328,13 @@ void CorvaneFrame::OnTaskProgress(TaskThreadEvent &event)
         if (event.GetCloud()) {
             SceneShowCloud(event.GetCloud(), m_modelColorMode);
             m_modelViewer->home();
+            RefreshTreeChecks();
         } else if (event.GetSection()) {
             SceneShowSection(event.GetSection());
         } else if (event.GetRoad()) {
             SceneShowRoad(event.GetRoad());
             m_modelViewer->home();
+            RefreshTreeChecks();
         }
         break;
     default:
@@ -350,6 +352,8 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
             m_modelViewer->home();
         }
         UpdateWorkspaceTree();
+        if (!event.GetCloud())
+            ReportTaskFailure(event, _("The point cloud could not be imported."));
         break;
     case TASK_IMPORT_HAIDI:
     case TASK_IMPORT_WEIDI:
@@ -358,10 +362,15 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
             m_modelViewer->home();
         }
         UpdateWorkspaceTree();
+        if (!event.GetRoad())
+            ReportTaskFailure(event, _("The road could not be imported."));
+        break;
+    case TASK_OPEN_PROJECT:
+        UpdateWorkspaceTree();
+        m_pendingMissingCheck = true;
         break;
     case TASK_LATITUDE_SECTIONS:
     case TASK_LONGITUDE_SECTIONS:
-    case TASK_OPEN_PROJECT:
     // The removed cloud is still in memory but no longer in the workspace;
     // the tree must not offer it.
     case TASK_REMOVE_CLOUD:
@@ -371,6 +380,22 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
         break;
     }
     m_runningTask = nullptr;
+    if (!m_pendingFailure.empty()) {
+        const wxString message = m_pendingFailure;
+        m_pendingFailure.clear();
+        ReportFailure(message);
+    }
+    if (m_pendingMissingCheck) {
+        m_pendingMissingCheck = false;
+        WarnOfMissingClouds();
+    }
+}
+
+// The busy guard is still set here; the message box must not let another
+// command start before the guard is cleared, so the report comes last.
+void CorvaneFrame::ReportTaskFailure(const TaskThreadEvent &event, const wxString &fallback)
+{
+    m_pendingFailure = event.GetMessage().empty() ? fallback : event.GetMessage();
 }
 
 void CorvaneFrame::OnClose(wxCloseEvent &event)
