@@ -68,6 +68,9 @@ namespace {
 // How long an idle event waits when neither view needed a frame.
 const unsigned long IDLE_PAUSE_MS = 2;
 
+// Narrower than this the frame's rows are not laid out.
+const int MIN_LAYOUT_WIDTH = 200;
+
 } // namespace
 
 // clang-format off
@@ -433,6 +436,10 @@ void CorvaneFrame::LayOutFrame()
     if (!m_ribbonBar || !m_mainPanel || !m_statusView)
         return;
     const wxSize client = GetClientSize();
+    // The window system first hands the frame a client area a few pixels
+    // wide; the ribbon's pages would size their panels negative in it.
+    if (client.GetWidth() < MIN_LAYOUT_WIDTH)
+        return;
     int ribbon = m_ribbonBar->GetMinSize().GetHeight();
     if (ribbon < 0)
         ribbon = m_ribbonBar->GetBestSize().GetHeight();
