@@ -1,6 +1,6 @@
 // The dark ribbon art.  Geometry follows the toolkit's own ribbon look; the
 // colours all derive from the scheme's primary and secondary colour, so a new
-// scheme recolours every part of the ribbon consistently.
+// scheme recolours the whole ribbon consistently.
 #include "art_metric.h"
 
 #include <wx/aui/framemanager.h>
@@ -2051,15 +2051,15 @@ void wxRibbonMetricArtProvider::DrawButtonBarButton(wxDC &dc, wxWindow *, const 
             case wxRIBBON_BUTTONBAR_BUTTON_LARGE: {
                 const int split = rect.y + bitmap_large.GetHeight() + 4;
                 dc.DrawLine(rect.x, split, rect.x + rect.width, split);
-                // Each part is cut to the half of the button under the pointer.
-                for (wxRect *part : {&top, &bottom}) {
-                    int y0 = part->y, y1 = part->y + part->height;
+                // Each band is cut to the half of the button under the pointer.
+                for (wxRect *band : {&top, &bottom}) {
+                    int y0 = band->y, y1 = band->y + band->height;
                     if (normalHovered)
                         y1 = std::min(y1, split - 1);
                     else
                         y0 = std::max(y0, split + 1);
-                    part->y = y0;
-                    part->height = std::max(0, y1 - y0);
+                    band->y = y0;
+                    band->height = std::max(0, y1 - y0);
                 }
                 break;
             }
