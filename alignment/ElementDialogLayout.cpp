@@ -3,6 +3,9 @@
 #include <wx/button.h>
 #include <wx/font.h>
 #include <wx/intl.h>
+#include <wx/toplevel.h>
+
+#include <algorithm>
 
 namespace element_dialog {
 
@@ -37,11 +40,35 @@ wxSizer *Buttons(wxWindow *parent)
 
 namespace element_dialog {
 
+void KeepAtLeast(wxStaticText *label, const wxSize &size)
+{
+    label->InvalidateBestSize();
+    const wxSize best = label->GetBestSize();
+    label->SetMinSize(wxSize(std::max(size.x, best.x), std::max(size.y, best.y)));
+}
+
+namespace {
+
+// Longer labels get room rather than being cut off.
+void FitLabels(wxStaticText *firstLabel, wxStaticText *secondLabel)
+{
+    KeepAtLeast(firstLabel, firstLabel->GetMinSize());
+    KeepAtLeast(secondLabel, secondLabel->GetMinSize());
+    wxWindow *dialog = wxGetTopLevelParent(firstLabel);
+    if (dialog && dialog->GetSizer()) {
+        dialog->GetSizer()->Layout();
+        dialog->Fit();
+    }
+}
+
+} // namespace
+
 void ShowLengthMode(wxStaticText *firstLabel, wxStaticText *secondLabel, wxTextCtrl *secondField)
 {
     firstLabel->SetLabel(_("Length"));
     secondLabel->SetLabel(wxEmptyString);
     secondField->Enable(false);
+    FitLabels(firstLabel, secondLabel);
 }
 
 void ShowMileageMode(wxStaticText *firstLabel, wxStaticText *secondLabel, wxTextCtrl *secondField)
@@ -49,6 +76,7 @@ void ShowMileageMode(wxStaticText *firstLabel, wxStaticText *secondLabel, wxText
     firstLabel->SetLabel(_("Start mileage"));
     secondLabel->SetLabel(_("End mileage"));
     secondField->Enable(true);
+    FitLabels(firstLabel, secondLabel);
 }
 
 } // namespace element_dialog

@@ -19,6 +19,9 @@ wxSizer *Buttons(wxWindow *parent);
 
 namespace element_dialog {
 
+// Gives a label at least the given size, more when its text needs it.
+void KeepAtLeast(wxStaticText *label, const wxSize &size);
+
 // Length mode: one field for the length.  Mileage mode: start and end
 // mileage.  Typed texts stay in both.
 void ShowLengthMode(wxStaticText *firstLabel, wxStaticText *secondLabel, wxTextCtrl *secondField);

@@ -37,13 +37,16 @@ H_Line::H_Line(wxWindow *parent, wxWindowID id, const wxPoint &pos, const wxSize
     RadioButton2 = new wxRadioButton(this, ID_RADIOBUTTON2, _("Mileage"), wxDefaultPosition, wxDefaultSize, 0,
                                      wxDefaultValidator, "ID_RADIOBUTTON2");
     grid->Add(RadioButton2, 1, wxALL | wxALIGN_CENTER, 5);
-    StaticText2 = new wxStaticText(this, ID_STATICTEXT2, _(" Length"), wxDefaultPosition, wxSize(80, 20), 0,
+    // At least 80 x 20, and wider where a label needs it ("Start mileage").
+    StaticText2 = new wxStaticText(this, ID_STATICTEXT2, _(" Length"), wxDefaultPosition, wxDefaultSize, 0,
                                    "ID_STATICTEXT2");
+    element_dialog::KeepAtLeast(StaticText2, wxSize(80, 20));
     grid->Add(StaticText2, 1, wxALL | wxEXPAND, 5);
     TextCtrl1 = Field(this, ID_TEXTCTRL1, "ID_TEXTCTRL1");
     grid->Add(TextCtrl1, 1, wxALL | wxALIGN_CENTER, 5);
-    StaticText3 = new wxStaticText(this, ID_STATICTEXT3, wxEmptyString, wxDefaultPosition, wxSize(80, 20), 0,
+    StaticText3 = new wxStaticText(this, ID_STATICTEXT3, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0,
                                    "ID_STATICTEXT3");
+    element_dialog::KeepAtLeast(StaticText3, wxSize(80, 20));
     grid->Add(StaticText3, 1, wxALL | wxEXPAND, 5);
     TextCtrl2 = Field(this, ID_TEXTCTRL2, "ID_TEXTCTRL2");
     TextCtrl2->Enable(false);

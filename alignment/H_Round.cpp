@@ -35,7 +35,9 @@ H_Round::H_Round(wxWindow *parent, wxWindowID id, const wxPoint &pos, const wxSi
     // 5-7. The field grid: mode, turn, radii, then the two measure rows.
     auto *grid = new wxFlexGridSizer(0, 2, 0, 0);
     auto label = [this, grid](long labelId, const char *name, const wxString &text) {
-        auto *label = new wxStaticText(this, labelId, text, wxDefaultPosition, wxSize(70, 15), 0, name);
+        // At least 70 x 15, and wider where a label needs it ("Start mileage").
+        auto *label = new wxStaticText(this, labelId, text, wxDefaultPosition, wxDefaultSize, 0, name);
+        element_dialog::KeepAtLeast(label, wxSize(70, 15));
         grid->Add(label, 1, wxALL | wxEXPAND, 5);
         return label;
     };
