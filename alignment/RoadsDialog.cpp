@@ -85,20 +85,30 @@ void RoadsDialog::FillRoads()
         RoadChoice->SetSelection(int(RoadChoice->GetCount()) - 1);
 }
 
-void RoadsDialog::OnCreate(wxCommandEvent &)
+bool RoadsDialog::ChooseNewRoadFile(wxString *path)
 {
     wxFileDialog files(this, _("Input road file to create"), wxEmptyString, wxEmptyString,
                        _("Haidi road file(*.pm)|*.pm"), wxFD_SAVE, wxDefaultPosition, wxDefaultSize);
     if (files.ShowModal() != wxID_OK)
+        return false;
+    *path = files.GetPath();
+    return true;
+}
+
+void RoadsDialog::OnCreate(wxCommandEvent &)
+{
+    wxString chosen;
+    if (!ChooseNewRoadFile(&chosen))
         return;
-    const wxScopedCharBuffer utf8 = files.GetPath().utf8_str();
+    const wxScopedCharBuffer utf8 = chosen.utf8_str();
     const char *path = utf8.data() ? utf8.data() : "";
-    if (std::strlen(path) >= VELMO_PATH_SIZE) {
-        wxMessageBox(_("The road file's path is too long."), _("Error"), wxOK | wxCENTRE | wxICON_ERROR, this);
+    if (path[0] == '\0' || std::strlen(path) >= VELMO_PATH_SIZE) {
+        wxMessageBox(path[0] == '\0' ? _("No road file was given.") : _("The road file's path is too long."),
+                     _("Error"), wxOK | wxCENTRE | wxICON_ERROR, this);
         return;
     }
     if (!g_workspace || !wks_create_road(g_workspace, path)) {
-        wxMessageBox(wxString::Format(_("The road \"%s\" could not be created."), files.GetPath()), _("Error"),
+        wxMessageBox(wxString::Format(_("The road \"%s\" could not be created."), chosen), _("Error"),
                      wxOK | wxCENTRE | wxICON_ERROR, this);
         FillRoads();
         return;

@@ -30,6 +30,10 @@ public:
     static const long ID_CHOICE1;
     static const long ID_BUTTON1;
 
+protected:
+    // Asks for the ".pm" file of the road to create; false when cancelled.
+    virtual bool ChooseNewRoadFile(wxString *path);
+
 private:
     void OnCreate(wxCommandEvent &event);
     void OnOk(wxCommandEvent &event);
