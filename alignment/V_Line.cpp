@@ -1,6 +1,6 @@
 #include "V_Line.h"
 
-#include "ElementDialogLayout.h"
+#include "VerticalDialogLayout.h"
 
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
@@ -24,7 +24,7 @@ V_Line::V_Line(wxWindow *parent, wxWindowID id, const wxPoint &, const wxSize &)
     Create(parent, id, _(L"竖曲线"), wxDefaultPosition, wxDefaultSize, wxCAPTION, "id");
     SetClientSize(wxDefaultSize);
     Move(wxDefaultPosition);
-    ElementDialogLayout layout(this, ID_STATICTEXT1, _("Line"), ID_STATICLINE1);
+    VerticalDialogLayout layout(this, ID_STATICTEXT1, _("Line"), ID_STATICLINE1);
     // The first button starts a new group so that the two act together.
     LengthRadio = new wxRadioButton(this, ID_RADIOBUTTON1, _("Length"), wxDefaultPosition, wxDefaultSize,
                                     wxRB_GROUP, wxDefaultValidator, "ID_RADIOBUTTON1");

@@ -1,6 +1,6 @@
 #include "V_Round.h"
 
-#include "ElementDialogLayout.h"
+#include "VerticalDialogLayout.h"
 
 #include <wx/choice.h>
 #include <wx/radiobut.h>
@@ -29,7 +29,7 @@ V_Round::V_Round(wxWindow *parent, wxWindowID id, const wxPoint &, const wxSize 
     Create(parent, id, _(L"竖曲线"), wxDefaultPosition, wxDefaultSize, wxCAPTION, "id");
     SetClientSize(wxDefaultSize);
     Move(wxDefaultPosition);
-    ElementDialogLayout layout(this, ID_STATICTEXT1, _("Circle"), ID_STATICLINE1);
+    VerticalDialogLayout layout(this, ID_STATICTEXT1, _("Circle"), ID_STATICLINE1);
     LengthRadio = new wxRadioButton(this, ID_RADIOBUTTON1, _("Length"), wxDefaultPosition, wxDefaultSize,
                                     wxRB_GROUP, wxDefaultValidator, "ID_RADIOBUTTON1");
     layout.AddField(LengthRadio);

@@ -1,6 +1,6 @@
 #include "V_StartPoint.h"
 
-#include "ElementDialogLayout.h"
+#include "VerticalDialogLayout.h"
 
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -23,7 +23,7 @@ V_StartPoint::V_StartPoint(wxWindow *parent, wxWindowID id, const wxPoint &, con
     Create(parent, id, _(L"竖曲线"), wxDefaultPosition, wxDefaultSize, wxCAPTION, "id");
     SetClientSize(wxDefaultSize);
     Move(wxDefaultPosition);
-    ElementDialogLayout layout(this, ID_STATICTEXT1, _("Start point"), ID_STATICLINE1);
+    VerticalDialogLayout layout(this, ID_STATICTEXT1, _("Start point"), ID_STATICLINE1);
     layout.AddLabel(new wxStaticText(this, ID_STATICTEXT2, _("Mileage"), wxDefaultPosition, wxDefaultSize, 0,
                                      "ID_STATICTEXT2"));
     MileageText = layout.NewTextField(ID_TEXTCTRL1, "ID_TEXTCTRL1");

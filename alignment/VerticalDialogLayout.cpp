@@ -1,4 +1,4 @@
-#include "ElementDialogLayout.h"
+#include "VerticalDialogLayout.h"
 
 #include <wx/button.h>
 #include <wx/dialog.h>
@@ -14,7 +14,7 @@ const int CENTRED = wxALL | wxALIGN_CENTER_HORIZONTAL | wxALIGN_CENTER_VERTICAL;
 
 } // namespace
 
-ElementDialogLayout::ElementDialogLayout(wxDialog *dialog, long headingId, const wxString &heading, long lineId)
+VerticalDialogLayout::VerticalDialogLayout(wxDialog *dialog, long headingId, const wxString &heading, long lineId)
     : m_dialog(dialog), m_outer(new wxFlexGridSizer(0, 1, 0, 0)), m_fields(new wxFlexGridSizer(0, 2, 0, 0))
 {
     auto *title = new wxStaticText(dialog, headingId, heading, wxDefaultPosition, wxDefaultSize, 0,
@@ -27,23 +27,23 @@ ElementDialogLayout::ElementDialogLayout(wxDialog *dialog, long headingId, const
     m_outer->Add(line, 1, CENTRED, BORDER);
 }
 
-void ElementDialogLayout::AddLabel(wxWindow *label)
+void VerticalDialogLayout::AddLabel(wxWindow *label)
 {
     m_fields->Add(label, 1, wxALL | wxEXPAND, BORDER);
 }
 
-void ElementDialogLayout::AddField(wxWindow *field)
+void VerticalDialogLayout::AddField(wxWindow *field)
 {
     m_fields->Add(field, 1, CENTRED, BORDER);
 }
 
-wxTextCtrl *ElementDialogLayout::NewTextField(long id, const char *name)
+wxTextCtrl *VerticalDialogLayout::NewTextField(long id, const char *name)
 {
     return new wxTextCtrl(m_dialog, id, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxBORDER_SIMPLE,
                           wxDefaultValidator, name);
 }
 
-void ElementDialogLayout::Finish(long lineId)
+void VerticalDialogLayout::Finish(long lineId)
 {
     m_outer->Add(m_fields, 1, CENTRED, BORDER);
     auto *line = new wxStaticLine(m_dialog, lineId, wxDefaultPosition, wxSize(250, -1), wxLI_HORIZONTAL,

@@ -10,11 +10,11 @@ class wxFlexGridSizer;
 class wxWindow;
 class wxTextCtrl;
 
-class ElementDialogLayout
+class VerticalDialogLayout
 {
 public:
     // Starts the layout of dialog with its heading and first separator.
-    ElementDialogLayout(wxDialog *dialog, long headingId, const wxString &heading, long lineId);
+    VerticalDialogLayout(wxDialog *dialog, long headingId, const wxString &heading, long lineId);
 
     // The two-column grid the fields go into, row by row.
     wxFlexGridSizer *Fields() const { return m_fields; }
