@@ -99,6 +99,22 @@ PixelPolygon BandPolygon(const MyPolyline &polyline)
     return polygon;
 }
 
+// A cheap test that rules out most polylines of a large map before the
+// exact one.
+bool BandBoundsContain(const MyPolyline &polyline, double x, double y)
+{
+    if (polyline.band.empty())
+        return false;
+    int left = polyline.band[0]->px, right = left, top = polyline.band[0]->py, bottom = top;
+    for (const MyPoint *point : polyline.band) {
+        left = std::min(left, point->px);
+        right = std::max(right, point->px);
+        top = std::min(top, point->py);
+        bottom = std::max(bottom, point->py);
+    }
+    return x >= left && x <= right && y >= top && y <= bottom;
+}
+
 PixelPolygon OutlinePolygon(const MyPolygon &polygon)
 {
     PixelPolygon outline;
@@ -141,6 +157,10 @@ MyCanvas::MyCanvas(wxWindow *parent, wxWindowID id, const wxPoint &pos, const wx
     Bind(wxEVT_PAINT, &MyCanvas::OnPaint, this);
     Bind(wxEVT_MOUSEWHEEL, &MyCanvas::OnMouseWheel, this);
     Bind(wxEVT_SIZE, &MyCanvas::OnSize, this);
+    // The toolkit reports the second press of a quick double click as a
+    // double click instead of a press: it is still a press here, or the
+    // following release would be lost.
+    Bind(wxEVT_LEFT_DCLICK, &MyCanvas::OnLeftDown, this);
 }
 
 MyCanvas::~MyCanvas()
@@ -151,6 +171,7 @@ MyCanvas::~MyCanvas()
     Unbind(wxEVT_PAINT, &MyCanvas::OnPaint, this);
     Unbind(wxEVT_MOUSEWHEEL, &MyCanvas::OnMouseWheel, this);
     Unbind(wxEVT_SIZE, &MyCanvas::OnSize, this);
+    Unbind(wxEVT_LEFT_DCLICK, &MyCanvas::OnLeftDown, this);
 }
 
 // ---------------------------------------------------------------------------
@@ -337,6 +358,8 @@ void MyCanvas::PickAt(double x, double y)
     const point2d click{x, y};
     if (m_polylinesSelectable) {
         for (MyPolyline *polyline : m_map.polylines) {
+            if (!BandBoundsContain(*polyline, x, y))
+                continue;
             PixelPolygon band = BandPolygon(*polyline);
             if (point_in_polygon2d(&click, band.Get()) == 1) {
                 polyline->selected = true;

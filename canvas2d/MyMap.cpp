@@ -74,7 +74,6 @@ void MyMap::SetView(double originX, double originY, double scale)
     m_viewOriginY = originY;
     m_viewScale = scale;
     for (MyPolyline *polyline : polylines) {
-        polyline->ClearBand();
         for (MyPoint *point : polyline->points)
             SetPixel(*point);
         polyline->ComputeBand();

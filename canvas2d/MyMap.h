@@ -9,6 +9,7 @@
 #include "MyLineType.h"
 #include "MyPolygon.h"
 #include "MyPolyline.h"
+#include "MySpriteCache.h"
 #include "MySymbol.h"
 #include "MyText.h"
 
@@ -62,4 +63,5 @@ private:
     double m_viewOriginX = 0.0;
     double m_viewOriginY = 0.0;
     double m_viewScale = 1.0;
+    mutable MySpriteCache m_sprites;
 };

@@ -6,6 +6,7 @@
 #include "MyMap.h"
 
 #include <wx/dc.h>
+#include <wx/graphics.h>
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +19,9 @@ const int kSafePixel = 1 << 20;
 // Geometry is clipped to the window grown by this many pixels, so that wide
 // pens and joins outside the window are not cut visibly.
 const double kClipMargin = 64.0;
+// The stroker's cost grows faster than the number of pieces in one path:
+// paths are stroked in batches of at most this many pieces.
+const int kMaxSubpaths = 256;
 
 bool IsSafe(const MyPoint &point)
 {
@@ -103,9 +107,13 @@ class DrawState
 public:
     explicit DrawState(wxDC &dc) : m_dc(dc) {}
 
+    bool PenDiffers(const wxColour &colour, int width) const
+    {
+        return !m_penSet || colour != m_penColour || width != m_penWidth;
+    }
     void Pen(const wxColour &colour, int width)
     {
-        if (m_penSet && colour == m_penColour && width == m_penWidth)
+        if (!PenDiffers(colour, width))
             return;
         m_dc.SetPen(wxPen(colour, width, wxPENSTYLE_SOLID));
         m_penSet = true;
@@ -142,7 +150,8 @@ private:
 class MapPainter
 {
 public:
-    MapPainter(const MyMap &map, wxDC &dc) : m_map(map), m_dc(dc), m_state(dc)
+    MapPainter(const MyMap &map, wxDC &dc, MySpriteCache &sprites)
+        : m_map(map), m_dc(dc), m_state(dc), m_gc(dc.GetGraphicsContext()), m_sprites(sprites)
     {
         const wxSize size = dc.GetSize();
         m_width = size.GetWidth();
@@ -178,10 +187,25 @@ private:
         return right >= -grow && bottom >= -grow && left <= m_width + grow && top <= m_height + grow;
     }
     void Path(const wxVector<MyPoint *> &points, int penWidth);
+    bool AddToPath(const wxVector<MyPoint *> &points, int penWidth);
+    void StrokePending();
+    void Sprite(const MySpriteCache::Sprite &sprite, int x, int y)
+    {
+        m_gc->DrawBitmap(sprite.bitmap, x - sprite.anchorX, y - sprite.anchorY, sprite.width, sprite.height);
+    }
 
     const MyMap &m_map;
     wxDC &m_dc;
     DrawState m_state;
+    // The device context's own graphics context, when it has one: then the
+    // polylines of one pen are stroked as one path and symbols and labels
+    // come from the sprite cache.
+    wxGraphicsContext *m_gc;
+    MySpriteCache &m_sprites;
+    wxGraphicsPath m_pending;
+    bool m_hasPending = false;
+    int m_pendingSubpaths = 0;
+    wxPoint m_pathEnd;
     int m_width = 0, m_height = 0;
     PixelRect m_clip;
     std::vector<wxPoint> m_buffer;
@@ -215,13 +239,75 @@ void MapPainter::Path(const wxVector<MyPoint *> &points, int penWidth)
         ClippedSegment(Exact(*points[j]), Exact(*points[j + 1]));
 }
 
+// Adds the polyline to the pending path; false when its pixel positions lie
+// beyond what the back end draws exactly.
+bool MapPainter::AddToPath(const wxVector<MyPoint *> &points, int penWidth)
+{
+    int left = kSafePixel, top = kSafePixel, right = -kSafePixel, bottom = -kSafePixel;
+    for (const MyPoint *point : points) {
+        if (!IsSafe(*point))
+            return false;
+        left = std::min(left, point->px);
+        right = std::max(right, point->px);
+        top = std::min(top, point->py);
+        bottom = std::max(bottom, point->py);
+    }
+    if (!Visible(left, top, right, bottom, penWidth + 2))
+        return true;
+    if (m_hasPending && m_pendingSubpaths >= kMaxSubpaths)
+        StrokePending();
+    if (!m_hasPending) {
+        m_pending = m_gc->CreatePath();
+        m_hasPending = true;
+        m_pendingSubpaths = 0;
+    }
+    const MyPoint *previous = points[0];
+    // A polyline that starts where the last one ended (the elements of an
+    // alignment, one after the other) continues its stroke.
+    const bool continues = m_pendingSubpaths > 0 && previous->px == m_pathEnd.x && previous->py == m_pathEnd.y;
+    if (!continues) {
+        m_pending.MoveToPoint(previous->px, previous->py);
+        ++m_pendingSubpaths;
+    }
+    bool moved = continues;
+    for (size_t j = 1; j < points.size(); ++j) {
+        // Steps within one pixel add nothing to the stroke.
+        if (points[j]->px == previous->px && points[j]->py == previous->py)
+            continue;
+        previous = points[j];
+        m_pending.AddLineToPoint(previous->px, previous->py);
+        moved = true;
+    }
+    if (!moved)
+        m_pending.AddLineToPoint(previous->px, previous->py);
+    m_pathEnd = wxPoint(previous->px, previous->py);
+    return true;
+}
+
+void MapPainter::StrokePending()
+{
+    if (m_hasPending)
+        m_gc->StrokePath(m_pending);
+    m_hasPending = false;
+}
+
 void MapPainter::Polylines()
 {
     for (const MyPolyline *polyline : m_map.polylines) {
-        m_state.Pen(polyline->IsHighlighted() ? polyline->selectedPenColour : polyline->penColour,
-                    polyline->penWidth);
-        Path(polyline->points, polyline->penWidth);
+        const wxColour &colour = polyline->IsHighlighted() ? polyline->selectedPenColour : polyline->penColour;
+        if (!m_gc) {
+            m_state.Pen(colour, polyline->penWidth);
+            Path(polyline->points, polyline->penWidth);
+            continue;
+        }
+        if (m_state.PenDiffers(colour, polyline->penWidth))
+            StrokePending();
+        m_state.Pen(colour, polyline->penWidth);
+        if (polyline->points.size() >= 2 && !AddToPath(polyline->points, polyline->penWidth))
+            Path(polyline->points, polyline->penWidth);
     }
+    if (m_gc)
+        StrokePending();
 }
 
 void MapPainter::Polygons()
@@ -316,7 +402,11 @@ void MapPainter::Texts()
             continue;
         const int dx = text->direction.px - anchor.px;
         const int dy = text->direction.py - anchor.py;
-        if (dy == 0 && dx >= 0) {
+        if (dy == 0 && dx >= 0 && m_gc) {
+            Sprite(m_sprites.Text(*m_gc, text->text, text->faceName, static_cast<int>(std::trunc(text->height)),
+                                  text->colour),
+                   anchor.px, anchor.py);
+        } else if (dy == 0 && dx >= 0) {
             m_dc.DrawText(text->text, anchor.px, anchor.py);
         } else {
             // Screen y grows downwards; the toolkit turns counter-clockwise.
@@ -335,6 +425,12 @@ void MapPainter::Symbols()
         const int h = symbol->size / 2;
         if (!IsSafe(p) || !Visible(p.px - h, p.py - h, p.px + h, p.py + h, symbol->penWidth + 2))
             continue;
+        if (m_gc) {
+            Sprite(m_sprites.Symbol(*m_gc, symbol->type, symbol->size, symbol->penWidth, symbol->penColour,
+                                    symbol->IsHighlighted() ? symbol->selectedFillColour : symbol->fillColour),
+                   p.px, p.py);
+            continue;
+        }
         switch (symbol->type) {
         case SYMBOL_CIRCLE:
             m_dc.DrawEllipse(p.px - h, p.py - h, 2 * h, 2 * h);
@@ -358,7 +454,7 @@ void MapPainter::Symbols()
 
 void MyMap::Draw(wxDC &dc) const
 {
-    MapPainter painter(*this, dc);
+    MapPainter painter(*this, dc, m_sprites);
     painter.Polylines();
     painter.Polygons();
     painter.Lines();

@@ -18,13 +18,13 @@ void DeletePoints(wxVector<MyPoint *> &points)
     points.clear();
 }
 
-// Pixel offset from (px, py) by ten pixels at the given angle, truncated.
-MyPoint *BandPoint(int px, int py, double angle)
+// Pixel position (px, py) moved by (dx, dy), truncated.
+void SetOffset(MyPoint &point, int px, int py, double dx, double dy)
 {
-    MyPoint *point = new MyPoint();
-    point->px = static_cast<int>(std::trunc(px + 10.0 * std::cos(angle)));
-    point->py = static_cast<int>(std::trunc(py + 10.0 * std::sin(angle)));
-    return point;
+    point.x = 0.0;
+    point.y = 0.0;
+    point.px = static_cast<int>(std::trunc(px + dx));
+    point.py = static_cast<int>(std::trunc(py + dy));
 }
 
 } // namespace
@@ -51,20 +51,33 @@ void MyPolyline::ClearBand()
 
 void MyPolyline::ComputeBand()
 {
-    ClearBand();
+    // The band is rebuilt on every view change of maps of many thousand
+    // polylines: its points are reused rather than reallocated.
     const size_t n = points.size();
-    if (n == 0)
-        return;
+    while (band.size() > 2 * n) {
+        delete band.back();
+        band.pop_back();
+    }
     band.reserve(2 * n);
+    while (band.size() < 2 * n)
+        band.push_back(new MyPoint());
     for (size_t j = 0; j < n; ++j) {
-        // A lone point has no direction; its band lies across the x axis.
-        double angle = 0.0;
+        // Unit direction of the pixel step to the next point (from the
+        // previous one for the last point); a lone or repeated point has
+        // none and gets the band across the x axis.
+        double ux = 1.0, uy = 0.0;
         if (n > 1) {
             const MyPoint *from = j + 1 < n ? points[j] : points[j - 1];
             const MyPoint *to = j + 1 < n ? points[j + 1] : points[j];
-            angle = std::atan2(double(to->py) - from->py, double(to->px) - from->px);
+            const double dx = double(to->px) - from->px, dy = double(to->py) - from->py;
+            const double length = std::hypot(dx, dy);
+            if (length > 0.0) {
+                ux = dx / length;
+                uy = dy / length;
+            }
         }
-        band.push_back(BandPoint(points[j]->px, points[j]->py, angle + M_PI / 2));
-        band.push_back(BandPoint(points[j]->px, points[j]->py, angle - M_PI / 2));
+        // Ten pixels at the direction plus and minus a right angle.
+        SetOffset(*band[2 * j], points[j]->px, points[j]->py, -10.0 * uy, 10.0 * ux);
+        SetOffset(*band[2 * j + 1], points[j]->px, points[j]->py, 10.0 * uy, -10.0 * ux);
     }
 }
