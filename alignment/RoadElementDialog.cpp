@@ -1,9 +1,9 @@
 #include "RoadElementDialog.h"
 
+#include "HorizonPanel.h"
 #include "VerticalPanel.h"
 
 #include <wx/notebook.h>
-#include <wx/panel.h>
 
 const long RoadElementDialog::ID_NOTEBOOK1 = wxNewId();
 const long RoadElementDialog::ID_PANEL1 = wxNewId();
@@ -19,14 +19,15 @@ RoadElementDialog::RoadElementDialog(wxWindow *parent, road_t *road, wxWindowID 
     SetClientSize(wxSize(800, 600));
     Move(wxDefaultPosition);
     ElementBook = new wxNotebook(this, ID_NOTEBOOK1, wxDefaultPosition, wxDefaultSize, 0, "ID_NOTEBOOK1");
-    HorizonPage = new wxPanel(ElementBook, ID_PANEL1, wxPoint(216, 203), wxDefaultSize, wxTAB_TRAVERSAL,
-                              "ID_PANEL1");
+    HorizonPage = new HorizonPanel(ElementBook, ID_PANEL1, wxPoint(216, 203), wxDefaultSize, wxTAB_TRAVERSAL,
+                                   "ID_PANEL1");
     VerticalPage = new VerticalPanel(ElementBook, ID_PANEL2, wxPoint(145, 4), wxDefaultSize, wxTAB_TRAVERSAL,
                                      "ID_PANEL2");
     ElementBook->AddPage(HorizonPage, _("Horizon"), false);
     ElementBook->AddPage(VerticalPage, _("Vertical"), false);
     CentreOnParent(wxBOTH);
     Bind(wxEVT_SIZE, &RoadElementDialog::OnSize, this);
+    HorizonPage->SetRoad(road);
     VerticalPage->SetRoad(road);
 }
 
@@ -36,7 +37,7 @@ RoadElementDialog::~RoadElementDialog()
 
 bool RoadElementDialog::IsModified() const
 {
-    return VerticalPage->IsModified();
+    return HorizonPage->IsModified() || VerticalPage->IsModified();
 }
 
 void RoadElementDialog::OnSize(wxSizeEvent &)

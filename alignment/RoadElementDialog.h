@@ -7,9 +7,9 @@
 
 #include <wx/dialog.h>
 
+class HorizonPanel;
 class VerticalPanel;
 class wxNotebook;
-class wxPanel;
 class wxSizeEvent;
 
 class RoadElementDialog : public wxDialog
@@ -21,7 +21,7 @@ public:
     // Whether either page completed a command on the road.
     bool IsModified() const;
 
-    wxPanel *HorizonPage = nullptr;
+    HorizonPanel *HorizonPage = nullptr;
     VerticalPanel *VerticalPage = nullptr;
     wxNotebook *ElementBook = nullptr;
 

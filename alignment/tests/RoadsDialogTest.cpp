@@ -1,6 +1,7 @@
 // Road selection and the road element editor on the roads of a real project
 // in the workspace.
 #include "AlignmentTestSupport.h"
+#include "HorizonPanel.h"
 #include "MyCanvas.h"
 #include "RoadElementDialog.h"
 #include "RoadsDialog.h"
@@ -153,6 +154,8 @@ TEST_F(ProjectRoads, EditorOpensOnHorizonWithTheProfileListedAndReportsChanges)
         EXPECT_EQ(editor.ElementBook->GetPageText(0), "Horizon");
         EXPECT_EQ(editor.ElementBook->GetPageText(1), "Vertical");
         EXPECT_EQ(editor.ElementBook->GetSelection(), 0);
+        EXPECT_EQ(editor.HorizonPage->ElementList->GetItemCount(), 2);
+        EXPECT_FALSE(editor.HorizonPage->PlanCanvas->GetMap().polylines.empty());
         EXPECT_EQ(editor.VerticalPage->ElementList->GetItemCount(), 4);
         EXPECT_EQ(editor.VerticalPage->ProfileCanvas->GetMap().polylines.size(), 3u);
         EXPECT_FALSE(editor.IsModified());
@@ -171,5 +174,18 @@ TEST_F(ProjectRoads, EditorOpensOnHorizonWithTheProfileListedAndReportsChanges)
         editor.VerticalPage->PointButton->GetEventHandler()->ProcessEvent(point);
         EXPECT_TRUE(editor.IsModified());
         EXPECT_NEAR(road_vertical(&record->road, 3)->start_elevation, 53.999520048 + 10.0, 1e-6);
+    }
+    {
+        // A change of the plan counts as much as one of the profile.
+        RoadElementDialog editor(nullptr, &record->road);
+        DialogScript script;
+        script.Then(wxID_YES);
+        editor.HorizonPage->ElementList->Select(1);
+        wxCommandEvent remove(wxEVT_BUTTON, editor.HorizonPage->DeleteButton->GetId());
+        remove.SetEventObject(editor.HorizonPage->DeleteButton);
+        editor.HorizonPage->DeleteButton->GetEventHandler()->ProcessEvent(remove);
+        EXPECT_EQ(road_number_horizon(&record->road), 1);
+        EXPECT_TRUE(editor.IsModified());
+        EXPECT_FALSE(editor.VerticalPage->IsModified());
     }
 }
