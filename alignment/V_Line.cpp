@@ -48,6 +48,8 @@ V_Line::V_Line(wxWindow *parent, wxWindowID id, const wxPoint &, const wxSize &)
     SecondText->Disable();
     Connect(ID_RADIOBUTTON1, wxEVT_RADIOBUTTON, wxCommandEventHandler(V_Line::OnLengthRadio));
     Connect(ID_RADIOBUTTON2, wxEVT_RADIOBUTTON, wxCommandEventHandler(V_Line::OnMileageRadio));
+    // Typing goes to the first number, not to the mode buttons.
+    FirstText->SetFocus();
     CentreOnScreen(wxBOTH);
 }
 

@@ -64,6 +64,8 @@ V_Round::V_Round(wxWindow *parent, wxWindowID id, const wxPoint &, const wxSize 
     TurnChoice->SetSelection(0);
     Connect(ID_RADIOBUTTON1, wxEVT_RADIOBUTTON, wxCommandEventHandler(V_Round::OnLengthRadio));
     Connect(ID_RADIOBUTTON2, wxEVT_RADIOBUTTON, wxCommandEventHandler(V_Round::OnMileageRadio));
+    // Typing goes to the first number, not to the mode buttons.
+    RadiusText->SetFocus();
     CentreOnScreen(wxBOTH);
 }
 

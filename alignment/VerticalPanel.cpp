@@ -16,6 +16,7 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/wupdlock.h>
 
 #include <cmath>
 
@@ -196,6 +197,8 @@ void VerticalPanel::SetRoad(road_t *road)
 
 void VerticalPanel::RefreshList()
 {
+    // One repaint for the whole list instead of one per cell.
+    wxWindowUpdateLocker frozen(ElementList);
     ElementList->DeleteAllItems();
     const int n = m_road ? road_number_vertical(m_road) : 0;
     LineButton->Enable(n >= 1);
@@ -478,8 +481,11 @@ void VerticalPanel::OnMileageEnter(wxCommandEvent &)
     SlopeText->ChangeValue(wxString::Format("%.3f%%", std::tan(grade) * 100.0));
 }
 
+// The canvas takes its new size from the sizers, so they run before the fit;
+// fitting first would fit the old size.
 void VerticalPanel::OnSize(wxSizeEvent &event)
 {
+    Layout();
     ProfileCanvas->ZoomToExtents();
     event.Skip();
 }
