@@ -41,14 +41,19 @@ void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
     if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
         return;
     wks_road_t *road = nullptr;
+    const size_t roadCount = array_size(g_workspace->roads);
     {
         RoadsDialog roads(this, -1);
-        if (roads.ShowModal() != wxID_OK)
-            return;
-        road = ChosenRoad(roads);
+        const int answer = roads.ShowModal();
+        road = answer == wxID_OK ? ChosenRoad(roads) : nullptr;
     }
-    if (!road)
+    // A road made with "Create" belongs in the tree even when the surveyor
+    // then cancels.
+    if (!road) {
+        if (array_size(g_workspace->roads) != roadCount)
+            UpdateWorkspaceTree();
         return;
+    }
     bool modified = false;
     {
         RoadElementDialog editor(this, &road->road, -1);
