@@ -20,7 +20,8 @@ wxStaticLine *Separator(wxWindow *parent, long id, const wxString &name, long st
 
 wxTextCtrl *Field(wxWindow *parent, long id, const wxString &name, const wxString &text)
 {
-    return new wxTextCtrl(parent, id, text, wxDefaultPosition, wxDefaultSize, wxBORDER_SIMPLE, wxDefaultValidator,
+    // Wide enough for a survey coordinate or a d.mmss azimuth with its decimals.
+    return new wxTextCtrl(parent, id, text, wxDefaultPosition, wxSize(150, -1), wxBORDER_SIMPLE, wxDefaultValidator,
                           name);
 }
 

@@ -50,9 +50,10 @@ HorizonPanel::HorizonPanel(wxWindow *parent, wxWindowID, const wxPoint &, const 
     auto button = [this](long id, const char *name, const wxString &label) {
         return new wxButton(this, id, label, wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, name);
     };
+    // Wide enough for survey coordinates and a whole direction text.
     auto text = [this](long id, const char *name, long style = 0) {
-        return new wxTextCtrl(this, id, wxEmptyString, wxDefaultPosition, wxDefaultSize, style, wxDefaultValidator,
-                              name);
+        return new wxTextCtrl(this, id, wxEmptyString, wxDefaultPosition, wxSize(150, -1), style,
+                              wxDefaultValidator, name);
     };
     auto label = [this](long id, const char *name, const wxString &label) {
         return new wxStaticText(this, id, label, wxDefaultPosition, wxDefaultSize, 0, name);

@@ -31,6 +31,11 @@ public:
     bool IsModified() const { return m_modified; }
 
     void RefreshList();
+    // Reads or writes the centre line of a ".pm" file: kind 0 HaiDi, else
+    // WeiDi.  Tells the user how it went; false on failure, when the road
+    // is unchanged (reading) or the old file kept (writing).
+    bool ImportCentreLine(const wxString &path, int kind);
+    bool ExportCentreLine(const wxString &path, int kind);
     void DrawPlan(bool zoom);
 
     // Commands, also reachable without the buttons.

@@ -66,6 +66,10 @@ void HorizonPanel::OnConvert(wxCommandEvent &)
 
 bool HorizonPanel::LocalPath(const wxString &path, wxCharBuffer *local)
 {
+    if (path.empty()) {
+        ShowInputError(wxString::FromUTF8("没有选择文件！"));
+        return false;
+    }
     *local = path.fn_str();
     if (!local->data() || local->length() == 0) {
         ShowInputError(wxString::FromUTF8("文件路径无法转换为本地编码！"));
@@ -84,20 +88,24 @@ void HorizonPanel::OnImport(wxCommandEvent &)
         return;
     wxFileDialog dialog(this, wxString::FromUTF8("请选择要导入的道路中线文件"), wxEmptyString, wxEmptyString,
                         wxString::FromUTF8(kPmWildcard), wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-    if (dialog.ShowModal() != wxID_OK)
-        return;
+    if (dialog.ShowModal() == wxID_OK)
+        ImportCentreLine(dialog.GetPath(), dialog.GetFilterIndex());
+}
+
+bool HorizonPanel::ImportCentreLine(const wxString &file, int kind)
+{
     wxCharBuffer path;
-    if (!LocalPath(dialog.GetPath(), &path))
-        return;
-    const int result = dialog.GetFilterIndex() == 0 ? road_import_haidi(m_road, path.data())
-                                                     : road_import_weidi(m_road, path.data());
+    if (!HasRoad() || !LocalPath(file, &path))
+        return false;
+    const int result = kind == 0 ? road_import_haidi(m_road, path.data()) : road_import_weidi(m_road, path.data());
     if (result != 0) {
         ShowInputError(wxString::FromUTF8("导入失败：文件无法读取或不是所选格式的中线文件，道路未改变！"));
-        return;
+        return false;
     }
     RefreshList();
     DrawPlan(true);
     wxMessageBox(wxString::FromUTF8("导入成功!"), wxMessageBoxCaptionStr, wxOK | wxCENTRE, nullptr);
+    return true;
 }
 
 void HorizonPanel::OnExport(wxCommandEvent &)
@@ -106,16 +114,20 @@ void HorizonPanel::OnExport(wxCommandEvent &)
         return;
     wxFileDialog dialog(this, wxString::FromUTF8("请选择要导出的道路中线文件路径"), wxEmptyString, wxEmptyString,
                         wxString::FromUTF8(kPmWildcard), wxFD_SAVE);
-    if (dialog.ShowModal() != wxID_OK)
-        return;
+    if (dialog.ShowModal() == wxID_OK)
+        ExportCentreLine(dialog.GetPath(), dialog.GetFilterIndex());
+}
+
+bool HorizonPanel::ExportCentreLine(const wxString &file, int kind)
+{
     wxCharBuffer path;
-    if (!LocalPath(dialog.GetPath(), &path))
-        return;
-    const int result = dialog.GetFilterIndex() == 0 ? road_export_haidi(m_road, path.data())
-                                                     : road_export_weidi(m_road, path.data());
+    if (!HasRoad() || !LocalPath(file, &path))
+        return false;
+    const int result = kind == 0 ? road_export_haidi(m_road, path.data()) : road_export_weidi(m_road, path.data());
     if (result != 0) {
         ShowInputError(wxString::FromUTF8("导出失败：道路没有起点或文件无法写入！"));
-        return;
+        return false;
     }
     wxMessageBox(wxString::FromUTF8("导出成功!"), wxMessageBoxCaptionStr, wxOK | wxCENTRE, nullptr);
+    return true;
 }

@@ -128,6 +128,15 @@ public:
         m_brushSet = true;
         m_brushColour = colour;
     }
+    // On some device contexts a text colour change remakes the font.
+    void TextColour(const wxColour &colour)
+    {
+        if (m_textColourSet && colour == m_textColour)
+            return;
+        m_dc.SetTextForeground(colour);
+        m_textColourSet = true;
+        m_textColour = colour;
+    }
     void Font(const wxString &face, int pointSize)
     {
         if (m_fontSet && face == m_fontFace && pointSize == m_fontSize)
@@ -141,8 +150,8 @@ public:
 
 private:
     wxDC &m_dc;
-    bool m_penSet = false, m_brushSet = false, m_fontSet = false;
-    wxColour m_penColour, m_brushColour;
+    bool m_penSet = false, m_brushSet = false, m_fontSet = false, m_textColourSet = false;
+    wxColour m_penColour, m_brushColour, m_textColour;
     int m_penWidth = 0, m_fontSize = 0;
     wxString m_fontFace;
 };
@@ -393,8 +402,10 @@ void MapPainter::Arcs()
 void MapPainter::Texts()
 {
     for (const MyText *text : m_map.texts) {
-        m_dc.SetTextForeground(text->colour);
-        m_state.Font(text->faceName, static_cast<int>(std::trunc(text->height)));
+        m_state.TextColour(text->colour);
+        // A font needs a positive size; a height below one point is drawn at one.
+        const int pointSize = std::max(1, static_cast<int>(std::trunc(text->height)));
+        m_state.Font(text->faceName, pointSize);
         const MyPoint &anchor = text->anchor;
         if (!IsSafe(anchor) || !IsSafe(text->direction))
             continue;
@@ -403,9 +414,8 @@ void MapPainter::Texts()
         const int dx = text->direction.px - anchor.px;
         const int dy = text->direction.py - anchor.py;
         if (dy == 0 && dx >= 0 && m_gc) {
-            Sprite(m_sprites.Text(*m_gc, text->text, text->faceName, static_cast<int>(std::trunc(text->height)),
-                                  text->colour),
-                   anchor.px, anchor.py);
+            Sprite(m_sprites.Text(*m_gc, text->text, text->faceName, pointSize, text->colour), anchor.px,
+                   anchor.py);
         } else if (dy == 0 && dx >= 0) {
             m_dc.DrawText(text->text, anchor.px, anchor.py);
         } else {

@@ -1,85 +1,66 @@
-// Shared by the alignment editor's window tests: the toolkit started once per
-// test binary, a hook that answers each modal dialog with a scripted action
-// instead of showing it (recording what message boxes said), and small roads.
+// The horizontal element panel under test: the toolkit started once per
+// test binary, a shown frame holding the panel and a road of its own, and a
+// hook that fills and answers the modal dialogs the panel opens.
 #pragma once
 
+#include "HorizonPanel.h"
 #include "canvas_test_app.h"
 #include "road.h"
 
 #include <gtest/gtest.h>
 
 #include <wx/dialog.h>
+#include <wx/frame.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
+#include <wx/sizer.h>
 
-#include <cmath>
 #include <deque>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace aligntest {
 
-// Each modal dialog takes the next scripted answer; a dialog without one is
-// cancelled.  An answer may fill the dialog's fields before it "closes".
+inline std::string DataFile(const char *name)
+{
+    std::string here = __FILE__;
+    return here.substr(0, here.rfind("/alignment/")) + "/road/tests/data/" + name;
+}
+
+// Answers modal dialogs in order with the queued answers; a message box
+// with no answer queued is answered with OK (Yes for questions) and
+// remembered.
 class DialogScript : public wxModalDialogHook
 {
 public:
     using Answer = std::function<int(wxDialog *)>;
 
-    struct Shown {
-        wxString title;
-        wxString message;
-    };
-
     DialogScript() { Register(); }
     ~DialogScript() override { Unregister(); }
 
-    DialogScript &Then(Answer answer)
-    {
-        m_answers.push_back(std::move(answer));
-        return *this;
-    }
-    // Answers with a fixed code, touching nothing.
-    DialogScript &Then(int code)
-    {
-        return Then([code](wxDialog *) { return code; });
-    }
-    // Fills a dialog of type D, then presses OK.
-    template <class D> DialogScript &ThenOk(std::function<void(D &)> fill)
-    {
-        return Then([fill](wxDialog *dialog) {
-            D *typed = dynamic_cast<D *>(dialog);
-            EXPECT_NE(typed, nullptr) << "unexpected dialog " << dialog->GetTitle();
-            if (!typed)
-                return int(wxID_CANCEL);
-            fill(*typed);
-            return int(wxID_OK);
-        });
-    }
-
-    bool Finished() const { return m_answers.empty(); }
-    // Texts of the message boxes shown so far.
-    std::vector<wxString> Messages() const
-    {
-        std::vector<wxString> messages;
-        for (const auto &s : shown)
-            if (!s.message.empty())
-                messages.push_back(s.message);
-        return messages;
-    }
-
-    std::vector<Shown> shown;
+    void Then(Answer answer) { m_answers.push_back(std::move(answer)); }
+    std::vector<wxString> messages;
+    std::vector<wxString> titles;
+    int unanswered = 0;
 
 protected:
     int Enter(wxDialog *dialog) override
     {
-        Shown record{dialog->GetTitle(), wxString()};
-        if (auto *box = dynamic_cast<wxMessageDialogBase *>(dialog))
-            record.message = box->GetMessage();
-        shown.push_back(record);
-        if (m_answers.empty())
+        if (auto *box = dynamic_cast<wxMessageDialogBase *>(dialog)) {
+            messages.push_back(box->GetMessage());
+            titles.push_back(box->GetTitle());
+            if (!m_answers.empty() && m_answers.front() == nullptr) {
+                m_answers.pop_front();
+                return wxID_NO;
+            }
+            return (box->GetMessageDialogStyle() & wxYES_NO) ? wxID_YES : wxID_OK;
+        }
+        if (m_answers.empty()) {
+            ++unanswered;
             return wxID_CANCEL;
-        Answer answer = std::move(m_answers.front());
+        }
+        Answer answer = m_answers.front();
         m_answers.pop_front();
         return answer(dialog);
     }
@@ -89,71 +70,56 @@ private:
     std::deque<Answer> m_answers;
 };
 
-// Every window test: the toolkit up, or the test skipped without a display.
-class WindowTest : public ::testing::Test
+inline std::vector<int> Selected(const HorizonPanel &panel)
+{
+    const wxVector<int> selected = panel.PlanCanvas->GetSelectedPolylines();
+    return std::vector<int>(selected.begin(), selected.end());
+}
+
+class PanelTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         if (!StartToolkit())
             GTEST_SKIP() << "no display";
+        road_init(&road);
+        frame = new wxFrame(nullptr, wxID_ANY, "horizon");
+        panel = new HorizonPanel(frame);
+        auto *sizer = new wxBoxSizer(wxVERTICAL);
+        sizer->Add(panel, 1, wxEXPAND);
+        frame->SetSizer(sizer);
+        frame->SetClientSize(1100, 760);
+        frame->Show();
+        ASSERT_TRUE(WaitUntilShown(panel));
+        PumpEventsFor(50);
     }
-};
+    void TearDown() override
+    {
+        if (frame)
+            frame->Destroy();
+        PumpEventsFor(20);
+        road_final(&road);
+    }
 
-inline vertical_element_t StartPoint(double chainage, double elevation, double percent)
-{
-    vertical_element_t e{};
-    e.type = VERTICAL_START;
-    e.start_chainage = chainage;
-    e.start_elevation = elevation;
-    e.start_grade = std::atan(percent / 100.0);
-    return e;
-}
+    void Press(wxButton *button)
+    {
+        wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+        click.SetEventObject(button);
+        button->GetEventHandler()->ProcessEvent(click);
+        PumpEventsFor(10);
+    }
+    void SelectRow(int row)
+    {
+        panel->ElementList->Select(row);
+        PumpEventsFor(10);
+    }
+    int SelectedRow() const { return static_cast<int>(panel->ElementList->GetFirstSelected()); }
+    wxString Cell(int row, int column) const { return panel->ElementList->GetItemText(row, column); }
 
-inline vertical_element_t Grade(double length)
-{
-    vertical_element_t e{};
-    e.type = VERTICAL_GRADE;
-    e.length = length;
-    return e;
-}
-
-inline vertical_element_t Curve(double length, double radius, int turn)
-{
-    vertical_element_t e{};
-    e.type = VERTICAL_CURVE;
-    e.length = length;
-    e.radius = radius;
-    e.turn = turn;
-    return e;
-}
-
-inline void Append(road_t *road, const vertical_element_t &e)
-{
-    road_insert_vertical(road, &e, road_number_vertical(road));
-}
-
-// A road of its own for each test.
-struct TestRoad {
     road_t road;
-    TestRoad() { road_init(&road); }
-    ~TestRoad() { road_final(&road); }
-    TestRoad(const TestRoad &) = delete;
-    TestRoad &operator=(const TestRoad &) = delete;
-    road_t *get() { return &road; }
-    int count() { return road_number_vertical(&road); }
-    const vertical_element_t &at(int i) { return *road_vertical(&road, i); }
+    wxFrame *frame = nullptr;
+    HorizonPanel *panel = nullptr;
 };
-
-// Start point at K0+100 (elevation 50, +2 %), 200 m of grade, a crest curve
-// of radius 3000 and 120 m, 150 m of grade.
-inline void CrestProfile(road_t *road)
-{
-    Append(road, StartPoint(100.0, 50.0, 2.0));
-    Append(road, Grade(200.0));
-    Append(road, Curve(120.0, 3000.0, 0));
-    Append(road, Grade(150.0));
-    road_apply_vertical(road);
-}
 
 } // namespace aligntest

@@ -1,10 +1,10 @@
 // The profile as drawn: crest and sag curves against hand-computed circle
 // elevations, the point codes and chainage labels, and the degenerate roads.
-#include "AlignmentTestSupport.h"
+#include "VerticalTestSupport.h"
 #include "ProfileDrawing.h"
 #include "VerticalInput.h"
 
-using namespace aligntest;
+using namespace vertest;
 
 namespace {
 

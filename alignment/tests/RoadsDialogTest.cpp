@@ -1,6 +1,6 @@
 // Road selection and the road element editor on the roads of a real project
 // in the workspace.
-#include "AlignmentTestSupport.h"
+#include "VerticalTestSupport.h"
 #include "HorizonPanel.h"
 #include "MyCanvas.h"
 #include "RoadElementDialog.h"
@@ -19,7 +19,7 @@
 
 #include <fstream>
 
-using namespace aligntest;
+using namespace vertest;
 
 namespace {
 

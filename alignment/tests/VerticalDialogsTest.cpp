@@ -1,6 +1,6 @@
 // The three vertical element dialogs as a surveyor meets them, and the
 // reading of what was typed into them.
-#include "AlignmentTestSupport.h"
+#include "VerticalTestSupport.h"
 #include "VerticalInput.h"
 #include "V_Line.h"
 #include "V_Round.h"
@@ -14,7 +14,7 @@
 
 #include <limits>
 
-using namespace aligntest;
+using namespace vertest;
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The "Vertical" page driven through its buttons, list and query field on a
 // real road handle, with the element dialogs answered from a script: the road
 // library is checked after each command, and so are the list and the canvas.
-#include "AlignmentTestSupport.h"
+#include "VerticalTestSupport.h"
 #include "MyCanvas.h"
 #include "MyPolyline.h"
 #include "VerticalPanel.h"
@@ -20,7 +20,7 @@
 
 #include <cstring>
 
-using namespace aligntest;
+using namespace vertest;
 
 namespace {
 

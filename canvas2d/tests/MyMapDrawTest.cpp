@@ -160,3 +160,30 @@ TEST_F(MapDrawTest, DeepZoomOnSurveyCoordinatesDrawsTheLineWhereItRuns)
     EXPECT_GT(reddest, 100);
     EXPECT_EQ(At(image, 30, 170 - 100), *wxWHITE);
 }
+
+TEST_F(MapDrawTest, LabelsAreDrawnRightOfAndBelowTheirAnchorInTheirColour)
+{
+    for (const double height : {10.0, 0.0}) {
+        map.Clear();
+        auto *text = new MyText();
+        text->anchor = MyPoint(60.0, 20.0); // pixel (80, 100)
+        text->direction = MyPoint(70.0, 20.0);
+        text->text = "ZY(K1+250.00)";
+        text->faceName = "Arial";
+        text->height = height;
+        text->colour = *wxBLUE;
+        map.texts.push_back(text);
+        const wxImage image = Paint(0.0, 100.0, 1.0);
+        int inked = 0, elsewhere = 0;
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 200; ++x) {
+                const wxColour c = At(image, x, y);
+                if (c == *wxWHITE)
+                    continue;
+                EXPECT_GT(c.Blue(), c.Red()) << x << "," << y;
+                (x >= 79 && y >= 99 ? inked : elsewhere) += 1;
+            }
+        EXPECT_GT(inked, 10) << height;
+        EXPECT_EQ(elsewhere, 0) << height;
+    }
+}
