@@ -130,7 +130,7 @@ TEST_F(PanelTest, BuildingARoadElementByElement)
     EXPECT_TRUE(script.messages.empty());
 }
 
-TEST_F(PanelTest, ElementsAreAddedThroughTheRealButtons)
+TEST_F(PanelTest, RealInputButtonAppendsAnElement)
 {
     test_roads::five_element_alignment(&road);
     panel->SetRoad(&road);

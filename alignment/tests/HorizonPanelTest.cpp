@@ -105,6 +105,15 @@ TEST_F(PanelTest, ListAndPlanSelectionFollowEachOther)
               std::vector<int>{2});
     SelectRow(0);
     EXPECT_TRUE(panel->PlanCanvas->GetSelectedPolylines().empty()) << "the start point has no line";
+    SelectRow(5);
+    EXPECT_EQ(Selected(*panel), std::vector<int>{4});
+}
+
+TEST_F(PanelTest, RealInputClicksOnThePlanSelectRows)
+{
+    test_roads::five_element_alignment(&road);
+    panel->SetRoad(&road);
+    SelectRow(0);
 
     // A real click on the middle of the spiral after the circle (polyline 3)
     // selects row 4 and nothing else.

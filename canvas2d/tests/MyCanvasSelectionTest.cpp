@@ -164,7 +164,7 @@ TEST_F(CanvasTest, SelectionByIndexIgnoresIndicesOutOfRange)
     EXPECT_TRUE(canvas->GetSelectedPolylines().empty());
 }
 
-TEST_F(CanvasTest, RealMouseClickPicksAndRealDragPans)
+TEST_F(CanvasTest, RealInputClickPicksAndDragPans)
 {
     const wxRealPoint points[] = {{30.0, -80.0}, {230.0, -80.0}};
     canvas->AddPolyline(2, points, *wxBLACK, 1, 1, *wxGREEN);
