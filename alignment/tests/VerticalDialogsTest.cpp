@@ -85,7 +85,7 @@ TEST_F(VerticalDialogs, OpenAsTheSurveyorExpects)
     EXPECT_EQ(round.TurnChoice->GetString(1), "Down");
 }
 
-TEST_F(VerticalDialogs, LengthAndMileageModesSwitchByClick)
+TEST_F(VerticalDialogs, LengthAndMileageModesSwitchByRealInputClicks)
 {
     V_Line line(nullptr);
     SwitchModesKeepingTexts(line);

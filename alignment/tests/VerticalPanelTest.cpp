@@ -355,7 +355,12 @@ TEST_F(VerticalPanelTest, ListSelectionLightsItsElementOnly)
     panel->ElementList->Select(3, false);
     PumpEventsFor(20);
     EXPECT_TRUE(Highlighted().empty());
-    // A click right on the curve selects neither it nor its row.
+}
+
+TEST_F(VerticalPanelTest, CanvasRealInputClickOnTheCurveSelectsNothing)
+{
+    CrestProfile(road.get());
+    panel->SetRoad(road.get());
     const MyPolyline *curve = Map().polylines[1];
     const MyPoint *middle = curve->points[10];
     const wxPoint at = panel->ProfileCanvas->ClientToScreen(wxPoint(middle->px, middle->py));
