@@ -245,6 +245,9 @@ private:
     void ShowSectionToolIfShown();
     // Section view helpers.
     void InstallSectionManipulator();
+    void PlaceSectionTool();
+    // Both views draw again: the scene changed under them.
+    void RedrawViews();
     void StartSectionTask(int code);
     // What a finished load, reload or pick does to the scene and the view.
     void FinishSectionTask(TaskThreadEvent &event);

@@ -119,6 +119,7 @@ void CorvaneFrame::SetCurrentSection(section_t *section)
     SceneShowSectionLineRed(section, m_pointSize);
     m_currentSection = section;
     RefreshSectionIcons();
+    RedrawViews();
     if (!section) {
         m_statusView->SetStatusText(2, wxEmptyString);
         SetModelViewMode(VIEW_3D);
@@ -139,6 +140,14 @@ void CorvaneFrame::SetCurrentSection(section_t *section)
     ShowSectionTool(true);
     m_statusView->SetStatusText(2, LocalName(section->name));
     ShowProperties(nullptr, nullptr, section);
+}
+
+void CorvaneFrame::RedrawViews()
+{
+    if (m_modelViewer)
+        m_modelViewer->requestRedraw();
+    if (m_sectionViewer)
+        m_sectionViewer->requestRedraw();
 }
 
 void CorvaneFrame::InstallSectionManipulator()
@@ -182,6 +191,7 @@ void CorvaneFrame::FinishSectionTask(TaskThreadEvent &event)
         return;
     SceneHideSection(section);
     SceneShowSection(section);
+    RedrawViews();
     if (section != m_currentSection)
         return;
     SceneShowSectionOverlay(section, false);
@@ -218,6 +228,7 @@ void CorvaneFrame::SetSectionMode(int mode)
         SceneShowSection(m_currentSection);
         RefreshSectionIcons();
         wks_save_section_data(g_workspace, m_currentSection);
+        RedrawViews();
     }
     m_measurementsChanged = false;
     m_sectionMode = mode;
@@ -279,6 +290,7 @@ void CorvaneFrame::SetSectionPointSize(float size)
     SceneShowSectionLineBlue(m_currentSection, m_pointSize);
     SceneShowSectionLineRed(m_currentSection, m_pointSize);
     SceneShowPolyline(m_distancePoints, m_pointSize);
+    RedrawViews();
 }
 
 void CorvaneFrame::ChooseClassificationColors()
@@ -291,6 +303,7 @@ void CorvaneFrame::ChooseClassificationColors()
     dialog.GetColorTable(m_classColors.visible, m_classColors.colors);
     SceneShowSectionPoints(m_currentSection, COLOR_CLASSIFICATION, m_pointSize, m_classColors.visible,
                            m_classColors.colors);
+    RedrawViews();
 }
 
 // ---- Picking in the section view --------------------------------------------------------
@@ -349,6 +362,7 @@ void CorvaneFrame::OnSectionRightDown(wxMouseEvent &event)
 void CorvaneFrame::OnSectionLeftUp(wxMouseEvent &event)
 {
     event.Skip();
+    m_sectionViewer->requestRedraw();
     const wxPoint at = event.GetPosition();
     if (!m_currentSection || m_sectionMode == SECTION_IDLE || !IsClick(m_leftPress, at))
         return;
@@ -531,6 +545,7 @@ void CorvaneFrame::UndoMeasureAction()
     m_lastMeasureAction = 0;
     m_measurementsChanged = true;
     SceneShowSectionLineBlue(m_currentSection, m_pointSize);
+    RedrawViews();
 }
 
 // ---- Pop-up menu commands of sections and measuring ---------------------------------------
@@ -557,6 +572,7 @@ bool CorvaneFrame::HandleSectionMenu(long id)
     } else {
         return false;
     }
+    RedrawViews();
     return true;
 }
 
@@ -578,6 +594,7 @@ void CorvaneFrame::ClearMenuSection()
         SceneShowSectionLineBlue(section, m_pointSize);
     SceneHideSection(section);
     SceneShowSection(section);
+    RedrawViews();
 }
 
 void CorvaneFrame::DeleteMenuSection()
@@ -610,6 +627,7 @@ void CorvaneFrame::DeleteMenuSection()
     wks_remove_section(g_workspace, section);
     m_propertyGrid->Clear();
     UpdateWorkspaceTree();
+    RedrawViews();
 }
 
 // ---- DXF and DAT files of the current section ----------------------------------------------
@@ -626,6 +644,7 @@ void CorvaneFrame::OnImportDxf(wxCommandEvent &)
     section_import_dxf(m_currentSection, buffer);
     SceneShowSectionLineRed(m_currentSection, m_pointSize);
     SceneShowSectionLineBlue(m_currentSection, m_pointSize);
+    RedrawViews();
 }
 
 void CorvaneFrame::OnExportSectionFile(wxCommandEvent &)
@@ -689,10 +708,20 @@ void CorvaneFrame::ShowSectionTool(bool show)
     }
     if (!m_sectionTool)
         m_sectionTool = new SectionToolDialog(this, wxID_ANY);
-    m_sectionTool->Move(m_sectionCanvas->GetScreenPosition() + wxPoint(4, 4));
-    m_sectionTool->SetSize(wxSize(m_sectionCanvas->GetClientSize().GetWidth() - 8, m_sectionTool->GetSize().y));
+    PlaceSectionTool();
     m_sectionTool->Show();
     m_sectionTool->SetValues(SectionThickness(), SectionWidth(), m_pointSize);
+    // A pane that has just been shown gets its place in the next layout.
+    CallAfter([this] {
+        if (m_sectionTool && m_sectionTool->IsShown())
+            PlaceSectionTool();
+    });
+}
+
+void CorvaneFrame::PlaceSectionTool()
+{
+    m_sectionTool->Move(m_sectionCanvas->GetScreenPosition() + wxPoint(4, 4));
+    m_sectionTool->SetSize(wxSize(m_sectionCanvas->GetClientSize().GetWidth() - 8, m_sectionTool->GetSize().y));
 }
 
 // Places the tool window again after the section canvas moved.

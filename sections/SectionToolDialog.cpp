@@ -42,8 +42,9 @@ const wxColour BACKGROUND(64, 64, 64);
 const wxColour LABEL_TEXT(192, 192, 192);
 const int SLIDER_WIDTH = 150;
 const int TEXT_WIDTH = 40;
-// A button whose picture is missing keeps this size, blank.
-const int BLANK_PICTURE = 24;
+// Pictures are shown at this size; a missing one leaves a blank of it.
+const int PICTURE_SIZE = 24;
+const int BLANK_PICTURE = PICTURE_SIZE;
 
 } // namespace
 
@@ -91,6 +92,10 @@ SectionToolDialog::SectionToolDialog(wxWindow *parent, wxWindowID, const wxPoint
 
     SetSizer(row);
     row->SetSizeHints(this);
+    // The frame sets the width to that of the section view, also when the
+    // view is narrower than the strip: the buttons at the right end are cut
+    // off then rather than the strip reaching past the view.
+    SetMinSize(wxSize(1, GetSize().y));
     BindHandlers();
 }
 
@@ -124,6 +129,10 @@ wxSizer *SectionToolDialog::CreateValueGroup(wxStaticText **label, const wxStrin
 wxBitmapButton *SectionToolDialog::CreateButton(long id, const wxString &picture, const wxString &tip)
 {
     wxBitmap bitmap = AppLoadBitmap(picture);
+    // The ribbon's 32-pixel pictures would make the strip wider than most
+    // section views.
+    if (bitmap.IsOk() && bitmap.GetWidth() > PICTURE_SIZE)
+        bitmap = wxBitmap(bitmap.ConvertToImage().Rescale(PICTURE_SIZE, PICTURE_SIZE, wxIMAGE_QUALITY_HIGH));
     if (!bitmap.IsOk()) {
         wxImage blank(BLANK_PICTURE, BLANK_PICTURE);
         blank.InitAlpha();
@@ -139,7 +148,7 @@ wxBitmapButton *SectionToolDialog::CreateButton(long id, const wxString &picture
     else if (id == ID_BITMAPBUTTON6) name = "ID_BITMAPBUTTON6";
     else if (id == ID_BITMAPBUTTON3) name = "ID_BITMAPBUTTON3";
     else name = "ID_BITMAPBUTTON7";
-    auto *button = new wxBitmapButton(this, id, bitmap, wxDefaultPosition, wxDefaultSize, wxBU_AUTODRAW,
+    auto *button = new wxBitmapButton(this, id, bitmap, wxDefaultPosition, wxDefaultSize, wxBU_AUTODRAW | wxBORDER_NONE,
                                       wxDefaultValidator, name);
     button->SetBackgroundColour(BACKGROUND);
     button->SetToolTip(tip);
