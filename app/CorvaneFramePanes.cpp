@@ -132,6 +132,9 @@ std::vector<wxTreeListItem> ChildrenOf(const wxTreeListCtrl *tree, wxTreeListIte
 void CorvaneFrame::UpdateWorkspaceTree()
 {
     wxTreeListCtrl *tree = m_workspaceTree;
+    // The tree scrolls to an item only at its next idle time; a request
+    // still waiting then would name an item deleted here.
+    tree->GetDataView()->OnInternalIdle();
     tree->DeleteAllItems();
     wxTreeListItem project = tree->AppendItem(tree->GetRootItem(), _("Project"));
     if (g_workspace && g_workspace->project)

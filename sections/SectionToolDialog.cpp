@@ -237,7 +237,9 @@ void SectionToolDialog::StepSectionWidth(bool force)
 
 float SectionToolDialog::LeadingNumber(const wxTextCtrl *text)
 {
-    const wxScopedCharBuffer narrow = text->GetValue().mb_str(wxConvLibc);
+    // The buffer may point into the string: both must live to the end.
+    const wxString value = text->GetValue();
+    const wxScopedCharBuffer narrow = value.mb_str(wxConvLibc);
     return narrow.data() ? float(std::atof(narrow.data())) : 0.0f;
 }
 

@@ -19,7 +19,18 @@ struct ProjectSpec {
     std::vector<double> chainages = {20.0, 40.0, 60.0};
     double bufferWidth = 1.0;
     double sectionWidth = 40.0;
+    // One longitude section over this chainage range when it is not empty.
+    double longitudeFrom = 0.0, longitudeTo = 0.0;
 };
+
+inline void ComputeAll(wks_t *wks, Array *list)
+{
+    for (size_t i = 0; list && i < array_size(list); ++i) {
+        void *section = nullptr;
+        array_get_at(list, i, &section);
+        wks_export_section(wks, static_cast<section_t *>(section));
+    }
+}
 
 // Writes corridor.las, centre.pm and project.qpj into dir; the project's
 // path, or the empty text with *error set.
@@ -58,10 +69,13 @@ inline std::string MakeSectionProject(const std::string &dir, const ProjectSpec 
                                                               rows.data(), project.bufferWidth,
                                                               project.sectionWidth);
         ok = added == int(project.chainages.size());
-        for (size_t i = 0; ok && i < array_size(wks->latitude_sections); ++i) {
-            void *section = nullptr;
-            array_get_at(wks->latitude_sections, i, &section);
-            wks_export_section(wks, static_cast<section_t *>(section));
+        if (ok && project.longitudeTo > project.longitudeFrom) {
+            const double range[2] = {project.longitudeFrom, project.longitudeTo};
+            ok = wks_generate_road_longitude_sections(wks, imported, 1, range, project.bufferWidth) == 1;
+        }
+        if (ok) {
+            ComputeAll(wks, wks->latitude_sections);
+            ComputeAll(wks, wks->longitude_sections);
         }
         ok = ok && wks_export_project(wks);
     }
