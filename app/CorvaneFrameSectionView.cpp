@@ -8,6 +8,7 @@
 #include "OSGCanvas.h"
 #include "OrthoManipulator.h"
 #include "SectionColorTableDialog.h"
+#include "SectionPick.h"
 #include "SectionToolDialog.h"
 #include "SideManipulator.h"
 #include "StatusView.h"
@@ -313,28 +314,8 @@ velmo_point_t *CorvaneFrame::FindNearestSectionPoint(int x, int y, bool measurem
     if (!m_currentSection || !m_sectionViewer)
         return nullptr;
     Array *list = measurements ? m_currentSection->measurements : PublishedPoints(m_currentSection);
-    const size_t size = list ? array_size(list) : 0;
-    if (size == 0)
-        return nullptr;
-    const osg::Matrixd matrix = WindowMatrixOf(m_sectionViewer.get());
-    const double wx = x;
-    const double wy = ViewportHeight(m_sectionViewer.get()) - y;
-    velmo_point_t *best = nullptr;
-    double bestDistance = PICK_RADIUS_SQUARED;
-    for (size_t i = 0; i < size; ++i) {
-        void *item = nullptr;
-        array_get_at(list, i, &item);
-        auto *point = static_cast<velmo_point_t *>(item);
-        const osg::Vec3d window = osg::Vec3d(point->u, point->v, point->w) * matrix;
-        const double dx = window.x() - wx;
-        const double dy = window.y() - wy;
-        const double distance = dx * dx + dy * dy;
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = point;
-        }
-    }
-    return best;
+    return NearestSectionPoint(list, WindowMatrixOf(m_sectionViewer.get()), x,
+                               ViewportHeight(m_sectionViewer.get()) - y, PICK_RADIUS_SQUARED);
 }
 
 void CorvaneFrame::WindowToSection(int x, int y, velmo_point_t *out)
