@@ -92,10 +92,6 @@ SectionToolDialog::SectionToolDialog(wxWindow *parent, wxWindowID, const wxPoint
 
     SetSizer(row);
     row->SetSizeHints(this);
-    // The frame sets the width to that of the section view, also when the
-    // view is narrower than the strip: the buttons at the right end are cut
-    // off then rather than the strip reaching past the view.
-    SetMinSize(wxSize(1, GetSize().y));
     BindHandlers();
 }
 

@@ -444,3 +444,42 @@ TEST_F(SectionViewTest, TheFilterPicksTheFormatOfTheCurrentSectionsFile)
     EXPECT_EQ("DXF file(*.dxf)|*.dxf", script->asked.back().wildcard);
     EXPECT_EQ(1u, SectionBlueLineGroup->getNumChildren());
 }
+
+// ---- Panes -------------------------------------------------------------------------------------
+
+TEST_F(SectionViewTest, TheToolWindowFollowsThePanesAndClosingTheSectionPaneEndsTheSection)
+{
+    MakeCurrent(Latitude(0));
+    SectionToolDialog *tool = frame->GetSectionTool();
+    wxAuiManager *aui = frame->GetAuiManager();
+    auto send = [&](wxEventType type, wxWindow *window) {
+        wxAuiManagerEvent event(type);
+        event.SetManager(aui);
+        event.SetPane(&aui->GetPane(window));
+        aui->ProcessEvent(event);
+    };
+    send(wxEVT_AUI_PANE_MAXIMIZE, frame->GetModelCanvas());
+    EXPECT_FALSE(tool->IsShown());
+    send(wxEVT_AUI_PANE_RESTORE, frame->GetModelCanvas());
+    PumpWithIdleFor(100);
+    EXPECT_TRUE(tool->IsShown());
+    send(wxEVT_AUI_PANE_MAXIMIZE, frame->GetSectionCanvas());
+    EXPECT_TRUE(tool->IsShown());
+
+    // A resized main panel moves the window with the canvas.  (The toolkit
+    // keeps a window at least as wide as its controls, so the width is
+    // checked where the canvas is wide enough.)
+    frame->SetSize(0, 100, 1600, 900);
+    PumpWithIdleFor(200);
+    EXPECT_EQ(frame->GetSectionCanvas()->GetScreenPosition() + wxPoint(4, 4), tool->GetPosition());
+    EXPECT_EQ(frame->GetSectionCanvas()->GetClientSize().GetWidth() - 8, tool->GetSize().GetWidth());
+
+    send(wxEVT_AUI_PANE_CLOSE, frame->GetSectionCanvas());
+    EXPECT_EQ(nullptr, frame->GetCurrentSection());
+    EXPECT_FALSE(tool->IsShown());
+    EXPECT_EQ(VIEW_3D, frame->GetModelViewMode());
+    // Restoring another pane brings the window back only with a section.
+    send(wxEVT_AUI_PANE_RESTORE, frame->GetModelCanvas());
+    PumpWithIdleFor(100);
+    EXPECT_FALSE(tool->IsShown());
+}
