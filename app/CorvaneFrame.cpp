@@ -385,9 +385,9 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
 
 void CorvaneFrame::OnClose(wxCloseEvent &event)
 {
-    // Measurements of a mode still open are saved by leaving it.
-    SetSectionMode(SECTION_IDLE);
     if (!m_runningTask) {
+        // Measurements of a mode still open are saved by leaving it.
+        SetSectionMode(SECTION_IDLE);
         SaveProject();
         event.Skip();
         return;
@@ -402,6 +402,7 @@ void CorvaneFrame::OnClose(wxCloseEvent &event)
     while (TaskThread::HasCurrentTask())
         wxMilliSleep(20);
     m_runningTask = nullptr;
+    SetSectionMode(SECTION_IDLE);
     SaveProject();
     event.Skip();
 }
