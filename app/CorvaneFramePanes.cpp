@@ -135,6 +135,9 @@ std::vector<wxTreeListItem> ChildrenOf(const wxTreeListCtrl *tree, wxTreeListIte
 void CorvaneFrame::UpdateWorkspaceTree()
 {
     wxTreeListCtrl *tree = m_workspaceTree;
+    // The tree scrolls to an item only at its next idle time; a request
+    // still waiting then would name an item deleted here.
+    tree->GetDataView()->OnInternalIdle();
     tree->DeleteAllItems();
     wxTreeListItem project = tree->AppendItem(tree->GetRootItem(), _("Project"));
     if (g_workspace && g_workspace->project)
@@ -432,45 +435,4 @@ void CorvaneFrame::ShowProperties(velmo_t *cloud, wks_road_t *road, section_t *s
     else if (section)
         ShowSectionRows(m_propertyGrid, section);
     m_propertyGrid->ResetColumnSizes(true);
-}
-
-// ---- Section tool window and panes ---------------------------------------------------
-
-void CorvaneFrame::ShowSectionTool(bool)
-{
-}
-
-// Places the tool window again after the section canvas moved.
-void CorvaneFrame::ShowSectionToolIfShown()
-{
-}
-
-void CorvaneFrame::OnShow(wxShowEvent &event)
-{
-    event.Skip();
-}
-
-void CorvaneFrame::OnMaximize(wxMaximizeEvent &event)
-{
-    event.Skip();
-}
-
-void CorvaneFrame::OnSectionSize(wxSizeEvent &event)
-{
-    event.Skip();
-}
-
-void CorvaneFrame::OnPaneMaximize(wxAuiManagerEvent &event)
-{
-    event.Skip();
-}
-
-void CorvaneFrame::OnPaneRestore(wxAuiManagerEvent &event)
-{
-    event.Skip();
-}
-
-void CorvaneFrame::OnPaneClose(wxAuiManagerEvent &event)
-{
-    event.Skip();
 }
