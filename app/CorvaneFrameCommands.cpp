@@ -147,14 +147,6 @@ void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
 {
 }
 
-void CorvaneFrame::OnGenerateLatitudeSections(wxRibbonButtonBarEvent &)
-{
-}
-
-void CorvaneFrame::OnGenerateLongitudeSections(wxRibbonButtonBarEvent &)
-{
-}
-
 void CorvaneFrame::OnImportRoad(wxRibbonButtonBarEvent &)
 {
     if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
@@ -204,18 +196,6 @@ void CorvaneFrame::DeleteMenuRoad()
 }
 
 void CorvaneFrame::OnExportRoad(wxRibbonButtonBarEvent &)
-{
-}
-
-void CorvaneFrame::OnCreateVerticalSection(wxRibbonButtonBarEvent &)
-{
-}
-
-void CorvaneFrame::OnCreateHorizontalSection(wxRibbonButtonBarEvent &)
-{
-}
-
-void CorvaneFrame::OnExportSections(wxRibbonButtonBarEvent &)
 {
 }
 
