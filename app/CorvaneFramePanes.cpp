@@ -109,7 +109,10 @@ wxString FileNameOf(const char *path)
 // Section and project names are in the locale's own encoding.
 wxString LocalText(const char *text)
 {
-    return wxString(text, wxConvLibc);
+    const wxString local(text, wxConvLibc);
+    // Names typed in the program are stored as UTF-8, which the C locale
+    // cannot convert; an empty item would hide the section.
+    return local.empty() && *text ? wxString::FromUTF8(text) : local;
 }
 
 int SectionIcon(const section_t *section, const section_t *current)

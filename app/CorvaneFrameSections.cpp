@@ -13,6 +13,7 @@
 #include "VSectionDialog.h"
 
 #include <wx/filedlg.h>
+#include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/ribbon/buttonbar.h>
 
@@ -98,6 +99,20 @@ bool ExportOfPage(int page, SectionExport *out)
     default:
         return false;
     }
+}
+
+// The engine answers 0 both when it cannot write and when no section has a
+// ground line to give; the user needs to know which.
+wxString ExportFailure(const wxString &path)
+{
+    const wxFileName file(path);
+    const bool writable = wxFileName::IsDirWritable(file.GetPath().empty() ? wxString(".") : file.GetPath()) &&
+                          (!file.FileExists() || file.IsFileWritable());
+    if (!writable)
+        return wxString::Format(_("Cannot write %s."), path);
+    return wxString::Format(_("Nothing was written to %s: no section has a ground line to export. Measure the "
+                              "sections, or tick \"Section points\" to export their automatic ground lines."),
+                            path);
 }
 
 } // namespace
@@ -239,7 +254,7 @@ void CorvaneFrame::OnExportSections(wxRibbonButtonBarEvent &)
         return;
     }
     if (!target.write(g_workspace, buffer, options)) {
-        ShowError(wxString::Format(_("Cannot write %s."), path));
+        ShowError(ExportFailure(path));
         return;
     }
     wxMessageBox(target.finished, wxMessageBoxCaptionStr, wxOK | wxCENTRE, this);
