@@ -154,11 +154,16 @@ void CorvaneFrame::UpdateWorkspaceTree()
                              new TreeData(road));
         Array *sectionLists[] = {g_workspace->latitude_sections, g_workspace->longitude_sections,
                                  g_workspace->custom_sections};
-        for (int g = 0; g < 3; ++g)
-            for (section_t *section : ItemsOf<section_t>(sectionLists[g])) {
-                const int icon = SectionIcon(section, m_currentSection);
-                tree->AppendItem(sectionGroups[g], LocalText(section->name), icon, icon, new TreeData(section));
+        for (int g = 0; g < 3; ++g) {
+            // Appending walks every earlier sibling in the toolkit's native
+            // model, which makes thousands of sections take seconds;
+            // prepending backwards gives the same order at once.
+            const std::vector<section_t *> sections = ItemsOf<section_t>(sectionLists[g]);
+            for (auto it = sections.rbegin(); it != sections.rend(); ++it) {
+                const int icon = SectionIcon(*it, m_currentSection);
+                tree->PrependItem(sectionGroups[g], LocalText((*it)->name), icon, icon, new TreeData(*it));
             }
+        }
     }
     for (wxTreeListItem group : {clouds, roads, sectionGroups[0], sectionGroups[1], sectionGroups[2]}) {
         tree->CheckItemRecursively(group, wxCHK_CHECKED);
