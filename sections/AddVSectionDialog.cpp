@@ -23,7 +23,7 @@ wxTextCtrl *AddRow(wxWindow *parent, wxSizer *grid, long labelId, const char *la
 {
     grid->Add(new wxStaticText(parent, labelId, label, wxDefaultPosition, wxDefaultSize, 0, labelName), 1,
               wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    auto *field = new wxTextCtrl(parent, fieldId, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0,
+    auto *field = new wxTextCtrl(parent, fieldId, wxEmptyString, wxDefaultPosition, wxSize(160, -1), 0,
                                  wxDefaultValidator, fieldName);
     grid->Add(field, 1, wxALL | wxEXPAND, 5);
     return field;

@@ -37,7 +37,8 @@ wxBoxSizer *LabelledRow(wxWindow *parent, long labelId, const char *labelName, c
 
 wxTextCtrl *AddField(wxWindow *parent, wxSizer *row, long id, const char *name, const wxString &value)
 {
-    auto *field = new wxTextCtrl(parent, id, value, wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, name);
+    // Wide enough for a projected coordinate with three decimals.
+    auto *field = new wxTextCtrl(parent, id, value, wxDefaultPosition, wxSize(120, -1), 0, wxDefaultValidator, name);
     row->Add(field, 1, wxALL | wxEXPAND, 5);
     return field;
 }

@@ -296,12 +296,15 @@ bool RoadSectionDialog::CheckRows(wks_road_t *road)
             backwards.push_back(number);
     }
     if (!outside.empty()) {
-        Warn(wxString::Format(_("Rows %s of the chain list lie outside the road, which runs from %s to %s."),
+        Warn(wxString::Format(wxPLURAL("Row %s of the chain list lies outside the road, which runs from %s to %s.",
+                                       "Rows %s of the chain list lie outside the road, which runs from %s to %s.",
+                                       outside.size()),
                               SectionText::LineNumbers(outside), Fixed3(start), Fixed3(end)));
         return false;
     }
     if (!backwards.empty()) {
-        Warn(wxString::Format(_("Rows %s of the chain list do not end after they start."),
+        Warn(wxString::Format(wxPLURAL("Row %s of the chain list does not end after it starts.",
+                                       "Rows %s of the chain list do not end after they start.", backwards.size()),
                               SectionText::LineNumbers(backwards)));
         return false;
     }
@@ -335,8 +338,11 @@ void RoadSectionDialog::OnImport(wxCommandEvent &)
     }
     m_chainList->Thaw();
     if (!unread.empty())
-        Warn(wxString::Format(_("%d rows were imported. Lines %s of the file are not two numbers separated by a "
-                                "comma or semicolon and were skipped."),
+        Warn(wxString::Format(wxPLURAL("%d rows were imported. Line %s of the file is not two numbers separated by "
+                                       "a comma or semicolon and was skipped.",
+                                       "%d rows were imported. Lines %s of the file are not two numbers separated by "
+                                       "a comma or semicolon and were skipped.",
+                                       unread.size()),
                               added, SectionText::LineNumbers(unread)));
     else if (added == 0)
         Warn(_("The file holds no chain list rows."));

@@ -56,7 +56,8 @@ VSectionDialog::VSectionDialog(wxWindow *parent, wxWindowID id, const wxPoint &p
     auto *listRow = new wxBoxSizer(wxHORIZONTAL);
     m_sectionList = new wxListView(this, ID_LISTVIEW1, wxDefaultPosition, wxDefaultSize, wxLC_REPORT,
                                    wxDefaultValidator, "ID_LISTVIEW1");
-    m_sectionList->SetMinSize(wxSize(300, 300));
+    // Wide enough for its four columns without a scroll bar.
+    m_sectionList->SetMinSize(wxSize(380, 300));
     m_sectionList->InsertColumn(0, _("Index"), wxLIST_FORMAT_LEFT, 50);
     m_sectionList->InsertColumn(1, _("Center x"), wxLIST_FORMAT_LEFT, 100);
     m_sectionList->InsertColumn(2, _("Center y"), wxLIST_FORMAT_LEFT, 100);
@@ -193,8 +194,11 @@ void VSectionDialog::OnImport(wxCommandEvent &)
     }
     m_sectionList->Thaw();
     if (!unread.empty())
-        Warn(wxString::Format(_("%d sections were imported. Lines %s of the file are not three numbers separated by "
-                                "commas or semicolons and were skipped."),
+        Warn(wxString::Format(wxPLURAL("%d sections were imported. Line %s of the file is not three numbers "
+                                       "separated by commas or semicolons and was skipped.",
+                                       "%d sections were imported. Lines %s of the file are not three numbers "
+                                       "separated by commas or semicolons and were skipped.",
+                                       unread.size()),
                               added, SectionText::LineNumbers(unread)));
     else if (added == 0)
         Warn(_("The file holds no custom sections."));

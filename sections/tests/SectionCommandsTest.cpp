@@ -248,7 +248,7 @@ TEST_F(SectionCommandsTest, CustomSectionsFromTypedAndImportedRowsAreNumberedOn)
     WaitForTask();
     // The skipped "# note" line was reported inside the dialog.
     ASSERT_EQ(1u, driver.messages.size());
-    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("Lines 2 "));
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("Line 2 "));
     EXPECT_EQ((std::vector<std::string>{"custom1", "custom2", "custom3"}), Names(g_workspace->custom_sections));
     EXPECT_EQ(Names(g_workspace->custom_sections), TreeGroup("Custom section"));
 

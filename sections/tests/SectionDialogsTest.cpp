@@ -288,7 +288,7 @@ TEST_F(RoadDialogTest, OkIsRefusedUntilTheBatchWouldMakeEverySection)
     dialog.AppendRow(199.0, 0.0);
     dialog.AppendRow(-1.0, 0.0);
     dialog.AppendRow(0.0, 0.0);
-    EXPECT_NE(std::string::npos, refusal().find("Rows 2 of"));
+    EXPECT_NE(std::string::npos, refusal().find("Row 2 of"));
     dialog.GetChainList()->DeleteItem(1);
     EXPECT_EQ("accepted", refusal());
     for (const char *width : {"0", "-1", "", "abc", "1e400"}) {
@@ -307,7 +307,7 @@ TEST_F(RoadDialogTest, OkIsRefusedUntilTheBatchWouldMakeEverySection)
     longitude.AppendRow(50.0, 20.0);
     driver.messages.clear();
     EXPECT_FALSE(longitude.AcceptInput());
-    EXPECT_NE(wxNOT_FOUND, driver.messages.at(0).text.Find("do not end after they start"));
+    EXPECT_NE(wxNOT_FOUND, driver.messages.at(0).text.Find("does not end after it starts"));
     longitude.GetChainList()->DeleteAllItems();
     longitude.AppendRow(50.0, 260.0);
     EXPECT_FALSE(longitude.AcceptInput());
