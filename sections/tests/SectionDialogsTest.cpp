@@ -17,6 +17,7 @@
 #include <wx/listctrl.h>
 #include <wx/stattext.h>
 #include <wx/treebook.h>
+#include <wx/uiaction.h>
 
 #include <fstream>
 
@@ -483,4 +484,64 @@ TEST(ExportDialogTest, OptionsComeFromTheSelectedPageOnly)
     dialog.GetOptions(options);
     EXPECT_EQ((std::vector<int>{0, 0, 0}), std::vector<int>(options, options + 3));
     EXPECT_EQ("Custom section", dialog.GetTreebook()->GetPageText(2));
+}
+
+// ---- By mouse -----------------------------------------------------------------------------
+
+namespace {
+
+// Yields until done() or about three seconds have passed.
+bool YieldUntil(const std::function<bool()> &done)
+{
+    for (int i = 0; i < 300 && !done(); ++i) {
+        wxYield();
+        wxMilliSleep(10);
+    }
+    return done();
+}
+
+void ClickOn(wxUIActionSimulator &mouse, wxWindow *button)
+{
+    const wxRect box = button->GetScreenRect();
+    mouse.MouseMove(box.GetLeft() + box.GetWidth() / 2, box.GetTop() + box.GetHeight() / 2);
+    wxYield();
+    mouse.MouseClick();
+    wxYield();
+}
+
+} // namespace
+
+// The buttons are bound to the handlers a user reaches: Generate appends
+// the rows, OK closes the dialog, all through real clicks.
+TEST_F(RoadDialogTest, ClickingGenerateThenOkMakesTheBatch)
+{
+    RoadSectionDialog dialog(nullptr, ROAD_SECTION_LATITUDE);
+    driver.Then([](wxDialog *) { return int(wxID_NONE); });
+    driver.Then<GenChainsDialog>([](GenChainsDialog &gen) {
+        Type(gen.GetStartField(), "10");
+        Type(gen.GetEndField(), "50");
+        Type(gen.GetSpacingField(), "10");
+        return wxID_OK;
+    });
+    bool clicked = false;
+    dialog.CallAfter([&] {
+        wxUIActionSimulator mouse;
+        wxWindow *generate = Child(&dialog, RoadSectionDialog::ID_BUTTON5);
+        if (YieldUntil([&] { return generate->IsShownOnScreen(); })) {
+            ClickOn(mouse, generate);
+            if (YieldUntil([&] { return dialog.GetChainList()->GetItemCount() == 4; })) {
+                clicked = true;
+                ClickOn(mouse, Child(&dialog, wxID_OK));
+            }
+        }
+        // Whatever happened, the modal loop must end.
+        YieldUntil([&] { return !dialog.IsModal(); });
+        if (dialog.IsModal())
+            dialog.EndModal(wxID_ABORT);
+    });
+    EXPECT_EQ(wxID_OK, dialog.ShowModal());
+    EXPECT_TRUE(clicked);
+    EXPECT_EQ((Rows{{"1", "10.000", "0.000"}, {"2", "20.000", "0.000"}, {"3", "30.000", "0.000"},
+                    {"4", "40.000", "0.000"}}),
+              ListRows(dialog.GetChainList()));
 }
