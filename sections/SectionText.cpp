@@ -66,11 +66,18 @@ bool SectionText::WholeNumber(const wxString &text, double *value)
 
 bool SectionText::ReadLines(const wxString &path, std::vector<Line> *lines, wxString *error)
 {
-    std::ifstream file(path.fn_str(), std::ios::binary);
+    std::ifstream file(path.fn_str(), std::ios::binary | std::ios::ate);
     if (!file) {
         *error = wxString::Format(_("Cannot open file %s."), path);
         return false;
     }
+    // A point cloud or an image picked by mistake is not read into memory.
+    if (file.tellg() > std::streamoff(MAX_FILE_BYTES)) {
+        *error = wxString::Format(_("%s is too large for a list of sections (more than %d MB)."), path,
+                                  int(MAX_FILE_BYTES >> 20));
+        return false;
+    }
+    file.seekg(0);
     const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (file.bad()) {
         *error = wxString::Format(_("Cannot read file %s."), path);

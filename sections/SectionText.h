@@ -29,6 +29,9 @@ public:
     // for an empty field, trailing text or a value that is not finite.
     static bool WholeNumber(const wxString &text, double *value);
 
+    // Larger files are refused: a million rows fit in far less.
+    static const long MAX_FILE_BYTES = 64L << 20;
+
     // The lines of a text file: a UTF-8 byte-order mark is dropped, a last
     // line without its line feed is kept, a carriage return before the line
     // feed is dropped.  False with a message saying why when the file cannot

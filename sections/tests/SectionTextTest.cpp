@@ -111,12 +111,24 @@ TEST(SectionTextTest, FileLinesKeepALastLineWithoutLineFeedAndDropMarkAndCarriag
     EXPECT_EQ(2, lines[1].number);
 }
 
-TEST(SectionTextTest, AMissingFileIsAnErrorNamingIt)
+TEST(SectionTextTest, AMissingOrHugeFileIsAnErrorNamingIt)
 {
     std::vector<SectionText::Line> lines;
     wxString error;
     EXPECT_FALSE(SectionText::ReadLines("/nonexistent/chains.txt", &lines, &error));
     EXPECT_NE(wxNOT_FOUND, error.Find("/nonexistent/chains.txt"));
+
+    TempDir dir;
+    const std::string huge = dir.file("cloud.las");
+    {
+        std::ofstream out(huge, std::ios::binary);
+        out << "10,20\n";
+        out.seekp(SectionText::MAX_FILE_BYTES);
+        out << '\n';
+    }
+    EXPECT_FALSE(SectionText::ReadLines(huge, &lines, &error));
+    EXPECT_NE(wxNOT_FOUND, error.Find("too large"));
+    EXPECT_TRUE(lines.empty());
 }
 
 TEST(SectionTextTest, FieldsReadTheCNotationWhateverTheLocale)
