@@ -23,6 +23,7 @@
 #include <wx/treebook.h>
 #include <wx/treelist.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 
@@ -449,4 +450,51 @@ TEST_F(SectionCommandsTest, ExportWithoutSectionsOfThatKindSaysSoAndAsksForNoFil
     ASSERT_EQ(1u, driver.messages.size());
     EXPECT_EQ("The project has no latitude sections to export.", driver.messages[0].text);
     EXPECT_EQ(3u, chooser->asked.size()) << "only the project's own file dialogs were asked";
+}
+
+// A real survey file: a vertical and a horizontal section through the
+// middle of the cloud find its points and export like the engine's own.
+TEST_F(SectionCommandsTest, CustomAndHorizontalSectionsCutARealCloud)
+{
+    Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("real.qpj"));
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, std::string(CORVANE_SHARED_LAS_DIR) + "/simple1_4.las");
+    ASSERT_EQ(1u, SizeOf(g_workspace->clouds));
+    velmo_t *cloud = ItemAt<velmo_t>(g_workspace->clouds, 0);
+    const double middle[3] = {(cloud->box[0] + cloud->box[3]) / 2, (cloud->box[1] + cloud->box[4]) / 2,
+                              (cloud->box[2] + cloud->box[5]) / 2};
+    const double span = std::max(cloud->box[3] - cloud->box[0], cloud->box[4] - cloud->box[1]);
+
+    driver.Then<VSectionDialog>([&](VSectionDialog &dialog) {
+        dialog.AppendRow(middle[0], middle[1], 45);
+        dialog.GetSectionWidthField()->SetValue(wxString::Format("%.3f", span));
+        return PressOk(dialog, dialog.AcceptInput());
+    });
+    Click(CorvaneFrame::ID_RIBBON_VERTICAL_SECTION);
+    WaitForTask();
+    driver.Then<HSectionDialog>([&](HSectionDialog &dialog) {
+        dialog.GetSectionWidthField()->SetValue(wxString::Format("%.3f", span));
+        dialog.GetBufferWidthField()->SetValue(wxString::Format("%.3f", cloud->box[5] - cloud->box[2]));
+        return PressOk(dialog, dialog.AcceptInput());
+    });
+    Click(CorvaneFrame::ID_RIBBON_HORIZONTAL_SECTION);
+    WaitForTask();
+    ASSERT_EQ((std::vector<std::string>{"custom1", "section1"}), Names(g_workspace->custom_sections));
+    for (size_t i = 0; i < 2; ++i) {
+        section_t *section = ItemAt<section_t>(g_workspace->custom_sections, i);
+        ASSERT_TRUE(wks_cal_section(g_workspace, section, nullptr));
+        EXPECT_GT(SizeOf(section->points), 50u) << section->name;
+    }
+
+    driver.Then<ExportDialog>([](ExportDialog &dialog) {
+        dialog.GetTreebook()->SetSelection(2);
+        dialog.GetCheckBox(2, 1)->SetValue(true);
+        return wxID_OK;
+    });
+    chooser->answers.push_back(dir.file("real.HDM"));
+    Click(CorvaneFrame::ID_RIBBON_EXPORT_SECTIONS);
+    ASSERT_EQ(1u, driver.messages.size());
+    EXPECT_EQ("Export custom sections finished.", driver.messages[0].text);
+    const int options[3] = {1, 1, 0};
+    ASSERT_TRUE(wks_export_custom_sections(g_workspace, dir.file("engine.HDM").c_str(), options));
+    EXPECT_EQ(read_bytes(dir.file("engine.HDM")), read_bytes(dir.file("real.HDM")));
 }
