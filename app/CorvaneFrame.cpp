@@ -5,6 +5,7 @@
 #include "OSGCanvas.h"
 #include "StatusView.h"
 #include "TaskThread.h"
+#include "dockart_metric.h"
 
 #include <wx/icon.h>
 #include <wx/msgdlg.h>
@@ -140,6 +141,8 @@ CorvaneFrame::CorvaneFrame(wxWindow *parent, wxWindowID id)
     SetFrameIcon();
     m_fileChooser = std::make_unique<DialogFileChooser>();
     StartUpdateCheck();
+    // The manager owns the dock art from here on.
+    m_auiManager->SetArtProvider(new wxAuiMetricDockArt());
 }
 
 CorvaneFrame::~CorvaneFrame()
