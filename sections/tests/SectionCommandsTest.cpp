@@ -185,6 +185,9 @@ TEST_F(SectionCommandsTest, LatitudeSectionsFromGeneratedAndTypedChainsReachTree
     const std::vector<std::string> names = Names(g_workspace->latitude_sections);
     ASSERT_EQ(10u, names.size());
     EXPECT_EQ(names, TreeGroup("Latitude section"));
+    wxTreeListCtrl *tree = frame->GetWorkspaceTree();
+    for (wxTreeListItem item = tree->GetFirstItem(); item.IsOk(); item = tree->GetNextItem(item))
+        EXPECT_EQ(wxCHK_CHECKED, tree->GetCheckedState(item)) << tree->GetItemText(item).utf8_string();
     section_t *typed = ItemAt<section_t>(g_workspace->latitude_sections, 9);
     EXPECT_DOUBLE_EQ(-15.0, typed->width_range[0]);
     EXPECT_DOUBLE_EQ(0.5, typed->normal_range[1]);
@@ -302,6 +305,10 @@ TEST_F(SectionCommandsTest, HorizontalSectionStartsAtTheWorkspaceCentre)
     EXPECT_NEAR(1.0, section->axis_v[1], 1e-9) << "orientation 0 points north";
     EXPECT_DOUBLE_EQ(15.0, section->width_range[1]);
     EXPECT_EQ(std::vector<std::string>{longName.utf8_string().substr(0, 63)}, TreeGroup("Custom section"));
+    // Shown in the view, so ticked in the tree, group and project too.
+    wxTreeListCtrl *tree = frame->GetWorkspaceTree();
+    for (wxTreeListItem item = tree->GetFirstItem(); item.IsOk(); item = tree->GetNextItem(item))
+        EXPECT_EQ(wxCHK_CHECKED, tree->GetCheckedState(item)) << tree->GetItemText(item).utf8_string();
 }
 
 TEST_F(SectionCommandsTest, ExportsWriteTheEngineOwnFilesWithThePageOptions)
