@@ -203,10 +203,6 @@ void CorvaneFrame::OnImportLasFile(wxRibbonButtonBarEvent &)
     StartTask(new TaskThread(this, TASK_IMPORT_LAS, path, nullptr));
 }
 
-void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
-{
-}
-
 void CorvaneFrame::OnImportRoad(wxRibbonButtonBarEvent &)
 {
     if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
@@ -253,10 +249,6 @@ void CorvaneFrame::DeleteMenuRoad()
     m_propertyGrid->Clear();
     UpdateWorkspaceTree();
     m_modelViewer->home();
-}
-
-void CorvaneFrame::OnExportRoad(wxRibbonButtonBarEvent &)
-{
 }
 
 void CorvaneFrame::OnAbout(wxRibbonButtonBarEvent &)
