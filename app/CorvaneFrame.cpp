@@ -380,6 +380,9 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
         break;
     case TASK_LATITUDE_SECTIONS:
     case TASK_LONGITUDE_SECTIONS:
+    // The new sections are shown only as they are computed; their ticks
+    // follow once all are.
+    case TASK_CUSTOM_SECTIONS:
     // The removed cloud is still in memory but no longer in the workspace;
     // the tree must not offer it.
     case TASK_REMOVE_CLOUD:

@@ -240,6 +240,8 @@ private:
     bool IsOpenProject(const wxString &path) const;
     void DeleteMenuCloud();
     void DeleteMenuRoad();
+    // Latitude (0) or longitude (1) sections from the road section dialog.
+    void GenerateRoadSections(int mode);
     void PopupTreeMenu(wxMenu &menu);
     // Saves the open project, if any, so edits of its roads outlive it.
     void SaveProject();

@@ -201,14 +201,6 @@ void CorvaneFrame::OnImportLasFile(wxRibbonButtonBarEvent &)
     StartTask(new TaskThread(this, TASK_IMPORT_LAS, path, nullptr));
 }
 
-void CorvaneFrame::OnGenerateLatitudeSections(wxRibbonButtonBarEvent &)
-{
-}
-
-void CorvaneFrame::OnGenerateLongitudeSections(wxRibbonButtonBarEvent &)
-{
-}
-
 void CorvaneFrame::OnImportRoad(wxRibbonButtonBarEvent &)
 {
     if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
@@ -255,18 +247,6 @@ void CorvaneFrame::DeleteMenuRoad()
     m_propertyGrid->Clear();
     UpdateWorkspaceTree();
     m_modelViewer->home();
-}
-
-void CorvaneFrame::OnCreateVerticalSection(wxRibbonButtonBarEvent &)
-{
-}
-
-void CorvaneFrame::OnCreateHorizontalSection(wxRibbonButtonBarEvent &)
-{
-}
-
-void CorvaneFrame::OnExportSections(wxRibbonButtonBarEvent &)
-{
 }
 
 void CorvaneFrame::OnAbout(wxRibbonButtonBarEvent &)
