@@ -371,6 +371,9 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
         break;
     }
     m_runningTask = nullptr;
+    // A task that could not do its work says why in its finish event.
+    if (!event.GetMessage().empty())
+        ShowError(event.GetMessage());
 }
 
 void CorvaneFrame::OnClose(wxCloseEvent &event)

@@ -1,13 +1,12 @@
-// The frame's commands: the ribbon's buttons, the update offer, and the mouse
-// and keys of the two views.  A command whose work is not built yet does
-// nothing; mouse and key events always go on to the canvas, which hands them
-// to the view's camera.
+// The frame's commands: the ribbon's buttons and the mouse and keys of the
+// two views.  A command whose work is not built yet does nothing; mouse and
+// key events always go on to the canvas, which hands them to the view's
+// camera.
 #include "CorvaneFrame.h"
 
 #include "FileChooser.h"
 #include "TaskThread.h"
 #include "TreeData.h"
-#include "UpdateVersionEvent.h"
 
 #include <wx/file.h>
 #include <wx/filedlg.h>
@@ -216,22 +215,6 @@ void CorvaneFrame::OnCreateHorizontalSection(wxRibbonButtonBarEvent &)
 }
 
 void CorvaneFrame::OnExportSections(wxRibbonButtonBarEvent &)
-{
-}
-
-void CorvaneFrame::OnAbout(wxRibbonButtonBarEvent &)
-{
-}
-
-void CorvaneFrame::OnManual(wxRibbonButtonBarEvent &)
-{
-}
-
-void CorvaneFrame::OnSliceLas(wxRibbonButtonBarEvent &)
-{
-}
-
-void CorvaneFrame::OnUpdateVersion(UpdateVersionEvent &)
 {
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <mutex>
+#include <string>
 
 // Made here, in this order, so every run of the program numbers them alike.
 wxDEFINE_EVENT(EVT_TASK_PROGRESS, TaskThreadEvent);
@@ -185,7 +186,8 @@ wxThread::ExitCode TaskThread::Entry()
 
 void TaskThread::PostEvent(wxEventType type)
 {
-    wxQueueEvent(m_dest, new TaskThreadEvent(type, 0, 0, wxString(), m_code, m_cloud, m_section, m_road));
+    const wxString message = type == EVT_TASK_FINISH ? m_failure : wxString();
+    wxQueueEvent(m_dest, new TaskThreadEvent(type, 0, 0, message, m_code, m_cloud, m_section, m_road));
 }
 
 // A path the library cannot take whole becomes the empty path, which it
@@ -237,11 +239,25 @@ void TaskThread::ComputeNewSections()
     }
 }
 
+// The library's last word on the slicing in progress on this thread.
+static thread_local std::string t_lastSliceMessage;
+
+static void SliceProgressCallback(int total, int current, const char *message)
+{
+    t_lastSliceMessage = message ? message : "";
+    TaskProgressCallback(total, current, message);
+}
+
 void TaskThread::SlicePoints()
 {
     char path[VELMO_PATH_SIZE];
     PathToUtf8(m_path, path);
-    velmo_slice_points(path, m_slice, TaskProgressCallback);
+    t_lastSliceMessage.clear();
+    // The library says why it refused only in its progress; that step is
+    // gone from the status panel once the task ends.
+    if (!velmo_slice_points(path, m_slice, SliceProgressCallback))
+        m_failure = t_lastSliceMessage.empty() ? wxString::Format(_("Cannot slice file %s."), m_path)
+                                               : wxString::FromUTF8(t_lastSliceMessage.c_str());
 }
 
 void TaskThread::RemoveCloud()

@@ -88,6 +88,9 @@ private:
     wks_road_t *m_road;
     double m_x, m_y, m_z;
     int m_first, m_last;
+    // Why the task could not do its work, carried by its finish event; empty
+    // when it could.
+    wxString m_failure;
     // Update server, read from the configuration when the check is built.
     wxString m_updateHost;
     unsigned short m_updatePort;

@@ -86,8 +86,12 @@ void OSGCanvas::OnSize(wxSizeEvent &)
 
 void OSGCanvas::OnPaint(wxPaintEvent &)
 {
-    // Frames are drawn by the viewer on idle; painting only validates.
+    // Frames are drawn by the viewer on idle.  A window that uncovered the
+    // canvas left its picture behind, so the viewer must draw again even
+    // when its scene has not changed.
     wxPaintDC dc(this);
+    if (m_graphicsWindow.valid())
+        m_graphicsWindow->requestRedraw();
 }
 
 void OSGCanvas::OnEraseBackground(wxEraseEvent &)
