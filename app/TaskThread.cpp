@@ -8,7 +8,6 @@
 
 #include <cstring>
 #include <mutex>
-#include <string>
 
 // Made here, in this order, so every run of the program numbers them alike.
 wxDEFINE_EVENT(EVT_TASK_PROGRESS, TaskThreadEvent);
@@ -186,7 +185,11 @@ wxThread::ExitCode TaskThread::Entry()
 
 void TaskThread::PostEvent(wxEventType type)
 {
-    const wxString message = type == EVT_TASK_FINISH ? m_failure : wxString();
+    wxString message;
+    if (type == EVT_TASK_FINISH) {
+        std::lock_guard<std::mutex> lock(g_taskThreadLock);
+        message = m_lastMessage.Clone();
+    }
     wxQueueEvent(m_dest, new TaskThreadEvent(type, 0, 0, message, m_code, m_cloud, m_section, m_road));
 }
 
@@ -218,6 +221,11 @@ void TaskThread::ImportRoad(int format)
     if (!g_workspace)
         return;
     m_road = wks_import_road(g_workspace, path, format);
+    if (!m_road) {
+        std::lock_guard<std::mutex> lock(g_taskThreadLock);
+        RememberMessage(wxString::Format(_("Not a readable %s road file: %s"), format ? "WeiDi" : "HaiDi", m_path));
+        return;
+    }
     wks_export_project(g_workspace);
 }
 
@@ -239,25 +247,18 @@ void TaskThread::ComputeNewSections()
     }
 }
 
-// The library's last word on the slicing in progress on this thread.
-static thread_local std::string t_lastSliceMessage;
-
-static void SliceProgressCallback(int total, int current, const char *message)
-{
-    t_lastSliceMessage = message ? message : "";
-    TaskProgressCallback(total, current, message);
-}
-
 void TaskThread::SlicePoints()
 {
     char path[VELMO_PATH_SIZE];
     PathToUtf8(m_path, path);
-    t_lastSliceMessage.clear();
-    // The library says why it refused only in its progress; that step is
-    // gone from the status panel once the task ends.
-    if (!velmo_slice_points(path, m_slice, SliceProgressCallback))
-        m_failure = t_lastSliceMessage.empty() ? wxString::Format(_("Cannot slice file %s."), m_path)
-                                               : wxString::FromUTF8(t_lastSliceMessage.c_str());
+    const bool sliced = velmo_slice_points(path, m_slice, TaskProgressCallback) != 0;
+    // The finish event carries a message only when the slicing failed: the
+    // library's reason, or ours when it gave none.
+    std::lock_guard<std::mutex> lock(g_taskThreadLock);
+    if (sliced)
+        RememberMessage(wxString());
+    else if (m_lastMessage.empty())
+        RememberMessage(wxString::Format(_("Cannot slice file %s."), m_path));
 }
 
 void TaskThread::RemoveCloud()
@@ -358,6 +359,8 @@ static void QueueProgress(int total, int current, const char *message, const Tas
     if (!g_taskThread || !g_taskThread->GetDest())
         return;
     wxString text = message ? wxString::FromUTF8(message) : wxString();
+    if (!text.empty())
+        g_taskThread->RememberMessage(text);
     wxQueueEvent(g_taskThread->GetDest(), new TaskThreadEvent(EVT_TASK_PROGRESS, total, current, text, result.code,
                                                               result.cloud, result.section, result.road));
 }
