@@ -329,13 +329,14 @@ protected:
     // Posts the offer as the update check would and answers Yes to the
     // download and No to starting the setup; returns the dialogs shown.
     std::vector<ScriptedDialogs::Shown> Offer(const std::string &version, const std::string &url, int size,
-                                              const std::string &description = "Faster sections")
+                                              const std::string &description = "Faster sections",
+                                              int setupAnswer = wxID_NO)
     {
-        ScriptedDialogs dialogs([](wxDialog *dialog) {
+        ScriptedDialogs dialogs([setupAnswer](wxDialog *dialog) {
             auto *box = dynamic_cast<wxMessageDialogBase *>(dialog);
             if (!box || !(box->GetMessageDialogStyle() & wxYES_NO))
                 return int(wxID_OK);
-            return int(dialog->GetTitle() == "Update" ? wxID_YES : wxID_NO);
+            return int(dialog->GetTitle() == "Update" ? wxID_YES : setupAnswer);
         });
         auto *event = new UpdateVersionEvent;
         event->SetVersion(version.c_str());
@@ -395,6 +396,18 @@ TEST_F(UpdateOfferTest, ANewerVersionIsDownloadedWholeAndMadeExecutable)
     struct stat info;
     ASSERT_EQ(0, stat(setup.c_str(), &info));
     EXPECT_TRUE(info.st_mode & S_IXUSR);
+}
+
+TEST_F(UpdateOfferTest, YesToSetupStartsTheDownloadedInstaller)
+{
+    const fs::path marker = dir.path() / "installer-ran";
+    const std::string script = "#!/bin/sh\necho ran > '" + marker.string() + "'\n";
+    tasktest::OneShotHttpServer server({tasktest::OneShotHttpServer::Answer(script)});
+    const auto shown = Offer("99.0.2", Url(server.port()), (int)script.size(), "x", wxID_YES);
+    ASSERT_EQ(2u, shown.size());
+    EXPECT_EQ("Setup", shown[1].title);
+    EXPECT_TRUE(PumpWithIdleUntil([&] { return fs::exists(marker); }, 10000)) << "the installer did not run";
+    EXPECT_EQ("ran\n", read_bytes(marker.string()));
 }
 
 TEST_F(UpdateOfferTest, AnEqualOrOlderVersionOrAHostileVersionTextOffersNothing)
