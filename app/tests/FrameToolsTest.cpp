@@ -486,6 +486,22 @@ TEST_F(UpdateOfferTest, ALongBodyIsNotOfferedAsComplete)
     EXPECT_TRUE(FolderFiles().empty());
 }
 
+TEST_F(UpdateOfferTest, WithoutAnAnnouncedSizeTheServersLengthDecides)
+{
+    const std::string body = Binary(3000);
+    tasktest::OneShotHttpServer declared({tasktest::OneShotHttpServer::Answer(body)});
+    const auto shown = Offer("99.0.0", Url(declared.port()), 0);
+    ASSERT_EQ(2u, shown.size());
+    EXPECT_EQ("Download finished,will you setup it now?", shown[1].message);
+    EXPECT_EQ(body, read_bytes((folder / "corvane_99.0.0_setup").string()));
+
+    tasktest::OneShotHttpServer undeclared({tasktest::OneShotHttpServer::Answer(body, "200 OK", false)});
+    const auto again = Offer("99.0.1", Url(undeclared.port()), 0);
+    ASSERT_EQ(2u, again.size());
+    EXPECT_EQ("The update server did not say how large the setup file is.", again[1].message);
+    EXPECT_FALSE(fs::exists(folder / "corvane_99.0.1_setup"));
+}
+
 TEST_F(UpdateOfferTest, ASilentServerEndsTheDownloadAfterTheTimeout)
 {
     tasktest::UpdateServerConfig config("", 0, 2);
