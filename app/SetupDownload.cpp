@@ -184,9 +184,8 @@ bool SetupDownload::Fetch(const wxString &url, int64_t announcedSize, const wxSt
         progress(0, expected);
     // Reads take what has arrived and never block, so that a server that
     // stops sending is noticed after the timeout and the progress window
-    // keeps being drawn meanwhile.
-    // A server that has sent everything may have closed the connection
-    // already; its socket then takes no flags.
+    // keeps being drawn meanwhile.  A server that has sent everything may
+    // have closed the connection already; its socket then takes no flags.
     const bool open = http.GetSocket() != wxSOCKET_T(-1);
     if (open)
         http.SetFlags(wxSOCKET_NOWAIT);
@@ -218,6 +217,10 @@ bool SetupDownload::Fetch(const wxString &url, int64_t announcedSize, const wxSt
             || (http.Error() && http.LastError() != wxSOCKET_WOULDBLOCK))
             break;
         if (quiet.Time() >= m_timeout * 1000L) {
+            // A body of unstated length that is already whole, from a server
+            // that keeps the connection open.
+            if (received == expected)
+                break;
             failure = wxString::Format(_("The update server sent nothing for %d seconds; the download stopped "
                                          "after %lld of %lld bytes."),
                                        m_timeout, (long long)received, (long long)expected);
