@@ -122,6 +122,13 @@ uint64_t records_hash(const uint8_t *data, size_t size)
     return h;
 }
 
+template <typename T> T record_field(const uint8_t *record, size_t at)
+{
+    T value;
+    std::memcpy(&value, record + at, sizeof value);
+    return value;
+}
+
 uint32_t clamp_cell(double f, uint32_t top)
 {
     if (!(f > 0))
@@ -522,6 +529,8 @@ private:
     void split(int depth, uint32_t morton);
     void add_leaf(int depth, uint32_t morton, uint64_t count);
     bool allocate_file();
+    bool store_points(const tile_point_t *points, size_t count, uint64_t index);
+    bool load_points(tile_point_t *points, size_t count, uint64_t index);
     void scatter();
     void scatter_chunk(Scratch &s, uint64_t chunk);
     bool decode_chunk_point(const LasPoint &p, tile_point_t *out);
@@ -838,24 +847,28 @@ void Import::scan(bool count_cells)
             grid_.merge(s.counts);
 }
 
+// Reads only the fields the counting needs, straight from the records:
+// the first pass must cost little next to the second.
 void Import::scan_chunk(Scratch &s, uint64_t chunk, bool count_cells)
 {
     uint64_t first, count;
     if (!read_chunk(s, chunk, &first, &count) || !check_chunk(s, chunk, count))
         return;
-    const bool colour = las_format_has_colour(header_.point_format);
+    const size_t colour_at = las_format_layout(header_.point_format).colour;
     const uint16_t length = header_.record_length;
     // Kept in registers, not in the scratch record, for the whole chunk.
     ScanStats stats = s.stats;
-    LasPoint p;
-    for (uint64_t k = 0; k < count; ++k) {
-        las_.decode(&s.records[size_t(k) * length], &p);
-        stats.box.add(p.X, p.Y, p.Z);
-        stats.max_intensity = std::max(stats.max_intensity, p.intensity);
-        if (colour)
-            stats.max_colour = std::max({stats.max_colour, p.red, p.green, p.blue});
+    const uint8_t *record = s.records.data();
+    for (uint64_t k = 0; k < count; ++k, record += length) {
+        const int32_t x = record_field<int32_t>(record, 0), y = record_field<int32_t>(record, 4);
+        stats.box.add(x, y, record_field<int32_t>(record, 8));
+        stats.max_intensity = std::max(stats.max_intensity, record_field<uint16_t>(record, 12));
+        if (colour_at)
+            stats.max_colour = std::max({stats.max_colour, record_field<uint16_t>(record, colour_at),
+                                         record_field<uint16_t>(record, colour_at + 2),
+                                         record_field<uint16_t>(record, colour_at + 4)});
         if (count_cells)
-            grid_.count(s.counts, frame_.cell(p.X, p.Y));
+            grid_.count(s.counts, frame_.cell(x, y));
     }
     s.stats = stats;
     done_ += count;
@@ -957,6 +970,22 @@ bool Import::allocate_file()
         return false;
     }
     return true;
+}
+
+bool Import::store_points(const tile_point_t *points, size_t count, uint64_t index)
+{
+    if (pwrite_all(fd_, points, count * sizeof(tile_point_t), points_offset_ + index * sizeof(tile_point_t)))
+        return true;
+    fail(system_error("Cannot write the tile store", part_path_));
+    return false;
+}
+
+bool Import::load_points(tile_point_t *points, size_t count, uint64_t index)
+{
+    if (pread_all(fd_, points, count * sizeof(tile_point_t), points_offset_ + index * sizeof(tile_point_t)))
+        return true;
+    fail(system_error("Cannot read the tile store", part_path_));
+    return false;
 }
 
 // ---- pass 2 ------------------------------------------------------------
@@ -1067,9 +1096,8 @@ void Import::write_runs(Scratch &s)
     for (const LeafRun &r : s.runs) {
         if (failed())
             return;
-        uint64_t offset = points_offset_ + (leaves_[r.leaf].first + r.at) * sizeof(tile_point_t);
-        if (!pwrite_all(fd_, &s.sorted[r.start], size_t(r.count) * sizeof(tile_point_t), offset))
-            fail(system_error("Cannot write the tile store", part_path_));
+        if (!store_points(&s.sorted[r.start], r.count, leaves_[r.leaf].first + r.at))
+            return;
     }
 }
 
@@ -1091,13 +1119,9 @@ void Import::level_tile(Scratch &s, size_t index)
     StoreTile &tile = tiles_[index];
     const double width = tile_width_[index];
     const size_t n = tile.count;
-    const size_t bytes = n * sizeof(tile_point_t);
-    const uint64_t offset = points_offset_ + tile.first * sizeof(tile_point_t);
     s.points.resize(n);
-    if (!pread_all(fd_, s.points.data(), bytes, offset)) {
-        fail(system_error("Cannot read the tile store", part_path_));
+    if (!load_points(s.points.data(), n, tile.first))
         return;
-    }
     int32_t zmin = INT32_MAX, zmax = INT32_MIN;
     for (const tile_point_t &p : s.points) {
         zmin = std::min(zmin, p.z);
@@ -1138,10 +1162,8 @@ void Import::level_tile(Scratch &s, size_t index)
         out = s.points[s.entries[i].index];
         out.level = s.levels[i];
     }
-    if (!pwrite_all(fd_, s.sorted.data(), bytes, offset)) {
-        fail(system_error("Cannot write the tile store", part_path_));
+    if (!store_points(s.sorted.data(), n, tile.first))
         return;
-    }
     tile.box[2] = double(int64_t(zmin) + base_[2]) * scale[2] + header_.offset[2];
     tile.box[5] = double(int64_t(zmax) + base_[2]) * scale[2] + header_.offset[2];
     done_ += n;
