@@ -355,19 +355,12 @@ struct ScanStats {
 };
 
 // The points of one leaf in one chunk: where they lie in the chunk's
-// buffer sorted by leaf.
+// sorted buffer, and the place reserved for them in the leaf's range.
 struct LeafRun {
     uint32_t leaf;
     uint32_t start;
     uint32_t count;
-};
-
-// The points of one leaf in one chunk as written to a thread's spill file.
-struct SpillRun {
-    uint64_t offset;
-    uint32_t leaf;
-    uint32_t count;
-    uint32_t file;
+    uint64_t at;
 };
 
 // Buffers of one thread, kept from chunk to chunk and tile to tile.  Each
@@ -385,9 +378,6 @@ struct alignas(64) Scratch {
     Buffer<uint8_t> levels;
     EntrySorter sorter;
     ScanStats stats;
-    uint32_t index = 0;   // of the thread
-    int spill_fd = -1;    // the thread's points sorted by leaf, chunk after chunk
-    uint64_t spill_size = 0;
 };
 
 // A quadtree leaf holding points: its points are contiguous in the store.
@@ -540,11 +530,12 @@ private:
     void add_leaf(int depth, uint32_t morton, uint64_t count);
     bool allocate_file();
     bool store_points(const tile_point_t *points, size_t count, uint64_t index);
+    bool load_points(tile_point_t *points, size_t count, uint64_t index);
     void scatter();
     void scatter_chunk(Scratch &s, uint64_t chunk);
     bool decode_chunk_point(const LasPoint &p, tile_point_t *out);
     void group_runs(Scratch &s, size_t count);
-    bool spill_runs(Scratch &s, uint64_t chunk, size_t count);
+    void write_runs(Scratch &s);
     void level_tiles();
     void level_tile(Scratch &s, size_t index);
     void assign_levels(Scratch &s, size_t n);
@@ -552,10 +543,7 @@ private:
 
     bool read_chunk(Scratch &s, uint64_t chunk, uint64_t *first, uint64_t *count);
     bool check_chunk(const Scratch &s, uint64_t chunk, uint64_t count);
-    bool open_spill(Scratch &s);
-    void close_spills();
-    bool gather_leaf_runs();
-    bool load_tile(Scratch &s, size_t index);
+    bool reserve_runs(Scratch &s, uint64_t chunk);
     void fail(const std::string &message);
     bool failed() const { return stop_.load(std::memory_order_relaxed); }
     template <class Work> void parallel(uint64_t items, const Work &work);
@@ -606,15 +594,12 @@ private:
     bool hashes_taken_ = false;
 
     std::vector<Leaf> leaves_;
-    std::vector<uint32_t> tile_leaf_;     // the leaf of each tile
-    std::vector<uint64_t> tile_in_leaf_;  // where its points start among the leaf's
-    // The second pass writes each thread's points to a spill file of its
-    // own, a chunk at a time: writes to one shared file all queue on its
-    // inode lock, and their number would grow as chunks times leaves.
-    std::vector<std::vector<SpillRun>> chunk_runs_;
-    // A leaf's runs in chunk order: its points in the order of the file,
-    // whatever the threads' timing.
-    std::vector<std::vector<SpillRun>> leaf_runs_;
+    // Places are reserved chunk after chunk, so a leaf's points lie in the
+    // order of the file whatever the threads' timing.
+    std::mutex reserve_mutex_;
+    std::condition_variable reserved_;
+    uint64_t next_reserve_ = 0;
+    std::vector<uint64_t> cursors_;
     std::vector<StoreTile> tiles_;
     std::vector<double> tile_width_;
     uint64_t points_offset_ = 0;
@@ -640,7 +625,6 @@ Import::Import(const LasFile &las, const std::string &store_path, const Progress
 
 Import::~Import()
 {
-    close_spills();
     if (fd_ >= 0)
         ::close(fd_);
     if (created_ && !committed_)
@@ -660,6 +644,10 @@ void Import::fail(const std::string &message)
             error_ = message;
         stop_ = true;
     }
+    { // a thread waiting for its turn to reserve must see the stop
+        std::lock_guard<std::mutex> lock(reserve_mutex_);
+    }
+    reserved_.notify_all();
 }
 
 bool Import::run(std::string *error)
@@ -672,8 +660,6 @@ bool Import::run(std::string *error)
     if (!check_header() || !create_part_file())
         return finish();
     scratch_.resize(threads_);
-    for (size_t t = 0; t < scratch_.size(); ++t)
-        scratch_[t].index = uint32_t(t);
     report(true);
 
     use_grid_ = point_count_ > limit_ && depth_ > 0;
@@ -713,11 +699,13 @@ bool Import::run(std::string *error)
         s.records = Buffer<uint8_t>();
         s.leaf_of = Buffer<uint32_t>();
     }
-    if (!gather_leaf_runs())
+    for (size_t i = 0; i < leaves_.size(); ++i)
+        if (cursors_[i] != leaves_[i].count)
+            fail(kChanged);
+    if (failed())
         return finish();
     begin_phase(2.0 * chunks_, chunks_, point_count_);
     level_tiles();
-    close_spills();
     if (failed())
         return finish();
     begin_phase(report_total_, 0, 1);
@@ -912,7 +900,8 @@ void Import::decide_tiles()
         grid_.finish_counts();
         split(0, 0);
     }
-    chunk_runs_.assign(chunks_, {});
+    cursors_.assign(leaves_.size(), 0);
+    next_reserve_ = 0;
     points_offset_ = tile_format::points_offset(tiles_.size());
     file_size_ = points_offset_ + point_count_ * sizeof(tile_point_t);
 }
@@ -948,8 +937,6 @@ void Import::add_leaf(int depth, uint32_t morton, uint64_t count)
         parts = std::min<uint64_t>((count + limit_ - 1) / limit_, kMaxParts);
     uint64_t at = first;
     for (uint64_t part = 0; part < parts; ++part) {
-        tile_leaf_.push_back(uint32_t(leaves_.size() - 1));
-        tile_in_leaf_.push_back(at - first);
         const uint64_t size = count / parts + (part < count % parts ? 1 : 0);
         StoreTile t;
         std::memset(&t, 0, sizeof t);
@@ -990,6 +977,14 @@ bool Import::store_points(const tile_point_t *points, size_t count, uint64_t ind
     if (pwrite_all(fd_, points, count * sizeof(tile_point_t), points_offset_ + index * sizeof(tile_point_t)))
         return true;
     fail(system_error("Cannot write the tile store", part_path_));
+    return false;
+}
+
+bool Import::load_points(tile_point_t *points, size_t count, uint64_t index)
+{
+    if (pread_all(fd_, points, count * sizeof(tile_point_t), points_offset_ + index * sizeof(tile_point_t)))
+        return true;
+    fail(system_error("Cannot read the tile store", part_path_));
     return false;
 }
 
@@ -1047,11 +1042,12 @@ void Import::scatter_chunk(Scratch &s, uint64_t chunk)
         }
         s.leaf_of[k] = leaf;
         if (s.leaf_count[leaf]++ == 0)
-            s.runs.push_back({leaf, 0, 0});
+            s.runs.push_back({leaf, 0, 0, 0});
     }
     group_runs(s, size_t(count));
-    if (spill_runs(s, chunk, size_t(count)))
-        done_ += count;
+    if (reserve_runs(s, chunk))
+        write_runs(s);
+    done_ += count;
 }
 
 // Groups the chunk's points by leaf, keeping their order in the file.
@@ -1071,94 +1067,38 @@ void Import::group_runs(Scratch &s, size_t count)
         s.leaf_count[r.leaf] = 0;
 }
 
-// Unnamed, so that nothing is left behind whatever ends the import.
-bool Import::open_spill(Scratch &s)
+// Takes the chunk's places in each leaf's range once every earlier chunk
+// has taken its own.  Only the bookkeeping waits; decoding and writing run
+// in parallel.
+bool Import::reserve_runs(Scratch &s, uint64_t chunk)
 {
-    const size_t slash = part_path_.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : part_path_.substr(0, slash);
-    s.spill_fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (s.spill_fd < 0) { // a file system without unnamed files
-        const std::string name = part_path_ + ".spill" + std::to_string(s.index);
-        s.spill_fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        if (s.spill_fd >= 0)
-            ::unlink(name.c_str());
-    }
-    if (s.spill_fd >= 0)
-        return true;
-    fail(system_error("Cannot create the tile store", part_path_));
-    return false;
-}
-
-void Import::close_spills()
-{
-    for (Scratch &s : scratch_) {
-        if (s.spill_fd >= 0)
-            ::close(s.spill_fd);
-        s.spill_fd = -1;
-    }
-}
-
-// One write per chunk, at the end of the thread's own file.
-bool Import::spill_runs(Scratch &s, uint64_t chunk, size_t count)
-{
-    if (s.spill_fd < 0 && !open_spill(s))
-        return false;
-    if (!pwrite_all(s.spill_fd, s.sorted.data(), count * sizeof(tile_point_t), s.spill_size)) {
-        fail(system_error("Cannot write the tile store", part_path_));
-        return false;
-    }
-    std::vector<SpillRun> &runs = chunk_runs_[chunk];
-    runs.reserve(s.runs.size());
-    for (const LeafRun &r : s.runs)
-        runs.push_back({s.spill_size + uint64_t(r.start) * sizeof(tile_point_t), r.leaf, r.count, s.index});
-    s.spill_size += count * sizeof(tile_point_t);
-    return true;
-}
-
-bool Import::gather_leaf_runs()
-{
-    leaf_runs_.assign(leaves_.size(), {});
-    std::vector<uint64_t> counts(leaves_.size(), 0);
-    for (std::vector<SpillRun> &runs : chunk_runs_) {
-        for (const SpillRun &r : runs) {
-            leaf_runs_[r.leaf].push_back(r);
-            counts[r.leaf] += r.count;
-        }
-        runs = std::vector<SpillRun>();
-    }
-    chunk_runs_ = {};
-    for (size_t i = 0; i < leaves_.size(); ++i)
-        if (counts[i] != leaves_[i].count) {
-            fail(kChanged);
+    bool overflow = false;
+    {
+        std::unique_lock<std::mutex> lock(reserve_mutex_);
+        reserved_.wait(lock, [&]() { return next_reserve_ == chunk || failed(); });
+        if (failed())
             return false;
+        for (LeafRun &r : s.runs) {
+            r.at = cursors_[r.leaf];
+            cursors_[r.leaf] += r.count;
+            overflow = overflow || cursors_[r.leaf] > leaves_[r.leaf].count;
         }
-    return true;
+        next_reserve_ = chunk + 1;
+    }
+    reserved_.notify_all();
+    if (overflow)
+        fail(kChanged);
+    return !overflow;
 }
 
-// Reads a tile's points, in the order of the file, from the spill files.
-bool Import::load_tile(Scratch &s, size_t index)
+void Import::write_runs(Scratch &s)
 {
-    uint64_t skip = tile_in_leaf_[index];
-    size_t left = tiles_[index].count;
-    tile_point_t *to = s.points.data();
-    for (const SpillRun &r : leaf_runs_[tile_leaf_[index]]) {
-        if (left == 0)
-            break;
-        if (skip >= r.count) {
-            skip -= r.count;
-            continue;
-        }
-        const size_t take = size_t(std::min<uint64_t>(r.count - skip, left));
-        if (!pread_all(scratch_[r.file].spill_fd, to, take * sizeof(tile_point_t),
-                       r.offset + skip * sizeof(tile_point_t))) {
-            fail(system_error("Cannot read the tile store", part_path_));
-            return false;
-        }
-        to += take;
-        left -= take;
-        skip = 0;
+    for (const LeafRun &r : s.runs) {
+        if (failed())
+            return;
+        if (!store_points(&s.sorted[r.start], r.count, leaves_[r.leaf].first + r.at))
+            return;
     }
-    return true;
 }
 
 // ---- levels ------------------------------------------------------------
@@ -1180,7 +1120,7 @@ void Import::level_tile(Scratch &s, size_t index)
     const double width = tile_width_[index];
     const size_t n = tile.count;
     s.points.resize(n);
-    if (!load_tile(s, index))
+    if (!load_points(s.points.data(), n, tile.first))
         return;
     int32_t zmin = INT32_MAX, zmax = INT32_MIN;
     for (const tile_point_t &p : s.points) {
