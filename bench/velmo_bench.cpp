@@ -1,6 +1,6 @@
 // velmo_bench: speed of the point-cloud engine on a synthetic road corridor.
 //
-//   velmo_bench [--points N] [--dir PATH] [--threads T] [--no-sections]
+//   velmo_bench [--points N] [--dir PATH] [--threads T] [--chunk-mb M] [--no-sections]
 //
 // Generates (or reuses) a corridor LAS file of N points in PATH, then times
 // what a cp of it costs (the kernel copying the file into a new one on the
@@ -36,6 +36,7 @@ struct Options {
     uint64_t points = 20000000;
     std::string dir = (fs::temp_directory_path() / "corvane-bench").string();
     unsigned threads = 0;
+    size_t chunk_mb = 0; // the engine's own chunk size
     bool sections = true;
 };
 
@@ -62,6 +63,8 @@ bool parse(int argc, char **argv, Options *o)
             o->points = std::strtoull(argv[++i], nullptr, 10);
         else if (arg == "--dir")
             o->dir = argv[++i];
+        else if (arg == "--chunk-mb")
+            o->chunk_mb = std::strtoull(argv[++i], nullptr, 10);
         else if (arg == "--threads")
             o->threads = unsigned(std::strtoul(argv[++i], nullptr, 10));
         else
@@ -146,7 +149,7 @@ double timed_copy(const std::string &from, const std::string &to)
 // The import on the given threads in a child process: seconds, or a
 // negative number when it failed.
 double timed_import(const std::string &las_path, const std::string &store_path, unsigned threads,
-                    long *peak_kb)
+                    size_t chunk_mb, long *peak_kb)
 {
     std::error_code ec;
     fs::remove(store_path, ec);
@@ -159,6 +162,8 @@ double timed_import(const std::string &las_path, const std::string &store_path, 
         auto las = velmo::LasFile::open(las_path, &error);
         velmo::TileStoreOptions options;
         options.threads = threads;
+        if (chunk_mb)
+            options.chunk_bytes = chunk_mb << 20;
         auto begin = Clock::now();
         bool ok = las && velmo::TileStore::build(*las, store_path, velmo::Progress(), &error, options);
         double s = seconds_since(begin);
@@ -275,7 +280,7 @@ int main(int argc, char **argv)
 {
     Options o;
     if (!parse(argc, argv, &o)) {
-        std::fprintf(stderr, "usage: velmo_bench [--points N] [--dir PATH] [--threads T]\n");
+        std::fprintf(stderr, "usage: velmo_bench [--points N] [--dir PATH] [--threads T] [--chunk-mb M] [--no-sections]\n");
         return 2;
     }
     std::error_code ec;
@@ -315,7 +320,7 @@ int main(int argc, char **argv)
         thread_counts = {o.threads};
     double import_s = 0, single_s = 0;
     for (unsigned threads : thread_counts) {
-        const double s = timed_import(las_path, store_path, threads, &peak_kb);
+        const double s = timed_import(las_path, store_path, threads, o.chunk_mb, &peak_kb);
         if (s < 0 || copy_s < 0)
             return 1;
         const std::string t = std::to_string(threads);

@@ -459,7 +459,7 @@ void run_plan(WorkerPool *workers, const Slab &slab, const Plan &plan,
             slab.collect(plan.chunks[i], &(*results)[i]);
             size_t finished = done.fetch_add(1) + 1;
             int step = int(finished * PROGRESS_STEPS / total);
-            if (progress && step > reported && finished < total && std::this_thread::get_id() == caller) {
+            if (progress && std::this_thread::get_id() == caller && step > reported && finished < total) {
                 reported = step;
                 progress(int(plan.tiles), int(plan.tiles * finished / total), COMPUTING);
             }
