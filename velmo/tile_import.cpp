@@ -1075,7 +1075,12 @@ bool Import::reserve_runs(Scratch &s, uint64_t chunk)
     bool overflow = false;
     {
         std::unique_lock<std::mutex> lock(reserve_mutex_);
-        reserved_.wait(lock, [&]() { return next_reserve_ == chunk || failed(); });
+        // The stop is looked at now and then too: a stop set without a
+        // notification (a progress callback that threw) must not leave a
+        // thread waiting for a turn that never comes.
+        while (!reserved_.wait_for(lock, std::chrono::milliseconds(20),
+                                   [&]() { return next_reserve_ == chunk || failed(); })) {
+        }
         if (failed())
             return false;
         for (LeafRun &r : s.runs) {
