@@ -256,6 +256,7 @@ bool project_figures(const Options &o, const std::string &las_path)
     start = Clock::now();
     size_t first = array_size(wks->latitude_sections);
     int made = wks_generate_road_latitude_sections(wks, bench_road, count, rows.data(), 1.0, 40.0);
+    print("sections_generated_s", seconds_since(start));
     for (size_t i = first; i < array_size(wks->latitude_sections); i++) {
         array_get_at(wks->latitude_sections, i, &item);
         wks_export_section(wks, static_cast<section_t *>(item));
