@@ -11,5 +11,6 @@ bool DialogFileChooser::Choose(wxWindow *parent, const wxString &message, const 
     if (dialog.ShowModal() != wxID_OK)
         return false;
     *path = dialog.GetPath();
+    m_filterIndex = dialog.GetFilterIndex();
     return true;
 }

@@ -16,6 +16,8 @@ public:
     // style is the file dialog's (wxFD_OPEN or wxFD_SAVE).
     virtual bool Choose(wxWindow *parent, const wxString &message, const wxString &wildcard, long style,
                         wxString *path) = 0;
+    // The filter of the wildcard chosen last (0 the first).
+    virtual int GetFilterIndex() const { return 0; }
 };
 
 // The toolkit's modal file dialog, centred on the parent, starting with no
@@ -25,4 +27,8 @@ class DialogFileChooser : public FileChooser
 public:
     bool Choose(wxWindow *parent, const wxString &message, const wxString &wildcard, long style,
                 wxString *path) override;
+    int GetFilterIndex() const override { return m_filterIndex; }
+
+private:
+    int m_filterIndex = 0;
 };
