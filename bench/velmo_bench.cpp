@@ -1,11 +1,13 @@
 // velmo_bench: speed of the point-cloud engine on a synthetic road corridor.
 //
-//   velmo_bench [--points N] [--dir PATH] [--threads T]
+//   velmo_bench [--points N] [--dir PATH] [--threads T] [--chunk-mb M] [--no-sections]
 //
-// Generates (or reuses) a corridor LAS file of N points in PATH, then times a
-// plain copy of it, the tile store import, the store's opening and the
-// decoding of a whole tile at level 3.  The import runs in a child process so
-// that its peak resident memory is its own.
+// Generates (or reuses) a corridor LAS file of N points in PATH, then times
+// what a cp of it costs (the kernel copying the file into a new one on the
+// same file system), the tile store import on 1, 2, 4 and 8 threads (or on
+// T only), the store's opening, the decoding of a whole tile at level 3 and
+// a thousand sections.  Each import runs in a child process so that its
+// peak resident memory is its own.
 #include "lasgen.h"
 #include "tile_store.h"
 #include "velmo.h"
@@ -34,6 +36,8 @@ struct Options {
     uint64_t points = 20000000;
     std::string dir = (fs::temp_directory_path() / "corvane-bench").string();
     unsigned threads = 0;
+    size_t chunk_mb = 0; // the engine's own chunk size
+    bool sections = true;
 };
 
 using Clock = std::chrono::steady_clock;
@@ -49,12 +53,18 @@ bool parse(int argc, char **argv, Options *o)
 {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
+        if (arg == "--no-sections") {
+            o->sections = false;
+            continue;
+        }
         if (i + 1 >= argc)
             return false;
         if (arg == "--points")
             o->points = std::strtoull(argv[++i], nullptr, 10);
         else if (arg == "--dir")
             o->dir = argv[++i];
+        else if (arg == "--chunk-mb")
+            o->chunk_mb = std::strtoull(argv[++i], nullptr, 10);
         else if (arg == "--threads")
             o->threads = unsigned(std::strtoul(argv[++i], nullptr, 10));
         else
@@ -62,6 +72,10 @@ bool parse(int argc, char **argv, Options *o)
     }
     return o->points > 0;
 }
+
+// Processor time of the last child, user and system: on a busy machine it
+// tells more than the wall clock.
+double child_cpu_s = 0;
 
 // Runs work in a child process; its exit status and peak resident memory.
 bool run_child(const std::function<bool()> &work, long *peak_kb)
@@ -77,6 +91,8 @@ bool run_child(const std::function<bool()> &work, long *peak_kb)
     if (wait4(pid, &status, 0, &usage) != pid)
         return false;
     *peak_kb = usage.ru_maxrss;
+    child_cpu_s = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                  double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
@@ -101,20 +117,72 @@ uint64_t read_through(const std::string &path)
     return total;
 }
 
+// What cp does on Linux: the kernel copies the file into a new one, with no
+// buffer in between.
 bool copy_file(const std::string &from, const std::string &to)
 {
     int in = ::open(from.c_str(), O_RDONLY);
     int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<char> buffer(1 << 20);
     bool ok = in >= 0 && out >= 0;
-    ssize_t n;
-    while (ok && (n = ::read(in, buffer.data(), buffer.size())) > 0)
-        ok = ::write(out, buffer.data(), size_t(n)) == n;
+    ssize_t n = 1;
+    while (ok && n > 0) {
+        n = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
+        ok = n >= 0;
+    }
     if (in >= 0)
         ::close(in);
     if (out >= 0)
         ok = ::close(out) == 0 && ok;
     return ok;
+}
+
+double timed_copy(const std::string &from, const std::string &to)
+{
+    auto start = Clock::now();
+    bool ok = copy_file(from, to);
+    double s = seconds_since(start);
+    std::error_code ec;
+    fs::remove(to, ec);
+    return ok ? s : -1;
+}
+
+// The import on the given threads in a child process: seconds, or a
+// negative number when it failed.
+double timed_import(const std::string &las_path, const std::string &store_path, unsigned threads,
+                    size_t chunk_mb, long *peak_kb)
+{
+    std::error_code ec;
+    fs::remove(store_path, ec);
+    double import_s = -1;
+    int pipe_fd[2];
+    if (pipe(pipe_fd) != 0)
+        return -1;
+    bool built = run_child([&]() {
+        std::string error;
+        auto las = velmo::LasFile::open(las_path, &error);
+        velmo::TileStoreOptions options;
+        options.threads = threads;
+        if (chunk_mb)
+            options.chunk_bytes = chunk_mb << 20;
+        auto begin = Clock::now();
+        bool ok = las && velmo::TileStore::build(*las, store_path, velmo::Progress(), &error, options);
+        double s = seconds_since(begin);
+        if (!ok)
+            std::fprintf(stderr, "%s\n", error.c_str());
+        return ok && write(pipe_fd[1], &s, sizeof s) == sizeof s;
+    }, peak_kb);
+    ::close(pipe_fd[1]);
+    if (!built || read(pipe_fd[0], &import_s, sizeof import_s) != sizeof import_s)
+        import_s = -1;
+    ::close(pipe_fd[0]);
+    return import_s;
+}
+
+void print_load()
+{
+    double load[3] = {0, 0, 0};
+    if (getloadavg(load, 3) == 3)
+        print("load_average_1min", load[0]);
 }
 
 // Decodes every point of a tile at level 3 as the tile reader does: a zeroed
@@ -188,6 +256,7 @@ bool project_figures(const Options &o, const std::string &las_path)
     start = Clock::now();
     size_t first = array_size(wks->latitude_sections);
     int made = wks_generate_road_latitude_sections(wks, bench_road, count, rows.data(), 1.0, 40.0);
+    print("sections_generated_s", seconds_since(start));
     for (size_t i = first; i < array_size(wks->latitude_sections); i++) {
         array_get_at(wks->latitude_sections, i, &item);
         wks_export_section(wks, static_cast<section_t *>(item));
@@ -212,7 +281,7 @@ int main(int argc, char **argv)
 {
     Options o;
     if (!parse(argc, argv, &o)) {
-        std::fprintf(stderr, "usage: velmo_bench [--points N] [--dir PATH] [--threads T]\n");
+        std::fprintf(stderr, "usage: velmo_bench [--points N] [--dir PATH] [--threads T] [--chunk-mb M] [--no-sections]\n");
         return 2;
     }
     std::error_code ec;
@@ -240,53 +309,51 @@ int main(int argc, char **argv)
         print("generate_s", seconds_since(start));
     }
     print("points", double(o.points));
-    print("threads", o.threads ? o.threads : std::thread::hardware_concurrency());
+    print_load();
     print("las_mb", double(read_through(las_path)) / (1 << 20));
     read_through(las_path);
 
-    // Each timed step starts with no dirty pages of an earlier one still
-    // being written out.
-    ::sync();
-    auto start = Clock::now();
-    if (!copy_file(las_path, copy_path))
+    // The copy runs before and after the imports, and the faster one counts:
+    // the same file, the same file system, the same page cache.
+    double copy_s = timed_copy(las_path, copy_path);
+    std::vector<unsigned> thread_counts = {1, 2, 4, 8};
+    if (o.threads)
+        thread_counts = {o.threads};
+    double import_s = 0, single_s = 0;
+    for (unsigned threads : thread_counts) {
+        const double s = timed_import(las_path, store_path, threads, o.chunk_mb, &peak_kb);
+        if (s < 0 || copy_s < 0)
+            return 1;
+        const std::string t = std::to_string(threads);
+        print(("import_s_threads_" + t).c_str(), s);
+        print(("import_points_per_s_threads_" + t).c_str(), double(o.points) / s);
+        print(("import_peak_rss_mb_threads_" + t).c_str(), double(peak_kb) / 1024);
+        print(("import_cpu_s_threads_" + t).c_str(), child_cpu_s);
+        if (threads == 1)
+            single_s = s;
+        import_s = s;
+    }
+    const double second_copy_s = timed_copy(las_path, copy_path);
+    if (second_copy_s < 0)
         return 1;
-    const double copy_s = seconds_since(start);
-    fs::remove(copy_path, ec);
+    copy_s = std::min(copy_s, second_copy_s);
+    print("threads", thread_counts.back());
     print("copy_s", copy_s);
-    fs::remove(store_path, ec);
-    ::sync();
-
-    double import_s = 0;
-    int pipe_fd[2];
-    if (pipe(pipe_fd) != 0)
-        return 1;
-    bool built = run_child([&]() {
-        std::string error;
-        auto las = velmo::LasFile::open(las_path, &error);
-        velmo::TileStoreOptions options;
-        options.threads = o.threads;
-        auto begin = Clock::now();
-        bool ok = las && velmo::TileStore::build(*las, store_path, velmo::Progress(), &error, options);
-        double s = seconds_since(begin);
-        if (!ok)
-            std::fprintf(stderr, "%s\n", error.c_str());
-        return ok && write(pipe_fd[1], &s, sizeof s) == sizeof s;
-    }, &peak_kb);
-    ::close(pipe_fd[1]);
-    if (!built || read(pipe_fd[0], &import_s, sizeof import_s) != sizeof import_s)
-        return 1;
-    ::close(pipe_fd[0]);
     print("import_s", import_s);
     print("import_points_per_s", double(o.points) / import_s);
+    print("import_ns_per_point", import_s * 1e9 / double(o.points));
     print("import_copy_ratio", import_s / copy_s);
     print("import_peak_rss_mb", double(peak_kb) / 1024);
+    if (single_s > 0 && thread_counts.size() > 1)
+        print("import_scaling_1_to_8", single_s / import_s);
+    print_load();
 
     std::string error;
     double open_ms = 1e9;
     std::unique_ptr<velmo::TileStore> store;
     for (int i = 0; i < 5; ++i) {
         store.reset();
-        start = Clock::now();
+        auto start = Clock::now();
         store = velmo::TileStore::open(store_path, &error);
         open_ms = std::min(open_ms, seconds_since(start) * 1000);
         if (!store) {
@@ -313,5 +380,9 @@ int main(int argc, char **argv)
     volatile double keep = checksum; // the decoding is not optimised away
     (void)keep;
     store.reset();
-    return project_figures(o, las_path) ? 0 : 1;
+    if (!o.sections)
+        return 0;
+    bool ok = project_figures(o, las_path);
+    print_load();
+    return ok ? 0 : 1;
 }

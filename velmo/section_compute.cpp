@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
 #include <thread>
@@ -26,7 +27,7 @@ namespace {
 
 const char *const COMPUTING = "Computing section...";
 const uint32_t CHUNK_POINTS = 1u << 16;    // points a thread takes at a time
-const size_t PARALLEL_POINTS = 1u << 18;   // fewer are read faster than threads start
+const size_t PARALLEL_POINTS = 2 * CHUNK_POINTS; // fewer are read faster than handed to helpers
 const int PROGRESS_STEPS = 10;
 const double BIN_WIDTH = 0.25;             // automatic ground line: bin length along u (m)
 const double GROUND_PERCENTILE = 0.10;
@@ -440,46 +441,37 @@ Plan make_plan(wks_t *wks, const Slab &slab)
     return plan;
 }
 
-// Runs the chunks on up to one thread per core; the calling thread takes
-// part and alone reports progress.
-void run_plan(const Slab &slab, const Plan &plan, std::vector<std::vector<velmo_point_t>> *results,
-              velmo_progress_callback_t progress)
+// Runs the chunks on the workspace's helpers and the calling thread, which
+// alone reports progress.
+void run_plan(WorkerPool *workers, const Slab &slab, const Plan &plan,
+              std::vector<std::vector<velmo_point_t>> *results, velmo_progress_callback_t progress)
 {
     const size_t total = plan.chunks.size();
     results->assign(total, {});
-    std::atomic<size_t> next{0}, done{0};
+    std::atomic<size_t> done{0};
     std::atomic<bool> failed{false};
-    auto work = [&](bool reporting) {
-        int reported = 0;
+    const std::thread::id caller = std::this_thread::get_id();
+    int reported = 0;
+    const std::function<void(size_t)> work = [&](size_t i) {
+        if (failed)
+            return;
         try {
-            for (size_t i; (i = next.fetch_add(1)) < total;) {
-                slab.collect(plan.chunks[i], &(*results)[i]);
-                size_t finished = done.fetch_add(1) + 1;
-                int step = int(finished * PROGRESS_STEPS / total);
-                if (reporting && progress && step > reported && finished < total) {
-                    reported = step;
-                    progress(int(plan.tiles), int(plan.tiles * finished / total), COMPUTING);
-                }
+            slab.collect(plan.chunks[i], &(*results)[i]);
+            size_t finished = done.fetch_add(1) + 1;
+            int step = int(finished * PROGRESS_STEPS / total);
+            if (progress && std::this_thread::get_id() == caller && step > reported && finished < total) {
+                reported = step;
+                progress(int(plan.tiles), int(plan.tiles * finished / total), COMPUTING);
             }
         } catch (...) {
             failed = true;
-            next = total;
         }
     };
-    std::vector<std::thread> helpers;
-    if (plan.points >= PARALLEL_POINTS) {
-        unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        size_t wanted = std::min<size_t>(cores, total) - 1;
-        try {
-            for (size_t t = 0; t < wanted; t++)
-                helpers.emplace_back(work, false);
-        } catch (...) {
-            // Fewer helpers: the calling thread does the rest.
-        }
-    }
-    work(true);
-    for (std::thread &helper : helpers)
-        helper.join();
+    if (workers && plan.points >= PARALLEL_POINTS)
+        workers->run(total, work);
+    else
+        for (size_t i = 0; i < total; i++)
+            work(i);
     if (failed)
         throw std::bad_alloc();
 }
@@ -509,7 +501,7 @@ std::vector<velmo_point_t> section_compute_points(wks_t *wks, const section_t *s
     if (progress)
         progress(int(plan.tiles), 0, COMPUTING);
     std::vector<std::vector<velmo_point_t>> results;
-    run_plan(slab, plan, &results, progress);
+    run_plan(wks->state ? &wks->state->section_workers : nullptr, slab, plan, &results, progress);
     size_t count = 0;
     for (const auto &part : results)
         count += part.size();

@@ -97,6 +97,38 @@ uint64_t position_hash(const tile_point_t &p)
     return h;
 }
 
+// A fast hash of a chunk's raw records, to tell that the bytes read in the
+// second pass are those of the first: four independent lanes keep it far
+// cheaper than decoding.
+uint64_t records_hash(const uint8_t *data, size_t size)
+{
+    constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
+    uint64_t lane[4] = {0x243F6A8885A308D3ull, 0x13198A2E03707344ull, 0xA4093822299F31D0ull, 0x082EFA98EC4E6C89ull};
+    size_t i = 0;
+    for (; i + 32 <= size; i += 32)
+        for (int k = 0; k < 4; ++k) {
+            uint64_t word;
+            std::memcpy(&word, data + i + 8 * k, 8);
+            lane[k] = (lane[k] ^ word) * kMul;
+            lane[k] ^= lane[k] >> 29;
+        }
+    for (int k = 0; i < size; ++i, k = (k + 1) & 3)
+        lane[k] = (lane[k] ^ data[i]) * kMul;
+    uint64_t h = size;
+    for (uint64_t v : lane) {
+        h = (h ^ v) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 32;
+    }
+    return h;
+}
+
+template <typename T> T record_field(const uint8_t *record, size_t at)
+{
+    T value;
+    std::memcpy(&value, record + at, sizeof value);
+    return value;
+}
+
 uint32_t clamp_cell(double f, uint32_t top)
 {
     if (!(f > 0))
@@ -225,6 +257,7 @@ public:
     }
     size_t size() const { return size_; }
     T *data() { return data_.get(); }
+    const T *data() const { return data_.get(); }
     T &operator[](size_t i) { return data_[i]; }
     const T &operator[](size_t i) const { return data_[i]; }
     T *begin() { return data_.get(); }
@@ -278,7 +311,11 @@ struct EntrySorter {
                 tmp[c[digit(e.key, low_bit, p)]++] = e;
             entries.swap(tmp);
         }
-        auto by_key = [](const Entry &a, const Entry &b) { return a.key < b.key; };
+        // Equal keys (points at one position) keep the order of the file,
+        // so the store is the same whatever the threads did.
+        auto by_key = [](const Entry &a, const Entry &b) {
+            return a.key < b.key || (a.key == b.key && a.index < b.index);
+        };
         for (size_t i = 0; i < n;) {
             size_t end = i + 1;
             while (end < n && entries[end].key >> low_bit == entries[i].key >> low_bit)
@@ -317,15 +354,19 @@ struct ScanStats {
     uint16_t max_intensity = 0;
 };
 
-// A run of reserved places for the points of one leaf in one chunk.
+// The points of one leaf in one chunk: where they lie in the chunk's
+// sorted buffer, and the place reserved for them in the leaf's range.
 struct LeafRun {
     uint32_t leaf;
     uint32_t start;
     uint32_t count;
+    uint64_t at;
 };
 
-// Buffers of one thread, kept from chunk to chunk and tile to tile.
-struct Scratch {
+// Buffers of one thread, kept from chunk to chunk and tile to tile.  Each
+// starts on its own cache lines: a thread's per-chunk updates must not
+// evict its neighbour's buffer pointers.
+struct alignas(64) Scratch {
     Buffer<uint8_t> records;
     Buffer<tile_point_t> points;
     Buffer<tile_point_t> sorted;
@@ -488,16 +529,21 @@ private:
     void split(int depth, uint32_t morton);
     void add_leaf(int depth, uint32_t morton, uint64_t count);
     bool allocate_file();
+    bool store_points(const tile_point_t *points, size_t count, uint64_t index);
+    bool load_points(tile_point_t *points, size_t count, uint64_t index);
     void scatter();
     void scatter_chunk(Scratch &s, uint64_t chunk);
     bool decode_chunk_point(const LasPoint &p, tile_point_t *out);
-    void write_runs(Scratch &s, size_t count);
+    void group_runs(Scratch &s, size_t count);
+    void write_runs(Scratch &s);
     void level_tiles();
     void level_tile(Scratch &s, size_t index);
     void assign_levels(Scratch &s, size_t n);
     bool commit();
 
     bool read_chunk(Scratch &s, uint64_t chunk, uint64_t *first, uint64_t *count);
+    bool check_chunk(const Scratch &s, uint64_t chunk, uint64_t count);
+    bool reserve_runs(Scratch &s, uint64_t chunk);
     void fail(const std::string &message);
     bool failed() const { return stop_.load(std::memory_order_relaxed); }
     template <class Work> void parallel(uint64_t items, const Work &work);
@@ -544,8 +590,16 @@ private:
     bool use_grid_ = false;
     FineGrid grid_;
 
+    std::vector<uint64_t> chunk_hashes_; // of each chunk's records as the first pass read them
+    bool hashes_taken_ = false;
+
     std::vector<Leaf> leaves_;
-    std::unique_ptr<std::atomic<uint64_t>[]> cursors_;
+    // Places are reserved chunk after chunk, so a leaf's points lie in the
+    // order of the file whatever the threads' timing.
+    std::mutex reserve_mutex_;
+    std::condition_variable reserved_;
+    uint64_t next_reserve_ = 0;
+    std::vector<uint64_t> cursors_;
     std::vector<StoreTile> tiles_;
     std::vector<double> tile_width_;
     uint64_t points_offset_ = 0;
@@ -584,10 +638,16 @@ std::string Import::system_error(const std::string &what, const std::string &pat
 
 void Import::fail(const std::string &message)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (error_.empty())
-        error_ = message;
-    stop_ = true;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (error_.empty())
+            error_ = message;
+        stop_ = true;
+    }
+    { // a thread waiting for its turn to reserve must see the stop
+        std::lock_guard<std::mutex> lock(reserve_mutex_);
+    }
+    reserved_.notify_all();
 }
 
 bool Import::run(std::string *error)
@@ -610,9 +670,11 @@ bool Import::run(std::string *error)
         frame_ = make_frame(claimed, header_.scale, depth_);
     }
     begin_phase(0, use_grid_ ? chunks_ * 0.5 : chunks_, point_count_);
+    chunk_hashes_.assign(chunks_, 0);
     scan(trust_header);
     if (failed())
         return finish();
+    hashes_taken_ = true;
     merge_scan();
     if (use_grid_ && !(trust_header && claimed.same_xy(box_))) {
         // The header's box is not the points' box: count again on the real square.
@@ -626,6 +688,8 @@ bool Import::run(std::string *error)
     decide_tiles();
     if (!allocate_file())
         return finish();
+    if (options_.between_passes)
+        options_.between_passes();
     begin_phase(chunks_, chunks_, point_count_);
     scatter();
     if (failed())
@@ -636,7 +700,7 @@ bool Import::run(std::string *error)
         s.leaf_of = Buffer<uint32_t>();
     }
     for (size_t i = 0; i < leaves_.size(); ++i)
-        if (cursors_[i].load() != leaves_[i].count)
+        if (cursors_[i] != leaves_[i].count)
             fail(kChanged);
     if (failed())
         return finish();
@@ -665,6 +729,7 @@ bool Import::check_header()
         return false;
     }
     chunk_points_ = std::clamp<uint64_t>(options_.chunk_bytes / header_.record_length, 1, 1u << 20);
+    chunk_points_ = std::max(chunk_points_, point_count_ >> 24); // a bounded table of chunk hashes
     chunks_ = (point_count_ + chunk_points_ - 1) / chunk_points_;
     report_total_ = int(std::clamp<uint64_t>(3 * chunks_, 1, INT_MAX / 4));
     return true;
@@ -754,6 +819,21 @@ bool Import::read_chunk(Scratch &s, uint64_t chunk, uint64_t *first, uint64_t *c
     return true;
 }
 
+// The bytes of a chunk must be those the first pass read: a file rewritten
+// in place during the import would otherwise give a store mixing two files.
+bool Import::check_chunk(const Scratch &s, uint64_t chunk, uint64_t count)
+{
+    const uint64_t hash = records_hash(s.records.data(), size_t(count) * header_.record_length);
+    if (!hashes_taken_) {
+        chunk_hashes_[chunk] = hash;
+        return true;
+    }
+    if (hash == chunk_hashes_[chunk])
+        return true;
+    fail(kChanged);
+    return false;
+}
+
 // ---- pass 1 ------------------------------------------------------------
 
 void Import::scan(bool count_cells)
@@ -767,23 +847,30 @@ void Import::scan(bool count_cells)
             grid_.merge(s.counts);
 }
 
+// Reads only the fields the counting needs, straight from the records:
+// the first pass must cost little next to the second.
 void Import::scan_chunk(Scratch &s, uint64_t chunk, bool count_cells)
 {
     uint64_t first, count;
-    if (!read_chunk(s, chunk, &first, &count))
+    if (!read_chunk(s, chunk, &first, &count) || !check_chunk(s, chunk, count))
         return;
-    const bool colour = las_format_has_colour(header_.point_format);
+    const size_t colour_at = las_format_layout(header_.point_format).colour;
     const uint16_t length = header_.record_length;
-    LasPoint p;
-    for (uint64_t k = 0; k < count; ++k) {
-        las_.decode(&s.records[size_t(k) * length], &p);
-        s.stats.box.add(p.X, p.Y, p.Z);
-        s.stats.max_intensity = std::max(s.stats.max_intensity, p.intensity);
-        if (colour)
-            s.stats.max_colour = std::max({s.stats.max_colour, p.red, p.green, p.blue});
+    // Kept in registers, not in the scratch record, for the whole chunk.
+    ScanStats stats = s.stats;
+    const uint8_t *record = s.records.data();
+    for (uint64_t k = 0; k < count; ++k, record += length) {
+        const int32_t x = record_field<int32_t>(record, 0), y = record_field<int32_t>(record, 4);
+        stats.box.add(x, y, record_field<int32_t>(record, 8));
+        stats.max_intensity = std::max(stats.max_intensity, record_field<uint16_t>(record, 12));
+        if (colour_at)
+            stats.max_colour = std::max({stats.max_colour, record_field<uint16_t>(record, colour_at),
+                                         record_field<uint16_t>(record, colour_at + 2),
+                                         record_field<uint16_t>(record, colour_at + 4)});
         if (count_cells)
-            grid_.count(s.counts, frame_.cell(p.X, p.Y));
+            grid_.count(s.counts, frame_.cell(x, y));
     }
+    s.stats = stats;
     done_ += count;
 }
 
@@ -813,9 +900,8 @@ void Import::decide_tiles()
         grid_.finish_counts();
         split(0, 0);
     }
-    cursors_.reset(new std::atomic<uint64_t>[leaves_.size()]);
-    for (size_t i = 0; i < leaves_.size(); ++i)
-        cursors_[i].store(0);
+    cursors_.assign(leaves_.size(), 0);
+    next_reserve_ = 0;
     points_offset_ = tile_format::points_offset(tiles_.size());
     file_size_ = points_offset_ + point_count_ * sizeof(tile_point_t);
 }
@@ -886,6 +972,22 @@ bool Import::allocate_file()
     return true;
 }
 
+bool Import::store_points(const tile_point_t *points, size_t count, uint64_t index)
+{
+    if (pwrite_all(fd_, points, count * sizeof(tile_point_t), points_offset_ + index * sizeof(tile_point_t)))
+        return true;
+    fail(system_error("Cannot write the tile store", part_path_));
+    return false;
+}
+
+bool Import::load_points(tile_point_t *points, size_t count, uint64_t index)
+{
+    if (pread_all(fd_, points, count * sizeof(tile_point_t), points_offset_ + index * sizeof(tile_point_t)))
+        return true;
+    fail(system_error("Cannot read the tile store", part_path_));
+    return false;
+}
+
 // ---- pass 2 ------------------------------------------------------------
 
 void Import::scatter()
@@ -921,7 +1023,7 @@ bool Import::decode_chunk_point(const LasPoint &p, tile_point_t *out)
 void Import::scatter_chunk(Scratch &s, uint64_t chunk)
 {
     uint64_t first, count;
-    if (!read_chunk(s, chunk, &first, &count))
+    if (!read_chunk(s, chunk, &first, &count) || !check_chunk(s, chunk, count))
         return;
     const bool colour = las_format_has_colour(header_.point_format);
     const uint16_t length = header_.record_length;
@@ -940,15 +1042,16 @@ void Import::scatter_chunk(Scratch &s, uint64_t chunk)
         }
         s.leaf_of[k] = leaf;
         if (s.leaf_count[leaf]++ == 0)
-            s.runs.push_back({leaf, 0, 0});
+            s.runs.push_back({leaf, 0, 0, 0});
     }
-    write_runs(s, size_t(count));
+    group_runs(s, size_t(count));
+    if (reserve_runs(s, chunk))
+        write_runs(s);
     done_ += count;
 }
 
-// Groups the chunk's points by leaf and writes each group at a place
-// reserved in its leaf's range.
-void Import::write_runs(Scratch &s, size_t count)
+// Groups the chunk's points by leaf, keeping their order in the file.
+void Import::group_runs(Scratch &s, size_t count)
 {
     uint32_t start = 0;
     for (LeafRun &r : s.runs) {
@@ -960,19 +1063,46 @@ void Import::write_runs(Scratch &s, size_t count)
     s.sorted.resize(count);
     for (size_t k = 0; k < count; ++k)
         s.sorted[s.leaf_count[s.leaf_of[k]]++] = s.points[k];
-    for (const LeafRun &r : s.runs) {
+    for (const LeafRun &r : s.runs)
         s.leaf_count[r.leaf] = 0;
-        if (failed())
-            continue;
-        const Leaf &leaf = leaves_[r.leaf];
-        uint64_t at = cursors_[r.leaf].fetch_add(r.count);
-        if (at + r.count > leaf.count) {
-            fail(kChanged);
-            continue;
+}
+
+// Takes the chunk's places in each leaf's range once every earlier chunk
+// has taken its own.  Only the bookkeeping waits; decoding and writing run
+// in parallel.
+bool Import::reserve_runs(Scratch &s, uint64_t chunk)
+{
+    bool overflow = false;
+    {
+        std::unique_lock<std::mutex> lock(reserve_mutex_);
+        // The stop is looked at now and then too: a stop set without a
+        // notification (a progress callback that threw) must not leave a
+        // thread waiting for a turn that never comes.
+        while (!reserved_.wait_for(lock, std::chrono::milliseconds(20),
+                                   [&]() { return next_reserve_ == chunk || failed(); })) {
         }
-        uint64_t offset = points_offset_ + (leaf.first + at) * sizeof(tile_point_t);
-        if (!pwrite_all(fd_, &s.sorted[r.start], size_t(r.count) * sizeof(tile_point_t), offset))
-            fail(system_error("Cannot write the tile store", part_path_));
+        if (failed())
+            return false;
+        for (LeafRun &r : s.runs) {
+            r.at = cursors_[r.leaf];
+            cursors_[r.leaf] += r.count;
+            overflow = overflow || cursors_[r.leaf] > leaves_[r.leaf].count;
+        }
+        next_reserve_ = chunk + 1;
+    }
+    reserved_.notify_all();
+    if (overflow)
+        fail(kChanged);
+    return !overflow;
+}
+
+void Import::write_runs(Scratch &s)
+{
+    for (const LeafRun &r : s.runs) {
+        if (failed())
+            return;
+        if (!store_points(&s.sorted[r.start], r.count, leaves_[r.leaf].first + r.at))
+            return;
     }
 }
 
@@ -994,13 +1124,9 @@ void Import::level_tile(Scratch &s, size_t index)
     StoreTile &tile = tiles_[index];
     const double width = tile_width_[index];
     const size_t n = tile.count;
-    const size_t bytes = n * sizeof(tile_point_t);
-    const uint64_t offset = points_offset_ + tile.first * sizeof(tile_point_t);
     s.points.resize(n);
-    if (!pread_all(fd_, s.points.data(), bytes, offset)) {
-        fail(system_error("Cannot read the tile store", part_path_));
+    if (!load_points(s.points.data(), n, tile.first))
         return;
-    }
     int32_t zmin = INT32_MAX, zmax = INT32_MIN;
     for (const tile_point_t &p : s.points) {
         zmin = std::min(zmin, p.z);
@@ -1041,10 +1167,8 @@ void Import::level_tile(Scratch &s, size_t index)
         out = s.points[s.entries[i].index];
         out.level = s.levels[i];
     }
-    if (!pwrite_all(fd_, s.sorted.data(), bytes, offset)) {
-        fail(system_error("Cannot write the tile store", part_path_));
+    if (!store_points(s.sorted.data(), n, tile.first))
         return;
-    }
     tile.box[2] = double(int64_t(zmin) + base_[2]) * scale[2] + header_.offset[2];
     tile.box[5] = double(int64_t(zmax) + base_[2]) * scale[2] + header_.offset[2];
     done_ += n;

@@ -3,11 +3,14 @@
 
 #include "tile_store.h"
 #include "velmo.h"
+#include "worker_pool.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 struct velmo_cloud_state {
@@ -37,6 +40,9 @@ struct velmo_workspace_state {
     std::vector<section_t *> removed_sections;
     size_t removed_saved_clouds = 0; // how many of removed_clouds a save has dropped
     size_t removed_saved_roads = 0;
+    // Threads that compute sections, kept while the workspace lives: a
+    // batch of a thousand sections must not start threads for each.
+    velmo::WorkerPool section_workers{std::max(1u, std::thread::hardware_concurrency()) - 1};
 };
 
 namespace velmo {

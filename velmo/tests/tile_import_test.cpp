@@ -1,0 +1,149 @@
+// Tile store import: the same file whatever the threads, and a LAS file
+// that changes under the import.
+#include "tile_store.h"
+
+#include "las_writer.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace velmo;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string write_points(const std::string &path, const std::vector<LasPoint> &points)
+{
+    LasWriteSpec spec;
+    spec.point_format = 3;
+    spec.sync = false;
+    for (int a = 0; a < 3; ++a) {
+        spec.scale[a] = 0.01;
+        spec.offset[a] = a == 2 ? 100 : 500000 + 1000 * a;
+    }
+    std::string error;
+    auto writer = LasWriter::create(path, spec, &error);
+    EXPECT_TRUE(writer) << error;
+    for (const LasPoint &p : points)
+        writer->write(p);
+    EXPECT_TRUE(writer->finish()) << writer->error();
+    return path;
+}
+
+LasPoint point_at(int32_t x, int32_t y, int32_t z, std::mt19937 &rng)
+{
+    LasPoint p;
+    p.X = x;
+    p.Y = y;
+    p.Z = z;
+    p.classification = uint8_t(rng() % 20);
+    p.intensity = uint16_t(rng() % 4000);
+    p.red = uint16_t(rng() % 256);
+    p.green = uint16_t(rng() % 256);
+    p.blue = uint16_t(rng() % 256);
+    p.has_colour = true;
+    return p;
+}
+
+// Points that tie on position but differ in what they carry: a few
+// thousand positions each taken many times, and a pile on one spot big
+// enough to be cut into parts, in shuffled order.
+std::vector<LasPoint> tied_points(uint32_t seed)
+{
+    std::mt19937 rng(seed);
+    std::vector<LasPoint> points;
+    for (int i = 0; i < 2500; ++i) {
+        const int32_t x = int32_t(rng() % 20000), y = int32_t(rng() % 9000), z = int32_t(rng() % 500);
+        for (int k = int(rng() % 8); k >= 0; --k)
+            points.push_back(point_at(x, y, z, rng));
+    }
+    for (int i = 0; i < 6000; ++i)
+        points.push_back(point_at(7000, 4000, 55, rng));
+    std::shuffle(points.begin(), points.end(), rng);
+    return points;
+}
+
+bool build(const std::string &las_path, const std::string &store_path, const TileStoreOptions &options,
+           std::string *error)
+{
+    auto las = LasFile::open(las_path, error);
+    return las && TileStore::build(*las, store_path, Progress(), error, options);
+}
+
+} // namespace
+
+TEST(TileImport, StoreIsTheSameByteForByteWhateverTheThreadCountAndTiming)
+{
+    TempDir dir;
+    write_points(dir.file("tied.las"), tied_points(5));
+    TileStoreOptions options;
+    options.tile_limit = 1000;
+    options.chunk_bytes = 3000; // some 90 points: chunks interleave between threads
+    std::string first;
+    for (unsigned threads : {1u, 3u, 8u})
+        for (int round = 0; round < 2; ++round) {
+            options.threads = threads;
+            std::string error;
+            ASSERT_TRUE(build(dir.file("tied.las"), dir.file("tied.tiles"), options, &error)) << error;
+            const std::string bytes = read_bytes(dir.file("tied.tiles"));
+            if (first.empty()) {
+                first = bytes;
+                auto store = TileStore::open(dir.file("tied.tiles"), &error);
+                ASSERT_TRUE(store) << error;
+                size_t parts_of_pile = 0;
+                for (size_t t = 0; t < store->tile_count(); ++t)
+                    parts_of_pile += (store->tile(t).code >> 32 & 0x3FFFFFF) != 0;
+                EXPECT_GE(parts_of_pile, 4u) << "the pile must be cut into parts";
+            }
+            EXPECT_TRUE(bytes == first) << threads << " threads, round " << round;
+        }
+}
+
+// A file rewritten in place between the passes, with the same box and the
+// same number of points in every cell, would give a store mixing both.
+TEST(TileImport, LasFileRewrittenDuringTheImportFailsIt)
+{
+    TempDir dir;
+    std::vector<LasPoint> points = tied_points(9);
+    const std::string las_path = write_points(dir.file("moving.las"), points);
+    const std::string original = read_bytes(las_path);
+    for (LasPoint &p : points)
+        p.intensity = uint16_t(p.intensity ^ 1);
+    const std::string rewritten = read_bytes(write_points(dir.file("other.las"), points));
+    ASSERT_EQ(rewritten.size(), original.size());
+
+    for (unsigned threads : {1u, 8u}) {
+        write_bytes(las_path, original);
+        TileStoreOptions options;
+        options.tile_limit = 1000;
+        options.chunk_bytes = 64 << 10;
+        options.threads = threads;
+        options.between_passes = [&]() {
+            int fd = ::open(las_path.c_str(), O_WRONLY); // in place: the reader's descriptor sees it
+            ASSERT_GE(fd, 0);
+            ASSERT_EQ(::pwrite(fd, rewritten.data(), rewritten.size(), 0), ssize_t(rewritten.size()));
+            ::close(fd);
+        };
+        std::string error;
+        EXPECT_FALSE(build(las_path, dir.file("moving.tiles"), options, &error));
+        EXPECT_EQ(error, "The LAS file changed during the import") << threads;
+        EXPECT_FALSE(fs::exists(dir.file("moving.tiles")));
+        EXPECT_FALSE(fs::exists(dir.file("moving.tiles.part")));
+    }
+    // Untouched, the same file imports.
+    write_bytes(las_path, original);
+    TileStoreOptions options;
+    options.tile_limit = 1000;
+    std::string error;
+    EXPECT_TRUE(build(las_path, dir.file("moving.tiles"), options, &error)) << error;
+}
