@@ -87,8 +87,8 @@ void CorvaneFrame::StartTask(TaskThread *task)
 
 void CorvaneFrame::SaveProject()
 {
-    if (g_workspace && g_workspace->project)
-        wks_export_project(g_workspace);
+    if (g_workspace && g_workspace->project && !wks_export_project(g_workspace))
+        ShowError(wxString::FromUTF8(wks_last_message(g_workspace)));
 }
 
 // ---- Project commands ----------------------------------------------------------------------
@@ -126,6 +126,9 @@ void CorvaneFrame::LoadProject(const wxString &path, bool create)
     const int loaded = create ? wks_create_project(g_workspace, 0, buffer) : wks_open_project(g_workspace, buffer);
     // Also after a refusal: the tree must not keep items of the old project.
     UpdateWorkspaceTree();
+    const wxString why = wxString::FromUTF8(wks_last_message(g_workspace));
+    if (!why.empty())
+        ShowError(why);
     if (!loaded)
         return;
     StartTask(new TaskThread(this, TASK_OPEN_PROJECT, wxEmptyString, nullptr));

@@ -438,7 +438,8 @@ TEST_F(ProjectTest, AFileTheEngineRefusesLeavesAnEmptyProjectlessWorkspaceAndTre
     EXPECT_EQ(0u, SceneRoot->getNumChildren());
     EXPECT_EQ(WithProject("Project", EMPTY_GROUPS), TreeLines(Tree())) << "the old project's items stayed";
     EXPECT_TRUE(finishedCodes.empty()) << "a task was started";
-    EXPECT_TRUE(boxes.shown.empty());
+    ASSERT_EQ(1u, boxes.shown.size()) << "a refusal says why";
+    EXPECT_TRUE(boxes.shown[0].message.Contains("is not a Corvane project"));
 
     // Nothing to import into now.
     Click(CorvaneFrame::ID_RIBBON_IMPORT_ROAD);
