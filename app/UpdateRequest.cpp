@@ -68,6 +68,11 @@ bool UpdateRequest::Fetch(char *answer, size_t *length) const
     wxHTTP http;
     http.SetMethod("GET");
     http.SetTimeout(m_timeout);
+    // The check runs on a worker thread.  A socket without wxSOCKET_BLOCK
+    // registers its descriptor with the GUI thread's event loop, which then
+    // handles its input and loss events while this thread reads and closes
+    // it: a race that crashed now and then.  A blocking socket has no events.
+    http.SetFlags(wxSOCKET_BLOCK);
     if (!http.Connect(m_host, m_port))
         return false;
     std::unique_ptr<wxInputStream> stream(http.GetInputStream(UPDATE_PATH));
