@@ -165,19 +165,24 @@ typedef struct wks_t {
 VELMO_API int wks_init(wks_t *wks);
 /* Releases everything the workspace holds, then the block itself (free). */
 VELMO_API void wks_destroy(wks_t *wks);
+/* The longest absolute path of a project file, in bytes: every file of its
+ * data folder must fit the database's path limit. */
+#define VELMO_PROJECT_PATH_MAX 480
+
 /* Opens a project file into an empty workspace; 0 when the file is missing,
- * is not a Corvane project (the file is left untouched) or is open in
- * another process.  A project stays locked against other processes while it
- * is open.  Rows that name files outside the project's data folder are left
- * out, with a message.  A write that was cut off (a crash, a kill) is rolled
- * back first, so every committed change is there. */
+ * is not a Corvane project (the file is left untouched), is open in another
+ * process or has a longer path than VELMO_PROJECT_PATH_MAX; the reason is
+ * in wks_last_message.  A project stays locked against other processes
+ * while it is open.  Rows that name files outside the project's data
+ * folder are left out, with a message; files of the program's own kinds in
+ * the data folder that no row uses are deleted.  A write that was cut off
+ * (a crash, a kill) is rolled back first, so every committed change is
+ * there. */
 VELMO_API int wks_open_project(wks_t *wks, const char *path);
 /* Creates a project file and its data folder; the second argument is
- * reserved (0).  The project's absolute path may hold at most
- * VELMO_PROJECT_PATH_MAX bytes, so that every file of its data folder fits
- * the database's path limit; longer paths are refused with a message. */
+ * reserved (0).  Paths longer than VELMO_PROJECT_PATH_MAX are refused with a
+ * message. */
 VELMO_API int wks_create_project(wks_t *wks, int reserved, const char *path);
-#define VELMO_PROJECT_PATH_MAX 480
 /* Saves the project's lists, every road's road file and every section
  * change not yet stored; 0 when any of it could not be written (a full disk,
  * a read-only medium), and the changes then stay pending for the next save.
@@ -228,6 +233,14 @@ VELMO_API int road_open_file(wks_road_t *road, const char *path, int format);
 VELMO_API int wks_remove_road(wks_t *wks, wks_road_t *road);
 
 /* ---- sections ------------------------------------------------------------- */
+
+/* Section changes (new sections, ranges, measurements saved with
+ * wks_save_section_data, the red line of section_import_dxf, deletions) are
+ * written to the project file at once.  When that write fails (a full disk,
+ * a read-only medium) the change stays in memory, pending: the call still
+ * succeeds (wks_save_section_data and wks_save_remove_section return 0), and
+ * every later wks_export_project tries to write it, returning 0 with a
+ * message until it can. */
 
 /* rows: n pairs {chainage, altitude}; returns how many sections were added. */
 VELMO_API int wks_generate_road_latitude_sections(wks_t *wks, wks_road_t *road, int n, const double *rows,

@@ -240,6 +240,8 @@ int wks_open_project(wks_t *wks, const char *path)
     if (!usable_path(wks, path) || !workspace_empty(wks))
         return 0;
     std::string absolute = fs::absolute(path).lexically_normal().string();
+    if (!path_fits(wks, absolute))
+        return 0;
     if (!project_recognised(path)) {
         add_message(wks, "\"" + absolute + "\" is missing or is not a Corvane project.");
         return 0;

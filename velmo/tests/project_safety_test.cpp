@@ -390,3 +390,21 @@ TEST(ProjectFolder, OpeningRemovesOnlyOrphansOfItsOwnKind)
     for (const std::string &name : kept)
         EXPECT_TRUE(fs::exists(data + "/" + name)) << name;
 }
+
+TEST(ProjectPaths, AnExistingProjectDeeperThanTheLimitIsRefusedAtOpen)
+{
+    TempDir dir;
+    std::string folder = dir.path().string();
+    while (folder.size() < VELMO_PROJECT_PATH_MAX)
+        folder += "/" + std::string(60, 'd');
+    fs::create_directories(folder);
+    std::string moved = folder + "/p.qpj";
+    {
+        Workspace w;
+        ASSERT_NE(wks_create_project(w.wks, 0, dir.file("p.qpj").c_str()), 0);
+    }
+    fs::rename(dir.file("p.qpj"), moved);
+    Workspace w;
+    EXPECT_EQ(wks_open_project(w.wks, moved.c_str()), 0);
+    EXPECT_NE(std::string(wks_last_message(w.wks)).find("at most"), std::string::npos);
+}
