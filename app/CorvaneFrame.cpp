@@ -5,6 +5,7 @@
 #include "OSGCanvas.h"
 #include "StatusView.h"
 #include "TaskThread.h"
+#include "dockart_metric.h"
 
 #include <wx/icon.h>
 #include <wx/msgdlg.h>
@@ -67,6 +68,9 @@ namespace {
 
 // How long an idle event waits when neither view needed a frame.
 const unsigned long IDLE_PAUSE_MS = 2;
+
+// Narrower than this the frame's rows are not laid out.
+const int MIN_LAYOUT_WIDTH = 200;
 
 } // namespace
 
@@ -137,6 +141,8 @@ CorvaneFrame::CorvaneFrame(wxWindow *parent, wxWindowID id)
     SetFrameIcon();
     m_fileChooser = std::make_unique<DialogFileChooser>();
     StartUpdateCheck();
+    // The manager owns the dock art from here on.
+    m_auiManager->SetArtProvider(new wxAuiMetricDockArt());
 }
 
 CorvaneFrame::~CorvaneFrame()
@@ -328,11 +334,13 @@ void CorvaneFrame::OnTaskProgress(TaskThreadEvent &event)
         if (event.GetCloud()) {
             SceneShowCloud(event.GetCloud(), m_modelColorMode);
             m_modelViewer->home();
+            RefreshTreeChecks();
         } else if (event.GetSection()) {
             SceneShowSection(event.GetSection());
         } else if (event.GetRoad()) {
             SceneShowRoad(event.GetRoad());
             m_modelViewer->home();
+            RefreshTreeChecks();
         }
         break;
     default:
@@ -350,6 +358,8 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
             m_modelViewer->home();
         }
         UpdateWorkspaceTree();
+        if (!event.GetCloud())
+            ReportTaskFailure(event, _("The point cloud could not be imported."));
         break;
     case TASK_IMPORT_HAIDI:
     case TASK_IMPORT_WEIDI:
@@ -358,10 +368,15 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
             m_modelViewer->home();
         }
         UpdateWorkspaceTree();
+        if (!event.GetRoad())
+            ReportTaskFailure(event, _("The road could not be imported."));
+        break;
+    case TASK_OPEN_PROJECT:
+        UpdateWorkspaceTree();
+        m_pendingMissingCheck = true;
         break;
     case TASK_LATITUDE_SECTIONS:
     case TASK_LONGITUDE_SECTIONS:
-    case TASK_OPEN_PROJECT:
     // The removed cloud is still in memory but no longer in the workspace;
     // the tree must not offer it.
     case TASK_REMOVE_CLOUD:
@@ -371,6 +386,22 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
         break;
     }
     m_runningTask = nullptr;
+    if (!m_pendingFailure.empty()) {
+        const wxString message = m_pendingFailure;
+        m_pendingFailure.clear();
+        ReportFailure(message);
+    }
+    if (m_pendingMissingCheck) {
+        m_pendingMissingCheck = false;
+        WarnOfMissingClouds();
+    }
+}
+
+// The busy guard is still set here; the message box must not let another
+// command start before the guard is cleared, so the report comes last.
+void CorvaneFrame::ReportTaskFailure(const TaskThreadEvent &event, const wxString &fallback)
+{
+    m_pendingFailure = event.GetMessage().empty() ? fallback : event.GetMessage();
 }
 
 void CorvaneFrame::OnClose(wxCloseEvent &event)
@@ -408,6 +439,10 @@ void CorvaneFrame::LayOutFrame()
     if (!m_ribbonBar || !m_mainPanel || !m_statusView)
         return;
     const wxSize client = GetClientSize();
+    // The window system first hands the frame a client area a few pixels
+    // wide; the ribbon's pages would size their panels negative in it.
+    if (client.GetWidth() < MIN_LAYOUT_WIDTH)
+        return;
     int ribbon = m_ribbonBar->GetMinSize().GetHeight();
     if (ribbon < 0)
         ribbon = m_ribbonBar->GetBestSize().GetHeight();

@@ -137,10 +137,14 @@ public:
     // ---- Workspace tree and property grid ------------------------------------------
     // Rebuilds the tree from the workspace lists, every object checked.
     void UpdateWorkspaceTree();
+    // Ticks exactly the tree items whose objects the model view shows.
+    void RefreshTreeChecks();
     // Sets the section items' icons again without rebuilding.
     void RefreshSectionIcons();
     // Fills the grid with the first of the three that is set; empty without.
     void ShowProperties(velmo_t *cloud, wks_road_t *road, section_t *section);
+    // A cloud without tiles whose LAS file is gone too: it can show nothing.
+    static bool IsCloudMissing(const velmo_t *cloud);
     // What the tree's events do with their item; the event handlers hand
     // their item on to these.
     void ApplyTreeItemCheck(wxTreeListItem item);
@@ -195,6 +199,11 @@ private:
     // Shows "Task is running..." and answers true while a task runs.
     bool RefuseWhileBusy();
     void ShowError(const wxString &message);
+    // A failure the user caused: the message box and the status panel's text.
+    void ReportFailure(const wxString &message);
+    // Keeps the task's own message (or the fallback) to be reported once the
+    // task's finish has been handled.
+    void ReportTaskFailure(const TaskThreadEvent &event, const wxString &fallback);
     // A yes/no question under "Warning"; true for Yes.
     bool Confirm(const wxString &question);
     bool ChooseFile(const wxString &message, const wxString &wildcard, long style, wxString *path);
@@ -203,12 +212,17 @@ private:
     // Open or create after the dialog: the project in g_workspace, its tree,
     // and the task that loads its contents.
     void LoadProject(const wxString &path, bool create);
+    bool IsOpenProject(const wxString &path) const;
     void DeleteMenuCloud();
     void DeleteMenuRoad();
     void PopupTreeMenu(wxMenu &menu);
     // Saves the open project, if any, so edits of its roads outlive it.
     void SaveProject();
     TreeData *TreeDataOf(wxTreeListItem item) const;
+    static bool IsShownInView(const TreeData *data);
+    // Tells the user which clouds of the opened project have lost both
+    // their LAS file and their tile store.
+    void WarnOfMissingClouds();
     wxTreeListItem FindTreeItem(const velmo_t *cloud) const;
 
     // Viewers.
@@ -285,6 +299,8 @@ private:
 
     // The busy guard: the task in progress, null while none runs.
     TaskThread *m_runningTask = nullptr;
+    wxString m_pendingFailure;
+    bool m_pendingMissingCheck = false;
 
     // Objects of the last tree context menu.
     velmo_t *m_menuCloud = nullptr;

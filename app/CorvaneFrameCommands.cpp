@@ -5,6 +5,7 @@
 #include "CorvaneFrame.h"
 
 #include "FileChooser.h"
+#include "StatusView.h"
 #include "TaskThread.h"
 #include "TreeData.h"
 #include "UpdateVersionEvent.h"
@@ -39,6 +40,52 @@ bool IsWeiDiFile(const wxString &path)
     return std::memcmp(probe, WEIDI_MAGIC, std::strlen(WEIDI_MAGIC)) == 0;
 }
 
+wxString WithProjectExtension(const wxString &path)
+{
+    wxFileName name(path);
+    if (name.GetExt().Lower() != "qpj")
+        return path + ".qpj";
+    return path;
+}
+
+// The engine's own reason, on a line of its own; empty when it gave none.
+wxString EngineReason(const wks_t *workspace)
+{
+    const wxString reason = wxString::FromUTF8(wks_last_message(workspace));
+    return reason.empty() ? wxString() : "\n" + reason;
+}
+
+// Opens or creates the project in a throw-away workspace; *why gets the
+// engine's reason when it refuses.
+bool ProjectCanBeLoaded(const char *path, bool create, wxString *why)
+{
+    auto *probe = static_cast<wks_t *>(malloc(sizeof(wks_t) > 96 ? sizeof(wks_t) : 96));
+    if (!probe)
+        return false;
+    if (!wks_init(probe)) {
+        wks_destroy(probe);
+        return false;
+    }
+    const int loaded = create ? wks_create_project(probe, 0, path) : wks_open_project(probe, path);
+    *why = EngineReason(probe);
+    wks_destroy(probe);
+    return loaded != 0;
+}
+
+// The engine answers only yes or no; the surveyor is told what to check.
+wxString ProjectFailureMessage(const wxString &path, bool create)
+{
+    if (create)
+        return wxString::Format(_("Cannot create project file %s: check that its folder exists and that you may "
+                                  "write there."),
+                                path);
+    if (!wxFileName::FileExists(path))
+        return wxString::Format(_("Cannot open project file %s: the file does not exist."), path);
+    return wxString::Format(_("Cannot open project file %s: it is not a Corvane project, it is damaged, or it is "
+                              "open in another program."),
+                            path);
+}
+
 } // namespace
 
 // ---- Seams and shared steps of the commands ------------------------------------------------
@@ -58,6 +105,12 @@ bool CorvaneFrame::ChooseFile(const wxString &message, const wxString &wildcard,
 void CorvaneFrame::ShowError(const wxString &message)
 {
     wxMessageBox(message, _("Error"), wxOK | wxCENTRE | wxICON_ERROR, this);
+}
+
+void CorvaneFrame::ReportFailure(const wxString &message)
+{
+    m_statusView->ShowMessage(message);
+    ShowError(message);
 }
 
 bool CorvaneFrame::Confirm(const wxString &question)
@@ -110,6 +163,8 @@ void CorvaneFrame::OnCreateProject(wxRibbonButtonBarEvent &)
     wxString path;
     if (!ChooseFile(_("Select project file to create."), _("Corvane project file(*.qpj)|*.qpj"), wxFD_SAVE, &path))
         return;
+    // The Open dialog lists project files by their extension only.
+    path = WithProjectExtension(path);
     // The only guard against overwriting; the open project stays untouched.
     if (wxFileName::FileExists(path)) {
         ShowError(_("Project file already exists,please delete it firstly."));
@@ -120,18 +175,35 @@ void CorvaneFrame::OnCreateProject(wxRibbonButtonBarEvent &)
 
 void CorvaneFrame::LoadProject(const wxString &path, bool create)
 {
-    ResetWorkspace();
     char buffer[VELMO_PATH_SIZE];
     TaskThread::PathToUtf8(path, buffer);
-    const int loaded = create ? wks_create_project(g_workspace, 0, buffer) : wks_open_project(g_workspace, buffer);
-    // Also after a refusal: the tree must not keep items of the old project.
-    UpdateWorkspaceTree();
-    const wxString why = wxString::FromUTF8(wks_last_message(g_workspace));
-    if (!why.empty())
-        ShowError(why);
-    if (!loaded)
+    // The file is tried in a workspace of its own first, so that one the
+    // engine refuses leaves the open project open and intact.
+    wxString why;
+    if (!IsOpenProject(path) && !ProjectCanBeLoaded(buffer, create, &why)) {
+        ReportFailure(ProjectFailureMessage(path, create) + why);
         return;
+    }
+    ResetWorkspace();
+    // A created project is on disk by now; it opens like any other.
+    if (!wks_open_project(g_workspace, buffer)) {
+        UpdateWorkspaceTree();
+        ReportFailure(ProjectFailureMessage(path, false) + EngineReason(g_workspace));
+        return;
+    }
+    UpdateWorkspaceTree();
+    // What the open had to leave out (rows naming foreign files, missing
+    // clouds).
+    const wxString leftOut = wxString::FromUTF8(wks_last_message(g_workspace));
+    if (!leftOut.empty())
+        ShowError(leftOut);
     StartTask(new TaskThread(this, TASK_OPEN_PROJECT, wxEmptyString, nullptr));
+}
+
+bool CorvaneFrame::IsOpenProject(const wxString &path) const
+{
+    return g_workspace && g_workspace->project &&
+           wxFileName(wxString::FromUTF8(g_workspace->project->path)).SameAs(wxFileName(path));
 }
 
 // ---- Import commands -----------------------------------------------------------------------

@@ -3,6 +3,8 @@
 #include "CorvaneFrame.h"
 
 #include "AppResources.h"
+#include "SceneObjects.h"
+#include "StatusView.h"
 #include "TreeData.h"
 
 #include <wx/dataview.h>
@@ -10,6 +12,7 @@
 #include <wx/image.h>
 #include <wx/imaglist.h>
 #include <wx/menu.h>
+#include <wx/msgdlg.h>
 #include <wx/propgrid/propgrid.h>
 #include <wx/propgrid/props.h>
 
@@ -157,12 +160,64 @@ void CorvaneFrame::UpdateWorkspaceTree()
                 tree->AppendItem(sectionGroups[g], LocalText(section->name), icon, icon, new TreeData(section));
             }
     }
-    for (wxTreeListItem group : {clouds, roads, sectionGroups[0], sectionGroups[1], sectionGroups[2]}) {
-        tree->CheckItemRecursively(group, wxCHK_CHECKED);
+    for (wxTreeListItem group : {clouds, roads, sectionGroups[0], sectionGroups[1], sectionGroups[2]})
         tree->Expand(group);
-    }
-    tree->CheckItem(project, wxCHK_CHECKED);
     tree->Expand(project);
+    RefreshTreeChecks();
+}
+
+// Each box tells whether its object is in the view; a group is ticked while
+// all of its objects are.
+void CorvaneFrame::RefreshTreeChecks()
+{
+    wxTreeListCtrl *tree = m_workspaceTree;
+    const wxTreeListItem project = tree->GetFirstChild(tree->GetRootItem());
+    if (!project.IsOk())
+        return;
+    bool allShown = true;
+    for (wxTreeListItem group : ChildrenOf(tree, project)) {
+        bool groupShown = true;
+        for (wxTreeListItem item : ChildrenOf(tree, group)) {
+            const bool shown = IsShownInView(TreeDataOf(item));
+            tree->CheckItem(item, shown ? wxCHK_CHECKED : wxCHK_UNCHECKED);
+            groupShown = groupShown && shown;
+        }
+        tree->CheckItem(group, groupShown ? wxCHK_CHECKED : wxCHK_UNCHECKED);
+        allShown = allShown && groupShown;
+    }
+    tree->CheckItem(project, allShown ? wxCHK_CHECKED : wxCHK_UNCHECKED);
+}
+
+bool CorvaneFrame::IsCloudMissing(const velmo_t *cloud)
+{
+    const bool noTiles = !cloud->tiles || treetable_size(cloud->tiles) == 0;
+    return noTiles && !wxFileName::FileExists(wxString::FromUTF8(cloud->path));
+}
+
+void CorvaneFrame::WarnOfMissingClouds()
+{
+    wxString list;
+    if (g_workspace)
+        for (velmo_t *cloud : ItemsOf<velmo_t>(g_workspace->clouds))
+            if (IsCloudMissing(cloud))
+                list += "\n" + wxString::FromUTF8(cloud->path);
+    if (list.empty())
+        return;
+    const wxString message =
+        _("These point clouds have neither their LAS file nor their tile store and show no points:") + list;
+    m_statusView->ShowMessage(_("Some point clouds of the project are missing."));
+    wxMessageBox(message, _("Warning"), wxOK | wxCENTRE | wxICON_WARNING, this);
+}
+
+bool CorvaneFrame::IsShownInView(const TreeData *data)
+{
+    if (!data)
+        return false;
+    if (data->GetCloud())
+        return SceneTableContains(CloudTable, data->GetCloud());
+    if (data->GetRoad())
+        return SceneTableContains(RoadTable, data->GetRoad());
+    return SceneTableContains(SectionTable, data->GetSection());
 }
 
 void CorvaneFrame::RefreshSectionIcons()
@@ -313,7 +368,10 @@ void AppendChild(wxPropertyGrid *grid, wxPGProperty *category, const wxString &l
 void ShowCloudRows(wxPropertyGrid *grid, velmo_t *cloud)
 {
     grid->Append(new wxPropertyCategory(_("Point cloud"), wxPG_LABEL));
-    AppendRow(grid, _("Point num"), wxString::Format("%d", velmo_get_point_num(cloud)));
+    const bool missing = CorvaneFrame::IsCloudMissing(cloud);
+    AppendRow(grid, _("Point num"), wxString::Format("%d", missing ? 0 : velmo_get_point_num(cloud)));
+    if (missing)
+        AppendRow(grid, _("Source"), _("missing"));
     grid->Append(new wxPropertyCategory(_("Bounding box"), wxPG_LABEL));
     const wxString labels[6] = {_("Min X"), _("Min Y"), _("Min Z"), _("Max X"), _("Max Y"), _("Max Z")};
     for (int i = 0; i < 6; ++i)

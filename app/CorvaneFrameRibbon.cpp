@@ -4,6 +4,7 @@
 #include "CorvaneFrame.h"
 
 #include "AppResources.h"
+#include "art_metric.h"
 #include "wxRibbonFlag.h"
 
 #include <wx/image.h>
@@ -39,6 +40,8 @@ void AddButton(wxRibbonButtonBar *bar, long id, const wxString &label, const wxS
 
 void CorvaneFrame::CreateRibbon()
 {
+    // The bar owns its art provider and deletes it with itself.
+    m_ribbonBar->SetArtProvider(new wxRibbonMetricArtProvider(true));
     wxRibbonPage *file = new wxRibbonPage(m_ribbonBar, wxID_ANY, _("File"));
     wxRibbonButtonBar *project = AddRibbonPanel(file, _("Project"));
     AddButton(project, ID_RIBBON_NEW, _("New"), "new.png", _("Create project"));

@@ -46,6 +46,9 @@ void CorvaneFrame::InitModelViewer()
     SetPerspective(m_modelViewer.get(), m_modelCanvas);
     camera->setClearColor(osg::Vec4(0.0f, 0.0f, 0.0f, 1.0f));
     camera->getOrCreateStateSet()->setMode(GL_LIGHTING, osg::StateAttribute::OFF);
+    // Seen from far off (the home view of clouds kilometres apart) a tile is a
+    // few pixels wide; culled as a small feature it would never page in.
+    camera->setCullingMode(camera->getCullingMode() & ~osg::CullSettings::SMALL_FEATURE_CULLING);
     m_modelViewer->addEventHandler(new osgViewer::StatsHandler);
     m_modelViewer->addEventHandler(new osgViewer::WindowSizeHandler);
     m_modelViewer->setCameraManipulator(new osgGA::TrackballManipulator(TRACKBALL_FLAGS), true);
@@ -142,7 +145,9 @@ void CorvaneFrame::SetColorMode(int mode)
     if (mode == m_modelColorMode)
         return;
     m_modelColorMode = mode;
+    // A new colour shows every cloud again, hidden ones included.
     SceneReloadClouds(mode);
+    RefreshTreeChecks();
 }
 
 void CorvaneFrame::SetSectionColorMode(int mode)

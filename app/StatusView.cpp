@@ -39,7 +39,14 @@ void StatusView::SetProgress(int percent, const wxString &message)
     m_percent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
     m_message = message;
     m_fraction = m_percent / 100.0;
+    m_showPercent = true;
     Refresh(false);
+}
+
+void StatusView::ShowMessage(const wxString &message)
+{
+    SetProgress(0, message);
+    m_showPercent = false;
 }
 
 wxString StatusView::GetStatusText(int index) const
@@ -51,6 +58,8 @@ wxString StatusView::GetProgressLabel() const
 {
     if (m_message.empty())
         return wxString();
+    if (!m_showPercent)
+        return m_message;
     return m_message + wxString::Format("[%d%%]", m_percent);
 }
 

@@ -23,6 +23,8 @@ public:
     // current section; other indexes are refused.
     void SetStatusText(int index, const wxString &text);
     void SetProgress(int percent, const wxString &message);
+    // A message without a percent, such as why a command failed.
+    void ShowMessage(const wxString &message);
 
     wxString GetStatusText(int index) const;
     double GetProgressFraction() const { return m_fraction; }
@@ -31,6 +33,7 @@ public:
     // The message followed by "[n%]", or nothing without a message.
     wxString GetProgressLabel() const;
     bool IsDragging() const { return m_dragging; }
+    bool IsShowingPercent() const { return m_showPercent; }
     int GetGripState() const { return m_gripState; }
 
     // What a drag of the grip does with the mouse movement (dx, dy); without
@@ -55,6 +58,7 @@ private:
 
     wxString m_message;
     wxString m_texts[TEXT_COUNT];
+    bool m_showPercent = true;
     double m_fraction;
     int m_percent;
     wxWindow *m_frame;

@@ -203,7 +203,12 @@ wxThread::ExitCode TaskThread::Entry()
 
 void TaskThread::PostEvent(wxEventType type)
 {
-    wxQueueEvent(m_dest, new TaskThreadEvent(type, 0, 0, wxString(), m_code, m_cloud, m_section, m_road));
+    wxString message;
+    if (type == EVT_TASK_FINISH) {
+        std::lock_guard<std::mutex> lock(g_taskThreadLock);
+        message = m_lastMessage.Clone();
+    }
+    wxQueueEvent(m_dest, new TaskThreadEvent(type, 0, 0, message, m_code, m_cloud, m_section, m_road));
 }
 
 // A path the library cannot take whole becomes the empty path, which it
@@ -234,6 +239,11 @@ void TaskThread::ImportRoad(int format)
     if (!g_workspace)
         return;
     m_road = wks_import_road(g_workspace, path, format);
+    if (!m_road) {
+        std::lock_guard<std::mutex> lock(g_taskThreadLock);
+        RememberMessage(wxString::Format(_("Not a readable %s road file: %s"), format ? "WeiDi" : "HaiDi", m_path));
+        return;
+    }
     wks_export_project(g_workspace);
 }
 
@@ -360,6 +370,8 @@ static void QueueProgress(int total, int current, const char *message, const Tas
     if (!g_taskThread || !g_taskThread->GetDest())
         return;
     wxString text = message ? wxString::FromUTF8(message) : wxString();
+    if (!text.empty())
+        g_taskThread->RememberMessage(text);
     wxQueueEvent(g_taskThread->GetDest(), new TaskThreadEvent(EVT_TASK_PROGRESS, total, current, text, result.code,
                                                               result.cloud, result.section, result.road));
 }

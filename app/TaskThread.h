@@ -65,6 +65,11 @@ public:
     // the empty text when it does not fit whole.
     static void PathToUtf8(const wxString &path, char *buffer);
 
+    // The engine's latest message to this task; the finish event carries it,
+    // so a task that produced nothing can say why.  Call under the
+    // registration lock only.
+    void RememberMessage(const wxString &message) { m_lastMessage = message.Clone(); }
+
 protected:
     ExitCode Entry() override;
 
@@ -92,6 +97,7 @@ private:
     wks_road_t *m_road;
     double m_x, m_y, m_z;
     int m_first, m_last;
+    wxString m_lastMessage;
     // Update server, read from the configuration when the check is built.
     wxString m_updateHost;
     unsigned short m_updatePort;

@@ -82,12 +82,16 @@ void OSGCanvas::OnSize(wxSizeEvent &)
     const wxSize size = GetClientSize();
     m_graphicsWindow->getEventQueue()->windowResize(0, 0, size.GetWidth(), size.GetHeight(), EventTime());
     m_graphicsWindow->resized(0, 0, size.GetWidth(), size.GetHeight());
+    m_graphicsWindow->requestRedraw();
 }
 
 void OSGCanvas::OnPaint(wxPaintEvent &)
 {
-    // Frames are drawn by the viewer on idle; painting only validates.
+    // Frames are drawn by the viewer on idle; an exposed canvas (a dialog or
+    // menu closed over it, a resize) asks it for one.
     wxPaintDC dc(this);
+    if (m_graphicsWindow.valid())
+        m_graphicsWindow->requestRedraw();
 }
 
 void OSGCanvas::OnEraseBackground(wxEraseEvent &)

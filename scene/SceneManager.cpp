@@ -81,6 +81,17 @@ void stop_tile_paging()
     }
 }
 
+// A changed scene must reach the screen at once; the viewers draw only when
+// asked to or when their own input or pager needs it.
+void request_redraw()
+{
+    for (osg::observer_ptr<osgViewer::View> &watched : registered_viewers) {
+        osg::ref_ptr<osgViewer::View> viewer;
+        if (watched.lock(viewer))
+            viewer->requestRedraw();
+    }
+}
+
 } // namespace
 
 void SceneInit()
@@ -122,6 +133,7 @@ void SceneDestroy()
     pthread_mutex_destroy(&ModelSceneMutex);
     pthread_mutex_destroy(&SectionSceneMutex);
     scene_alive = false;
+    request_redraw();
 }
 
 int SceneLockModel()
@@ -189,6 +201,7 @@ void SceneClearSectionView()
         if (group && group->getNumChildren() > 0)
             group->removeChildren(0, group->getNumChildren());
     SceneUnlockSection();
+    request_redraw();
 }
 
 // ---- Shared by the scene modules ------------------------------------------------
@@ -220,6 +233,7 @@ void SceneTableHide(SceneObjectTable *table, void *object)
     SceneRoot->removeChild(group);
     SceneUnlockModel();
     group->unref();
+    request_redraw();
 }
 
 void SceneAddToModel(osg::Node *node)
@@ -227,6 +241,7 @@ void SceneAddToModel(osg::Node *node)
     SceneLockModel();
     SceneRoot->addChild(node);
     SceneUnlockModel();
+    request_redraw();
 }
 
 void SceneReplaceSectionGroup(osg::Group *group, osg::Node *child)
@@ -239,4 +254,5 @@ void SceneReplaceSectionGroup(osg::Group *group, osg::Node *child)
     if (child)
         group->addChild(child);
     SceneUnlockSection();
+    request_redraw();
 }

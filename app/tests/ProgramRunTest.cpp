@@ -10,6 +10,7 @@
 #include <X11/Xlib.h>
 
 #include <signal.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -123,7 +124,12 @@ protected:
         char *argv[] = {program.data(), nullptr};
         const std::string saved = std::filesystem::current_path();
         std::filesystem::current_path(dir.path());
-        ASSERT_EQ(0, posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data()));
+        // What the program and its toolkit say on the standard error stream.
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 2, errors().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_EQ(0, posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data()));
+        posix_spawn_file_actions_destroy(&actions);
         std::filesystem::current_path(saved);
     }
 
@@ -156,6 +162,8 @@ protected:
         return -1;
     }
 
+    std::string errors() const { return dir.file("stderr.txt"); }
+
     TempDir dir;
     Display *display = nullptr;
     pid_t pid = 0;
@@ -180,6 +188,11 @@ TEST_F(ProgramRunTest, OpensItsWindowKeepsItsSettingsAndEndsCleanlyWhenClosed)
     EXPECT_EQ(0, WEXITSTATUS(exit));
     // Settings are kept under the program's name, with the defaults it read.
     EXPECT_TRUE(std::filesystem::exists(home + "/.Corvane"));
+    // The program's own widgets are sized so that the toolkit has nothing to
+    // complain about.
+    const std::string said = read_bytes(errors());
+    EXPECT_EQ(std::string::npos, said.find("Gtk-CRITICAL")) << said;
+    EXPECT_EQ(std::string::npos, said.find("Gtk-WARNING")) << said;
 }
 
 TEST_F(ProgramRunTest, AHomeItCannotWriteSettingsToDoesNotSpoilTheExit)

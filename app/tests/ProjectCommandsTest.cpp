@@ -6,6 +6,7 @@
 
 #include "AppResources.h"
 #include "FileChooser.h"
+#include "StatusView.h"
 #include "TreeData.h"
 #include "lasgen.h"
 #include "temp_dir.h"
@@ -17,7 +18,9 @@
 #include <wx/ribbon/buttonbar.h>
 #include <wx/treelist.h>
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <deque>
 #include <fstream>
 #include <memory>
@@ -332,9 +335,13 @@ TEST_F(ProjectTest, CreateImportShowHideAndReopenGiveTheSameProject)
     Tree()->CheckItem(cloudGroup, wxCHK_UNCHECKED);
     frame->ApplyTreeItemCheck(cloudGroup);
     EXPECT_EQ(2u, SceneRoot->getNumChildren());
-    // A rebuild ticks every object again without touching the scene.
+    // A rebuild ticks exactly what the view shows, without touching the scene.
     frame->UpdateWorkspaceTree();
-    EXPECT_EQ(expected, TreeLines(Tree()));
+    std::vector<std::string> roadHidden = expected;
+    roadHidden[0] = "survey";
+    roadHidden[4] = "  Road";
+    roadHidden[5] = "    centre.pm";
+    EXPECT_EQ(roadHidden, TreeLines(Tree()));
     EXPECT_EQ(2u, SceneRoot->getNumChildren());
     PumpWithIdleFor(300);
 
@@ -424,31 +431,108 @@ TEST_F(ProjectTest, CancelledDialogsAndAnExistingFileLeaveTheOpenProjectAlone)
     EXPECT_EQ(1u, SceneRoot->getNumChildren());
 }
 
-TEST_F(ProjectTest, AFileTheEngineRefusesLeavesAnEmptyProjectlessWorkspaceAndTree)
+TEST_F(ProjectTest, AProjectTheEngineRefusesSaysWhyAndLeavesTheOpenProjectOpen)
 {
     DialogAnswerer boxes(wxID_OK);
     Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("old.qpj"));
     Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteRoad("centre.pm", false));
     ASSERT_EQ(1u, SceneRoot->getNumChildren());
+    wks_t *workspace = g_workspace;
+    const std::vector<std::string> before = TreeLines(Tree());
     finishedCodes.clear();
 
-    Run(CorvaneFrame::ID_RIBBON_OPEN, WriteText("broken.qpj", "not a project"));
-    EXPECT_EQ(nullptr, g_workspace->project);
-    EXPECT_EQ(0u, SizeOf(g_workspace->roads));
-    EXPECT_EQ(0u, SceneRoot->getNumChildren());
-    EXPECT_EQ(WithProject("Project", EMPTY_GROUPS), TreeLines(Tree())) << "the old project's items stayed";
+    const std::string broken = WriteText("broken.qpj", "not a project");
+    const std::string missingFolder = dir.file("missing/new.qpj");
+    const std::string empty = WriteText("empty.qpj", "");
+    struct Attempt {
+        long command;
+        std::string path;
+        std::string why;
+    } attempts[] = {{CorvaneFrame::ID_RIBBON_OPEN, broken, "it is not a Corvane project"},
+                    {CorvaneFrame::ID_RIBBON_OPEN, empty, "it is not a Corvane project"},
+                    {CorvaneFrame::ID_RIBBON_OPEN, dir.file("gone.qpj"), "the file does not exist"},
+                    {CorvaneFrame::ID_RIBBON_NEW, missingFolder, "check that its folder exists"}};
+    for (const Attempt &attempt : attempts) {
+        boxes.shown.clear();
+        Run(attempt.command, attempt.path);
+        ASSERT_EQ(1u, boxes.shown.size()) << attempt.path;
+        EXPECT_EQ("Error", boxes.shown[0].title);
+        EXPECT_TRUE(boxes.shown[0].style & wxICON_ERROR);
+        EXPECT_NE(wxNOT_FOUND, boxes.shown[0].message.Find(wxString::FromUTF8(attempt.path)));
+        EXPECT_NE(wxNOT_FOUND, boxes.shown[0].message.Find(attempt.why)) << boxes.shown[0].message;
+        EXPECT_EQ(boxes.shown[0].message, frame->GetStatusView()->GetProgressLabel()) << "the status panel says it";
+        // The open project is as it was.
+        EXPECT_EQ(workspace, g_workspace);
+        ASSERT_NE(nullptr, g_workspace->project);
+        EXPECT_EQ(dir.file("old.qpj"), std::string(g_workspace->project->path));
+        EXPECT_EQ(1u, SizeOf(g_workspace->roads));
+        EXPECT_EQ(before, TreeLines(Tree()));
+        EXPECT_EQ(1u, SceneRoot->getNumChildren());
+    }
     EXPECT_TRUE(finishedCodes.empty()) << "a task was started";
-    ASSERT_EQ(1u, boxes.shown.size()) << "a refusal says why";
-    EXPECT_TRUE(boxes.shown[0].message.Contains("is not a Corvane project"));
+    EXPECT_EQ("not a project", read_bytes(broken)) << "a refused file is left alone";
+    EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
 
-    // Nothing to import into now.
-    Click(CorvaneFrame::ID_RIBBON_IMPORT_ROAD);
-    EXPECT_FALSE(frame->IsTaskRunning());
+    // Imports still go into the open project.
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteRoad("second.pm", true));
+    EXPECT_EQ(2u, SizeOf(g_workspace->roads));
+}
 
-    // A project file in a folder that does not exist cannot be created.
-    Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("missing/new.qpj"));
-    EXPECT_EQ(nullptr, g_workspace->project);
-    EXPECT_EQ(WithProject("Project", EMPTY_GROUPS), TreeLines(Tree()));
+TEST_F(ProjectTest, ANewProjectTypedWithoutItsExtensionGetsIt)
+{
+    DialogAnswerer boxes(wxID_OK);
+    Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("bare"));
+    ASSERT_NE(nullptr, g_workspace->project);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("bare.qpj")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("bare")));
+    // The extension counts whatever its case; an existing file is still refused.
+    Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("upper.QPJ"));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("upper.QPJ")));
+    Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("bare"));
+    ASSERT_EQ(1u, boxes.shown.size());
+    EXPECT_EQ("Project file already exists,please delete it firstly.", boxes.shown[0].message);
+}
+
+TEST_F(ProjectTest, FilesTheEngineRefusesToImportSayWhyAndAddNothing)
+{
+    DialogAnswerer boxes(wxID_OK);
+    Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("refusals.qpj"));
+    std::string laz = read_bytes(std::string(CORVANE_SHARED_LAS_DIR) + "/1.2-with-color.las");
+    ASSERT_GT(laz.size(), 105u);
+    laz[104] = char(laz[104] | 0x80); // the compressed bit of the point format
+    struct Refused {
+        long command;
+        std::string path;
+        std::string why;
+    } refused[] = {
+        {CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, WriteText("text.las", "x,y,z\n1,2,3\n"), "Not a LAS file"},
+        {CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, WriteText("zero.las", ""), "LAS"},
+        {CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, WriteText("packed.las", laz), "LAZ"},
+        {CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, WriteText("packed.laz", laz), "LAZ"},
+        {CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteText("random.pm", std::string("\x13\xf7\x00\x9a\x41", 5)),
+         "road file"},
+        {CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteText("empty.pm", ""), "road file"},
+        {CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteText("malformed.pm", "HINTCAD5.83_PM_SHUJU_PM\n3\nbad\n"),
+         "road file"},
+    };
+    for (const Refused &file : refused) {
+        boxes.shown.clear();
+        Run(file.command, file.path);
+        ASSERT_EQ(1u, boxes.shown.size()) << file.path;
+        EXPECT_EQ("Error", boxes.shown[0].title);
+        EXPECT_TRUE(boxes.shown[0].style & wxICON_ERROR);
+        EXPECT_NE(wxNOT_FOUND, boxes.shown[0].message.Find(file.why)) << boxes.shown[0].message;
+        EXPECT_EQ(boxes.shown[0].message, frame->GetStatusView()->GetProgressLabel());
+        EXPECT_FALSE(frame->IsTaskRunning());
+    }
+    EXPECT_EQ(0u, SizeOf(g_workspace->clouds));
+    EXPECT_EQ(0u, SizeOf(g_workspace->roads));
+    EXPECT_EQ(WithProject("refusals", EMPTY_GROUPS), TreeLines(Tree()));
+    // A good file afterwards goes in without a word.
+    boxes.shown.clear();
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteRoad("centre.pm", false));
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(1u, SizeOf(g_workspace->roads));
 }
 
 // ---- Road files ----------------------------------------------------------------------------
@@ -468,7 +552,10 @@ TEST_F(ProjectTest, TheRoadFileKindIsToldByItsFirstSixBytes)
     EXPECT_EQ((std::vector<int>{TASK_IMPORT_HAIDI, TASK_IMPORT_WEIDI, TASK_IMPORT_HAIDI, TASK_IMPORT_HAIDI,
                                 TASK_IMPORT_HAIDI, TASK_IMPORT_WEIDI, TASK_IMPORT_HAIDI}),
               finishedCodes);
-    EXPECT_TRUE(boxes.shown.empty());
+    // Each odd file is refused with a word of why.
+    ASSERT_EQ(5u, boxes.shown.size());
+    for (const auto &box : boxes.shown)
+        EXPECT_NE(wxNOT_FOUND, box.message.Find("road file")) << box.message;
 
     // Only the two real files became roads.
     std::vector<std::string> roads;
@@ -609,4 +696,230 @@ TEST_F(ProjectTest, AnEditedRoadProfileOutlivesOpeningAnotherProject)
     road = ItemAt<wks_road_t>(g_workspace->roads, 0);
     ASSERT_EQ(2, road_number_vertical(&road->road));
     EXPECT_DOUBLE_EQ(123.25, road_vertical(&road->road, 0)->start_elevation);
+}
+
+// ---- What the tree and the view show -------------------------------------------------------
+
+TEST_F(ProjectTest, TicksFollowWhatTheViewShowsThroughImportsAndColourChanges)
+{
+    DialogAnswerer boxes(wxID_OK);
+    Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("ticks.qpj"));
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, WriteCorridor("a.las", 20000, lasgen::Alignment::straight));
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, WriteCorridor("b.las", 20000, lasgen::Alignment::curved));
+    const wxTreeListItem hidden = FindItem(Tree(), "a.las");
+    Tree()->CheckItem(hidden, wxCHK_UNCHECKED);
+    frame->ApplyTreeItemCheck(hidden);
+    ASSERT_EQ(1u, SceneRoot->getNumChildren());
+
+    // An import rebuilds the tree: the hidden cloud stays hidden and unticked.
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteRoad("centre.pm", false));
+    const std::vector<std::string> afterImport = {"ticks",           "  Point cloud",        "    a.las",
+                                                  "    b.las +",     "  Road +",             "    centre.pm +",
+                                                  "  Latitude section +", "  Longitude section +",
+                                                  "  Custom section +"};
+    EXPECT_EQ(afterImport, TreeLines(Tree()));
+    EXPECT_EQ(2u, SceneRoot->getNumChildren());
+
+    // A new colour shows every cloud, and their boxes say so.
+    frame->SetColorMode(COLOR_INTENSITY);
+    EXPECT_EQ(3u, SceneRoot->getNumChildren());
+    const std::vector<std::string> allShown = {"ticks +",         "  Point cloud +",      "    a.las +",
+                                               "    b.las +",     "  Road +",             "    centre.pm +",
+                                               "  Latitude section +", "  Longitude section +",
+                                               "  Custom section +"};
+    EXPECT_EQ(allShown, TreeLines(Tree()));
+    PumpWithIdleFor(200);
+}
+
+namespace {
+
+// Reads the model view back after each frame it draws.
+struct ViewCapture : osg::Camera::DrawCallback {
+    void operator()(osg::RenderInfo &info) const override
+    {
+        const osg::Viewport *viewport = info.getCurrentCamera()->getViewport();
+        if (!viewport)
+            return;
+        image->readPixels(int(viewport->x()), int(viewport->y()), int(viewport->width()), int(viewport->height()),
+                          GL_RGB, GL_UNSIGNED_BYTE);
+        ++frames;
+    }
+    osg::ref_ptr<osg::Image> image = new osg::Image;
+    mutable unsigned frames = 0;
+};
+
+// Pixels that are not the black background, and their mean colour.
+struct Lit {
+    unsigned count = 0;
+    double red = 0, green = 0, blue = 0;
+    std::vector<unsigned> greys = std::vector<unsigned>(8, 0); // by eighths of the ramp
+};
+
+Lit LitPixels(const osg::Image &image)
+{
+    Lit lit;
+    if (!image.data())
+        return lit;
+    const unsigned char *p = image.data();
+    const size_t n = size_t(image.s()) * size_t(image.t());
+    for (size_t i = 0; i < n; ++i, p += 3) {
+        if (p[0] + p[1] + p[2] < 24)
+            continue;
+        ++lit.count;
+        lit.red += p[0];
+        lit.green += p[1];
+        lit.blue += p[2];
+        ++lit.greys[std::min(7, p[1] / 32)];
+    }
+    if (lit.count) {
+        lit.red /= lit.count;
+        lit.green /= lit.count;
+        lit.blue /= lit.count;
+    }
+    return lit;
+}
+
+} // namespace
+
+TEST_F(ProjectTest, TheViewRedrawsAtOnceAfterAColourChangeWithoutAnyMouseEvent)
+{
+    DialogAnswerer boxes(wxID_OK);
+    Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("redraw.qpj"));
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, WriteCorridor("corridor.las", 100000, lasgen::Alignment::curved));
+    osg::ref_ptr<ViewCapture> capture = new ViewCapture;
+    frame->GetModelViewer()->getCamera()->setFinalDrawCallback(capture.get());
+    // Height colours first, paged in until the view stops changing.
+    PumpWithIdleFor(1500);
+    const Lit height = LitPixels(*capture->image);
+    ASSERT_GT(height.count, 500u);
+
+    // Nothing changes: the loop draws nothing (no spinning core).
+    const unsigned idle = capture->frames;
+    PumpWithIdleFor(300);
+    EXPECT_LE(capture->frames, idle + 2);
+
+    frame->SetColorMode(COLOR_INTENSITY);
+    ASSERT_TRUE(PumpWithIdleUntil(
+        [&] {
+            const Lit now = LitPixels(*capture->image);
+            return now.count > 500 && std::abs(now.red - now.blue) < 2 && std::abs(now.red - now.green) < 2;
+        },
+        5000))
+        << "the view still shows the old colours";
+    // Intensity spreads over the grey ramp instead of saturating at white.
+    PumpWithIdleFor(500);
+    const Lit grey = LitPixels(*capture->image);
+    unsigned bands = 0;
+    for (unsigned count : grey.greys)
+        bands += count > grey.count / 50 ? 1 : 0;
+    EXPECT_GE(bands, 3u) << "grey levels crowd into too few bands";
+    EXPECT_LT(grey.greys[7], grey.count / 2) << "most points are white";
+    frame->GetModelViewer()->getCamera()->setFinalDrawCallback(nullptr);
+}
+
+TEST_F(ProjectTest, TheHomeViewShowsTwoCloudsKilometresApart)
+{
+    DialogAnswerer boxes(wxID_OK);
+    Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("apart.qpj"));
+    lasgen::CorridorSpec spec;
+    spec.points = 200000;
+    spec.length = 120.0;
+    std::string error;
+    ASSERT_TRUE(lasgen::write_corridor(spec, dir.file("west.las"), &error)) << error;
+    spec.start_east += 30000.0;
+    spec.seed = 2;
+    ASSERT_TRUE(lasgen::write_corridor(spec, dir.file("east.las"), &error)) << error;
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, dir.file("west.las"));
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, dir.file("east.las"));
+
+    osg::ref_ptr<ViewCapture> capture = new ViewCapture;
+    frame->GetModelViewer()->getCamera()->setFinalDrawCallback(capture.get());
+    frame->GetModelViewer()->home();
+    PumpWithIdleFor(2000);
+    const osg::Image &image = *capture->image;
+    ASSERT_GT(image.s(), 0);
+    // Both halves of the view hold points of their cloud.
+    unsigned left = 0, right = 0;
+    for (int y = 0; y < image.t(); ++y)
+        for (int x = 0; x < image.s(); ++x) {
+            const unsigned char *p = image.data(x, y);
+            if (p[0] + p[1] + p[2] >= 24)
+                (x < image.s() / 2 ? left : right) += 1;
+        }
+    // Each cloud is a few pixels across from so far off; what matters is
+    // that its coarsest points page in at all.
+    EXPECT_GT(left, 0u);
+    EXPECT_GT(right, 0u);
+    frame->GetModelViewer()->getCamera()->setFinalDrawCallback(nullptr);
+}
+
+// ---- Files on disk -------------------------------------------------------------------------
+
+TEST_F(ProjectTest, ADeletedCloudsStoreAndADeletedRoadsFileAreGoneOnceTheProgramCloses)
+{
+    DialogAnswerer yes(wxID_OK);
+    const std::string project = dir.file("cleanup.qpj");
+    Run(CorvaneFrame::ID_RIBBON_NEW, project);
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, WriteCorridor("gone.las", 20000, lasgen::Alignment::straight));
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, WriteCorridor("kept.las", 20000, lasgen::Alignment::straight));
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteRoad("gone.pm", false));
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteRoad("kept.pm", false));
+    const std::filesystem::path data = dir.path() / "cleanup.data";
+    auto files = [&] {
+        std::vector<std::string> names;
+        for (const auto &entry : std::filesystem::directory_iterator(data))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const size_t before = files().size();
+    ASSERT_GE(before, 4u);
+
+    frame->ShowTreeItemMenu(FindItem(Tree(), "gone.las"));
+    Menu(CorvaneFrame::ID_MENU_DELETE_CLOUD);
+    ASSERT_TRUE(PumpWithIdleUntil([this] { return !frame->IsTaskRunning(); }, 60000));
+    frame->ShowTreeItemMenu(FindItem(Tree(), "gone.pm"));
+    Menu(CorvaneFrame::ID_MENU_DELETE_ROAD);
+
+    // The program closes as a user closes it: the window, then the application.
+    frame->Close(true);
+    PumpWithIdleFor(100);
+    frame = nullptr;
+    SceneDestroy();
+    SceneInit(); // the fixture's tear-down destroys a scene again
+    EXPECT_EQ(before - 2, files().size());
+    wks_t *reopened = static_cast<wks_t *>(malloc(96));
+    wks_init(reopened);
+    ASSERT_TRUE(wks_open_project(reopened, project.c_str()));
+    EXPECT_EQ(1u, SizeOf(reopened->clouds));
+    EXPECT_EQ(1u, SizeOf(reopened->roads));
+    wks_destroy(reopened);
+}
+
+TEST_F(ProjectTest, ACloudWhoseSourcesAreBothGoneIsNamedWhenTheProjectOpens)
+{
+    DialogAnswerer boxes(wxID_OK);
+    const std::string project = dir.file("missing.qpj");
+    const std::string las = WriteCorridor("vanished.las", 20000, lasgen::Alignment::straight);
+    Run(CorvaneFrame::ID_RIBBON_NEW, project);
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, las);
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, WriteCorridor("present.las", 20000, lasgen::Alignment::curved));
+    Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("elsewhere.qpj"));
+    std::filesystem::remove(las);
+    for (const auto &entry : std::filesystem::directory_iterator(dir.path() / "missing.data"))
+        if (entry.path().extension() == ".tiles")
+            std::filesystem::remove(entry.path());
+    // The other cloud's store is rebuilt from its LAS file, which is still there.
+    boxes.shown.clear();
+    Run(CorvaneFrame::ID_RIBBON_OPEN, project);
+    ASSERT_EQ(1u, boxes.shown.size());
+    EXPECT_EQ("Warning", boxes.shown[0].title);
+    EXPECT_NE(wxNOT_FOUND, boxes.shown[0].message.Find(wxString::FromUTF8(las)));
+    EXPECT_EQ(wxNOT_FOUND, boxes.shown[0].message.Find("present.las"));
+    ASSERT_EQ(2u, SizeOf(g_workspace->clouds));
+
+    frame->ShowTreeItemProperties(FindItem(Tree(), "vanished.las"));
+    EXPECT_EQ("missing", GridValue(frame->GetPropertyGrid(), "Source"));
+    frame->ShowTreeItemProperties(FindItem(Tree(), "present.las"));
+    EXPECT_NE("missing", GridValue(frame->GetPropertyGrid(), "Source"));
 }

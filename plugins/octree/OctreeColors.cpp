@@ -73,7 +73,9 @@ bool octree_point_color(const velmo_point_t &point, int mode, double min_z, floa
         *color = osg::Vec4(point.red / 255.0f, point.green / 255.0f, point.blue / 255.0f, 1);
         return true;
     case 1: {
-        float g = std::min(1.0f, point.intensity / 100.0f);
+        // The store keeps intensity scaled to 0-255 by the file's own
+        // maximum: that range is the whole grey ramp.
+        float g = std::min(1.0f, point.intensity / 255.0f);
         *color = osg::Vec4(g, g, g, 1);
         return true;
     }

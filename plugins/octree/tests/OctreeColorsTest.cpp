@@ -41,16 +41,18 @@ TEST(OctreeColors, RgbIsScaledFrom255)
     expect_color(color_of(p, 0, cloud), 1.0f, 0.2f, 0.0f, 1);
 }
 
-TEST(OctreeColors, IntensityIsGreyUpToOneHundredThenWhite)
+TEST(OctreeColors, StoredIntensityRunsOverTheWholeGreyRamp)
 {
     velmo_t cloud = cloud_with(0, 10, 10, 1);
     velmo_point_t p = {};
-    p.intensity = 50;
-    expect_color(color_of(p, 1, cloud), 0.5f, 0.5f, 0.5f, 1);
-    p.intensity = 250;
+    p.intensity = 51;
+    expect_color(color_of(p, 1, cloud), 0.2f, 0.2f, 0.2f, 1);
+    p.intensity = 255;
     expect_color(color_of(p, 1, cloud), 1, 1, 1, 1);
     p.intensity = 0;
     expect_color(color_of(p, 1, cloud), 0, 0, 0, 1);
+    p.intensity = 1000; // never stored so, but never beyond white
+    expect_color(color_of(p, 1, cloud), 1, 1, 1, 1);
 }
 
 TEST(OctreeColors, HeightRunsFromBlueAtTheBottomThroughGreenToRedAtTheTop)
