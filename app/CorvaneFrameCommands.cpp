@@ -192,8 +192,8 @@ void CorvaneFrame::LoadProject(const wxString &path, bool create)
         return;
     }
     UpdateWorkspaceTree();
-    // What the open had to leave out (rows naming foreign files, missing
-    // clouds).
+    // What the open had to leave out: rows naming files outside the data
+    // folder.
     const wxString leftOut = wxString::FromUTF8(wks_last_message(g_workspace));
     if (!leftOut.empty())
         ShowError(leftOut);

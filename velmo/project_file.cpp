@@ -104,10 +104,9 @@ void load_clouds(const Database &db, wks_t *wks)
         cloud->state->point_count = (uint64_t)s.integer(4);
         for (int i = 0; i < 6; i++)
             cloud->box[i] = s.real(5 + i);
-        if (cloud_missing(cloud)) {
+        // The program names such clouds to the surveyor when the project opens.
+        if (cloud_missing(cloud))
             mark_empty(cloud);
-            add_message(wks, "The point cloud \"" + path + "\" is missing: neither it nor its store exists.");
-        }
         list_append(wks->clouds, cloud);
     }
 }
