@@ -152,6 +152,13 @@ bool project_opened(wks_t *wks, const std::string &path)
     return true;
 }
 
+std::string absolute_path(const char *path)
+{
+    std::error_code ec;
+    fs::path absolute = fs::absolute(path, ec);
+    return (ec ? fs::path(path) : absolute).lexically_normal().string();
+}
+
 // Every file the database opens for the project (the journal of a road
 // file in the data folder is the longest) must fit its path limit.
 bool path_fits(wks_t *wks, const std::string &absolute)
@@ -239,7 +246,7 @@ int wks_open_project(wks_t *wks, const char *path)
     wks->state->message.clear();
     if (!usable_path(wks, path) || !workspace_empty(wks))
         return 0;
-    std::string absolute = fs::absolute(path).lexically_normal().string();
+    std::string absolute = absolute_path(path);
     if (!path_fits(wks, absolute))
         return 0;
     if (!project_recognised(path)) {
@@ -271,7 +278,7 @@ int wks_create_project(wks_t *wks, int reserved, const char *path)
     if (!usable_path(wks, path) || !workspace_empty(wks))
         return 0;
     std::error_code ec;
-    std::string absolute = fs::absolute(path).lexically_normal().string();
+    std::string absolute = absolute_path(path);
     if (!path_fits(wks, absolute))
         return 0;
     std::string data = project_data_folder(absolute);
