@@ -4,19 +4,37 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
 namespace fuzz {
 
-// A folder of this process's own, made once and reused by every input.
+inline std::string &folder_path()
+{
+    static std::string path;
+    return path;
+}
+
+inline void remove_folder()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(folder_path(), ec);
+}
+
+// A folder of this process's own, made once, reused by every input and
+// removed at exit.
 inline const std::string &folder()
 {
-    static const std::string path = [] {
+    std::string &path = folder_path();
+    if (path.empty()) {
         char name[] = "/tmp/corvane-fuzz-XXXXXX";
-        const char *made = mkdtemp(name);
-        return std::string(made ? made : "/tmp");
-    }();
+        if (!mkdtemp(name))
+            std::abort();
+        path = name;
+        std::atexit(remove_folder);
+    }
     return path;
 }
 

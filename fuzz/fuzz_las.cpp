@@ -13,6 +13,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string path = fuzz::write_input(data, size, "input.las");
     double box[6];
     velmo_read_point_number(path.c_str(), box);
+    // Slicing divides the points' own box: no header box may upset it.
+    const int counts[3] = {2, 2, 1};
+    if (velmo_slice_points(path.c_str(), counts, nullptr)) {
+        for (int i = 0; i < 2; i++)
+            for (int j = 0; j < 2; j++)
+                fuzz::remove_file(fuzz::folder() + "/input_" + std::to_string(i) + "_" + std::to_string(j) + "_0.las");
+    }
     std::string error;
     auto las = velmo::LasFile::open(path, &error);
     if (las) {
