@@ -218,10 +218,6 @@ void CorvaneFrame::OnImportLasFile(wxRibbonButtonBarEvent &)
     StartTask(new TaskThread(this, TASK_IMPORT_LAS, path, nullptr));
 }
 
-void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
-{
-}
-
 void CorvaneFrame::OnGenerateLatitudeSections(wxRibbonButtonBarEvent &)
 {
 }
@@ -276,10 +272,6 @@ void CorvaneFrame::DeleteMenuRoad()
     m_propertyGrid->Clear();
     UpdateWorkspaceTree();
     m_modelViewer->home();
-}
-
-void CorvaneFrame::OnExportRoad(wxRibbonButtonBarEvent &)
-{
 }
 
 void CorvaneFrame::OnCreateVerticalSection(wxRibbonButtonBarEvent &)

@@ -13,3 +13,16 @@ bool DialogFileChooser::Choose(wxWindow *parent, const wxString &message, const 
     *path = dialog.GetPath();
     return true;
 }
+
+bool DialogFileChooser::ChooseFiltered(wxWindow *parent, const wxString &message, const wxString &wildcard,
+                                       long style, wxString *path, int *filter)
+{
+    wxFileDialog dialog(parent, message, wxEmptyString, wxEmptyString, wildcard, style, wxDefaultPosition,
+                        wxDefaultSize);
+    dialog.CentreOnParent(wxBOTH);
+    if (dialog.ShowModal() != wxID_OK)
+        return false;
+    *path = dialog.GetPath();
+    *filter = dialog.GetFilterIndex();
+    return true;
+}

@@ -1,14 +1,17 @@
 /* Text helpers shared by the HaiDi and WeiDi ".pm" readers and writers. */
+#define _XOPEN_SOURCE 700
 #include "pm_text.h"
 
 #include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <limits.h>
 #include <math.h>
 #include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 static int is_blank(int c)
 {
@@ -199,17 +202,38 @@ void pm_text_printf(pm_text *text, const char *format, ...)
     text->length += (size_t)need;
 }
 
+/* The text goes to a file beside the target first and replaces the target
+ * only once every byte reached the disk, so a failed write (full disk,
+ * read-only or missing folder) leaves the old file as it was. */
 int pm_text_save(const pm_text *text, const char *path)
 {
     if (!pm_path_ok(path) || text->failed)
         return -1;
-    FILE *file = fopen(path, "w");
-    if (!file)
+    struct stat old;
+    int have_old = stat(path, &old) == 0;
+    if (have_old && (!S_ISREG(old.st_mode) || access(path, W_OK) != 0))
         return -1;
+    char aside[PM_PATH_SIZE + 16];
+    if (snprintf(aside, sizeof aside, "%s.XXXXXX", path) >= (int)sizeof aside)
+        return -1;
+    int fd = mkstemp(aside);
+    if (fd < 0)
+        return -1;
+    fchmod(fd, have_old ? (old.st_mode & 07777) : 0644);
+    FILE *file = fdopen(fd, "w");
+    if (!file) {
+        close(fd);
+        unlink(aside);
+        return -1;
+    }
     size_t written = text->length ? fwrite(text->data, 1, text->length, file) : 0;
-    int flushed = fflush(file) == 0 && !ferror(file);
+    int flushed = fflush(file) == 0 && !ferror(file) && fsync(fileno(file)) == 0;
     int closed = fclose(file) == 0;
-    return written == text->length && flushed && closed ? 0 : -1;
+    if (written != text->length || !flushed || !closed || rename(aside, path) != 0) {
+        unlink(aside);
+        return -1;
+    }
+    return 0;
 }
 
 /* ---- road handle -------------------------------------------------------- */

@@ -1,0 +1,133 @@
+#include "RoadsDialog.h"
+
+#include "SceneManager.h"
+
+#include <wx/button.h>
+#include <wx/choice.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/msgdlg.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+
+#include <cstring>
+
+const long RoadsDialog::ID_STATICTEXT1 = wxNewId();
+const long RoadsDialog::ID_CHOICE1 = wxNewId();
+const long RoadsDialog::ID_BUTTON1 = wxNewId();
+
+wxBEGIN_EVENT_TABLE(RoadsDialog, wxDialog)
+wxEND_EVENT_TABLE()
+
+namespace {
+
+const int CENTRED = wxALL | wxALIGN_CENTER_HORIZONTAL | wxALIGN_CENTER_VERTICAL;
+
+Array *RoadList()
+{
+    return g_workspace ? g_workspace->roads : nullptr;
+}
+
+} // namespace
+
+RoadsDialog::RoadsDialog(wxWindow *parent, wxWindowID id, const wxPoint &, const wxSize &)
+{
+    Create(parent, id, _("Road selection"), wxDefaultPosition, wxDefaultSize,
+           wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX, "id");
+    SetClientSize(wxDefaultSize);
+    Move(wxDefaultPosition);
+    auto *outer = new wxFlexGridSizer(0, 1, 0, 0);
+    auto *grid = new wxFlexGridSizer(0, 3, 0, 0);
+    RoadLabel = new wxStaticText(this, ID_STATICTEXT1, _("Road"), wxDefaultPosition, wxDefaultSize, 0,
+                                 "ID_STATICTEXT1");
+    grid->Add(RoadLabel, 1, CENTRED, 5);
+    RoadChoice = new wxChoice(this, ID_CHOICE1, wxDefaultPosition, wxSize(150, -1), 0, nullptr, 0,
+                              wxDefaultValidator, "ID_CHOICE1");
+    grid->Add(RoadChoice, 1, CENTRED, 5);
+    CreateButton = new wxButton(this, ID_BUTTON1, _("Create"), wxDefaultPosition, wxDefaultSize, 0,
+                                wxDefaultValidator, "ID_BUTTON1");
+    grid->Add(CreateButton, 1, CENTRED, 5);
+    outer->Add(grid, 1, CENTRED, 5);
+    auto *box = new wxBoxSizer(wxHORIZONTAL);
+    OkButton = new wxButton(this, wxID_OK, _("OK"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
+                            "wxID_OK");
+    box->Add(OkButton, 1, CENTRED, 5);
+    CancelButton = new wxButton(this, wxID_CANCEL, _("Cancel"), wxDefaultPosition, wxDefaultSize, 0,
+                                wxDefaultValidator, "wxID_CANCEL");
+    box->Add(CancelButton, 1, CENTRED, 5);
+    outer->Add(box, 1, CENTRED, 5);
+    SetSizer(outer);
+    outer->SetSizeHints(this);
+    CentreOnParent(wxBOTH);
+
+    Bind(wxEVT_BUTTON, &RoadsDialog::OnCreate, this, ID_BUTTON1);
+    Bind(wxEVT_BUTTON, &RoadsDialog::OnOk, this, wxID_OK);
+    FillRoads();
+}
+
+RoadsDialog::~RoadsDialog()
+{
+}
+
+void RoadsDialog::FillRoads()
+{
+    RoadChoice->Clear();
+    Array *roads = RoadList();
+    const size_t count = roads ? array_size(roads) : 0;
+    for (size_t i = 0; i < count; ++i) {
+        void *item = nullptr;
+        if (array_get_at(roads, i, &item) != CC_OK || !item)
+            continue;
+        const auto *road = static_cast<const wks_road_t *>(item);
+        RoadChoice->Append(wxFileName(wxString::FromUTF8(road->path)).GetFullName());
+    }
+    if (RoadChoice->GetCount() > 0)
+        RoadChoice->SetSelection(int(RoadChoice->GetCount()) - 1);
+}
+
+bool RoadsDialog::ChooseNewRoadFile(wxString *path)
+{
+    wxFileDialog files(this, _("Input road file to create"), wxEmptyString, wxEmptyString,
+                       _("Haidi road file(*.pm)|*.pm"), wxFD_SAVE, wxDefaultPosition, wxDefaultSize);
+    if (files.ShowModal() != wxID_OK)
+        return false;
+    *path = files.GetPath();
+    return true;
+}
+
+void RoadsDialog::OnCreate(wxCommandEvent &)
+{
+    wxString chosen;
+    if (!ChooseNewRoadFile(&chosen))
+        return;
+    const wxScopedCharBuffer utf8 = chosen.utf8_str();
+    const char *path = utf8.data() ? utf8.data() : "";
+    if (path[0] == '\0' || std::strlen(path) >= VELMO_PATH_SIZE) {
+        wxMessageBox(path[0] == '\0' ? _("No road file was given.") : _("The road file's path is too long."),
+                     _("Error"), wxOK | wxCENTRE | wxICON_ERROR, this);
+        return;
+    }
+    if (!g_workspace || !wks_create_road(g_workspace, path)) {
+        wxMessageBox(wxString::Format(_("The road \"%s\" could not be created."), chosen), _("Error"),
+                     wxOK | wxCENTRE | wxICON_ERROR, this);
+        FillRoads();
+        return;
+    }
+    if (!wks_export_project(g_workspace))
+        wxMessageBox(_("The project could not be saved with the new road."), _("Error"),
+                     wxOK | wxCENTRE | wxICON_ERROR, this);
+    FillRoads();
+}
+
+// OK without a road would close the dialog and do nothing at all; the
+// surveyor learns why instead.
+void RoadsDialog::OnOk(wxCommandEvent &event)
+{
+    if (RoadChoice->GetSelection() >= 0) {
+        event.Skip();
+        return;
+    }
+    wxMessageBox(CreateButton->IsEnabled() ? _("The project has no road. Import one, or press \"Create\" to make one.")
+                                           : _("The project has no road."),
+                 _("Warning"), wxOK | wxCENTRE | wxICON_WARNING, this);
+}

@@ -1,0 +1,147 @@
+#include "VerticalInput.h"
+
+#include "V_Line.h"
+#include "V_Round.h"
+#include "V_StartPoint.h"
+
+#include <wx/choice.h>
+#include <wx/msgdlg.h>
+#include <wx/radiobut.h>
+#include <wx/textctrl.h>
+
+#include <cmath>
+
+namespace {
+
+// Beyond this a typed chainage, elevation, length or radius is a slip of
+// the keyboard, not a road.
+const double LARGEST_VALUE = 1e7;
+// Grades and lengths are compared after rounding in the list texts.
+const double GRADE_TOLERANCE = 1e-9;
+
+bool ReadField(const wxTextCtrl *field, const wxString &name, double *value, wxString *error)
+{
+    if (!VerticalInput::ParseNumber(field->GetValue(), value) || std::fabs(*value) > LARGEST_VALUE) {
+        *error = wxString::Format(_("%s must be a number, not \"%s\"."), name, field->GetValue());
+        return false;
+    }
+    return true;
+}
+
+bool ReadPositive(const wxTextCtrl *field, const wxString &name, double *value, wxString *error)
+{
+    if (!ReadField(field, name, value, error))
+        return false;
+    if (*value <= 0.0) {
+        *error = wxString::Format(_("%s must be greater than 0."), name);
+        return false;
+    }
+    return true;
+}
+
+// The length of a grade line or curve from either of the two modes.
+bool ReadLength(const wxRadioButton *lengthRadio, const wxTextCtrl *first, const wxTextCtrl *second,
+                double *length, wxString *error)
+{
+    if (lengthRadio->GetValue())
+        return ReadPositive(first, _("Length"), length, error);
+    double start = 0.0, end = 0.0;
+    if (!ReadField(first, _("Start mileage"), &start, error) || !ReadField(second, _("End mileage"), &end, error))
+        return false;
+    if (end <= start) {
+        *error = VerticalInput::MileageOrderMessage();
+        return false;
+    }
+    *length = end - start;
+    return true;
+}
+
+double GradePercent(double angle)
+{
+    return std::tan(angle) * 100.0;
+}
+
+} // namespace
+
+bool VerticalInput::ParseNumber(const wxString &text, double *value)
+{
+    wxString trimmed = text;
+    trimmed.Trim(true).Trim(false);
+    double parsed = 0.0;
+    if (trimmed.empty() || !trimmed.ToCDouble(&parsed) || !std::isfinite(parsed))
+        return false;
+    *value = parsed;
+    return true;
+}
+
+bool VerticalInput::ReadStartPoint(const V_StartPoint &dialog, vertical_element_t *element, wxString *error)
+{
+    double chainage = 0.0, elevation = 0.0, grade = 0.0;
+    if (!ReadField(dialog.MileageText, _("Mileage"), &chainage, error)
+        || !ReadField(dialog.HeightText, _("Height"), &elevation, error)
+        || !ReadField(dialog.SlopeText, _("Slope"), &grade, error))
+        return false;
+    if (std::fabs(grade) > MAX_GRADE_PERCENT) {
+        *error = wxString::Format(_("Slope must lie between -%g %% and %g %%."), MAX_GRADE_PERCENT,
+                                  MAX_GRADE_PERCENT);
+        return false;
+    }
+    vertical_element_t e{};
+    e.type = VERTICAL_START;
+    e.start_chainage = chainage;
+    e.start_elevation = elevation;
+    e.start_grade = std::atan(grade / 100.0);
+    *element = e;
+    return true;
+}
+
+bool VerticalInput::ReadLine(const V_Line &dialog, vertical_element_t *element, wxString *error)
+{
+    double length = 0.0;
+    if (!ReadLength(dialog.LengthRadio, dialog.FirstText, dialog.SecondText, &length, error))
+        return false;
+    vertical_element_t e{};
+    e.type = VERTICAL_GRADE;
+    e.length = length;
+    *element = e;
+    return true;
+}
+
+bool VerticalInput::ReadCurve(const V_Round &dialog, vertical_element_t *element, wxString *error)
+{
+    double radius = 0.0, length = 0.0;
+    if (!ReadPositive(dialog.RadiusText, _("Radius"), &radius, error)
+        || !ReadLength(dialog.LengthRadio, dialog.FirstText, dialog.SecondText, &length, error))
+        return false;
+    vertical_element_t e{};
+    e.type = VERTICAL_CURVE;
+    e.radius = radius;
+    e.length = length;
+    e.turn = dialog.TurnChoice->GetSelection() == 0 ? 0 : 1;
+    *element = e;
+    return true;
+}
+
+bool VerticalInput::IsSoundProfile(road_t *road)
+{
+    const int n = road_number_vertical(road);
+    for (int i = 0; i < n; ++i) {
+        const vertical_element_t *e = road_vertical(road, i);
+        if (!e || !std::isfinite(e->end_chainage) || !std::isfinite(e->end_elevation)
+            || !std::isfinite(e->end_grade))
+            return false;
+        if (std::fabs(GradePercent(e->end_grade)) > MAX_GRADE_PERCENT + GRADE_TOLERANCE)
+            return false;
+    }
+    return true;
+}
+
+void VerticalInput::ShowError(const wxString &message)
+{
+    wxMessageBox(message, wxString(L"错误"), wxOK | wxICON_ERROR | wxCENTRE);
+}
+
+wxString VerticalInput::MileageOrderMessage()
+{
+    return wxString(L"里程输入有误，请重新输入！");
+}

@@ -1,0 +1,116 @@
+// The frame's two road commands: the element editor on a road of the project,
+// which writes the road back to its own ".pm" file and the project after a
+// change, and the export of a road to a ".pm" file of either format.
+#include "CorvaneFrame.h"
+
+#include "FileChooser.h"
+#include "RoadElementDialog.h"
+#include "RoadsDialog.h"
+#include "TaskThread.h"
+
+#include <wx/choice.h>
+#include <wx/button.h>
+#include <wx/filedlg.h>
+#include <wx/msgdlg.h>
+
+namespace {
+
+enum RoadFormat { FORMAT_HAIDI = 0, FORMAT_WEIDI = 1 };
+
+// The road chosen in the selection dialog, or null when none was.
+wks_road_t *ChosenRoad(const RoadsDialog &dialog)
+{
+    const int index = dialog.RoadChoice->GetSelection();
+    if (index < 0 || !g_workspace || size_t(index) >= array_size(g_workspace->roads))
+        return nullptr;
+    void *item = nullptr;
+    if (array_get_at(g_workspace->roads, size_t(index), &item) != CC_OK)
+        return nullptr;
+    return static_cast<wks_road_t *>(item);
+}
+
+int WriteRoad(wks_road_t *road, int format, const char *path)
+{
+    return format == FORMAT_WEIDI ? road_export_weidi(&road->road, path) : road_export_haidi(&road->road, path);
+}
+
+} // namespace
+
+void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
+{
+    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+        return;
+    wks_road_t *road = nullptr;
+    const size_t roadCount = array_size(g_workspace->roads);
+    {
+        RoadsDialog roads(this, -1);
+        const int answer = roads.ShowModal();
+        road = answer == wxID_OK ? ChosenRoad(roads) : nullptr;
+    }
+    // A road made with "Create" belongs in the tree even when the surveyor
+    // then cancels.
+    if (!road) {
+        if (array_size(g_workspace->roads) != roadCount)
+            UpdateWorkspaceTree();
+        return;
+    }
+    bool modified = false;
+    {
+        RoadElementDialog editor(this, &road->road, -1);
+        editor.ShowModal();
+        modified = editor.IsModified();
+    }
+    if (modified) {
+        // A road of another format number is kept in HaiDi, the format every
+        // road file of the program can be read back from.
+        const int format = road->format == FORMAT_WEIDI ? FORMAT_WEIDI : FORMAT_HAIDI;
+        if (WriteRoad(road, format, road->path) != 0)
+            ShowError(wxString::Format(_("The road could not be written to \"%s\"; that file was left as it "
+                                         "was. The changes stay in the project."),
+                                       wxString::FromUTF8(road->path)));
+        // The profile lives in the project's road file, not in the ".pm".
+        if (!wks_export_project(g_workspace))
+            ShowError(_("The project could not be saved; the road's changes are not stored in it."));
+    }
+    UpdateWorkspaceTree();
+    if (modified)
+        SceneHideRoad(road);
+    SceneShowRoad(road);
+}
+
+void CorvaneFrame::OnExportRoad(wxRibbonButtonBarEvent &)
+{
+    // A task may be loading or importing roads; the list and the handles are
+    // left to it until it finishes.
+    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+        return;
+    wks_road_t *road = nullptr;
+    {
+        RoadsDialog roads(this, -1);
+        roads.CreateButton->Disable();
+        if (roads.ShowModal() != wxID_OK)
+            return;
+        road = ChosenRoad(roads);
+    }
+    if (!road)
+        return;
+    wxString path;
+    int filter = 0;
+    if (!m_fileChooser)
+        m_fileChooser = std::make_unique<DialogFileChooser>();
+    if (!m_fileChooser->ChooseFiltered(this, _("Select haidi road file to export."),
+                                       _("Haidi road file(*.pm)|*.pm|Weidi road file(*.pm)|*.pm"), wxFD_SAVE,
+                                       &path, &filter))
+        return;
+    char buffer[VELMO_PATH_SIZE];
+    TaskThread::PathToUtf8(path, buffer);
+    if (buffer[0] == '\0') {
+        ShowError(_("The path of the road file is too long."));
+        return;
+    }
+    if (WriteRoad(road, filter == 0 ? FORMAT_HAIDI : FORMAT_WEIDI, buffer) != 0) {
+        ShowError(wxString::Format(_("The road file \"%s\" could not be written."), path));
+        return;
+    }
+    wxMessageBox(_("Export road file finished."), wxMessageBoxCaptionStr, wxOK | wxCENTRE, this);
+}
