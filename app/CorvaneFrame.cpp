@@ -351,6 +351,9 @@ void CorvaneFrame::OnTaskProgress(TaskThreadEvent &event)
 void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
 {
     m_statusView->SetProgress(0, wxEmptyString);
+    // A pick may start the load of the section it found: that task stays
+    // the running one.
+    TaskThread *finished = m_runningTask;
     switch (event.GetCode()) {
     case TASK_IMPORT_LAS:
         if (event.GetCloud()) {
@@ -377,15 +380,25 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
         break;
     case TASK_LATITUDE_SECTIONS:
     case TASK_LONGITUDE_SECTIONS:
+    // The new sections are shown only as they are computed; their ticks
+    // follow once all are.
+    case TASK_CUSTOM_SECTIONS:
     // The removed cloud is still in memory but no longer in the workspace;
     // the tree must not offer it.
     case TASK_REMOVE_CLOUD:
         UpdateWorkspaceTree();
         break;
+    case TASK_LOAD_SECTION:
+    case TASK_RELOAD_SECTION:
+    case TASK_PICK_SECTION:
+        FinishSectionTask(event);
+        break;
     default:
         break;
     }
-    m_runningTask = nullptr;
+    if (m_runningTask == finished)
+        m_runningTask = nullptr;
+    StartPendingSectionReload();
     if (!m_pendingFailure.empty()) {
         const wxString message = m_pendingFailure;
         m_pendingFailure.clear();
@@ -407,6 +420,8 @@ void CorvaneFrame::ReportTaskFailure(const TaskThreadEvent &event, const wxStrin
 void CorvaneFrame::OnClose(wxCloseEvent &event)
 {
     if (!m_runningTask) {
+        // Measurements of a mode still open are saved by leaving it.
+        SetSectionMode(SECTION_IDLE);
         SaveProject();
         event.Skip();
         return;
@@ -421,6 +436,7 @@ void CorvaneFrame::OnClose(wxCloseEvent &event)
     while (TaskThread::HasCurrentTask())
         wxMilliSleep(20);
     m_runningTask = nullptr;
+    SetSectionMode(SECTION_IDLE);
     SaveProject();
     event.Skip();
 }
@@ -471,5 +487,6 @@ void CorvaneFrame::OnPanelSize(wxSizeEvent &event)
     m_auiManager->GetPane(m_modelCanvas).BestSize(4 * w / 5, h / 2);
     m_auiManager->GetPane(m_sectionCanvas).BestSize(4 * w / 5, h / 2);
     m_auiManager->Update();
+    ShowSectionToolIfShown();
     event.Skip();
 }

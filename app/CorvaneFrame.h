@@ -131,6 +131,31 @@ public:
     // ---- Section view --------------------------------------------------------------
     // Shows the floating section tool window over the section view, or hides it.
     void ShowSectionTool(bool show);
+    // Makes the section (or none) the one shown and measured in the section
+    // view; its points are computed on the worker when it has none yet.
+    void SetCurrentSection(section_t *section);
+    // Leaving a mode saves the measurements changed in it.
+    void SetSectionMode(int mode);
+    void MeasureSectionPoint() { SetSectionMode(SECTION_MEASURE_POINT); }
+    void DeleteSectionPoint() { SetSectionMode(SECTION_DELETE_POINT); }
+    void FinishSectionMeasure() { SetSectionMode(SECTION_IDLE); }
+    void MeasureDistance() { SetSectionMode(SECTION_MEASURE_DISTANCE); }
+    // Thickness along the normal and extent along the width axis of the
+    // current section; recomputed on the worker.  Without force a change is
+    // dropped while a task runs; a forced one is applied once it ends.
+    void SetSectionOffset(double thickness, bool force);
+    void SetSectionWidth(double width, bool force);
+    void SetSectionPointSize(float size);
+    // The record of the current section's points (or measurements) within
+    // 4 pixels of the mouse position, nearest first; null without one.
+    velmo_point_t *FindNearestSectionPoint(int x, int y, bool measurements);
+    // The section-view coordinates (u, v, w) under the mouse, on the near plane.
+    void WindowToSection(int x, int y, velmo_point_t *out);
+    // DXF import into the current section, DXF or DAT export of it.
+    void OnImportDxf(wxCommandEvent &event);
+    void OnExportSectionFile(wxCommandEvent &event);
+    SectionToolDialog *GetSectionTool() const { return m_sectionTool; }
+    const std::vector<velmo_point_t> &GetDistancePoints() const { return m_distancePoints; }
     // Grows the frame by the drag of the status panel's grip.
     void FitStatusPanel(int dx, int dy);
 
@@ -215,6 +240,8 @@ private:
     bool IsOpenProject(const wxString &path) const;
     void DeleteMenuCloud();
     void DeleteMenuRoad();
+    // Latitude (0) or longitude (1) sections from the road section dialog.
+    void GenerateRoadSections(int mode);
     void PopupTreeMenu(wxMenu &menu);
     // Saves the open project, if any, so edits of its roads outlive it.
     void SaveProject();
@@ -232,6 +259,27 @@ private:
     bool RenderFrame(osgViewer::Viewer *viewer, OSGCanvas *canvas, int (*lock)(), int (*unlock)());
     void LayOutFrame();
     void ShowSectionToolIfShown();
+    // Section view helpers.
+    void InstallSectionManipulator();
+    void PlaceSectionTool();
+    // Both views draw again: the scene changed under them.
+    void RedrawViews();
+    void StartSectionTask(int code);
+    // What a finished load, reload or pick does to the scene and the view.
+    void FinishSectionTask(TaskThreadEvent &event);
+    // Starts the recomputation that a forced change left waiting.
+    void StartPendingSectionReload();
+    // The tree's section commands and the measure menu; true when handled.
+    bool HandleSectionMenu(long id);
+    void ClearMenuSection();
+    void DeleteMenuSection();
+    void UndoMeasureAction();
+    void StepSectionValue(int key, double thickness, double width, float size);
+    void ChooseClassificationColors();
+    void PopupSectionMenu(wxMenu &menu, const wxPoint &position);
+    bool IsSectionInWorkspace(const section_t *section) const;
+    double SectionThickness() const;
+    double SectionWidth() const;
 
     // Static event table, in its order.
     void OnRibbonHelp(wxRibbonBarEvent &event);
@@ -325,6 +373,11 @@ private:
     velmo_point_t *m_lastAddedMeasurement = nullptr;
     velmo_point_t m_lastRemovedMeasurement;
     std::vector<velmo_point_t> m_distancePoints;
+    // A forced offset or width change came while a task ran: the current
+    // section is recomputed once that task ends.
+    bool m_pendingSectionReload = false;
+    // The measurements changed since the mode was entered (undos included).
+    bool m_measurementsChanged = false;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -1,7 +1,5 @@
-// The frame's commands: the ribbon's buttons, the update offer, and the mouse
-// and keys of the two views.  A command whose work is not built yet does
-// nothing; mouse and key events always go on to the canvas, which hands them
-// to the view's camera.
+// The frame's commands: the ribbon's buttons and the update offer.  A command
+// whose work is not built yet does nothing.
 #include "CorvaneFrame.h"
 
 #include "FileChooser.h"
@@ -218,14 +216,6 @@ void CorvaneFrame::OnImportLasFile(wxRibbonButtonBarEvent &)
     StartTask(new TaskThread(this, TASK_IMPORT_LAS, path, nullptr));
 }
 
-void CorvaneFrame::OnGenerateLatitudeSections(wxRibbonButtonBarEvent &)
-{
-}
-
-void CorvaneFrame::OnGenerateLongitudeSections(wxRibbonButtonBarEvent &)
-{
-}
-
 void CorvaneFrame::OnImportRoad(wxRibbonButtonBarEvent &)
 {
     if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
@@ -274,18 +264,6 @@ void CorvaneFrame::DeleteMenuRoad()
     m_modelViewer->home();
 }
 
-void CorvaneFrame::OnCreateVerticalSection(wxRibbonButtonBarEvent &)
-{
-}
-
-void CorvaneFrame::OnCreateHorizontalSection(wxRibbonButtonBarEvent &)
-{
-}
-
-void CorvaneFrame::OnExportSections(wxRibbonButtonBarEvent &)
-{
-}
-
 void CorvaneFrame::OnAbout(wxRibbonButtonBarEvent &)
 {
 }
@@ -300,46 +278,4 @@ void CorvaneFrame::OnSliceLas(wxRibbonButtonBarEvent &)
 
 void CorvaneFrame::OnUpdateVersion(UpdateVersionEvent &)
 {
-}
-
-// ---- Views -------------------------------------------------------------------------
-
-void CorvaneFrame::OnModelDoubleClick(wxMouseEvent &event)
-{
-    event.Skip();
-}
-
-void CorvaneFrame::OnModelMotion(wxMouseEvent &event)
-{
-    event.Skip();
-}
-
-void CorvaneFrame::OnSectionLeftDown(wxMouseEvent &event)
-{
-    event.Skip();
-}
-
-void CorvaneFrame::OnSectionLeftUp(wxMouseEvent &event)
-{
-    event.Skip();
-}
-
-void CorvaneFrame::OnSectionRightDown(wxMouseEvent &event)
-{
-    event.Skip();
-}
-
-void CorvaneFrame::OnSectionRightUp(wxMouseEvent &event)
-{
-    event.Skip();
-}
-
-void CorvaneFrame::OnSectionMotion(wxMouseEvent &event)
-{
-    event.Skip();
-}
-
-void CorvaneFrame::OnSectionKeyDown(wxKeyEvent &event)
-{
-    event.Skip();
 }

@@ -112,7 +112,10 @@ wxString FileNameOf(const char *path)
 // Section and project names are in the locale's own encoding.
 wxString LocalText(const char *text)
 {
-    return wxString(text, wxConvLibc);
+    const wxString local(text, wxConvLibc);
+    // Names typed in the program are stored as UTF-8, which the C locale
+    // cannot convert; an empty item would hide the section.
+    return local.empty() && *text ? wxString::FromUTF8(text) : local;
 }
 
 int SectionIcon(const section_t *section, const section_t *current)
@@ -135,6 +138,9 @@ std::vector<wxTreeListItem> ChildrenOf(const wxTreeListCtrl *tree, wxTreeListIte
 void CorvaneFrame::UpdateWorkspaceTree()
 {
     wxTreeListCtrl *tree = m_workspaceTree;
+    // The tree scrolls to an item only at its next idle time; a request
+    // still waiting then would name an item deleted here.
+    tree->GetDataView()->OnInternalIdle();
     tree->DeleteAllItems();
     wxTreeListItem project = tree->AppendItem(tree->GetRootItem(), _("Project"));
     if (g_workspace && g_workspace->project)
@@ -154,11 +160,16 @@ void CorvaneFrame::UpdateWorkspaceTree()
                              new TreeData(road));
         Array *sectionLists[] = {g_workspace->latitude_sections, g_workspace->longitude_sections,
                                  g_workspace->custom_sections};
-        for (int g = 0; g < 3; ++g)
-            for (section_t *section : ItemsOf<section_t>(sectionLists[g])) {
-                const int icon = SectionIcon(section, m_currentSection);
-                tree->AppendItem(sectionGroups[g], LocalText(section->name), icon, icon, new TreeData(section));
+        for (int g = 0; g < 3; ++g) {
+            // Appending walks every earlier sibling in the toolkit's native
+            // model, which makes thousands of sections take seconds;
+            // prepending backwards gives the same order at once.
+            const std::vector<section_t *> sections = ItemsOf<section_t>(sectionLists[g]);
+            for (auto it = sections.rbegin(); it != sections.rend(); ++it) {
+                const int icon = SectionIcon(*it, m_currentSection);
+                tree->PrependItem(sectionGroups[g], LocalText((*it)->name), icon, icon, new TreeData(*it));
             }
+        }
     }
     for (wxTreeListItem group : {clouds, roads, sectionGroups[0], sectionGroups[1], sectionGroups[2]})
         tree->Expand(group);
@@ -432,45 +443,4 @@ void CorvaneFrame::ShowProperties(velmo_t *cloud, wks_road_t *road, section_t *s
     else if (section)
         ShowSectionRows(m_propertyGrid, section);
     m_propertyGrid->ResetColumnSizes(true);
-}
-
-// ---- Section tool window and panes ---------------------------------------------------
-
-void CorvaneFrame::ShowSectionTool(bool)
-{
-}
-
-// Places the tool window again after the section canvas moved.
-void CorvaneFrame::ShowSectionToolIfShown()
-{
-}
-
-void CorvaneFrame::OnShow(wxShowEvent &event)
-{
-    event.Skip();
-}
-
-void CorvaneFrame::OnMaximize(wxMaximizeEvent &event)
-{
-    event.Skip();
-}
-
-void CorvaneFrame::OnSectionSize(wxSizeEvent &event)
-{
-    event.Skip();
-}
-
-void CorvaneFrame::OnPaneMaximize(wxAuiManagerEvent &event)
-{
-    event.Skip();
-}
-
-void CorvaneFrame::OnPaneRestore(wxAuiManagerEvent &event)
-{
-    event.Skip();
-}
-
-void CorvaneFrame::OnPaneClose(wxAuiManagerEvent &event)
-{
-    event.Skip();
 }

@@ -98,10 +98,10 @@ void CorvaneFrame::OnExportRoad(wxRibbonButtonBarEvent &)
     int filter = 0;
     if (!m_fileChooser)
         m_fileChooser = std::make_unique<DialogFileChooser>();
-    if (!m_fileChooser->ChooseFiltered(this, _("Select haidi road file to export."),
-                                       _("Haidi road file(*.pm)|*.pm|Weidi road file(*.pm)|*.pm"), wxFD_SAVE,
-                                       &path, &filter))
+    if (!m_fileChooser->Choose(this, _("Select haidi road file to export."),
+                               _("Haidi road file(*.pm)|*.pm|Weidi road file(*.pm)|*.pm"), wxFD_SAVE, &path))
         return;
+    filter = m_fileChooser->GetFilterIndex();
     char buffer[VELMO_PATH_SIZE];
     TaskThread::PathToUtf8(path, buffer);
     if (buffer[0] == '\0') {

@@ -3,6 +3,7 @@
 #include "CorvaneFrame.h"
 
 #include "OSGCanvas.h"
+#include "StatusView.h"
 #include "GraphicsWindowWX.h"
 #include "OrthoManipulator.h"
 #include "SideManipulator.h"
@@ -152,6 +153,11 @@ void CorvaneFrame::SetColorMode(int mode)
 
 void CorvaneFrame::SetSectionColorMode(int mode)
 {
+    // The colour table is offered every time, also in that mode already.
+    if (mode == COLOR_CLASSIFICATION) {
+        ChooseClassificationColors();
+        return;
+    }
     if (mode == m_sectionColorMode)
         return;
     m_sectionColorMode = mode;
@@ -263,6 +269,8 @@ void CorvaneFrame::OnMenu(wxCommandEvent &event)
         DeleteMenuRoad();
         return;
     }
+    if (HandleSectionMenu(id))
+        return;
     event.Skip();
 }
 
@@ -270,8 +278,9 @@ void CorvaneFrame::OnMenu(wxCommandEvent &event)
 
 void CorvaneFrame::ResetWorkspace()
 {
-    // Road edits are kept only by saving the project; the one that is closed
-    // here would otherwise lose them.
+    // Road edits and measurements are kept only by saving; the project that
+    // is closed here would otherwise lose them.
+    SetSectionMode(SECTION_IDLE);
     SaveProject();
     SceneDestroy();
     SceneInit();
@@ -285,10 +294,14 @@ void CorvaneFrame::ResetWorkspace()
     m_menuSection = nullptr;
     m_lastMeasureAction = 0;
     m_lastAddedMeasurement = nullptr;
+    m_pendingSectionReload = false;
+    m_distancePoints.clear();
     if (m_propertyGrid)
         m_propertyGrid->Clear();
     if (m_currentSection) {
         m_currentSection = nullptr;
+        if (m_statusView)
+            m_statusView->SetStatusText(2, wxEmptyString);
         ShowSectionTool(false);
         m_auiManager->GetPane(m_sectionCanvas).Hide();
         m_auiManager->Update();

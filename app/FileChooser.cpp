@@ -11,18 +11,6 @@ bool DialogFileChooser::Choose(wxWindow *parent, const wxString &message, const 
     if (dialog.ShowModal() != wxID_OK)
         return false;
     *path = dialog.GetPath();
-    return true;
-}
-
-bool DialogFileChooser::ChooseFiltered(wxWindow *parent, const wxString &message, const wxString &wildcard,
-                                       long style, wxString *path, int *filter)
-{
-    wxFileDialog dialog(parent, message, wxEmptyString, wxEmptyString, wildcard, style, wxDefaultPosition,
-                        wxDefaultSize);
-    dialog.CentreOnParent(wxBOTH);
-    if (dialog.ShowModal() != wxID_OK)
-        return false;
-    *path = dialog.GetPath();
-    *filter = dialog.GetFilterIndex();
+    m_filterIndex = dialog.GetFilterIndex();
     return true;
 }

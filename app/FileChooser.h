@@ -16,14 +16,8 @@ public:
     // style is the file dialog's (wxFD_OPEN or wxFD_SAVE).
     virtual bool Choose(wxWindow *parent, const wxString &message, const wxString &wildcard, long style,
                         wxString *path) = 0;
-    // The same for a dialog offering several formats: *filter is the index
-    // of the format chosen.  Choosers that know of one format answer 0.
-    virtual bool ChooseFiltered(wxWindow *parent, const wxString &message, const wxString &wildcard, long style,
-                                wxString *path, int *filter)
-    {
-        *filter = 0;
-        return Choose(parent, message, wildcard, style, path);
-    }
+    // The filter of the wildcard chosen last (0 the first).
+    virtual int GetFilterIndex() const { return 0; }
 };
 
 // The toolkit's modal file dialog, centred on the parent, starting with no
@@ -33,6 +27,8 @@ class DialogFileChooser : public FileChooser
 public:
     bool Choose(wxWindow *parent, const wxString &message, const wxString &wildcard, long style,
                 wxString *path) override;
-    bool ChooseFiltered(wxWindow *parent, const wxString &message, const wxString &wildcard, long style,
-                        wxString *path, int *filter) override;
+    int GetFilterIndex() const override { return m_filterIndex; }
+
+private:
+    int m_filterIndex = 0;
 };

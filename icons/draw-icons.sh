@@ -17,6 +17,8 @@ cp "$tango/status/dialog-information.png" info.png
 cp "$tango/actions/go-down.png" import.png
 cp "$tango/actions/go-up.png" export.png
 cp "$tango/actions/edit-cut.png" slice.png
+cp "$tango/actions/list-add.png" addto.png
+cp "$tango/actions/list-remove.png" delete.png
 
 # ---- Drawn: ribbon buttons, 32 x 32 (Tango palette) -----------------------------------
 # A road running into the distance, verges either side, dashed centre line.
@@ -83,3 +85,30 @@ $im -size 360x160 gradient:'#2e3436-#000000' \
   -stroke none -fill '#eeeeec' -font "$font" -pointsize 30 -annotate +18+36 'Corvane' \
   -fill '#babdb6' -pointsize 13 -annotate +20+56 'Road survey on point clouds' \
   PNG32:about.png
+
+# ---- Drawn: section tool window, 32 x 32 ------------------------------------------------
+# An eye: where the section is seen from.
+$im -size 32x32 xc:none \
+  -fill '#eeeeec' -stroke '#2e3436' -strokewidth 1.5 -draw "ellipse 16,16 14,8 0,360" \
+  -fill '#3465a4' -stroke none -draw "circle 16,16 16,10" \
+  -fill '#2e3436' -draw "circle 16,16 16,13" \
+  PNG32:view.png
+
+# Three dots in three colours: the colour of the section points.
+$im -size 32x32 xc:none -stroke '#2e3436' \
+  -fill '#cc0000' -draw "circle 10,10 10,4" \
+  -fill '#73d216' -draw "circle 22,12 22,6" \
+  -fill '#3465a4' -draw "circle 15,23 15,17" \
+  PNG32:color.png
+
+# A ruler with its ticks: measuring a distance.
+$im -size 32x32 xc:none \
+  -fill '#fce94f' -stroke '#c4a000' -strokewidth 1.5 -draw "polygon 2,22 22,2 30,10 10,30" \
+  -stroke '#2e3436' -strokewidth 1 \
+  -draw "line 7,17 10,20" -draw "line 11,13 13,15" -draw "line 15,9 18,12" -draw "line 19,5 21,7" \
+  PNG32:measure.png
+
+# A green tick: measuring finished.
+$im -size 32x32 xc:none \
+  -fill none -stroke '#4e9a06' -strokewidth 5 -draw "polyline 5,17 13,25 27,7" \
+  PNG32:ok.png

@@ -41,23 +41,20 @@ public:
     std::deque<Answer> answers;
     std::vector<wxString> wildcards;
 
-    bool Choose(wxWindow *parent, const wxString &message, const wxString &wildcard, long style,
-                wxString *path) override
-    {
-        int filter = 0;
-        return ChooseFiltered(parent, message, wildcard, style, path, &filter);
-    }
-    bool ChooseFiltered(wxWindow *, const wxString &, const wxString &wildcard, long, wxString *path,
-                        int *filter) override
+    bool Choose(wxWindow *, const wxString &, const wxString &wildcard, long, wxString *path) override
     {
         wildcards.push_back(wildcard);
         if (answers.empty())
             return false;
         *path = answers.front().path;
-        *filter = answers.front().filter;
+        m_filter = answers.front().filter;
         answers.pop_front();
         return true;
     }
+    int GetFilterIndex() const override { return m_filter; }
+
+private:
+    int m_filter = 0;
 };
 
 // Each modal dialog takes the next answer; without one it is cancelled.

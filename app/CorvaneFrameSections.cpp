@@ -1,0 +1,261 @@
+// The frame's section commands: latitude and longitude sections along a
+// road, custom vertical and horizontal sections, and the export of a
+// project's sections.  The dialogs check what the user typed; the commands
+// hand it to the engine, rebuild the tree and leave the computing to the
+// worker thread.
+#include "CorvaneFrame.h"
+
+#include "ExportDialog.h"
+#include "FileChooser.h"
+#include "HSectionDialog.h"
+#include "RoadSectionDialog.h"
+#include "TaskThread.h"
+#include "VSectionDialog.h"
+
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/msgdlg.h>
+#include <wx/ribbon/buttonbar.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <set>
+#include <string>
+
+namespace {
+
+size_t SizeOf(Array *list)
+{
+    return list ? array_size(list) : 0;
+}
+
+// Azimuth in degrees, 0 north and growing east, as an angle from +X.
+double AzimuthToAngle(double azimuth)
+{
+    return (90.0 - azimuth) * M_PI / 180.0;
+}
+
+FileChooser *ChooserOf(std::unique_ptr<FileChooser> &chooser)
+{
+    if (!chooser)
+        chooser = std::make_unique<DialogFileChooser>();
+    return chooser.get();
+}
+
+// The name in the engine's 64-byte field, cut before a character that no
+// longer fits whole so the stored name stays valid UTF-8.
+void CopySectionName(const wxString &name, char out[VELMO_NAME_SIZE])
+{
+    const wxScopedCharBuffer utf8 = name.utf8_str();
+    size_t length = std::min<size_t>(utf8.length(), VELMO_NAME_SIZE - 1);
+    while (length > 0 && length < utf8.length() && (utf8.data()[length] & 0xC0) == 0x80)
+        --length;
+    std::memcpy(out, utf8.data(), length);
+    out[length] = '\0';
+}
+
+// The custom sections' names in use, so new ones never repeat an old one
+// after sections were deleted.
+std::set<std::string> CustomSectionNames()
+{
+    std::set<std::string> names;
+    for (size_t i = 0; i < SizeOf(g_workspace->custom_sections); ++i) {
+        void *item = nullptr;
+        if (array_get_at(g_workspace->custom_sections, i, &item) == CC_OK && item)
+            names.insert(static_cast<section_t *>(item)->name);
+    }
+    return names;
+}
+
+struct SectionExport {
+    wxString message;
+    wxString wildcard;
+    int (*write)(wks_t *, const char *, const int *);
+    wxString finished;
+    Array *sections;
+    wxString none;
+};
+
+bool ExportOfPage(int page, SectionExport *out)
+{
+    const wxString hdm = _("HINTCAD HDM file(*.HDM)|*.HDM");
+    switch (page) {
+    case ExportDialog::PAGE_LATITUDE:
+        *out = {_("Select HDM file to export."), hdm, wks_export_latitude_sections,
+                _("Export latitude sections finished."), g_workspace->latitude_sections,
+                _("The project has no latitude sections to export.")};
+        return true;
+    case ExportDialog::PAGE_LONGITUDE:
+        *out = {_("Select DMX file to export."), _("HINTCAD DMX file(*.DMX)|*.DMX"), wks_export_longitude_sections,
+                _("Export longitude sections finished."), g_workspace->longitude_sections,
+                _("The project has no longitude sections to export.")};
+        return true;
+    case ExportDialog::PAGE_CUSTOM:
+        *out = {_("Select HDM file to export."), hdm, wks_export_custom_sections,
+                _("Export custom sections finished."), g_workspace->custom_sections,
+                _("The project has no custom sections to export.")};
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The engine answers 0 both when it cannot write and when no section has a
+// ground line to give; the user needs to know which.
+wxString ExportFailure(const wxString &path)
+{
+    const wxFileName file(path);
+    const bool writable = wxFileName::IsDirWritable(file.GetPath().empty() ? wxString(".") : file.GetPath()) &&
+                          (!file.FileExists() || file.IsFileWritable());
+    if (!writable)
+        return wxString::Format(_("Cannot write %s."), path);
+    return wxString::Format(_("Nothing was written to %s: no section has a ground line to export. Measure the "
+                              "sections, or tick \"Section points\" to export their automatic ground lines."),
+                            path);
+}
+
+} // namespace
+
+void CorvaneFrame::OnGenerateLatitudeSections(wxRibbonButtonBarEvent &)
+{
+    GenerateRoadSections(ROAD_SECTION_LATITUDE);
+}
+
+void CorvaneFrame::OnGenerateLongitudeSections(wxRibbonButtonBarEvent &)
+{
+    GenerateRoadSections(ROAD_SECTION_LONGITUDE);
+}
+
+void CorvaneFrame::GenerateRoadSections(int mode)
+{
+    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+        return;
+    const bool latitude = mode == ROAD_SECTION_LATITUDE;
+    RoadSectionDialog dialog(this, latitude ? ROAD_SECTION_LATITUDE : ROAD_SECTION_LONGITUDE, wxID_ANY);
+    dialog.SetFileChooser(ChooserOf(m_fileChooser));
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    wks_road_t *road = dialog.GetRoad();
+    const std::vector<std::array<double, 2>> pairs = dialog.GetRows();
+    if (!road || pairs.empty())
+        return;
+    std::vector<double> rows;
+    rows.reserve(2 * pairs.size());
+    for (const std::array<double, 2> &pair : pairs)
+        rows.insert(rows.end(), pair.begin(), pair.end());
+    const int n = (int)pairs.size();
+    Array *list = latitude ? g_workspace->latitude_sections : g_workspace->longitude_sections;
+    const int first = (int)SizeOf(list);
+    const int count =
+        latitude ? wks_generate_road_latitude_sections(g_workspace, road, n, rows.data(), dialog.GetBufferWidth(),
+                                                       dialog.GetSectionWidth())
+                 : wks_generate_road_longitude_sections(g_workspace, road, n, rows.data(), dialog.GetBufferWidth());
+    if (count <= 0) {
+        ShowError(_("No section could be made from the chain list on this road."));
+        return;
+    }
+    UpdateWorkspaceTree();
+    const int last = (int)SizeOf(list);
+    StartTask(new TaskThread(this, latitude ? TASK_LATITUDE_SECTIONS : TASK_LONGITUDE_SECTIONS, first, last));
+    // Rows in a gap of the alignment make no section; the user must know
+    // which of the list are missing.
+    if (count < n)
+        wxMessageBox(wxString::Format(_("%d of the %d rows made no section: the road has no alignment there."),
+                                      n - count, n),
+                     _("Warning"), wxOK | wxCENTRE | wxICON_WARNING, this);
+}
+
+void CorvaneFrame::OnCreateVerticalSection(wxRibbonButtonBarEvent &)
+{
+    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+        return;
+    VSectionDialog dialog(this, wxID_ANY);
+    dialog.SetFileChooser(ChooserOf(m_fileChooser));
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    const int first = (int)SizeOf(g_workspace->custom_sections);
+    const double halfBuffer = dialog.GetBufferWidth() * 0.5;
+    const double halfWidth = dialog.GetSectionWidth() * 0.5;
+    const double normalRange[2] = {-halfBuffer, halfBuffer};
+    const double widthRange[2] = {-halfWidth, halfWidth};
+    const double up[3] = {0.0, 0.0, 1.0};
+    std::set<std::string> names = CustomSectionNames();
+    int k = first;
+    int failed = 0;
+    for (const VSectionDialog::Row &row : dialog.GetRows()) {
+        std::string name;
+        do
+            name = wxString::Format("custom%d", ++k).ToStdString();
+        while (names.count(name));
+        names.insert(name);
+        const double a = AzimuthToAngle(row.azimuth);
+        const double center[3] = {row.x, row.y, 0.0};
+        const double normal[3] = {-std::cos(a), -std::sin(a), 0.0};
+        if (!wks_add_custom_section(g_workspace, name.c_str(), center, normal, up, normalRange, widthRange))
+            ++failed;
+    }
+    UpdateWorkspaceTree();
+    StartTask(new TaskThread(this, TASK_CUSTOM_SECTIONS, first, (int)SizeOf(g_workspace->custom_sections)));
+    if (failed > 0)
+        ShowError(wxString::Format(_("%d of the custom sections could not be created."), failed));
+}
+
+void CorvaneFrame::OnCreateHorizontalSection(wxRibbonButtonBarEvent &)
+{
+    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+        return;
+    HSectionDialog dialog(this, wxID_ANY);
+    double center[3] = {0.0, 0.0, 0.0};
+    wks_get_center(g_workspace, center);
+    dialog.SetCenter(center);
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    const double a = AzimuthToAngle(dialog.GetOrientation());
+    const int first = (int)SizeOf(g_workspace->custom_sections);
+    char name[VELMO_NAME_SIZE];
+    CopySectionName(dialog.GetSectionName(), name);
+    const double orientation[3] = {std::cos(a), std::sin(a), 0.0};
+    const double normal[3] = {0.0, 0.0, 1.0};
+    const double normalRange[2] = {-(dialog.GetBufferWidth() * 0.5), dialog.GetBufferWidth() * 0.5};
+    const double widthRange[2] = {-(dialog.GetSectionWidth() * 0.5), dialog.GetSectionWidth() * 0.5};
+    dialog.GetCenter(center);
+    if (!wks_add_custom_section(g_workspace, name, center, normal, orientation, normalRange, widthRange)) {
+        ShowError(_("The horizontal section could not be created."));
+        return;
+    }
+    UpdateWorkspaceTree();
+    StartTask(new TaskThread(this, TASK_CUSTOM_SECTIONS, first, first + 1));
+}
+
+void CorvaneFrame::OnExportSections(wxRibbonButtonBarEvent &)
+{
+    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+        return;
+    ExportDialog dialog(this, wxID_ANY);
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    int options[3] = {0, 0, 0};
+    dialog.GetOptions(options);
+    SectionExport target;
+    if (!ExportOfPage(dialog.GetSelectedPage(), &target))
+        return;
+    if (SizeOf(target.sections) == 0) {
+        wxMessageBox(target.none, _("Warning"), wxOK | wxCENTRE | wxICON_WARNING, this);
+        return;
+    }
+    wxString path;
+    if (!ChooseFile(target.message, target.wildcard, wxFD_SAVE, &path))
+        return;
+    char buffer[VELMO_PATH_SIZE];
+    TaskThread::PathToUtf8(path, buffer);
+    if (!buffer[0]) {
+        ShowError(_("The file's path is too long."));
+        return;
+    }
+    if (!target.write(g_workspace, buffer, options)) {
+        ShowError(ExportFailure(path));
+        return;
+    }
+    wxMessageBox(target.finished, wxMessageBoxCaptionStr, wxOK | wxCENTRE, this);
+}

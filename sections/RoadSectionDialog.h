@@ -1,0 +1,107 @@
+// Sets up one batch of road sections: the road, the buffer and section
+// widths, and the chain list of latitude chainages or longitude chainage
+// ranges, built by import, generation or by hand.  OK is refused, with a
+// message saying why, until the batch would make the sections the list
+// shows.
+#pragma once
+
+#include <wx/dialog.h>
+
+#include <array>
+#include <vector>
+
+class FileChooser;
+class wxButton;
+class wxChoice;
+class wxListView;
+class wxStaticText;
+class wxTextCtrl;
+struct wks_road_t;
+
+enum RoadSectionMode {
+    ROAD_SECTION_LATITUDE = 0,
+    ROAD_SECTION_LONGITUDE = 1
+};
+
+class RoadSectionDialog : public wxDialog
+{
+public:
+    RoadSectionDialog(wxWindow *parent, RoadSectionMode mode, wxWindowID id = wxID_ANY,
+                      const wxPoint &pos = wxDefaultPosition, const wxSize &size = wxDefaultSize);
+    ~RoadSectionDialog() override;
+
+    static const long ID_STATICTEXT5;
+    static const long ID_CHOICE1;
+    static const long ID_STATICTEXT4;
+    static const long ID_TEXTCTRL4;
+    static const long ID_STATICTEXT6;
+    static const long ID_TEXTCTRL5;
+    static const long ID_LISTVIEW1;
+    static const long ID_BUTTON1;
+    static const long ID_BUTTON5;
+    static const long ID_BUTTON3;
+    static const long ID_BUTTON4;
+    static const long ID_BUTTON2;
+
+    // More rows than this at once are refused: a list that long is a typing
+    // slip in the spacing, not a survey.
+    static const long MAX_GENERATED_ROWS = 100000;
+
+    // Where Import asks for its file; the toolkit's dialog unless set.  Not
+    // owned.
+    void SetFileChooser(FileChooser *chooser) { m_fileChooser = chooser; }
+
+    // What OK checks: a road, positive widths, at least one row, every
+    // chainage on the road and, for longitude rows, end after start.  Shows
+    // what is wrong and answers false.
+    bool AcceptInput();
+
+    // The answers, read from the controls as the caller hands them on.
+    int GetRoadIndex() const;
+    wks_road_t *GetRoad() const;
+    std::vector<std::array<double, 2>> GetRows() const;
+    double GetBufferWidth() const;
+    double GetSectionWidth() const;
+    RoadSectionMode GetMode() const { return m_mode; }
+
+    wxChoice *GetRoadChoice() const { return m_roadChoice; }
+    wxListView *GetChainList() const { return m_chainList; }
+    wxTextCtrl *GetBufferWidthField() const { return m_bufferWidthField; }
+    wxTextCtrl *GetSectionWidthField() const { return m_sectionWidthField; }
+
+    // Appends a row with the next Index number.
+    void AppendRow(double first, double second);
+
+private:
+    void FillRoadChoice();
+    void ApplyMode();
+    bool ChooseImportFile(wxString *path);
+    void Warn(const wxString &message);
+    bool CheckRows(wks_road_t *road);
+
+    void OnImport(wxCommandEvent &event);
+    void OnGenerate(wxCommandEvent &event);
+    void OnAddChain(wxCommandEvent &event);
+    void OnDelete(wxCommandEvent &event);
+    void OnClear(wxCommandEvent &event);
+    void OnOK(wxCommandEvent &event);
+
+    wxButton *m_addButton;
+    wxButton *m_cancelButton;
+    wxButton *m_clearButton;
+    wxButton *m_deleteButton;
+    wxButton *m_generateButton;
+    wxButton *m_importButton;
+    wxButton *m_okButton;
+    wxChoice *m_roadChoice;
+    wxListView *m_chainList;
+    wxStaticText *m_bufferWidthLabel;
+    wxStaticText *m_roadLabel;
+    wxStaticText *m_sectionWidthLabel;
+    wxTextCtrl *m_bufferWidthField;
+    wxTextCtrl *m_sectionWidthField;
+    RoadSectionMode m_mode;
+    FileChooser *m_fileChooser = nullptr;
+
+    wxDECLARE_EVENT_TABLE();
+};

@@ -1,0 +1,547 @@
+// The section dialogs driven as a user would: fields filled, buttons pressed
+// through their events, nested dialogs answered by the modal hook, and the
+// values read back as the frame reads them.  Needs a display (Xvfb).
+#include "AddChainDialog.h"
+#include "AddVSectionDialog.h"
+#include "ExportDialog.h"
+#include "GenChainsDialog.h"
+#include "HSectionDialog.h"
+#include "RoadSectionDialog.h"
+#include "SectionTestSupport.h"
+#include "TaskTestSupport.h"
+#include "VSectionDialog.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/listctrl.h>
+#include <wx/stattext.h>
+#include <wx/treebook.h>
+#include <wx/uiaction.h>
+
+#include <fstream>
+
+using namespace sectiontest;
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+Rows ListRows(wxListView *list)
+{
+    Rows rows;
+    for (int i = 0; i < list->GetItemCount(); ++i) {
+        std::vector<std::string> row;
+        for (int c = 0; c < list->GetColumnCount(); ++c)
+            row.push_back(list->GetItemText(i, c).ToStdString());
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+wxWindow *Child(wxWindow *dialog, long id)
+{
+    return dialog->FindWindow(id);
+}
+
+// A project with two roads of the same file name in two folders: the
+// corridor's curved centre line, 200 m from chainage 0.
+class RoadDialogTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SECTIONTEST_NEED_TOOLKIT();
+        ASSERT_TRUE(wks_create_project(g_workspace, 0, dir.file("p.qpj").c_str()));
+        std::filesystem::create_directories(dir.file("a"));
+        std::filesystem::create_directories(dir.file("b"));
+        for (const char *folder : {"a", "b"}) {
+            lasgen::CorridorSpec spec;
+            spec.alignment = lasgen::Alignment::curved;
+            road_t road;
+            road_init(&road);
+            lasgen::build_alignment(spec, &road);
+            const std::string path = dir.file(std::string(folder) + "/centre.pm");
+            ASSERT_EQ(0, road_export_haidi(&road, path.c_str()));
+            road_final(&road);
+            ASSERT_NE(nullptr, wks_import_road(g_workspace, path.c_str(), 0));
+        }
+    }
+
+    // Presses Generate and answers the generation dialog.
+    void Generate(RoadSectionDialog &dialog, const char *start, const char *end, const char *spacing)
+    {
+        driver.Then<GenChainsDialog>([=](GenChainsDialog &gen) {
+            Type(gen.GetStartField(), start);
+            Type(gen.GetEndField(), end);
+            Type(gen.GetSpacingField(), spacing);
+            return wxID_OK;
+        });
+        Press(Child(&dialog, RoadSectionDialog::ID_BUTTON5));
+    }
+
+    void Add(RoadSectionDialog &dialog, const char *first, const char *second = nullptr)
+    {
+        driver.Then<AddChainDialog>([=](AddChainDialog &add) {
+            Type(add.GetFirstField(), first);
+            if (second)
+                Type(add.GetSecondField(), second);
+            return wxID_OK;
+        });
+        Press(Child(&dialog, RoadSectionDialog::ID_BUTTON3));
+    }
+
+    void Import(RoadSectionDialog &dialog, const std::string &bytes)
+    {
+        const std::string path = dir.file("chains.txt");
+        std::ofstream(path, std::ios::binary) << bytes;
+        chooser.answers.push_back(path);
+        dialog.SetFileChooser(&chooser);
+        Press(Child(&dialog, RoadSectionDialog::ID_BUTTON1));
+    }
+
+    TempDir dir;
+    tasktest::TestWorkspace workspace;
+    DialogDriver driver;
+    ScriptedChooser chooser;
+};
+
+} // namespace
+
+// ---- Road section dialog ----------------------------------------------------------------
+
+TEST_F(RoadDialogTest, ModesSetTitleColumnsAndSectionWidth)
+{
+    RoadSectionDialog latitude(nullptr, ROAD_SECTION_LATITUDE);
+    EXPECT_EQ("Latitude section", latitude.GetTitle());
+    EXPECT_EQ("40.0", latitude.GetSectionWidthField()->GetValue());
+    EXPECT_TRUE(latitude.GetSectionWidthField()->IsEditable());
+    EXPECT_EQ("1.0", latitude.GetBufferWidthField()->GetValue());
+    wxListItem column;
+    column.SetMask(wxLIST_MASK_TEXT);
+    latitude.GetChainList()->GetColumn(2, column);
+    EXPECT_EQ("Altitude", column.GetText());
+
+    RoadSectionDialog longitude(nullptr, ROAD_SECTION_LONGITUDE);
+    EXPECT_EQ("Longitude section", longitude.GetTitle());
+    EXPECT_EQ("", longitude.GetSectionWidthField()->GetValue());
+    EXPECT_FALSE(longitude.GetSectionWidthField()->IsEditable());
+    for (int c = 0; c < 3; ++c) {
+        longitude.GetChainList()->GetColumn(c, column);
+        EXPECT_EQ(std::vector<wxString>({"Index", "Start chain", "End chain"})[c], column.GetText());
+    }
+    // Two roads of one file name are two entries; the index tells them apart.
+    ASSERT_EQ(2u, longitude.GetRoadChoice()->GetCount());
+    EXPECT_EQ("centre.pm", longitude.GetRoadChoice()->GetString(1));
+    EXPECT_EQ(0, longitude.GetRoadIndex());
+    longitude.GetRoadChoice()->SetSelection(1);
+    EXPECT_EQ(tasktest::ItemOf<wks_road_t>(g_workspace->roads, 1), longitude.GetRoad());
+}
+
+TEST_F(RoadDialogTest, GenerateAppendsEvenlySpacedRowsOrSaysWhyNot)
+{
+    RoadSectionDialog latitude(nullptr, ROAD_SECTION_LATITUDE);
+    Generate(latitude, "0", "100", "20");
+    EXPECT_EQ((Rows{{"1", "0.000", "0.000"},
+                    {"2", "20.000", "0.000"},
+                    {"3", "40.000", "0.000"},
+                    {"4", "60.000", "0.000"},
+                    {"5", "80.000", "0.000"}}),
+              ListRows(latitude.GetChainList()));
+    // Numbered on after the rows already there; a spacing that divides the
+    // distance exactly in decimal but not in binary still counts whole.
+    Generate(latitude, "0", "0.3", "0.1");
+    EXPECT_EQ(8, latitude.GetChainList()->GetItemCount());
+    EXPECT_EQ("8", latitude.GetChainList()->GetItemText(7, 0));
+    EXPECT_EQ("0.200", latitude.GetChainList()->GetItemText(7, 1));
+    EXPECT_TRUE(driver.messages.empty());
+
+    RoadSectionDialog longitude(nullptr, ROAD_SECTION_LONGITUDE);
+    Generate(longitude, "0", "90", "20");
+    EXPECT_EQ((Rows{{"1", "0.000", "20.000"},
+                    {"2", "20.000", "40.000"},
+                    {"3", "40.000", "60.000"},
+                    {"4", "60.000", "80.000"}}),
+              ListRows(longitude.GetChainList()));
+
+    const struct {
+        const char *start, *end, *spacing, *says;
+    } refused[] = {{"0", "10", "20", "longer than the distance"},
+                   {"100", "0", "20", "end chain must be greater"},
+                   {"0", "100", "0", "spacing must be greater than 0"},
+                   {"0", "100", "-5", "spacing must be greater than 0"},
+                   {"0", "", "5", "must be numbers"},
+                   {"0", "100", "nan", "must be numbers"},
+                   {"0", "100000", "0.5", "at most 100000"}};
+    for (const auto &r : refused) {
+        driver.messages.clear();
+        Generate(longitude, r.start, r.end, r.spacing);
+        EXPECT_EQ(4, longitude.GetChainList()->GetItemCount()) << r.says;
+        ASSERT_EQ(1u, driver.messages.size()) << r.says;
+        EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find(r.says)) << driver.messages[0].text;
+    }
+    // Exactly the limit is allowed.
+    Generate(longitude, "0", "100000", "1");
+    EXPECT_EQ(100004, longitude.GetChainList()->GetItemCount());
+}
+
+TEST_F(RoadDialogTest, AddRefusesADuplicateChainageOrAnEmptyField)
+{
+    RoadSectionDialog dialog(nullptr, ROAD_SECTION_LATITUDE);
+    wxString firstLabel;
+    driver.Then<AddChainDialog>([&](AddChainDialog &add) {
+        firstLabel = add.GetFirstLabel()->GetLabel();
+        EXPECT_EQ("0", add.GetSecondField()->GetValue());
+        Type(add.GetFirstField(), "120");
+        Type(add.GetSecondField(), "12.3454");
+        return wxID_OK;
+    });
+    Press(Child(&dialog, RoadSectionDialog::ID_BUTTON3));
+    EXPECT_EQ("Chain", firstLabel);
+    Add(dialog, "120.0009");
+    Add(dialog, "120.002");
+    Add(dialog, "");
+    EXPECT_EQ((Rows{{"1", "120.000", "12.345"}, {"2", "120.002", "0.000"}}), ListRows(dialog.GetChainList()));
+    ASSERT_EQ(2u, driver.messages.size());
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("already in the list"));
+    EXPECT_NE(wxNOT_FOUND, driver.messages[1].text.Find("must be numbers"));
+    EXPECT_DOUBLE_EQ(12.345, dialog.GetRows()[0][1]);
+
+    // A cancelled add changes nothing.
+    driver.Then<AddChainDialog>([](AddChainDialog &add) {
+        Type(add.GetFirstField(), "50");
+        return wxID_CANCEL;
+    });
+    Press(Child(&dialog, RoadSectionDialog::ID_BUTTON3));
+    EXPECT_EQ(2, dialog.GetChainList()->GetItemCount());
+
+    RoadSectionDialog longitude(nullptr, ROAD_SECTION_LONGITUDE);
+    driver.Then<AddChainDialog>([&](AddChainDialog &add) {
+        EXPECT_EQ("Start chain", add.GetFirstLabel()->GetLabel());
+        EXPECT_EQ("End chain", add.GetSecondLabel()->GetLabel());
+        EXPECT_EQ("Add chain", add.GetTitle());
+        return wxID_CANCEL;
+    });
+    Press(Child(&longitude, RoadSectionDialog::ID_BUTTON3));
+}
+
+TEST_F(RoadDialogTest, ImportAppendsReadableLinesAndNamesTheOthers)
+{
+    RoadSectionDialog dialog(nullptr, ROAD_SECTION_LATITUDE);
+    Import(dialog, "0,12.5\n20;13.25\n40,,14\n");
+    EXPECT_EQ((Rows{{"1", "0.000", "12.500"}, {"2", "20.000", "13.250"}, {"3", "40.000", "14.000"}}),
+              ListRows(dialog.GetChainList()));
+    EXPECT_EQ("Please select chain list file to import...", chooser.asked[0].message);
+    EXPECT_TRUE(driver.messages.empty());
+
+    // Mark, CR LF, blank lines, a heading, a NaN and a last line without
+    // its line feed: every readable row comes in, numbered on, and the user
+    // learns which lines were not.
+    dialog.GetChainList()->DeleteAllItems();
+    Import(dialog, "\xEF\xBB\xBF# chain,altitude\r\n60,1\r\n\r\nnan,2\r\n80 3\r\n100,4");
+    EXPECT_EQ((Rows{{"1", "60.000", "1.000"}, {"2", "100.000", "4.000"}}), ListRows(dialog.GetChainList()));
+    ASSERT_EQ(1u, driver.messages.size());
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("2 rows were imported"));
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("Lines 1, 4, 5 "));
+
+    driver.messages.clear();
+    Import(dialog, "\n \n");
+    EXPECT_EQ(2, dialog.GetChainList()->GetItemCount());
+    ASSERT_EQ(1u, driver.messages.size());
+    EXPECT_EQ("The file holds no chain list rows.", driver.messages[0].text);
+
+    driver.messages.clear();
+    chooser.answers.push_back(dir.file("missing.txt"));
+    Press(Child(&dialog, RoadSectionDialog::ID_BUTTON1));
+    EXPECT_EQ(2, dialog.GetChainList()->GetItemCount());
+    ASSERT_EQ(1u, driver.messages.size());
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("Cannot open"));
+}
+
+TEST_F(RoadDialogTest, DeleteTakesTheSelectedRowAndIndexTextsStay)
+{
+    RoadSectionDialog dialog(nullptr, ROAD_SECTION_LATITUDE);
+    Generate(dialog, "0", "60", "20");
+    Press(Child(&dialog, RoadSectionDialog::ID_BUTTON4)); // nothing selected
+    EXPECT_EQ(3, dialog.GetChainList()->GetItemCount());
+    dialog.GetChainList()->Select(1);
+    Press(Child(&dialog, RoadSectionDialog::ID_BUTTON4));
+    Add(dialog, "50");
+    EXPECT_EQ((Rows{{"1", "0.000", "0.000"}, {"3", "40.000", "0.000"}, {"3", "50.000", "0.000"}}),
+              ListRows(dialog.GetChainList()));
+    Press(Child(&dialog, RoadSectionDialog::ID_BUTTON2));
+    EXPECT_EQ(0, dialog.GetChainList()->GetItemCount());
+    Press(Child(&dialog, RoadSectionDialog::ID_BUTTON2));
+}
+
+TEST_F(RoadDialogTest, OkIsRefusedUntilTheBatchWouldMakeEverySection)
+{
+    RoadSectionDialog dialog(nullptr, ROAD_SECTION_LATITUDE);
+    const auto refusal = [&]() -> std::string {
+        driver.messages.clear();
+        const bool accepted = dialog.AcceptInput();
+        return accepted ? "accepted" : driver.messages.at(0).text.ToStdString();
+    };
+    EXPECT_NE(std::string::npos, refusal().find("chain list is empty"));
+    dialog.AppendRow(250.0, 0.0);
+    EXPECT_NE(std::string::npos, refusal().find("outside the road, which runs from 0.000 to 200.000"));
+    dialog.GetChainList()->DeleteAllItems();
+    dialog.AppendRow(199.0, 0.0);
+    dialog.AppendRow(-1.0, 0.0);
+    dialog.AppendRow(0.0, 0.0);
+    EXPECT_NE(std::string::npos, refusal().find("Row 2 of"));
+    dialog.GetChainList()->DeleteItem(1);
+    EXPECT_EQ("accepted", refusal());
+    for (const char *width : {"0", "-1", "", "abc", "1e400"}) {
+        Type(dialog.GetSectionWidthField(), width);
+        EXPECT_NE(std::string::npos, refusal().find("Section width must be")) << width;
+    }
+    Type(dialog.GetSectionWidthField(), "40");
+    Type(dialog.GetBufferWidthField(), "0");
+    EXPECT_NE(std::string::npos, refusal().find("Buffer width must be"));
+    Type(dialog.GetBufferWidthField(), "2.5");
+    EXPECT_EQ("accepted", refusal());
+    EXPECT_DOUBLE_EQ(2.5, dialog.GetBufferWidth());
+    EXPECT_DOUBLE_EQ(40.0, dialog.GetSectionWidth());
+
+    RoadSectionDialog longitude(nullptr, ROAD_SECTION_LONGITUDE);
+    longitude.AppendRow(50.0, 20.0);
+    driver.messages.clear();
+    EXPECT_FALSE(longitude.AcceptInput());
+    EXPECT_NE(wxNOT_FOUND, driver.messages.at(0).text.Find("does not end after it starts"));
+    longitude.GetChainList()->DeleteAllItems();
+    longitude.AppendRow(50.0, 260.0);
+    EXPECT_FALSE(longitude.AcceptInput());
+    longitude.GetChainList()->DeleteAllItems();
+    longitude.AppendRow(20.0, 50.0);
+    EXPECT_TRUE(longitude.AcceptInput()) << "the section width is not asked for";
+}
+
+TEST_F(RoadDialogTest, TheOkButtonKeepsTheDialogOpenOnBadInput)
+{
+    RoadSectionDialog dialog(nullptr, ROAD_SECTION_LATITUDE);
+    wxWindow *ok = Child(&dialog, wxID_OK);
+    // The real modal loop: OK on an empty list is refused, Cancel then ends it.
+    const auto show = [](wxDialog *) { return int(wxID_NONE); };
+    driver.Then(show);
+    driver.Then(show);
+    dialog.CallAfter([&] {
+        Press(ok);
+        dialog.CallAfter([&] { Press(Child(&dialog, wxID_CANCEL)); });
+    });
+    EXPECT_EQ(wxID_CANCEL, dialog.ShowModal());
+    ASSERT_EQ(1u, driver.messages.size());
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("chain list is empty"));
+
+    dialog.AppendRow(10.0, 0.0);
+    dialog.CallAfter([&] { Press(ok); });
+    EXPECT_EQ(wxID_OK, dialog.ShowModal());
+}
+
+TEST(RoadDialogWithoutRoadsTest, NoRoadLeavesTheChoiceEmptyAndRefusesOk)
+{
+    SECTIONTEST_NEED_TOOLKIT();
+    tasktest::TestWorkspace workspace;
+    DialogDriver driver;
+    RoadSectionDialog dialog(nullptr, ROAD_SECTION_LATITUDE);
+    EXPECT_EQ(0u, dialog.GetRoadChoice()->GetCount());
+    EXPECT_EQ(-1, dialog.GetRoadIndex());
+    EXPECT_EQ(nullptr, dialog.GetRoad());
+    dialog.AppendRow(10.0, 0.0);
+    EXPECT_FALSE(dialog.AcceptInput());
+    ASSERT_EQ(1u, driver.messages.size());
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("no road"));
+}
+
+// ---- Custom section dialogs -------------------------------------------------------------
+
+TEST(VSectionDialogTest, AddImportDeleteAndClearBuildTheList)
+{
+    SECTIONTEST_NEED_TOOLKIT();
+    TempDir dir;
+    DialogDriver driver;
+    ScriptedChooser chooser;
+    VSectionDialog dialog(nullptr);
+    dialog.SetFileChooser(&chooser);
+    EXPECT_EQ("Vertical section", dialog.GetTitle());
+    EXPECT_EQ("1.0", dialog.GetBufferWidthField()->GetValue());
+    EXPECT_EQ("40", dialog.GetSectionWidthField()->GetValue());
+
+    driver.Then<AddVSectionDialog>([](AddVSectionDialog &add) {
+        EXPECT_EQ("Add vertical section", add.GetTitle());
+        EXPECT_EQ("", add.GetAzimuthField()->GetValue());
+        Type(add.GetCenterXField(), "500010.12345");
+        Type(add.GetCenterYField(), "4000020");
+        Type(add.GetAzimuthField(), "45");
+        return wxID_OK;
+    });
+    Press(Child(&dialog, VSectionDialog::ID_BUTTON1));
+    // Empty boxes would put a section at the origin facing north.
+    driver.Then<AddVSectionDialog>([](AddVSectionDialog &) { return wxID_OK; });
+    Press(Child(&dialog, VSectionDialog::ID_BUTTON1));
+    ASSERT_EQ(1u, driver.messages.size());
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("must be numbers"));
+
+    const std::string path = dir.file("custom.txt");
+    std::ofstream(path, std::ios::binary) << "\xEF\xBB\xBF" "x,y,azimuth\r\n10,20,30\r\n10;20;30\r\n10,; 20,30,40\r\n"
+                                             "10 20 30\r\n10\b20\b30\r\n10,20\r\n10,20,nan\r\n\r\n11,21,31";
+    chooser.answers.push_back(path);
+    Press(Child(&dialog, VSectionDialog::ID_BUTTON2));
+    EXPECT_NE(wxNOT_FOUND, chooser.asked.at(0).message.Find("Center x,Center y,Azimuth a line"));
+    EXPECT_EQ((Rows{{"1", "500010.123", "4000020.000", "45.000"},
+                    {"2", "10.000", "20.000", "30.000"},
+                    {"3", "10.000", "20.000", "30.000"},
+                    {"4", "10.000", "20.000", "30.000"},
+                    {"5", "10.000", "20.000", "30.000"},
+                    {"6", "11.000", "21.000", "31.000"}}),
+              ListRows(dialog.GetSectionList()));
+    ASSERT_EQ(2u, driver.messages.size());
+    EXPECT_NE(wxNOT_FOUND, driver.messages[1].text.Find("5 sections were imported"));
+    EXPECT_NE(wxNOT_FOUND, driver.messages[1].text.Find("Lines 1, 5, 7, 8 "));
+    EXPECT_DOUBLE_EQ(500010.123, dialog.GetRows()[0].x);
+
+    // Several selected: only the topmost goes.
+    dialog.GetSectionList()->Select(2);
+    dialog.GetSectionList()->Select(4);
+    Press(Child(&dialog, VSectionDialog::ID_BUTTON3));
+    EXPECT_EQ(5, dialog.GetSectionList()->GetItemCount());
+    EXPECT_EQ("4", dialog.GetSectionList()->GetItemText(2, 0));
+    Press(Child(&dialog, VSectionDialog::ID_BUTTON4));
+    EXPECT_EQ(0, dialog.GetSectionList()->GetItemCount());
+}
+
+TEST(VSectionDialogTest, OkNeedsPositiveWidthsAndARow)
+{
+    SECTIONTEST_NEED_TOOLKIT();
+    DialogDriver driver;
+    VSectionDialog dialog(nullptr);
+    EXPECT_FALSE(dialog.AcceptInput());
+    dialog.AppendRow(1, 2, 3);
+    EXPECT_TRUE(dialog.AcceptInput());
+    Type(dialog.GetSectionWidthField(), "0");
+    EXPECT_FALSE(dialog.AcceptInput());
+    Type(dialog.GetSectionWidthField(), "40");
+    Type(dialog.GetBufferWidthField(), "x");
+    EXPECT_FALSE(dialog.AcceptInput());
+    ASSERT_EQ(3u, driver.messages.size());
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("list is empty"));
+    EXPECT_NE(wxNOT_FOUND, driver.messages[1].text.Find("Section width"));
+    EXPECT_NE(wxNOT_FOUND, driver.messages[2].text.Find("Buffer width"));
+}
+
+TEST(HSectionDialogTest, OpensWithDefaultsAndRefusesFieldsThatAreNotNumbers)
+{
+    SECTIONTEST_NEED_TOOLKIT();
+    DialogDriver driver;
+    HSectionDialog dialog(nullptr);
+    EXPECT_EQ("Horizon section", dialog.GetTitle());
+    EXPECT_EQ("section1", dialog.GetNameField()->GetValue());
+    EXPECT_EQ("0", dialog.GetOrientationField()->GetValue());
+    EXPECT_EQ("1.0", dialog.GetBufferWidthField()->GetValue());
+    EXPECT_EQ("40.0", dialog.GetSectionWidthField()->GetValue());
+    EXPECT_FALSE(dialog.AcceptInput()) << "the centre is empty";
+    const double centre[3] = {500123.45678, 4000001.5, 101.25};
+    dialog.SetCenter(centre);
+    EXPECT_EQ("500123.457", dialog.GetCenterField(0)->GetValue());
+    EXPECT_EQ("101.250", dialog.GetCenterField(2)->GetValue());
+    EXPECT_TRUE(dialog.AcceptInput());
+    Type(dialog.GetCenterField(2), "95");
+    double read[3];
+    dialog.GetCenter(read);
+    EXPECT_DOUBLE_EQ(95.0, read[2]);
+    Type(dialog.GetOrientationField(), "");
+    EXPECT_FALSE(dialog.AcceptInput());
+    Type(dialog.GetOrientationField(), "90");
+    Type(dialog.GetBufferWidthField(), "0");
+    EXPECT_FALSE(dialog.AcceptInput());
+    ASSERT_EQ(3u, driver.messages.size());
+    EXPECT_NE(wxNOT_FOUND, driver.messages[1].text.Find("Orientation"));
+    EXPECT_NE(wxNOT_FOUND, driver.messages[2].text.Find("Buffer width"));
+}
+
+// ---- Export dialog ----------------------------------------------------------------------
+
+TEST(ExportDialogTest, OptionsComeFromTheSelectedPageOnly)
+{
+    SECTIONTEST_NEED_TOOLKIT();
+    ExportDialog dialog(nullptr);
+    EXPECT_EQ("Export sections", dialog.GetTitle());
+    int options[3] = {-1, -1, -1};
+    dialog.GetOptions(options);
+    EXPECT_EQ(0, dialog.GetSelectedPage());
+    EXPECT_EQ((std::vector<int>{1, 0, 0}), std::vector<int>(options, options + 3));
+
+    // Boxes ticked on the latitude page do not follow to the longitude one.
+    dialog.GetCheckBox(0, 2)->SetValue(true);
+    dialog.GetTreebook()->SetSelection(1);
+    dialog.GetCheckBox(1, 1)->SetValue(true);
+    dialog.GetOptions(options);
+    EXPECT_EQ((std::vector<int>{1, 1, 0}), std::vector<int>(options, options + 3));
+    EXPECT_EQ("Section points", dialog.GetCheckBox(1, 1)->GetLabel());
+
+    dialog.GetTreebook()->SetSelection(2);
+    dialog.GetCheckBox(2, 0)->SetValue(false);
+    dialog.GetOptions(options);
+    EXPECT_EQ((std::vector<int>{0, 0, 0}), std::vector<int>(options, options + 3));
+    EXPECT_EQ("Custom section", dialog.GetTreebook()->GetPageText(2));
+}
+
+// ---- By mouse -----------------------------------------------------------------------------
+
+namespace {
+
+// Yields until done() or about three seconds have passed.
+bool YieldUntil(const std::function<bool()> &done)
+{
+    for (int i = 0; i < 300 && !done(); ++i) {
+        wxYield();
+        wxMilliSleep(10);
+    }
+    return done();
+}
+
+void ClickOn(wxUIActionSimulator &mouse, wxWindow *button)
+{
+    const wxRect box = button->GetScreenRect();
+    mouse.MouseMove(box.GetLeft() + box.GetWidth() / 2, box.GetTop() + box.GetHeight() / 2);
+    wxYield();
+    mouse.MouseClick();
+    wxYield();
+}
+
+} // namespace
+
+// The buttons are bound to the handlers a user reaches: Generate appends
+// the rows, OK closes the dialog, all through real clicks.
+TEST_F(RoadDialogTest, ClickingGenerateThenOkMakesTheBatch)
+{
+    RoadSectionDialog dialog(nullptr, ROAD_SECTION_LATITUDE);
+    driver.Then([](wxDialog *) { return int(wxID_NONE); });
+    driver.Then<GenChainsDialog>([](GenChainsDialog &gen) {
+        Type(gen.GetStartField(), "10");
+        Type(gen.GetEndField(), "50");
+        Type(gen.GetSpacingField(), "10");
+        return wxID_OK;
+    });
+    bool clicked = false;
+    dialog.CallAfter([&] {
+        wxUIActionSimulator mouse;
+        wxWindow *generate = Child(&dialog, RoadSectionDialog::ID_BUTTON5);
+        if (YieldUntil([&] { return generate->IsShownOnScreen(); })) {
+            ClickOn(mouse, generate);
+            if (YieldUntil([&] { return dialog.GetChainList()->GetItemCount() == 4; })) {
+                clicked = true;
+                ClickOn(mouse, Child(&dialog, wxID_OK));
+            }
+        }
+        // Whatever happened, the modal loop must end.
+        YieldUntil([&] { return !dialog.IsModal(); });
+        if (dialog.IsModal())
+            dialog.EndModal(wxID_ABORT);
+    });
+    EXPECT_EQ(wxID_OK, dialog.ShowModal());
+    EXPECT_TRUE(clicked);
+    EXPECT_EQ((Rows{{"1", "10.000", "0.000"}, {"2", "20.000", "0.000"}, {"3", "30.000", "0.000"},
+                    {"4", "40.000", "0.000"}}),
+              ListRows(dialog.GetChainList()));
+}

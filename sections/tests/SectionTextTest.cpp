@@ -1,0 +1,154 @@
+// The chain list and custom-section text lines, the file reading under them
+// and the number fields of the section dialogs.
+#include "ChainListLine.h"
+#include "CustomSectionLine.h"
+#include "SectionText.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <fstream>
+
+namespace {
+
+struct Pair {
+    bool taken;
+    double first, second;
+};
+
+Pair Chain(const std::string &text)
+{
+    ChainListLine line;
+    const bool taken = ChainListLine::Parse(text, &line);
+    return {taken, line.first, line.second};
+}
+
+std::vector<std::string> Texts(const std::vector<SectionText::Line> &lines)
+{
+    std::vector<std::string> texts;
+    for (const auto &line : lines)
+        texts.push_back(line.text);
+    return texts;
+}
+
+std::vector<SectionText::Line> LinesOf(const TempDir &dir, const std::string &bytes)
+{
+    const std::string path = dir.file("lines.txt");
+    std::ofstream(path, std::ios::binary) << bytes;
+    std::vector<SectionText::Line> lines;
+    wxString error;
+    EXPECT_TRUE(SectionText::ReadLines(path, &lines, &error)) << error;
+    return lines;
+}
+
+} // namespace
+
+TEST(ChainListLineTest, SeparatorRunsBetweenTheTwoNumbers)
+{
+    for (const char *text : {"120,35.2", "120;35.2", "120,;, 35.2", "120\b35.2", "  120,35.2\r", "120,35.2,99 text"}) {
+        const Pair row = Chain(text);
+        EXPECT_TRUE(row.taken) << text;
+        EXPECT_DOUBLE_EQ(120.0, row.first) << text;
+        EXPECT_DOUBLE_EQ(35.2, row.second) << text;
+    }
+    const Pair exponent = Chain("-1.5e2,+2E-1");
+    EXPECT_TRUE(exponent.taken);
+    EXPECT_DOUBLE_EQ(-150.0, exponent.first);
+    EXPECT_DOUBLE_EQ(0.2, exponent.second);
+}
+
+TEST(ChainListLineTest, AChainageAloneHasSecondValueZero)
+{
+    for (const char *text : {"120", "120\r", "120,", "120\t"}) {
+        const Pair row = Chain(text);
+        EXPECT_TRUE(row.taken) << text;
+        EXPECT_DOUBLE_EQ(120.0, row.first) << text;
+        EXPECT_DOUBLE_EQ(0.0, row.second) << text;
+    }
+}
+
+// A space instead of a separator would silently drop the altitude.
+TEST(ChainListLineTest, LinesThatWouldLoseOrInventAValueAreRefused)
+{
+    for (const char *text : {"", "   ", "K1+200,3", "# chainage,altitude", "120 35.2", "120\t35.2", "120 ,35.2",
+                             "120,abc", "nan,1", "120,nan", "inf,2", "1e999,1", "chain 120", "120x,3"})
+        EXPECT_FALSE(Chain(text).taken) << "'" << text << "'";
+}
+
+TEST(CustomSectionLineTest, ThreeNumbersWithSeparatorRuns)
+{
+    for (const char *text : {"10,20,30", "10;20;30", "10,;20;,30", "10, 20, 30", "10\b20\b30", "10,20,30\r",
+                             "10,20,30,40", "10,20,30 comment"}) {
+        CustomSectionLine line;
+        ASSERT_TRUE(CustomSectionLine::Parse(text, &line)) << text;
+        EXPECT_DOUBLE_EQ(10.0, line.x);
+        EXPECT_DOUBLE_EQ(20.0, line.y);
+        EXPECT_DOUBLE_EQ(30.0, line.azimuth);
+    }
+    for (const char *text : {"10 20 30", "10\t20\t30", "10 ,20 ,30", "10,20", "x,y,azimuth", "", "10,nan,30",
+                             "10,20,inf"}) {
+        CustomSectionLine line;
+        EXPECT_FALSE(CustomSectionLine::Parse(text, &line)) << "'" << text << "'";
+    }
+}
+
+TEST(SectionTextTest, FileLinesKeepALastLineWithoutLineFeedAndDropMarkAndCarriageReturns)
+{
+    TempDir dir;
+    EXPECT_EQ((std::vector<std::string>{"0,12.5", "20;13.25", "40,,14"}),
+              Texts(LinesOf(dir, "0,12.5\n20;13.25\n40,,14\n")));
+    EXPECT_EQ((std::vector<std::string>{"0,12.5", "20;13.25", "40,,14"}),
+              Texts(LinesOf(dir, "\xEF\xBB\xBF" "0,12.5\r\n20;13.25\r\n40,,14")));
+    EXPECT_EQ((std::vector<std::string>{"a", "", "b"}), Texts(LinesOf(dir, "a\n\nb\n")));
+    EXPECT_TRUE(LinesOf(dir, "").empty());
+
+    // A long line stays one line: cut in two, its tail would read as a row.
+    const std::string longLine = "100," + std::string(1500, '5');
+    const std::vector<SectionText::Line> lines = LinesOf(dir, longLine + "\n7,8\n");
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_EQ(longLine, lines[0].text);
+    EXPECT_EQ(2, lines[1].number);
+}
+
+TEST(SectionTextTest, AMissingOrHugeFileIsAnErrorNamingIt)
+{
+    std::vector<SectionText::Line> lines;
+    wxString error;
+    EXPECT_FALSE(SectionText::ReadLines("/nonexistent/chains.txt", &lines, &error));
+    EXPECT_NE(wxNOT_FOUND, error.Find("/nonexistent/chains.txt"));
+
+    TempDir dir;
+    const std::string huge = dir.file("cloud.las");
+    {
+        std::ofstream out(huge, std::ios::binary);
+        out << "10,20\n";
+        out.seekp(SectionText::MAX_FILE_BYTES);
+        out << '\n';
+    }
+    EXPECT_FALSE(SectionText::ReadLines(huge, &lines, &error));
+    EXPECT_NE(wxNOT_FOUND, error.Find("too large"));
+    EXPECT_TRUE(lines.empty());
+}
+
+TEST(SectionTextTest, FieldsReadTheCNotationWhateverTheLocale)
+{
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    // A locale with a decimal comma, when the machine has one.
+    std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+    EXPECT_DOUBLE_EQ(12.5, SectionText::LeadingNumber("12.5"));
+    EXPECT_DOUBLE_EQ(3.0, SectionText::LeadingNumber(" 3abc"));
+    EXPECT_DOUBLE_EQ(0.0, SectionText::LeadingNumber("abc"));
+    double value = -1;
+    EXPECT_TRUE(SectionText::WholeNumber(" 40.0 ", &value));
+    EXPECT_DOUBLE_EQ(40.0, value);
+    for (const char *text : {"", "  ", "40m", "nan", "-inf", "1e400", "1,5"})
+        EXPECT_FALSE(SectionText::WholeNumber(text, &value)) << text;
+    std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST(SectionTextTest, LineNumberListsStopAfterAFew)
+{
+    EXPECT_EQ("2, 5, 9", SectionText::LineNumbers({2, 5, 9}));
+    EXPECT_EQ("1, 2, 3, 4, 5, 6, 7, 8, ...", SectionText::LineNumbers({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+}

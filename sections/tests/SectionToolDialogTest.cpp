@@ -1,0 +1,186 @@
+// The floating section tool window against a frame with a current section:
+// what its sliders, text boxes and buttons send, and what SetValues shows.
+// Needs a display (Xvfb).
+#include "SectionViewTestSupport.h"
+
+#include "SectionConfigDialog.h"
+#include "SectionToolDialog.h"
+
+#include <wx/slider.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+using namespace sectionview;
+
+namespace {
+
+class ToolWindowTest : public SectionViewTest
+{
+protected:
+    void SetUp() override
+    {
+        SectionViewTest::SetUp();
+        if (!frame)
+            return;
+        section = Latitude(0);
+        MakeCurrent(section);
+        tool = frame->GetSectionTool();
+        ASSERT_TRUE(tool);
+    }
+
+    wxSlider *Slider(long id) const { return dynamic_cast<wxSlider *>(tool->FindWindow(id)); }
+    wxTextCtrl *Text(long id) const { return dynamic_cast<wxTextCtrl *>(tool->FindWindow(id)); }
+
+    // The slider moved to a position, as a drag step (force false) or the
+    // end of a scroll (force true).
+    void Slide(long id, int position, bool end)
+    {
+        wxSlider *slider = Slider(id);
+        slider->SetValue(position);
+        if (end) {
+            wxScrollEvent event(wxEVT_SCROLL_CHANGED, int(id), position);
+            event.SetEventObject(slider);
+            slider->GetEventHandler()->ProcessEvent(event);
+        } else {
+            wxCommandEvent event(wxEVT_SLIDER, int(id));
+            event.SetInt(position);
+            event.SetEventObject(slider);
+            slider->GetEventHandler()->ProcessEvent(event);
+        }
+    }
+
+    void Enter(long id, const wxString &text)
+    {
+        wxTextCtrl *box = Text(id);
+        box->ChangeValue(text);
+        wxCommandEvent event(wxEVT_TEXT_ENTER, int(id));
+        event.SetEventObject(box);
+        event.SetString(text);
+        box->GetEventHandler()->ProcessEvent(event);
+    }
+
+    void Press(long id)
+    {
+        wxCommandEvent event(wxEVT_BUTTON, int(id));
+        event.SetEventObject(tool->FindWindow(id));
+        tool->FindWindow(id)->GetEventHandler()->ProcessEvent(event);
+    }
+
+    double Width() const { return section->width_range[1] - section->width_range[0]; }
+    double Thickness() const { return section->normal_range[1] - section->normal_range[0]; }
+
+    section_t *section = nullptr;
+    SectionToolDialog *tool = nullptr;
+};
+
+} // namespace
+
+TEST_F(ToolWindowTest, SetValuesShowsTruncatedPositionsAndRoundedTextsWithoutCallingTheFrame)
+{
+    tool->SetValues(1.0, 40.0, 2.0f);
+    EXPECT_EQ(10, Slider(SectionToolDialog::ID_SLIDER2)->GetValue());
+    EXPECT_EQ(40, Slider(SectionToolDialog::ID_SLIDER3)->GetValue());
+    EXPECT_EQ(20, Slider(SectionToolDialog::ID_SLIDER1)->GetValue());
+    EXPECT_EQ("1.0", Text(SectionToolDialog::ID_TEXTCTRL2)->GetValue());
+    EXPECT_EQ("40", Text(SectionToolDialog::ID_TEXTCTRL3)->GetValue());
+    EXPECT_EQ("2.0", Text(SectionToolDialog::ID_TEXTCTRL1)->GetValue());
+    tool->SetValues(0.39, 12.7, 3.0f);
+    EXPECT_EQ(3, Slider(SectionToolDialog::ID_SLIDER2)->GetValue());
+    EXPECT_EQ("0.4", Text(SectionToolDialog::ID_TEXTCTRL2)->GetValue());
+    EXPECT_EQ(12, Slider(SectionToolDialog::ID_SLIDER3)->GetValue());
+    EXPECT_FALSE(frame->IsTaskRunning());
+    EXPECT_EQ(2.0f, frame->GetPointSize());
+    EXPECT_DOUBLE_EQ(40.0, Width());
+}
+
+TEST_F(ToolWindowTest, SlidersSendTheirValuesAndOnlyTheScrollEndIsForced)
+{
+    Slide(SectionToolDialog::ID_SLIDER1, 25, false);
+    EXPECT_EQ("2.5", Text(SectionToolDialog::ID_TEXTCTRL1)->GetValue());
+    EXPECT_EQ(2.5f, frame->GetPointSize());
+
+    Slide(SectionToolDialog::ID_SLIDER2, 15, false);
+    ASSERT_TRUE(frame->IsTaskRunning());
+    // A drag step while the recomputation runs is dropped ...
+    Slide(SectionToolDialog::ID_SLIDER2, 18, false);
+    EXPECT_EQ("1.8", Text(SectionToolDialog::ID_TEXTCTRL2)->GetValue());
+    // ... the end of the scroll is not.
+    Slide(SectionToolDialog::ID_SLIDER3, 0, true);
+    EXPECT_EQ("0", Text(SectionToolDialog::ID_TEXTCTRL3)->GetValue());
+    ASSERT_TRUE(WaitForTasks());
+    EXPECT_NEAR(1.5, Thickness(), 1e-9);
+    EXPECT_DOUBLE_EQ(0.0, Width());
+}
+
+TEST_F(ToolWindowTest, TextBoxesTakeTheLeadingNumberAboveZero)
+{
+    for (const char *text : {"abc", "0", "-3", ""})
+        Enter(SectionToolDialog::ID_TEXTCTRL2, text);
+    EXPECT_FALSE(frame->IsTaskRunning());
+    EXPECT_EQ("", Text(SectionToolDialog::ID_TEXTCTRL2)->GetValue());
+
+    Enter(SectionToolDialog::ID_TEXTCTRL2, "2.5m");
+    EXPECT_EQ(25, Slider(SectionToolDialog::ID_SLIDER2)->GetValue());
+    EXPECT_EQ("2.5m", Text(SectionToolDialog::ID_TEXTCTRL2)->GetValue());
+    ASSERT_TRUE(WaitForTasks());
+    EXPECT_NEAR(2.5, Thickness(), 1e-6);
+
+    Enter(SectionToolDialog::ID_TEXTCTRL3, "250");
+    EXPECT_EQ(100, Slider(SectionToolDialog::ID_SLIDER3)->GetValue());
+    ASSERT_TRUE(WaitForTasks());
+    EXPECT_DOUBLE_EQ(250.0, Width());
+
+    Enter(SectionToolDialog::ID_TEXTCTRL1, "0.05");
+    EXPECT_EQ(0.05f, frame->GetPointSize());
+    EXPECT_EQ(0, Slider(SectionToolDialog::ID_SLIDER1)->GetValue());
+}
+
+TEST_F(ToolWindowTest, ButtonsSwitchTheFramesModes)
+{
+    Press(SectionToolDialog::ID_BITMAPBUTTON4);
+    EXPECT_EQ(SECTION_MEASURE_POINT, frame->GetSectionMode());
+    Press(SectionToolDialog::ID_BITMAPBUTTON5);
+    EXPECT_EQ(SECTION_DELETE_POINT, frame->GetSectionMode());
+    Press(SectionToolDialog::ID_BITMAPBUTTON6);
+    EXPECT_EQ(SECTION_IDLE, frame->GetSectionMode());
+    Press(SectionToolDialog::ID_BITMAPBUTTON6);
+    EXPECT_EQ(SECTION_IDLE, frame->GetSectionMode());
+
+    Press(SectionToolDialog::ID_BITMAPBUTTON8);
+    ASSERT_EQ(SECTION_MEASURE_DISTANCE, frame->GetSectionMode());
+    LeftClick(MouseAt(*PointNearU(section, 0.0f)));
+    ASSERT_EQ(1u, frame->GetDistancePoints().size());
+    // Pressing it again in the same mode starts a new distance.
+    Press(SectionToolDialog::ID_BITMAPBUTTON8);
+    EXPECT_TRUE(frame->GetDistancePoints().empty());
+
+    // The DXF buttons ask for a file; cancelled here.
+    script->asked.clear();
+    Press(SectionToolDialog::ID_BITMAPBUTTON3);
+    Press(SectionToolDialog::ID_BITMAPBUTTON7);
+    ASSERT_EQ(2u, script->asked.size());
+    EXPECT_EQ("Select DXF file to import.", script->asked[0].message);
+    EXPECT_EQ("Select file to export.", script->asked[1].message);
+}
+
+TEST_F(ToolWindowTest, TheConfigurationWindowSendsTheSameValuesWithLabels)
+{
+    auto *config = new SectionConfigDialog(frame);
+    config->SetValues(1.0, 40.0, 2.0f);
+    auto slider = [config](long id) { return dynamic_cast<wxSlider *>(config->FindWindow(id)); };
+    auto label = [config](long id) { return dynamic_cast<wxStaticText *>(config->FindWindow(id))->GetLabel(); };
+    EXPECT_EQ(10, slider(SectionConfigDialog::ID_SLIDER2)->GetValue());
+    EXPECT_EQ(40, slider(SectionConfigDialog::ID_SLIDER3)->GetValue());
+    EXPECT_EQ(20, slider(SectionConfigDialog::ID_SLIDER1)->GetValue());
+    EXPECT_EQ("40", label(SectionConfigDialog::ID_STATICTEXT6));
+    EXPECT_FALSE(frame->IsTaskRunning());
+
+    slider(SectionConfigDialog::ID_SLIDER2)->SetValue(15);
+    wxScrollEvent end(wxEVT_SCROLL_CHANGED, int(SectionConfigDialog::ID_SLIDER2), 15);
+    end.SetEventObject(slider(SectionConfigDialog::ID_SLIDER2));
+    config->GetEventHandler()->ProcessEvent(end);
+    EXPECT_EQ("1.5", label(SectionConfigDialog::ID_STATICTEXT5));
+    ASSERT_TRUE(WaitForTasks());
+    EXPECT_NEAR(1.5, Thickness(), 1e-9);
+    config->Destroy();
+}
