@@ -378,6 +378,10 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
         UpdateWorkspaceTree();
         m_pendingMissingCheck = true;
         break;
+    case TASK_SLICE_LAS:
+        if (!event.GetMessage().empty())
+            ReportTaskFailure(event, wxString());
+        break;
     case TASK_LATITUDE_SECTIONS:
     case TASK_LONGITUDE_SECTIONS:
     // The new sections are shown only as they are computed; their ticks

@@ -219,6 +219,9 @@ private:
     void InitSectionViewer();
     void SetFrameIcon();
     void StartUpdateCheck();
+    // Fetches the setup file into file with a progress dialog; false, with
+    // the reason shown, when it did not arrive whole.
+    bool DownloadSetup(const wxString &url, int size, const wxString &file);
 
     // Commands.
     // Shows "Task is running..." and answers true while a task runs.

@@ -1,12 +1,11 @@
-// The frame's commands: the ribbon's buttons and the update offer.  A command
-// whose work is not built yet does nothing.
+// The frame's project, import and tree pop-up commands; the other commands
+// live in files of their own beside this one.
 #include "CorvaneFrame.h"
 
 #include "FileChooser.h"
 #include "StatusView.h"
 #include "TaskThread.h"
 #include "TreeData.h"
-#include "UpdateVersionEvent.h"
 
 #include <wx/file.h>
 #include <wx/filedlg.h>
@@ -262,20 +261,4 @@ void CorvaneFrame::DeleteMenuRoad()
     m_propertyGrid->Clear();
     UpdateWorkspaceTree();
     m_modelViewer->home();
-}
-
-void CorvaneFrame::OnAbout(wxRibbonButtonBarEvent &)
-{
-}
-
-void CorvaneFrame::OnManual(wxRibbonButtonBarEvent &)
-{
-}
-
-void CorvaneFrame::OnSliceLas(wxRibbonButtonBarEvent &)
-{
-}
-
-void CorvaneFrame::OnUpdateVersion(UpdateVersionEvent &)
-{
 }

@@ -269,7 +269,14 @@ void TaskThread::SlicePoints()
 {
     char path[VELMO_PATH_SIZE];
     PathToUtf8(m_path, path);
-    velmo_slice_points(path, m_slice, TaskProgressCallback);
+    const bool sliced = velmo_slice_points(path, m_slice, TaskProgressCallback) != 0;
+    // The finish event carries a message only when the slicing failed: the
+    // library's reason, or ours when it gave none.
+    std::lock_guard<std::mutex> lock(g_taskThreadLock);
+    if (sliced)
+        RememberMessage(wxString());
+    else if (m_lastMessage.empty())
+        RememberMessage(wxString::Format(_("Cannot slice file %s."), m_path));
 }
 
 void TaskThread::RemoveCloud()

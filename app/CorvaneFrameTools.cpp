@@ -1,0 +1,141 @@
+// The frame's tool commands: slicing a LAS file, the About box, the manual,
+// and the update offer with the download of the setup file.
+#include "CorvaneFrame.h"
+
+#include "AboutDialog.h"
+#include "FileChooser.h"
+#include "HelpDialog.h"
+#include "PointSliceDialog.h"
+#include "SetupDownload.h"
+#include "TaskThread.h"
+#include "UpdateRequest.h"
+#include "UpdateVersionEvent.h"
+
+#include <wx/app.h>
+#include <wx/filename.h>
+#include <wx/msgdlg.h>
+#include <wx/progdlg.h>
+#include <wx/ribbon/buttonbar.h>
+#include <wx/utils.h>
+
+#include <climits>
+
+namespace {
+
+// Counts that the slicing is asked for: each at least 1, their product a
+// number of pieces that fits an int.
+bool SliceCountsUsable(const int counts[3])
+{
+    long long product = 1;
+    for (int k = 0; k < 3; k++) {
+        if (counts[k] < 1)
+            return false;
+        product *= counts[k];
+        if (product > INT_MAX)
+            return false;
+    }
+    return true;
+}
+
+wxString Unescaped(wxString text)
+{
+    text.Replace("\\r", "\r");
+    text.Replace("\\n", "\n");
+    return text;
+}
+
+} // namespace
+
+void CorvaneFrame::OnSliceLas(wxRibbonButtonBarEvent &)
+{
+    if (RefuseWhileBusy())
+        return;
+    PointSliceDialog dialog(this, wxID_ANY, wxDefaultPosition);
+    if (!m_fileChooser)
+        m_fileChooser = std::make_unique<DialogFileChooser>();
+    dialog.SetFileChooser(m_fileChooser.get());
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    const wxString path = dialog.GetPath();
+    int counts[3];
+    for (int k = 0; k < 3; k++)
+        counts[k] = PointSliceDialog::ReadCount(dialog.GetSliceText(k));
+    if (path.empty()) {
+        ShowError(_("Choose the LAS file to slice with the \"...\" button."));
+        return;
+    }
+    if (!SliceCountsUsable(counts)) {
+        ShowError(_("Each slice count must be a whole number of at least 1."));
+        return;
+    }
+    StartTask(new TaskThread(this, TASK_SLICE_LAS, path, counts));
+}
+
+void CorvaneFrame::OnAbout(wxRibbonButtonBarEvent &)
+{
+    AboutDialog dialog(this, wxID_ANY, wxDefaultPosition, wxDefaultSize);
+    dialog.ShowModal();
+}
+
+void CorvaneFrame::OnManual(wxRibbonButtonBarEvent &)
+{
+    HelpDialog dialog(this, wxID_ANY, wxDefaultPosition);
+    dialog.ShowModal();
+}
+
+void CorvaneFrame::OnUpdateVersion(UpdateVersionEvent &event)
+{
+    if (!UpdateRequest::IsNewer(event.GetVersion(), cvVersion))
+        return;
+    // The version becomes part of a file name; anything but digits and dots
+    // could carry a path from the server into the file system, so such an
+    // offer is dropped like any other malformed answer.
+    if (!SetupDownload::IsPlainVersion(event.GetVersion()))
+        return;
+    const wxString version = wxString::FromUTF8(event.GetVersion());
+    const wxString description = Unescaped(wxString::FromUTF8(event.GetDescription()));
+    wxMessageDialog offer(this, wxString::Format(_("New version:%s\n%s\nWill you download it now?"), version,
+                                                 description),
+                          _("Update"), wxYES_NO | wxCENTRE);
+    if (offer.ShowModal() != wxID_YES)
+        return;
+
+    const wxString folder = SetupDownload::UserDataFolder();
+    if (!wxFileName::DirExists(folder) && !wxFileName::Mkdir(folder, 0777, wxPATH_MKDIR_FULL)) {
+        wxMessageBox(wxString::Format(_("Cannot create the folder %s."), folder), _("Update"),
+                     wxOK | wxCENTRE | wxICON_ERROR, this);
+        return;
+    }
+    const wxString file = SetupDownload::SetupFilePath(folder, version);
+    if (!DownloadSetup(wxString::FromUTF8(event.GetUrl()), event.GetFileSize(), file))
+        return;
+
+    wxMessageDialog setup(this, _("Download finished,will you setup it now?"), _("Setup"), wxYES_NO | wxCENTRE);
+    if (setup.ShowModal() != wxID_YES)
+        return;
+    // The installer replaces this program, so the program leaves once the
+    // installer runs; if it cannot be started the program stays.
+    const wxScopedCharBuffer program = file.fn_str();
+    const char *argv[] = {program.data(), nullptr};
+    if (wxExecute(argv, wxEXEC_ASYNC) <= 0) {
+        wxMessageBox(wxString::Format(_("Cannot start the setup file %s."), file), _("Setup"),
+                     wxOK | wxCENTRE | wxICON_ERROR, this);
+        return;
+    }
+    wxTheApp->ExitMainLoop();
+}
+
+bool CorvaneFrame::DownloadSetup(const wxString &url, int size, const wxString &file)
+{
+    wxProgressDialog progress(_("Update"), _("Downloading Corvane setup file..."), 100, nullptr,
+                              wxPD_APP_MODAL | wxPD_AUTO_HIDE);
+    SetupDownload download(UpdateRequest::FromConfig().GetTimeout());
+    const bool whole = download.Fetch(url, size, file, [&progress](int64_t received, int64_t expected) {
+        const int percent = expected > 0 ? (int)(received * 99 / expected) : 0;
+        progress.Update(percent, wxEmptyString);
+    });
+    progress.Update(100);
+    if (!whole)
+        wxMessageBox(download.GetError(), _("Update"), wxOK | wxCENTRE | wxICON_ERROR, this);
+    return whole;
+}

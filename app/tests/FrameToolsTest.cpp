@@ -1,0 +1,562 @@
+// The tool commands through the main frame: slicing, About, the manual and
+// the update offer with its download from a loopback server of the test's own.
+#include "AboutDialog.h"
+#include "FileChooser.h"
+#include "FrameTestSupport.h"
+#include "HelpDialog.h"
+#include "PointSliceDialog.h"
+#include "SetupDownload.h"
+#include "StatusView.h"
+#include "TaskTestSupport.h"
+#include "UpdateVersionEvent.h"
+
+#include <wx/bmpbuttn.h>
+#include <wx/button.h>
+#include <wx/ribbon/buttonbar.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/webview.h>
+
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace frametest;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Answers each modal dialog with what answer() says, after recording it.
+class ScriptedDialogs : public wxModalDialogHook
+{
+public:
+    struct Shown {
+        std::string title, message;
+        bool box;
+    };
+
+    explicit ScriptedDialogs(std::function<int(wxDialog *)> answer) : m_answer(std::move(answer)) { Register(); }
+
+    std::vector<Shown> shown;
+
+    std::vector<std::string> Messages() const
+    {
+        std::vector<std::string> messages;
+        for (const Shown &s : shown)
+            if (s.box)
+                messages.push_back(s.message);
+        return messages;
+    }
+
+protected:
+    int Enter(wxDialog *dialog) override
+    {
+        Shown record{dialog->GetTitle().utf8_string(), std::string(), false};
+        if (auto *box = dynamic_cast<wxMessageDialogBase *>(dialog)) {
+            record.message = box->GetMessage().utf8_string();
+            record.box = true;
+        }
+        shown.push_back(record);
+        return m_answer(dialog);
+    }
+    void Exit(wxDialog *) override {}
+
+private:
+    std::function<int(wxDialog *)> m_answer;
+};
+
+class FixedChooser : public FileChooser
+{
+public:
+    explicit FixedChooser(std::string path) : m_path(std::move(path)) {}
+    bool Choose(wxWindow *, const wxString &, const wxString &, long, wxString *path) override
+    {
+        *path = wxString::FromUTF8(m_path.c_str());
+        return true;
+    }
+
+private:
+    std::string m_path;
+};
+
+std::vector<fs::path> PiecesOf(const fs::path &las)
+{
+    std::vector<fs::path> pieces;
+    const std::string stem = las.stem().string() + "_";
+    for (const auto &entry : fs::directory_iterator(las.parent_path()))
+        if (entry.path().filename().string().rfind(stem, 0) == 0)
+            pieces.push_back(entry.path());
+    return pieces;
+}
+
+class FrameToolsTest : public FrameTest
+{
+protected:
+    void Click(long id)
+    {
+        wxRibbonButtonBarEvent click(wxEVT_RIBBONBUTTONBAR_CLICKED, int(id));
+        click.SetEventObject(frame->GetRibbonBar());
+        frame->GetEventHandler()->ProcessEvent(click);
+    }
+
+    // Slices path with the counts typed into the dialog; the file comes
+    // through the frame's chooser and the dialog's own browse button.
+    std::vector<std::string> Slice(const std::string &path, std::vector<wxString> counts)
+    {
+        frame->SetFileChooser(std::make_unique<FixedChooser>(path));
+        ScriptedDialogs dialogs([&](wxDialog *dialog) {
+            auto *slice = dynamic_cast<PointSliceDialog *>(dialog);
+            if (!slice)
+                return int(wxID_OK);
+            if (!path.empty()) {
+                wxCommandEvent browse(wxEVT_BUTTON, int(PointSliceDialog::ID_BUTTON1));
+                browse.SetEventObject(slice->BrowseButton);
+                slice->BrowseButton->GetEventHandler()->ProcessEvent(browse);
+            }
+            for (int k = 0; k < 3; k++)
+                slice->SliceText[k]->ChangeValue(counts[k]);
+            return int(wxID_OK);
+        });
+        Click(CorvaneFrame::ID_RIBBON_SLICE);
+        EXPECT_TRUE(PumpWithIdleUntil([this] { return !frame->IsTaskRunning(); }, 120000));
+        return dialogs.Messages();
+    }
+
+    TempDir dir;
+};
+
+} // namespace
+
+// ---- Slicing -------------------------------------------------------------------------------
+
+TEST_F(FrameToolsTest, SlicingACorridorTwoByThreeByOneWritesSixPiecesHoldingEveryPoint)
+{
+    lasgen::CorridorSpec spec;
+    spec.points = 60000;
+    spec.length = 120;
+    // Along the X axis, so that every cell of the grid holds ground.
+    spec.start_azimuth = M_PI / 2;
+    spec.threads = 1;
+    const std::string las = dir.file("ribbon.las");
+    std::string error;
+    ASSERT_TRUE(lasgen::write_corridor(spec, las, &error)) << error;
+
+    std::vector<wxString> progress;
+    frame->Bind(EVT_TASK_PROGRESS, [&](TaskThreadEvent &event) {
+        event.Skip();
+        progress.push_back(frame->GetStatusView()->GetProgressMessage());
+    });
+    const std::vector<std::string> boxes = Slice(las, {"2", "3", "1"});
+    EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0]);
+    EXPECT_FALSE(progress.empty()) << "the status panel showed no progress";
+    EXPECT_TRUE(frame->GetStatusView()->GetProgressMessage().empty()) << "the progress stays after the task";
+
+    const std::vector<fs::path> pieces = PiecesOf(las);
+    EXPECT_EQ(6u, pieces.size());
+    long long total = 0;
+    double box[6];
+    for (const fs::path &piece : pieces)
+        total += velmo_read_point_number(piece.c_str(), box);
+    EXPECT_EQ(60000, total);
+}
+
+TEST_F(FrameToolsTest, SlicingARealSampleKeepsItsPointCount)
+{
+    const fs::path sample = fs::path(CORVANE_SHARED_LAS_DIR) / "1.2-with-color.las";
+    const fs::path copy = dir.path() / "sample.las";
+    fs::copy_file(sample, copy);
+    double box[6];
+    const int points = velmo_read_point_number(copy.c_str(), box);
+    ASSERT_GT(points, 0);
+
+    EXPECT_TRUE(Slice(copy.string(), {"2", "2", "1"}).empty());
+    long long total = 0;
+    for (const fs::path &piece : PiecesOf(copy))
+        total += velmo_read_point_number(piece.c_str(), box);
+    EXPECT_EQ(points, total);
+}
+
+TEST_F(FrameToolsTest, UnusableCountsOrNoFileStartNothingAndSayWhy)
+{
+    lasgen::CorridorSpec spec;
+    spec.points = 2000;
+    spec.threads = 1;
+    const std::string las = dir.file("small.las");
+    std::string error;
+    ASSERT_TRUE(lasgen::write_corridor(spec, las, &error)) << error;
+
+    const std::vector<std::vector<wxString>> refused = {{"0", "1", "1"},     {"2", "-1", "-1"}, {"a", "2", "2"},
+                                                        {"2", "", "2"},      {"1", "1", "0x"},
+                                                        {"99999", "99999", "99999"}};
+    for (const auto &counts : refused) {
+        SCOPED_TRACE((counts[0] + "," + counts[1] + "," + counts[2]).ToStdString());
+        const std::vector<std::string> boxes = Slice(las, counts);
+        ASSERT_EQ(1u, boxes.size());
+        EXPECT_EQ("Each slice count must be a whole number of at least 1.", boxes[0]);
+    }
+    const std::vector<std::string> boxes = Slice("", {"2", "2", "2"});
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("Choose the LAS file to slice with the \"...\" button.", boxes[0]);
+    EXPECT_TRUE(PiecesOf(las).empty());
+}
+
+TEST_F(FrameToolsTest, AFileThatIsNotLasShowsTheLibrarysMessage)
+{
+    const std::string text = dir.file("notes.las");
+    std::ofstream(text) << "not a point cloud\n";
+    const std::vector<std::string> boxes = Slice(text, {"2", "1", "1"});
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_FALSE(boxes[0].empty());
+    EXPECT_TRUE(PiecesOf(text).empty());
+    EXPECT_FALSE(frame->IsTaskRunning());
+}
+
+TEST_F(FrameToolsTest, SliceWhileATaskRunsIsRefusedButAboutAndHelpStillOpen)
+{
+    lasgen::CorridorSpec spec;
+    spec.points = 20000;
+    spec.threads = 1;
+    const std::string las = dir.file("big.las");
+    std::string error;
+    ASSERT_TRUE(lasgen::write_corridor(spec, las, &error)) << error;
+    frame->SetFileChooser(std::make_unique<FixedChooser>(las));
+    std::vector<wxString> opened;
+    ScriptedDialogs dialogs([&](wxDialog *dialog) {
+        opened.push_back(dialog->GetClassInfo()->GetClassName());
+        if (auto *slice = dynamic_cast<PointSliceDialog *>(dialog)) {
+            slice->ShowFileFacts(wxString::FromUTF8(las.c_str()));
+            slice->SliceText[0]->ChangeValue("8");
+        }
+        return int(wxID_OK);
+    });
+    Click(CorvaneFrame::ID_RIBBON_SLICE);
+    ASSERT_TRUE(frame->IsTaskRunning());
+    Click(CorvaneFrame::ID_RIBBON_SLICE);
+    Click(CorvaneFrame::ID_RIBBON_ABOUT);
+    Click(CorvaneFrame::ID_RIBBON_HELP);
+    ASSERT_EQ(4u, dialogs.shown.size());
+    EXPECT_EQ("Task is running...", dialogs.shown[1].message);
+    EXPECT_EQ("About", dialogs.shown[2].title);
+    EXPECT_EQ("Manual", dialogs.shown[3].title);
+    ASSERT_TRUE(PumpWithIdleUntil([this] { return !frame->IsTaskRunning(); }, 120000));
+    EXPECT_EQ(8u, PiecesOf(las).size());
+}
+
+// ---- About and the manual ------------------------------------------------------------------
+
+TEST_F(FrameToolsTest, AboutShowsThePictureTheVersionAndOk)
+{
+    wxString title;
+    bool picture = false, ok = false;
+    ScriptedDialogs dialogs([&](wxDialog *dialog) {
+        if (auto *about = dynamic_cast<AboutDialog *>(dialog)) {
+            title = about->TitleText->GetLabel();
+            picture = about->PictureButton->GetBitmapLabel().IsOk();
+            ok = about->OkButton->GetId() == wxID_OK && about->OkButton->GetLabel() == "OK";
+        }
+        return int(wxID_OK);
+    });
+    Click(CorvaneFrame::ID_RIBBON_ABOUT);
+    ASSERT_EQ(1u, dialogs.shown.size());
+    EXPECT_EQ("About", dialogs.shown[0].title);
+    EXPECT_EQ(wxString("Corvane v") + cvVersion, title);
+    EXPECT_TRUE(picture) << "icons/about.png was not found beside the program";
+    EXPECT_TRUE(ok);
+}
+
+TEST_F(FrameToolsTest, HelpShowsTheManualBesideTheProgramWhateverTheWorkingDirectory)
+{
+    const wxString before = wxGetCwd();
+    ASSERT_TRUE(wxSetWorkingDirectory(wxString::FromUTF8(dir.path().c_str())));
+    wxString address, pageTitle;
+    ScriptedDialogs dialogs([&](wxDialog *dialog) {
+        if (auto *help = dynamic_cast<HelpDialog *>(dialog)) {
+            wxWebView *view = help->GetWebView();
+            if (!view)
+                return int(wxID_OK);
+            // The hook stands for the modal loop: the page loads meanwhile.
+            dialog->Show();
+            PumpEventsUntil([&] { return !view->IsBusy() && !view->GetCurrentTitle().empty(); }, 20000);
+            address = view->GetCurrentURL();
+            pageTitle = view->GetCurrentTitle();
+            dialog->Hide();
+        }
+        return int(wxID_OK);
+    });
+    Click(CorvaneFrame::ID_RIBBON_HELP);
+    wxSetWorkingDirectory(before);
+    ASSERT_EQ(1u, dialogs.shown.size());
+    EXPECT_EQ("Manual", dialogs.shown[0].title);
+    ASSERT_TRUE(fs::exists(HelpDialog::ManualPath().utf8_string())) << HelpDialog::ManualPath();
+    EXPECT_TRUE(address.EndsWith("/doc/manual.html")) << address;
+    EXPECT_FALSE(address.StartsWith(wxString("file://") + wxString::FromUTF8(dir.path().c_str()))) << address;
+    EXPECT_EQ("Corvane user manual", pageTitle);
+}
+
+// ---- Update offer and download -------------------------------------------------------------
+
+namespace {
+
+class UpdateOfferTest : public FrameToolsTest
+{
+protected:
+    void SetUp() override
+    {
+        FrameToolsTest::SetUp();
+        const char *old = getenv("XDG_DATA_HOME");
+        if (old)
+            savedDataHome = old;
+        hadDataHome = old != nullptr;
+        setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
+        folder = dir.path() / std::string(wxTheApp->GetAppName().utf8_string());
+    }
+    void TearDown() override
+    {
+        if (hadDataHome)
+            setenv("XDG_DATA_HOME", savedDataHome.c_str(), 1);
+        else
+            unsetenv("XDG_DATA_HOME");
+        FrameToolsTest::TearDown();
+    }
+
+    // Posts the offer as the update check would and answers Yes to the
+    // download and No to starting the setup; returns the dialogs shown.
+    std::vector<ScriptedDialogs::Shown> Offer(const std::string &version, const std::string &url, int size,
+                                              const std::string &description = "Faster sections",
+                                              int setupAnswer = wxID_NO)
+    {
+        ScriptedDialogs dialogs([setupAnswer](wxDialog *dialog) {
+            auto *box = dynamic_cast<wxMessageDialogBase *>(dialog);
+            if (!box || !(box->GetMessageDialogStyle() & wxYES_NO))
+                return int(wxID_OK);
+            return int(dialog->GetTitle() == "Update" ? wxID_YES : setupAnswer);
+        });
+        auto *event = new UpdateVersionEvent;
+        event->SetVersion(version.c_str());
+        event->SetUrl(url.c_str());
+        event->SetDescription(description.c_str());
+        event->SetFileSize(size);
+        wxQueueEvent(frame, event);
+        PumpWithIdleFor(100);
+        return dialogs.shown;
+    }
+
+    std::string Url(unsigned short port) const
+    {
+        return "http://127.0.0.1:" + std::to_string(port) + "/cv/corvane_setup";
+    }
+
+    static std::string Binary(size_t size)
+    {
+        std::string body(size, '\0');
+        for (size_t i = 0; i < size; i++)
+            body[i] = char((i * 7 + 3) & 0xff);
+        return body;
+    }
+
+    std::vector<fs::path> FolderFiles() const
+    {
+        std::vector<fs::path> files;
+        if (fs::exists(folder))
+            for (const auto &entry : fs::directory_iterator(folder))
+                files.push_back(entry.path());
+        return files;
+    }
+
+    std::string savedDataHome;
+    bool hadDataHome = false;
+    fs::path folder;
+};
+
+} // namespace
+
+TEST_F(UpdateOfferTest, ANewerVersionIsDownloadedWholeAndMadeExecutable)
+{
+    const std::string body = Binary(200000);
+    const std::string answer = tasktest::OneShotHttpServer::Answer(body);
+    tasktest::OneShotHttpServer server({answer.substr(0, 70000), answer.substr(70000)});
+    const auto shown = Offer("99.0.1", Url(server.port()), (int)body.size(), "Faster sections\\nNew export");
+    ASSERT_EQ(2u, shown.size());
+    EXPECT_EQ("Update", shown[0].title);
+    EXPECT_EQ("New version:99.0.1\nFaster sections\nNew export\nWill you download it now?", shown[0].message);
+    EXPECT_EQ("Setup", shown[1].title);
+    EXPECT_EQ("Download finished,will you setup it now?", shown[1].message);
+    EXPECT_EQ(0u, server.request().rfind("GET /cv/corvane_setup ", 0)) << server.request();
+
+    const fs::path setup = folder / "corvane_99.0.1_setup";
+    ASSERT_EQ(std::vector<fs::path>{setup}, FolderFiles());
+    EXPECT_EQ(body, read_bytes(setup.string()));
+    struct stat info;
+    ASSERT_EQ(0, stat(setup.c_str(), &info));
+    EXPECT_TRUE(info.st_mode & S_IXUSR);
+}
+
+TEST_F(UpdateOfferTest, YesToSetupStartsTheDownloadedInstaller)
+{
+    const fs::path marker = dir.path() / "installer-ran";
+    const std::string script = "#!/bin/sh\necho ran > '" + marker.string() + "'\n";
+    tasktest::OneShotHttpServer server({tasktest::OneShotHttpServer::Answer(script)});
+    const auto shown = Offer("99.0.2", Url(server.port()), (int)script.size(), "x", wxID_YES);
+    ASSERT_EQ(2u, shown.size());
+    EXPECT_EQ("Setup", shown[1].title);
+    EXPECT_TRUE(PumpWithIdleUntil([&] { return fs::exists(marker); }, 10000)) << "the installer did not run";
+    EXPECT_EQ("ran\n", read_bytes(marker.string()));
+}
+
+TEST_F(UpdateOfferTest, AnEqualOrOlderVersionOrAHostileVersionTextOffersNothing)
+{
+    const unsigned short nobody = tasktest::ClosedPort();
+    for (const std::string &version : {std::string(cvVersion), std::string("0.0.1"), std::string("../../../tmp/x"),
+                                      std::string("99.0.0/../../x"), std::string("99.0.0 ; rm"),
+                                      std::string("99..1"), std::string("99.0.0.")}) {
+        SCOPED_TRACE(version);
+        EXPECT_TRUE(Offer(version, Url(nobody), 1).empty());
+    }
+    EXPECT_FALSE(fs::exists(folder));
+}
+
+TEST_F(UpdateOfferTest, ARefusedConnectionSaysSoAndLeavesNoFile)
+{
+    const auto shown = Offer("99.0.0", Url(tasktest::ClosedPort()), 1000);
+    ASSERT_EQ(2u, shown.size());
+    EXPECT_EQ("Cannot connect to the update server 127.0.0.1.", shown[1].message);
+    EXPECT_TRUE(FolderFiles().empty());
+}
+
+TEST_F(UpdateOfferTest, AnErrorStatusIsNotSaved)
+{
+    tasktest::OneShotHttpServer server({tasktest::OneShotHttpServer::Answer("no such file", "404 Not Found")});
+    const auto shown = Offer("99.0.0", Url(server.port()), 12);
+    ASSERT_EQ(2u, shown.size());
+    EXPECT_EQ("The update server answered with status 404 instead of sending the setup file.", shown[1].message);
+    EXPECT_TRUE(FolderFiles().empty());
+
+    tasktest::OneShotHttpServer moved({tasktest::OneShotHttpServer::Answer("elsewhere", "302 Found")});
+    const auto again = Offer("99.0.0", Url(moved.port()), 9);
+    ASSERT_EQ(2u, again.size());
+    EXPECT_EQ("The update server answered with status 302 instead of sending the setup file.", again[1].message);
+    EXPECT_TRUE(FolderFiles().empty());
+}
+
+TEST_F(UpdateOfferTest, AShortBodyIsRemovedAndAnEarlierSetupFileKept)
+{
+    fs::create_directories(folder);
+    const fs::path setup = folder / "corvane_99.0.0_setup";
+    std::ofstream(setup) << "earlier";
+    const std::string body = Binary(5000);
+    // Announced and declared 5000 bytes, only 3000 sent.
+    std::string answer = tasktest::OneShotHttpServer::Answer(body);
+    answer.resize(answer.size() - 2000);
+    tasktest::OneShotHttpServer server({answer});
+    const auto shown = Offer("99.0.0", Url(server.port()), 5000);
+    ASSERT_EQ(2u, shown.size());
+    EXPECT_EQ("The download stopped after 3000 of 5000 bytes.", shown[1].message);
+    EXPECT_EQ(std::vector<fs::path>{setup}, FolderFiles());
+    EXPECT_EQ("earlier", read_bytes(setup.string()));
+
+    // Without a declared length the announced size is the measure.
+    tasktest::OneShotHttpServer undeclared({tasktest::OneShotHttpServer::Answer(body.substr(0, 3000), "200 OK",
+                                                                               false)});
+    const auto again = Offer("99.0.0", Url(undeclared.port()), 5000);
+    ASSERT_EQ(2u, again.size());
+    EXPECT_EQ("The download stopped after 3000 of 5000 bytes.", again[1].message);
+    EXPECT_EQ("earlier", read_bytes(setup.string()));
+}
+
+TEST_F(UpdateOfferTest, ALongBodyIsNotOfferedAsComplete)
+{
+    const std::string body = Binary(6000);
+    tasktest::OneShotHttpServer undeclared({tasktest::OneShotHttpServer::Answer(body, "200 OK", false)});
+    const auto shown = Offer("99.0.0", Url(undeclared.port()), 5000);
+    ASSERT_EQ(2u, shown.size());
+    EXPECT_EQ("The update server sent more than the announced 5000 bytes.", shown[1].message);
+    EXPECT_TRUE(FolderFiles().empty());
+
+    tasktest::OneShotHttpServer declared({tasktest::OneShotHttpServer::Answer(body)});
+    const auto again = Offer("99.0.0", Url(declared.port()), 5000);
+    ASSERT_EQ(2u, again.size());
+    EXPECT_EQ("The update server sends 6000 bytes, but 5000 were announced.", again[1].message);
+    EXPECT_TRUE(FolderFiles().empty());
+}
+
+TEST_F(UpdateOfferTest, WithoutAnAnnouncedSizeTheServersLengthDecides)
+{
+    const std::string body = Binary(3000);
+    tasktest::OneShotHttpServer declared({tasktest::OneShotHttpServer::Answer(body)});
+    const auto shown = Offer("99.0.0", Url(declared.port()), 0);
+    ASSERT_EQ(2u, shown.size());
+    EXPECT_EQ("Download finished,will you setup it now?", shown[1].message);
+    EXPECT_EQ(body, read_bytes((folder / "corvane_99.0.0_setup").string()));
+
+    tasktest::OneShotHttpServer undeclared({tasktest::OneShotHttpServer::Answer(body, "200 OK", false)});
+    const auto again = Offer("99.0.1", Url(undeclared.port()), 0);
+    ASSERT_EQ(2u, again.size());
+    EXPECT_EQ("The update server did not say how large the setup file is.", again[1].message);
+    EXPECT_FALSE(fs::exists(folder / "corvane_99.0.1_setup"));
+}
+
+TEST_F(UpdateOfferTest, ASilentServerEndsTheDownloadAfterTheTimeout)
+{
+    tasktest::UpdateServerConfig config("", 0, 2);
+    tasktest::OneShotHttpServer silent({}, true);
+    wxStopWatch clock;
+    const auto shown = Offer("99.0.0", Url(silent.port()), 5000);
+    EXPECT_LT(clock.Time(), 8000);
+    ASSERT_EQ(2u, shown.size());
+    EXPECT_EQ("The update server 127.0.0.1 did not answer in 2 seconds.", shown[1].message);
+    EXPECT_TRUE(FolderFiles().empty());
+}
+
+TEST_F(UpdateOfferTest, AServerThatStallsMidwayEndsTheDownloadAfterTheTimeout)
+{
+    tasktest::UpdateServerConfig config("", 0, 1);
+    const std::string body = Binary(4000);
+    std::string head = tasktest::OneShotHttpServer::Answer(body);
+    head.resize(head.size() - 3000);
+    // The rest comes four seconds later, long after the timeout.
+    tasktest::OneShotHttpServer stalling({head, body.substr(1000)}, false, 4000);
+    const auto shown = Offer("99.0.0", Url(stalling.port()), 4000);
+    ASSERT_EQ(2u, shown.size());
+    EXPECT_EQ("The update server sent nothing for 1 seconds; the download stopped after 1000 of 4000 bytes.",
+              shown[1].message);
+    EXPECT_TRUE(FolderFiles().empty());
+}
+
+TEST(SetupAddress, HostPortAndPathComeFromTheAddress)
+{
+    SetupDownload::Address a;
+    ASSERT_TRUE(SetupDownload::ParseAddress("http://updates.example:8080/cv/setup", &a));
+    EXPECT_EQ("updates.example", a.host);
+    EXPECT_EQ(8080, a.port);
+    EXPECT_EQ("/cv/setup", a.path);
+    ASSERT_TRUE(SetupDownload::ParseAddress("HTTP://updates.example", &a));
+    EXPECT_EQ(0, a.port);
+    EXPECT_EQ("/", a.path);
+    ASSERT_TRUE(SetupDownload::ParseAddress("//10.0.0.1/a?b=1", &a));
+    EXPECT_EQ("10.0.0.1", a.host);
+    EXPECT_EQ("/a?b=1", a.path);
+    for (const char *bad : {"", "updates.example/setup", "https://updates.example/setup", "ftp://x/y", "http:///x",
+                            "http://x:0/y", "http://x:65536/y", "http://x:80a/y", "http://x:/y",
+                            "http://user@x/y", "http://x/a b", "http://x/a\r\nHost: y"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(SetupDownload::ParseAddress(bad, &a));
+    }
+}
+
+TEST(SetupAddress, OnlyDigitsAndDotsMakeAVersionForAFileName)
+{
+    for (const char *good : {"1", "1.2.3", "10.20.300", "2026.12.9.1"})
+        EXPECT_TRUE(SetupDownload::IsPlainVersion(good)) << good;
+    for (const char *bad : {"", ".", "1.", ".1", "1..2", "1.2.3-beta", "../1", "1/2", "1.2\n", "１.２",
+                            "111111111111111111111111111111111"})
+        EXPECT_FALSE(SetupDownload::IsPlainVersion(bad)) << bad;
+    EXPECT_FALSE(SetupDownload::IsPlainVersion(nullptr));
+    EXPECT_EQ("/data/Corvane/corvane_1.2.3_setup", SetupDownload::SetupFilePath("/data/Corvane", "1.2.3"));
+}
