@@ -49,8 +49,8 @@ enum SectionMode {
     SECTION_MEASURE_DISTANCE = 3
 };
 
-// Colour and visibility of section points by LAS classification code (the
-// low five bits of the classification byte).
+// Colour and visibility of section points by LAS classification code
+// (velmo_class_index: the last entry stands for every class from 31 up).
 struct ClassificationColorTable {
     float colors[32][4];
     unsigned char visible[32];

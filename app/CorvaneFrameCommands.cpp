@@ -45,8 +45,16 @@ wxString WithProjectExtension(const wxString &path)
     return path;
 }
 
-// Opens or creates the project in a throw-away workspace.
-bool ProjectCanBeLoaded(const char *path, bool create)
+// The engine's own reason, on a line of its own; empty when it gave none.
+wxString EngineReason(const wks_t *workspace)
+{
+    const wxString reason = wxString::FromUTF8(wks_last_message(workspace));
+    return reason.empty() ? wxString() : "\n" + reason;
+}
+
+// Opens or creates the project in a throw-away workspace; *why gets the
+// engine's reason when it refuses.
+bool ProjectCanBeLoaded(const char *path, bool create, wxString *why)
 {
     auto *probe = static_cast<wks_t *>(malloc(sizeof(wks_t) > 96 ? sizeof(wks_t) : 96));
     if (!probe)
@@ -56,6 +64,7 @@ bool ProjectCanBeLoaded(const char *path, bool create)
         return false;
     }
     const int loaded = create ? wks_create_project(probe, 0, path) : wks_open_project(probe, path);
+    *why = EngineReason(probe);
     wks_destroy(probe);
     return loaded != 0;
 }
@@ -128,8 +137,8 @@ void CorvaneFrame::StartTask(TaskThread *task)
 
 void CorvaneFrame::SaveProject()
 {
-    if (g_workspace && g_workspace->project)
-        wks_export_project(g_workspace);
+    if (g_workspace && g_workspace->project && !wks_export_project(g_workspace))
+        ShowError(wxString::FromUTF8(wks_last_message(g_workspace)));
 }
 
 // ---- Project commands ----------------------------------------------------------------------
@@ -167,18 +176,24 @@ void CorvaneFrame::LoadProject(const wxString &path, bool create)
     TaskThread::PathToUtf8(path, buffer);
     // The file is tried in a workspace of its own first, so that one the
     // engine refuses leaves the open project open and intact.
-    if (!IsOpenProject(path) && !ProjectCanBeLoaded(buffer, create)) {
-        ReportFailure(ProjectFailureMessage(path, create));
+    wxString why;
+    if (!IsOpenProject(path) && !ProjectCanBeLoaded(buffer, create, &why)) {
+        ReportFailure(ProjectFailureMessage(path, create) + why);
         return;
     }
     ResetWorkspace();
     // A created project is on disk by now; it opens like any other.
     if (!wks_open_project(g_workspace, buffer)) {
         UpdateWorkspaceTree();
-        ReportFailure(ProjectFailureMessage(path, false));
+        ReportFailure(ProjectFailureMessage(path, false) + EngineReason(g_workspace));
         return;
     }
     UpdateWorkspaceTree();
+    // What the open had to leave out: rows naming files outside the data
+    // folder.
+    const wxString leftOut = wxString::FromUTF8(wks_last_message(g_workspace));
+    if (!leftOut.empty())
+        ShowError(leftOut);
     StartTask(new TaskThread(this, TASK_OPEN_PROJECT, wxEmptyString, nullptr));
 }
 

@@ -4,8 +4,8 @@
 #include "UpdateRequest.h"
 
 #include <wx/intl.h>
-#include <wx/socket.h>
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 
@@ -20,6 +20,20 @@ TaskThread *g_taskThread = nullptr;
 // Guards g_taskThread: a progress callback may come from a library call on
 // any thread, also after the thread that registered it has been deleted.
 static std::mutex g_taskThreadLock;
+
+// Task threads whose last code has not run yet.
+static std::atomic<int> g_runningThreads{0};
+
+namespace {
+
+// Lives as long as its thread: thread-local objects are destroyed after the
+// toolkit's own thread clean-up.
+struct RunningThreadMark {
+    RunningThreadMark() { ++g_runningThreads; }
+    ~RunningThreadMark() { --g_runningThreads; }
+};
+
+} // namespace
 
 namespace {
 
@@ -51,9 +65,6 @@ TaskThread::TaskThread(wxEvtHandler *dest, int code, const wxString &path, const
         m_updateHost = request.GetHost().Clone();
         m_updatePort = request.GetPort();
         m_updateTimeout = request.GetTimeout();
-        // Sockets used on a worker thread must be set up on the GUI thread first.
-        if (!wxSocketBase::IsInitialized())
-            wxSocketBase::Initialize();
     }
     Register();
 }
@@ -119,6 +130,11 @@ void TaskThread::Register()
     g_taskThread = this;
 }
 
+bool TaskThread::AnyThreadRunning()
+{
+    return g_runningThreads.load() > 0;
+}
+
 bool TaskThread::HasCurrentTask()
 {
     std::lock_guard<std::mutex> lock(g_taskThreadLock);
@@ -137,6 +153,8 @@ wxString TaskThread::BusyCloseMessage()
 
 wxThread::ExitCode TaskThread::Entry()
 {
+    static thread_local RunningThreadMark mark;
+    (void)mark;
     if (m_dest) {
         PostEvent(EVT_TASK_START);
         wxMilliSleep(100);

@@ -56,6 +56,10 @@ public:
 
     // True while some task thread is registered for progress callbacks.
     static bool HasCurrentTask();
+    // True until the last code of every task thread has run: the toolkit
+    // still cleans up a detached thread after deleting its object, and a
+    // process ending meanwhile crashes in that clean-up.
+    static bool AnyThreadRunning();
 
     // The UTF-8 form of a path for the library, in a VELMO_PATH_SIZE buffer;
     // the empty text when it does not fit whole.

@@ -4,8 +4,12 @@
 #include "velmo.h"
 
 #include <wx/config.h>
-#include <wx/protocol/http.h>
 #include <wx/stopwatch.h>
+
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <yajl/yajl_tree.h>
 
@@ -14,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
 const char UpdateRequest::HOST_KEY[] = "UpdateServer/Host";
 const char UpdateRequest::PORT_KEY[] = "UpdateServer/Port";
@@ -59,34 +64,122 @@ void UpdateRequest::Run(wxEvtHandler *dest) const
         wxQueueEvent(dest, event.release());
 }
 
+namespace {
+
+// Milliseconds left until a deadline, at least 0.
+int MillisecondsLeft(const wxStopWatch &clock, long limit)
+{
+    long left = limit - clock.Time();
+    return left > 0 ? (int)left : 0;
+}
+
+bool WaitFor(int fd, short events, const wxStopWatch &clock, long limit)
+{
+    pollfd p{fd, events, 0};
+    int ready;
+    do {
+        ready = poll(&p, 1, MillisecondsLeft(clock, limit));
+    } while (ready < 0 && errno == EINTR);
+    return ready > 0 && (p.revents & (events | POLLHUP | POLLERR));
+}
+
+// A connected socket to one of the host's addresses, -1 when none answers
+// in time.
+int ConnectTo(const std::string &host, unsigned short port, const wxStopWatch &clock, long limit)
+{
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo *found = nullptr;
+    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0)
+        return -1;
+    int fd = -1;
+    for (addrinfo *a = found; a && fd < 0 && MillisecondsLeft(clock, limit) > 0; a = a->ai_next) {
+        fd = socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
+        if (fd < 0)
+            continue;
+        int error = 0;
+        socklen_t size = sizeof error;
+        bool connected = connect(fd, a->ai_addr, a->ai_addrlen) == 0 ||
+                         (errno == EINPROGRESS && WaitFor(fd, POLLOUT, clock, limit) &&
+                          getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0);
+        if (!connected) {
+            close(fd);
+            fd = -1;
+        }
+    }
+    freeaddrinfo(found);
+    return fd;
+}
+
+bool SendAll(int fd, const std::string &text, const wxStopWatch &clock, long limit)
+{
+    size_t sent = 0;
+    while (sent < text.size()) {
+        ssize_t n = send(fd, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
+        if (n > 0)
+            sent += (size_t)n;
+        else if (n < 0 && (errno == EAGAIN || errno == EINTR) && WaitFor(fd, POLLOUT, clock, limit))
+            continue;
+        else
+            return false;
+    }
+    return true;
+}
+
+// The status line and headers, then at most `limit` bytes of the body, read
+// until the server closes, the body is full or the time is up.
+std::string Receive(int fd, size_t bodyLimit, const wxStopWatch &clock, long limit)
+{
+    std::string bytes;
+    char buffer[2048];
+    for (;;) {
+        size_t head = bytes.find("\r\n\r\n");
+        if (head != std::string::npos && bytes.size() - head - 4 >= bodyLimit)
+            break;
+        if (bytes.size() > 65536 || !WaitFor(fd, POLLIN, clock, limit))
+            break;
+        ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR))
+            continue;
+        if (n <= 0)
+            break;
+        bytes.append(buffer, (size_t)n);
+    }
+    return bytes;
+}
+
+} // namespace
+
 // At most ANSWER_LIMIT bytes of the body.  The body may arrive in several
 // pieces, so reading goes on until it ends, the limit is reached or the time
-// is up.
+// is up.  The check runs on a worker thread, so it talks to the server with
+// the system's sockets: the toolkit's sockets hand their descriptors to the
+// GUI thread's event loop, which then handles them while this thread reads
+// and closes them, and crashed now and then.
 bool UpdateRequest::Fetch(char *answer, size_t *length) const
 {
     *length = 0;
-    wxHTTP http;
-    http.SetMethod("GET");
-    http.SetTimeout(m_timeout);
-    if (!http.Connect(m_host, m_port))
+    const long limit = m_timeout * 1000L;
+    wxStopWatch clock;
+    const std::string host = m_host.ToStdString(wxConvUTF8);
+    int fd = ConnectTo(host, m_port ? m_port : 80, clock, limit);
+    if (fd < 0)
         return false;
-    std::unique_ptr<wxInputStream> stream(http.GetInputStream(UPDATE_PATH));
-    if (!stream) {
-        http.Close();
+    std::string request = std::string("GET ") + UPDATE_PATH + " HTTP/1.0\r\nHost: " + host +
+                          "\r\nAccept: application/json\r\nConnection: close\r\n\r\n";
+    std::string bytes = SendAll(fd, request, clock, limit) ? Receive(fd, ANSWER_LIMIT, clock, limit) : std::string();
+    close(fd);
+    size_t head = bytes.find("\r\n\r\n");
+    // "HTTP/1.x 2xx ..." and a body.
+    if (head == std::string::npos || bytes.compare(0, 5, "HTTP/") != 0)
         return false;
-    }
-    if (http.GetResponse() / 100 == 2 && stream->GetSize() != 0) {
-        wxStopWatch clock;
-        while (*length < ANSWER_LIMIT && clock.Time() < m_timeout * 1000L) {
-            stream->Read(answer + *length, ANSWER_LIMIT - *length);
-            size_t got = stream->LastRead();
-            if (got == 0)
-                break;
-            *length += got;
-        }
-    }
-    stream.reset();
-    http.Close();
+    size_t space = bytes.find(' ');
+    if (space == std::string::npos || space > head || bytes.size() < space + 2 || bytes[space + 1] != '2')
+        return false;
+    std::string body = bytes.substr(head + 4, ANSWER_LIMIT);
+    memcpy(answer, body.data(), body.size());
+    *length = body.size();
     return *length > 0;
 }
 

@@ -2,6 +2,7 @@
 #define _XOPEN_SOURCE 700
 #include "pm_text.h"
 
+#include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,7 +39,19 @@ int pm_lines_open(pm_lines *lines, const char *path)
     lines->size = 0;
     if (!pm_path_ok(path))
         return -1;
-    lines->file = fopen(path, "r");
+    /* Only a regular file: reading a named pipe or a device would wait for
+     * ever.  O_NONBLOCK keeps the open itself from waiting for a writer. */
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat info;
+    if (fd < 0)
+        return -1;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || fcntl(fd, F_SETFL, 0) != 0) {
+        close(fd);
+        return -1;
+    }
+    lines->file = fdopen(fd, "r");
+    if (!lines->file)
+        close(fd);
     return lines->file ? 0 : -1;
 }
 
@@ -272,6 +285,29 @@ int pm_append_horizon(road_t *road, const horizon_element_t *element)
     return 0;
 }
 
+/* No road is longer than PM_LENGTH_LIMIT, nor lies farther from its
+ * coordinate origin than PM_COORDINATE_LIMIT (zone-prefixed eastings reach
+ * some 4e7 m); beyond that a number is damaged, and chaining along a
+ * billion-metre element would crawl. */
+static int within_road_limits(road_t *read)
+{
+    double total = 0.0;
+    for (int i = 0; i < road_number_horizon(read); i++) {
+        const horizon_element_t *e = road_horizon(read, i);
+        double extents[] = {e->start_chainage, e->start_x, e->start_y};
+        if (e->type == HORIZON_START) {
+            if (fabs(extents[0]) > PM_LENGTH_LIMIT || fabs(extents[1]) > PM_COORDINATE_LIMIT
+                || fabs(extents[2]) > PM_COORDINATE_LIMIT)
+                return 0;
+            continue;
+        }
+        total += e->length;
+        if (!(e->length <= PM_LENGTH_LIMIT) || !(total <= PM_LENGTH_LIMIT))
+            return 0;
+    }
+    return 1;
+}
+
 int pm_import_horizon(road_t *road, const char *path, int (*read_elements)(pm_lines *lines, road_t *read))
 {
     pm_lines lines;
@@ -285,6 +321,8 @@ int pm_import_horizon(road_t *road, const char *path, int (*read_elements)(pm_li
     road_init(&read);
     int result = read_elements(&lines, &read);
     pm_lines_close(&lines);
+    if (result == 0 && !within_road_limits(&read))
+        result = -1;
     if (result == 0) {
         road_apply_horizon(&read);
         road_clear_horizon(road);

@@ -11,6 +11,10 @@
 #define PM_PATH_SIZE 1024
 /* Real lines are a few hundred bytes; anything this long is not a ".pm" file. */
 #define PM_LINE_MAX 65536
+/* Largest element length, road length and chainage a file may hold, and
+ * largest coordinate, in metres. */
+#define PM_LENGTH_LIMIT 1e7
+#define PM_COORDINATE_LIMIT 1e8
 /* The formats' stand-in for an infinite radius. */
 #define PM_INFINITE_RADIUS 9999.0
 

@@ -246,6 +246,7 @@ int road_export_file(const road_t *road, const char *path)
         sqlite3_close(db);
         return -1;
     }
+    sqlite3_busy_timeout(db, 5000);
     int result = exec_sql(db, "begin transaction;");
     if (result == 0) {
         result = write_road(db, (road_t *)road);
@@ -457,11 +458,32 @@ static void hand_over(road_t *road, road_t *read)
     vpool_reset(&read->feeder);
 }
 
+/* A write killed half-way leaves a hot journal, which a read-only
+ * connection refuses to roll back: one read-write touch of the schema
+ * restores the last committed state first.  Without write access (or
+ * without a file) nothing happens here. */
+static void roll_back_hot_journal(const char *path)
+{
+    char journal[PATH_SIZE + 16];
+    snprintf(journal, sizeof journal, "%s-journal", path);
+    FILE *probe = fopen(journal, "rb");
+    if (!probe)
+        return;
+    fclose(probe);
+    sqlite3 *db = NULL;
+    if (sqlite3_open_v2(path, &db, SQLITE_OPEN_READWRITE, NULL) == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 5000);
+        sqlite3_exec(db, "select count(*) from sqlite_master", NULL, NULL, NULL);
+    }
+    sqlite3_close(db);
+}
+
 int road_import_file(road_t *road, const char *path)
 {
     sqlite3 *db = NULL;
     if (!road || !path_ok(path))
         return -1;
+    roll_back_hot_journal(path);
     /* Read-only: a missing file must not be created by looking for it. */
     if (sqlite3_open_v2(path, &db, SQLITE_OPEN_READONLY, NULL) != SQLITE_OK) {
         sqlite3_close(db);

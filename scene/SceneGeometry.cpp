@@ -228,7 +228,7 @@ osg::Vec4 section_point_colour(const velmo_point_t &p, const PointColouring &how
         return osg::Vec4(g, g, g, 1);
     }
     default: {
-        const float *c = how.colours[p.classification & 31];
+        const float *c = how.colours[velmo_class_index(p.classification)];
         return osg::Vec4(c[0], c[1], c[2], c[3]);
     }
     }
@@ -305,7 +305,7 @@ void SceneShowSectionPoints(section_t *section, int mode, float size, const unsi
     float vmin = 0, vmax = 0;
     for (size_t i = 0; i < count_of(section->points); i++) {
         const velmo_point_t *p = point_at(section->points, i);
-        if (!p || (mode == COLOR_CLASSIFICATION && !visible[p->classification & 31]))
+        if (!p || (mode == COLOR_CLASSIFICATION && !visible[velmo_class_index(p->classification)]))
             continue;
         if (vertices->empty()) {
             vmin = vmax = p->v;

@@ -106,6 +106,21 @@ bool open_or_build(velmo_t *cloud, velmo_progress_callback_t progress)
 
 } // namespace
 
+bool cloud_missing(const velmo_t *cloud)
+{
+    std::error_code las_ec, store_ec;
+    return !fs::exists(cloud->path, las_ec) && !las_ec && !fs::exists(cloud->state->store_path, store_ec) &&
+           !store_ec;
+}
+
+void mark_empty(velmo_t *cloud)
+{
+    __atomic_store_n(&cloud->state->point_count, uint64_t(0), __ATOMIC_RELEASE);
+    for (double &value : cloud->box)
+        value = 0.0;
+    cloud->state->missing = true;
+}
+
 velmo_t *cloud_new(const char *las_path, int64_t id, const std::string &store_path)
 {
     auto *cloud = static_cast<velmo_t *>(calloc(1, sizeof(velmo_t)));
@@ -183,27 +198,38 @@ int wks_remove_velmo(wks_t *wks, velmo_t *cloud)
 
 void velmo_set_progress_callback(velmo_t *cloud, velmo_progress_callback_t progress)
 {
-    if (cloud)
-        cloud->progress = progress;
+    if (!cloud || !cloud->state)
+        return;
+    std::lock_guard<std::mutex> lock(cloud->state->open_mutex);
+    cloud->progress = progress;
 }
 
 int velmo_open_file(velmo_t *cloud)
 {
     if (!cloud || !cloud->state)
         return 0;
+    std::lock_guard<std::mutex> lock(cloud->state->open_mutex);
     velmo_progress_callback_t progress = cloud->progress;
     cloud->progress = nullptr;
-    std::lock_guard<std::mutex> lock(cloud->state->open_mutex);
     if (cloud->tiles)
         return 1;
-    return open_or_build(cloud, progress) ? 1 : 0;
+    if (open_or_build(cloud, progress))
+        return 1;
+    // Neither a store nor its LAS file: the cloud has no points to offer,
+    // whatever the project file remembered.
+    if (cloud_missing(cloud)) {
+        report(progress, ("The point cloud is missing: neither \"" + std::string(cloud->path) + "\" nor its store \"" +
+                          cloud->state->store_path + "\" exists.").c_str());
+        mark_empty(cloud);
+    }
+    return 0;
 }
 
 int velmo_get_point_num(velmo_t *cloud)
 {
     if (!cloud || !cloud->state)
         return 0;
-    uint64_t count = cloud->state->point_count;
+    uint64_t count = __atomic_load_n(&cloud->state->point_count, __ATOMIC_ACQUIRE);
     return count > INT32_MAX ? INT32_MAX : (int)count;
 }
 

@@ -51,7 +51,7 @@ uint16_t minimum_header_size(uint8_t minor)
 }
 
 // Why a file was refused; turned into the surveyor's message by open().
-enum class Refusal { none, cannot_open, not_las, laz, truncated, inconsistent };
+enum class Refusal { none, cannot_open, not_las, laz, truncated, inconsistent, unplaceable };
 
 std::string refusal_text(Refusal refusal, const std::string &path)
 {
@@ -66,6 +66,8 @@ std::string refusal_text(Refusal refusal, const std::string &path)
         return "LAS file is truncated: " + path;
     case Refusal::inconsistent:
         return "LAS header is inconsistent: " + path;
+    case Refusal::unplaceable:
+        return "LAS scale or offset cannot place points in double precision: " + path;
     case Refusal::none:
         break;
     }
@@ -117,6 +119,25 @@ bool numbers_are_sane(const LasHeader &h)
         if (!is_usable_scale(h.scale[axis]) || !std::isfinite(h.offset[axis]))
             return false;
         if (!std::isfinite(h.min[axis]) || !std::isfinite(h.max[axis]))
+            return false;
+    }
+    return true;
+}
+
+// No surveyed coordinate comes near this many metres (or degrees); far
+// beyond it the stores' quantisation and every difference of coordinates
+// lose their meaning or overflow.
+constexpr double kLargestCoordinate = 1e12;
+
+// Every stored integer must give a finite coordinate within
+// kLargestCoordinate, and one step of the scale must still tell two points
+// apart there.
+bool coordinates_are_placeable(const LasHeader &h)
+{
+    for (int axis = 0; axis < 3; axis++) {
+        double step = std::fabs(h.scale[axis]);
+        double farthest = std::fabs(h.offset[axis]) + step * 2147483648.0;
+        if (!(farthest <= kLargestCoordinate) || !(farthest / step < 4503599627370496.0))
             return false;
     }
     return true;
@@ -201,6 +222,8 @@ Refusal check_header(LasOpening *o)
         return Refusal::inconsistent;
     if (h.record_length < las_format_record_size(h.point_format) || !numbers_are_sane(h))
         return Refusal::inconsistent;
+    if (!coordinates_are_placeable(h))
+        return Refusal::unplaceable;
     if (h.point_count > (UINT64_MAX - h.offset_to_points) / h.record_length)
         return Refusal::inconsistent;
     uint64_t points_end = h.offset_to_points + h.point_count * h.record_length;
@@ -230,7 +253,8 @@ Refusal open_and_check(const std::string &path, LasOpening *o)
 {
     if (path.empty() || path.size() > kMaxPathBytes)
         return Refusal::cannot_open;
-    o->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK opening a named pipe would wait for a writer.
+    o->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat info;
     if (o->fd < 0 || ::fstat(o->fd, &info) != 0 || !S_ISREG(info.st_mode))
         return Refusal::cannot_open;

@@ -57,17 +57,52 @@ private:
     int shown_ = -1;
 };
 
-// The pieces: equal boxes of the file's header box; a point on a boundary
-// goes to the higher piece, and a point on or past the far side to the last.
+// The box of the points themselves: headers may hold a box that misses
+// them, or one too small to divide.
+struct PointsBox {
+    double min[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
+    double max[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+};
+
+double world_of(const uint8_t *record, int axis, const LasHeader &h)
+{
+    int32_t stored;
+    std::memcpy(&stored, record + 4 * axis, sizeof stored);
+    return stored * h.scale[axis] + h.offset[axis];
+}
+
+bool scan_box(const LasFile &las, PointsBox *box)
+{
+    const LasHeader &h = las.header();
+    const uint64_t total = las.point_count();
+    const uint64_t chunk = std::max<uint64_t>(kChunkBytes / h.record_length, 1);
+    std::vector<uint8_t> buffer(std::min(chunk, std::max<uint64_t>(total, 1)) * h.record_length);
+    for (uint64_t first = 0; first < total; first += chunk) {
+        uint64_t count = std::min(chunk, total - first);
+        if (!las.read_records(first, count, buffer.data()))
+            return false;
+        for (uint64_t i = 0; i < count; i++)
+            for (int axis = 0; axis < 3; axis++) {
+                double world = world_of(buffer.data() + i * h.record_length, axis, h);
+                box->min[axis] = std::min(box->min[axis], world);
+                box->max[axis] = std::max(box->max[axis], world);
+            }
+    }
+    return true;
+}
+
+// The pieces: equal boxes of the points' box; a point on a boundary goes to
+// the higher piece, and a point on or past the far side to the last.
 class SliceGrid {
 public:
-    SliceGrid(const LasHeader &h, const int counts[3])
+    SliceGrid(const LasHeader &h, const PointsBox &box, const int counts[3])
     {
         for (int axis = 0; axis < 3; axis++) {
             count_[axis] = counts[axis];
-            min_[axis] = h.min[axis];
-            double extent = h.max[axis] - h.min[axis];
-            per_metre_[axis] = extent > 0 ? counts[axis] / extent : 0.0;
+            min_[axis] = box.min[axis];
+            double extent = box.max[axis] - box.min[axis];
+            double per_metre = counts[axis] / extent;
+            per_metre_[axis] = extent > 0 && std::isfinite(per_metre) ? per_metre : 0.0;
             scale_[axis] = h.scale[axis];
             offset_[axis] = h.offset[axis];
         }
@@ -80,7 +115,9 @@ public:
             std::memcpy(&stored, record + 4 * axis, sizeof stored);
             double world = stored * scale_[axis] + offset_[axis];
             double cell = std::floor((world - min_[axis]) * per_metre_[axis]);
-            index[axis] = static_cast<int>(std::clamp(cell, 0.0, double(count_[axis] - 1)));
+            // Written so that a NaN lands in the first piece.
+            double last = double(count_[axis] - 1);
+            index[axis] = cell >= last ? count_[axis] - 1 : cell > 0.0 ? static_cast<int>(cell) : 0;
         }
         return index[0] + count_[0] * (index[1] + count_[1] * index[2]);
     }
@@ -109,8 +146,9 @@ std::string piece_path(const std::string &source, const SliceGrid &grid, int pie
 
 class Slicer {
 public:
-    Slicer(const std::string &path, const LasFile &las, const int counts[3], Reporter *reporter)
-        : path_(path), las_(las), grid_(las.header(), counts), reporter_(reporter),
+    Slicer(const std::string &path, const LasFile &las, const PointsBox &box, const int counts[3],
+           Reporter *reporter)
+        : path_(path), las_(las), grid_(las.header(), box, counts), reporter_(reporter),
           writers_(static_cast<size_t>(grid_.pieces()))
     {
         spec_ = las_write_spec_like(las);
@@ -233,7 +271,12 @@ int slice_points(const char *path, const int counts[3], Reporter *reporter)
         reporter->say(0, error);
         return 0;
     }
-    Slicer slicer(path, *las, counts, reporter);
+    PointsBox box;
+    if (!scan_box(*las, &box)) {
+        reporter->say(0, "Cannot read file: " + std::string(path));
+        return 0;
+    }
+    Slicer slicer(path, *las, box, counts, reporter);
     return slicer.run() ? 1 : 0;
 }
 

@@ -4,9 +4,14 @@
 #include "sqlite_db.h"
 #include "workspace_state.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <system_error>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -66,20 +71,42 @@ bool read_meta(const Database &db, const char *key, std::string *value)
     return true;
 }
 
+// The data folder holds only files this engine named after a row's id; a
+// row naming anything else (an absolute path, "..", another row's file)
+// could have its file overwritten or deleted, so it is left out.
+bool own_file_name(wks_t *wks, int64_t id, const std::string &stored, const std::string &expected,
+                   const char *what)
+{
+    if (id > 0 && stored == expected)
+        return true;
+    add_message(wks, std::string("The project names the ") + what + " file \"" + stored +
+                         "\", which is not one of its own files in its data folder; that " + what +
+                         " was left out.");
+    return false;
+}
+
 void load_clouds(const Database &db, wks_t *wks)
 {
     auto *state = wks->state;
     Statement s(db, "select id, path, relative_path, store, point_count, min_x, min_y, min_z, max_x, max_y, max_z "
                     "from clouds order by position");
     while (s.step()) {
+        int64_t id = s.integer(0);
+        if (id >= state->next_id && id < INT64_MAX)
+            state->next_id = id + 1;
+        if (!own_file_name(wks, id, s.text(3), std::to_string(id) + ".tiles", "point cloud"))
+            continue;
         std::string path = resolve(s.text(1), s.text(2), state->project_path);
         std::string store = (fs::path(state->data_folder) / s.text(3)).string();
-        velmo_t *cloud = cloud_new(path.c_str(), s.integer(0), store);
+        velmo_t *cloud = cloud_new(path.c_str(), id, store);
+        if (!cloud)
+            continue;
         cloud->state->point_count = (uint64_t)s.integer(4);
         for (int i = 0; i < 6; i++)
             cloud->box[i] = s.real(5 + i);
-        if (cloud->state->id >= state->next_id)
-            state->next_id = cloud->state->id + 1;
+        // The program names such clouds to the surveyor when the project opens.
+        if (cloud_missing(cloud))
+            mark_empty(cloud);
         list_append(wks->clouds, cloud);
     }
 }
@@ -89,11 +116,16 @@ void load_roads(const Database &db, wks_t *wks)
     auto *state = wks->state;
     Statement s(db, "select id, path, relative_path, format, road_file from roads order by position");
     while (s.step()) {
+        int64_t id = s.integer(0);
+        if (id >= state->next_id && id < INT64_MAX)
+            state->next_id = id + 1;
+        if (!own_file_name(wks, id, s.text(4), "road" + std::to_string(id) + ".road", "road"))
+            continue;
         std::string path = resolve(s.text(1), s.text(2), state->project_path);
         std::string road_file = (fs::path(state->data_folder) / s.text(4)).string();
-        wks_road_t *road = road_new(path.c_str(), (int)s.integer(3), s.integer(0), road_file);
-        if (road->state->id >= state->next_id)
-            state->next_id = road->state->id + 1;
+        wks_road_t *road = road_new(path.c_str(), (int)s.integer(3), id, road_file);
+        if (!road)
+            continue;
         list_append(wks->roads, road);
     }
 }
@@ -198,6 +230,60 @@ bool project_load(wks_t *wks)
     load_roads(db, wks);
     sections_load(db, wks);
     return true;
+}
+
+namespace {
+
+bool digits(const std::string &text)
+{
+    return !text.empty() && text[0] != '0' &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool ends_with(const std::string &text, const std::string &end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The file a name of this engine's own belongs to ("12.tiles" for
+// "12.tiles.part"); empty for any other name.
+std::string own_owner(const std::string &name)
+{
+    for (const char *suffix : {".tiles.part", ".tiles"})
+        if (ends_with(name, suffix) && digits(name.substr(0, name.size() - strlen(suffix))))
+            return name.substr(0, name.find('.')) + ".tiles";
+    for (const char *suffix : {".road-journal", ".road"})
+        if (name.rfind("road", 0) == 0 && ends_with(name, suffix) &&
+            digits(name.substr(4, name.size() - 4 - strlen(suffix))))
+            return name.substr(0, name.find('.')) + ".road";
+    return std::string();
+}
+
+} // namespace
+
+void project_remove_orphans(wks_t *wks)
+{
+    std::set<std::string> used;
+    for (size_t i = 0; i < array_size(wks->clouds); i++) {
+        void *item = nullptr;
+        array_get_at(wks->clouds, i, &item);
+        used.insert(fs::path(static_cast<velmo_t *>(item)->state->store_path).filename().string());
+    }
+    for (size_t i = 0; i < array_size(wks->roads); i++) {
+        void *item = nullptr;
+        array_get_at(wks->roads, i, &item);
+        used.insert(fs::path(static_cast<wks_road_t *>(item)->state->road_file).filename().string());
+    }
+    std::error_code ec;
+    std::vector<fs::path> orphans;
+    for (fs::directory_iterator it(wks->state->data_folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string(), owner = own_owner(name);
+        bool unfinished = ends_with(name, ".part");
+        if (!owner.empty() && (unfinished || !used.count(owner)) && it->is_regular_file(ec))
+            orphans.push_back(it->path());
+    }
+    for (const fs::path &orphan : orphans)
+        fs::remove(orphan, ec);
 }
 
 bool project_save(wks_t *wks)

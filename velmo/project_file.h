@@ -20,6 +20,11 @@ bool project_recognised(const std::string &path);
 // Fills an empty workspace with the project's clouds and roads (their
 // contents load later, with velmo_open_file and road_open_file).
 bool project_load(wks_t *wks);
+// Deletes the files of the data folder that this engine writes (tile stores,
+// their unfinished ".part" files, road files and their journals) and that
+// no cloud or road of the loaded project uses: left by removed clouds and
+// roads, or by imports and saves that were killed.
+void project_remove_orphans(wks_t *wks);
 // Writes the cloud and road lists in one transaction.
 bool project_save(wks_t *wks);
 

@@ -29,6 +29,9 @@ int read_pm(road_t *road, const char *path, int format)
 int sniff_format(const char *path)
 {
     char head[6] = {0};
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec))
+        return FORMAT_HAIDI;
     FILE *f = fopen(path, "rb");
     if (!f)
         return FORMAT_HAIDI;
@@ -102,6 +105,8 @@ void road_free(wks_road_t *road)
 bool road_save_file(wks_road_t *road)
 {
     const std::string &file = road->state->road_file;
+    if (road->state->road_file_unreadable)
+        return false;
     return file.empty() || road_export_file(&road->road, file.c_str()) == 0;
 }
 
@@ -152,8 +157,9 @@ int road_open_file(wks_road_t *road, const char *path, int format)
     road_init(&stored);
     bool have_centre_line = read_pm(&centre_line, path, format) == 0;
     std::error_code ec;
-    bool have_stored = !road->state->road_file.empty() && fs::exists(road->state->road_file, ec) &&
-                       road_import_file(&stored, road->state->road_file.c_str()) == 0;
+    bool file_there = !road->state->road_file.empty() && fs::exists(road->state->road_file, ec);
+    bool have_stored = file_there && road_import_file(&stored, road->state->road_file.c_str()) == 0;
+    road->state->road_file_unreadable = file_there && !have_stored;
     if (have_stored && have_centre_line)
         swap_pool(&stored.horizon, &centre_line.horizon);
     if (have_stored) {

@@ -37,8 +37,7 @@ const double SLACK = 1e-6;
 
 bool is_ground_class(uint8_t classification)
 {
-    int c = classification & 31;
-    return c == 2 || c == 11;
+    return classification == 2 || classification == 11;
 }
 
 // world = origin + step * stored, per axis, for one tile store.

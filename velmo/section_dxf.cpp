@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -187,15 +188,36 @@ bool sizing_count(const std::string &entity, long long code)
 // A file that is anything else, was cut short, or claims a count no file of
 // its size could hold (the reader would allocate memory for it) is refused
 // before the reader sees it.
+// Real DXF lines are short; a file without line ends must not be read
+// whole into one line.
+const size_t kLongestLine = 65536;
+
+bool bounded_line(std::istream &in, std::string *line)
+{
+    line->clear();
+    std::streambuf *buffer = in.rdbuf();
+    for (int c = buffer->sbumpc(); c != std::char_traits<char>::eof(); c = buffer->sbumpc()) {
+        if (c == '\n')
+            return true;
+        if (line->size() >= kLongestLine)
+            return false;
+        line->push_back(char(c));
+    }
+    return !line->empty();
+}
+
 bool sound_dxf(const std::string &path)
 {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return false;
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
         return false;
     const long long largest = std::max<long long>(65535, static_cast<long long>(in.tellg()) / 2);
     in.seekg(0);
     std::string code_line, value_line, entity;
-    for (bool first = true; std::getline(in, code_line) && std::getline(in, value_line); first = false) {
+    for (bool first = true; bounded_line(in, &code_line) && bounded_line(in, &value_line); first = false) {
         if (first && code_line.compare(0, 3, "\xEF\xBB\xBF") == 0)
             code_line.erase(0, 3);
         long long code = -1, number = 0;

@@ -76,6 +76,16 @@ bool nearest_measured_height(section_t *section, float u, float *v)
 
 } // namespace
 
+bool measurement_ok(const velmo_point_t &p)
+{
+    const double plane[3] = {p.u, p.v, p.w}, world[3] = {p.x, p.y, p.z};
+    for (int k = 0; k < 3; k++)
+        if (!std::isfinite(plane[k]) || std::fabs(plane[k]) > MEASUREMENT_LIMIT ||
+            !(std::fabs(world[k]) <= WORLD_LIMIT))
+            return false;
+    return true;
+}
+
 } // namespace velmo
 
 using namespace velmo;
@@ -84,7 +94,7 @@ extern "C" {
 
 velmo_point_t *section_add_meas(section_t *section, const velmo_point_t *point)
 {
-    if (!section || !section->state || !section->measurements || !point)
+    if (!section || !section->state || !section->measurements || !point || !measurement_ok(*point))
         return nullptr;
     auto *record = static_cast<velmo_point_t *>(malloc(sizeof(velmo_point_t)));
     if (!record)
@@ -106,6 +116,10 @@ velmo_point_t *section_create_meas(section_t *section, const velmo_point_t *poin
 {
     if (!section || !section->state || !point)
         return nullptr;
+    const double plane[3] = {point->u, point->v, point->w};
+    for (double value : plane)
+        if (!std::isfinite(value) || std::fabs(value) > MEASUREMENT_LIMIT)
+            return nullptr;
     velmo_point_t m = *point;
     if (view_mode == 0)
         m.w = 0.0f;

@@ -19,7 +19,8 @@ struct GroundPoint {
 } // namespace velmo
 
 struct velmo_section_state {
-    int64_t id = 0;              // row of the section in the project file; 0 while unsaved
+    int64_t id = 0;              // row of the section in the project file, while stored
+    bool stored = false;         // the project file holds its row (any id, 0 too)
     int list = 0;                // 0 latitude, 1 longitude, 2 custom
     // Guards replacing the points array and every change of the measurement
     // and red-line arrays.  Readers on other threads never see freed memory:
@@ -99,6 +100,18 @@ void section_unproject(const section_t *section, velmo_point_t *point);
 bool sections_store(wks_t *wks, const std::vector<section_t *> &sections);
 // Deletes the section's row; nothing of it is written afterwards.
 bool section_store_delete(wks_t *wks, section_t *section);
+// Deletes the row of a section whose deletion did not reach the file.
+bool section_store_pending_delete(wks_t *wks, section_t *section);
+
+// No section reaches farther than this (metres) from its centre; larger
+// section coordinates are damaged numbers that would overflow the
+// millimetre arithmetic of the exports.
+constexpr double MEASUREMENT_LIMIT = 1e7;
+// World coordinates reach farther (zone-prefixed eastings), but not this far.
+constexpr double WORLD_LIMIT = 1e9;
+// A measurement with world coordinates within WORLD_LIMIT and section
+// coordinates within MEASUREMENT_LIMIT.
+bool measurement_ok(const velmo_point_t &point);
 
 class Database;
 // Appends the sections stored in a project file to the workspace's lists.

@@ -137,14 +137,16 @@ T clamped(double value, double low, double high)
 }
 
 // Appends the stored points to an array; points without finite
-// coordinates are dropped.
+// coordinates, or with section coordinates no section can have, are
+// dropped.
 void load_points(const std::string &blob, Array *list)
 {
     std::vector<std::vector<double>> records;
     if (!read_blob(blob, POINT_FIELDS, &records))
         return;
     for (const auto &f : records) {
-        if (!std::all_of(f.begin(), f.begin() + 6, [](double v) { return std::isfinite(v); }))
+        if (!std::all_of(f.begin(), f.begin() + 6, [](double v) { return std::isfinite(v); }) ||
+            !std::all_of(f.begin() + 3, f.begin() + 6, [](double v) { return std::fabs(v) <= MEASUREMENT_LIMIT; }))
             continue;
         auto *p = static_cast<velmo_point_t *>(calloc(1, sizeof(velmo_point_t)));
         if (!p)
@@ -214,7 +216,7 @@ Snapshot snapshot_of(section_t *section)
 
 bool saved(const velmo_section_state &state, const Snapshot &s)
 {
-    return state.id != 0 && std::equal(s.ranges, s.ranges + 4, state.saved_ranges) &&
+    return state.stored && std::equal(s.ranges, s.ranges + 4, state.saved_ranges) &&
            s.measurements == state.saved_measurements && s.red_line == state.saved_red_line;
 }
 
@@ -251,7 +253,7 @@ bool write_row(Database &db, Statement &insert, Statement &update, section_t *se
                std::map<int, int64_t> *positions, int64_t *new_id)
 {
     const velmo_section_state &state = *section->state;
-    if (state.id == 0) {
+    if (!state.stored) {
         insert.reset();
         insert.bind(1, int64_t(state.list)).bind(2, next_position(db, state.list, positions));
         bind_frame(insert, section, s);
@@ -299,6 +301,7 @@ section_t *load_row(const Statement &s)
     if (!section)
         return nullptr;
     section->state->id = s.integer(0);
+    section->state->stored = true;
     copy_text(section->name, sizeof section->name, s.text(2));
     section->normal_range[0] = s.real(4);
     section->normal_range[1] = s.real(5);
@@ -362,8 +365,10 @@ bool sections_store(wks_t *wks, const std::vector<section_t *> &sections)
             return false;
         for (size_t i = 0; i < pending.size(); i++) {
             velmo_section_state &state = *pending[i]->state;
-            if (ids[i] != 0)
+            if (!state.stored) {
                 state.id = ids[i];
+                state.stored = true;
+            }
             std::copy(snapshots[i].ranges, snapshots[i].ranges + 4, state.saved_ranges);
             state.saved_measurements = std::move(snapshots[i].measurements);
             state.saved_red_line = std::move(snapshots[i].red_line);
@@ -374,11 +379,12 @@ bool sections_store(wks_t *wks, const std::vector<section_t *> &sections)
     }
 }
 
-bool section_store_delete(wks_t *wks, section_t *section)
+namespace {
+
+// Call with the section's store_lock held.
+bool delete_row(wks_t *wks, section_t *section)
 {
-    std::lock_guard<std::mutex> guard(section->state->store_lock);
-    section->state->deleted = true;
-    if (section->state->id == 0)
+    if (!section->state->stored)
         return true;
     if (!has_project(wks))
         return false;
@@ -387,8 +393,23 @@ bool section_store_delete(wks_t *wks, section_t *section)
     Statement remove(db, "delete from sections where id = ?");
     if (!t.ok() || !remove.ok() || !remove.bind(1, section->state->id).run() || !t.commit())
         return false;
-    section->state->id = 0;
+    section->state->stored = false;
     return true;
+}
+
+} // namespace
+
+bool section_store_delete(wks_t *wks, section_t *section)
+{
+    std::lock_guard<std::mutex> guard(section->state->store_lock);
+    section->state->deleted = true;
+    return delete_row(wks, section);
+}
+
+bool section_store_pending_delete(wks_t *wks, section_t *section)
+{
+    std::lock_guard<std::mutex> guard(section->state->store_lock);
+    return !section->state->deleted || delete_row(wks, section);
 }
 
 bool section_save_data(section_t *section)

@@ -1,9 +1,35 @@
 #include "sqlite_db.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace velmo {
+
+namespace {
+
+// A write killed half-way leaves a hot journal, which a read-only connection
+// refuses to roll back; one read-write touch of the schema lets SQLite
+// restore the last committed state.  Files that cannot be written stay as
+// they are, and reading them fails as before.
+void roll_back_hot_journal(const std::string &path)
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(path + "-journal", ec))
+        return;
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 5000);
+        sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(db);
+}
+
+} // namespace
 
 Database::Database(const std::string &path, Mode mode)
 {
+    if (mode == READ_ONLY)
+        roll_back_hot_journal(path);
     int flags = mode == READ_ONLY ? SQLITE_OPEN_READONLY
               : mode == READ_WRITE ? SQLITE_OPEN_READWRITE
                                    : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;

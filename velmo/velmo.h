@@ -45,8 +45,9 @@ VELMO_API extern const char cvVersion[];
 typedef void (*velmo_progress_callback_t)(int total, int current, const char *message);
 
 /* One point: world coordinates, section-plane coordinates, colour 0-255,
- * intensity 0-255, LAS class (low 5 bits), and the LAS attributes that remain.
- * Plain data, copied by value. */
+ * intensity 0-255, LAS class (0-31 from point formats 0-5, 0-255 from 6-10:
+ * see velmo_class_index), and the LAS attributes that remain.  Plain data,
+ * copied by value. */
 typedef struct velmo_point_t {
     double x, y, z;
     float u, v, w;
@@ -61,6 +62,15 @@ typedef struct velmo_point_t {
     double gps_time;
     uint8_t spare[8];
 } velmo_point_t;
+
+/* The entry of a class in 32-entry class tables (colours, visibility):
+ * classes 0-30 have their own; 31 and every class above it (LAS 1.4 reserves
+ * 19-63 and leaves 64-255 to users) share the last one, "other", so that no
+ * class is ever shown as another. */
+static inline int velmo_class_index(uint8_t classification)
+{
+    return classification < 31 ? classification : 31;
+}
 
 /* A stored point of a tile: its level first (8 sparsest .. 3 the rest), then
  * the point quantised on the cloud's grid.  Entries of a tile's list point
@@ -155,14 +165,33 @@ typedef struct wks_t {
 VELMO_API int wks_init(wks_t *wks);
 /* Releases everything the workspace holds, then the block itself (free). */
 VELMO_API void wks_destroy(wks_t *wks);
-/* Opens a project file into an empty workspace; 0 when the file is missing or
- * is not a Corvane project (the file is left untouched). */
+/* The longest absolute path of a project file, in bytes: every file of its
+ * data folder must fit the database's path limit. */
+#define VELMO_PROJECT_PATH_MAX 480
+
+/* Opens a project file into an empty workspace; 0 when the file is missing,
+ * is not a Corvane project (the file is left untouched), is open in another
+ * process or has a longer path than VELMO_PROJECT_PATH_MAX; the reason is
+ * in wks_last_message.  A project stays locked against other processes
+ * while it is open.  Rows that name files outside the project's data
+ * folder are left out, with a message; files of the program's own kinds in
+ * the data folder that no row uses are deleted.  A write that was cut off
+ * (a crash, a kill) is rolled back first, so every committed change is
+ * there. */
 VELMO_API int wks_open_project(wks_t *wks, const char *path);
 /* Creates a project file and its data folder; the second argument is
- * reserved (0). */
+ * reserved (0).  Paths longer than VELMO_PROJECT_PATH_MAX are refused with a
+ * message. */
 VELMO_API int wks_create_project(wks_t *wks, int reserved, const char *path);
-/* Saves the project's lists and every road's road file. */
+/* Saves the project's lists, every road's road file and every section
+ * change not yet stored; 0 when any of it could not be written (a full disk,
+ * a read-only medium), and the changes then stay pending for the next save.
+ * A road file that exists but could not be read is never overwritten. */
 VELMO_API int wks_export_project(wks_t *wks);
+/* Why the last wks_open_project, wks_create_project or wks_export_project
+ * failed, or what an open had to leave out; "" when there is nothing to
+ * say.  Valid until the next of these calls on the workspace. */
+VELMO_API const char *wks_last_message(const wks_t *wks);
 VELMO_API void wks_update_bounding_box(wks_t *wks);
 /* Middle of the workspace box. */
 VELMO_API void wks_get_center(wks_t *wks, double center[3]);
@@ -204,6 +233,14 @@ VELMO_API int road_open_file(wks_road_t *road, const char *path, int format);
 VELMO_API int wks_remove_road(wks_t *wks, wks_road_t *road);
 
 /* ---- sections ------------------------------------------------------------- */
+
+/* Section changes (new sections, ranges, measurements saved with
+ * wks_save_section_data, the red line of section_import_dxf, deletions) are
+ * written to the project file at once.  When that write fails (a full disk,
+ * a read-only medium) the change stays in memory, pending: the call still
+ * succeeds (wks_save_section_data and wks_save_remove_section return 0), and
+ * every later wks_export_project tries to write it, returning 0 with a
+ * message until it can. */
 
 /* rows: n pairs {chainage, altitude}; returns how many sections were added. */
 VELMO_API int wks_generate_road_latitude_sections(wks_t *wks, wks_road_t *road, int n, const double *rows,

@@ -2,6 +2,7 @@
 #include "velmo.h"
 
 #include "project_file.h"
+#include "section_state.h"
 #include "workspace_state.h"
 
 #include <cfloat>
@@ -51,6 +52,12 @@ void copy_text(char *target, size_t size, const std::string &text)
     target[n] = '\0';
 }
 
+void add_message(wks_t *wks, const std::string &text)
+{
+    std::string &message = wks->state->message;
+    message += message.empty() ? text : "\n" + text;
+}
+
 void workspace_update_extent(wks_t *wks)
 {
     double low = DBL_MAX, box[6] = {DBL_MAX, DBL_MAX, DBL_MAX, -DBL_MAX, -DBL_MAX, -DBL_MAX};
@@ -67,6 +74,7 @@ void workspace_update_extent(wks_t *wks)
         low = std::fmin(low, cloud->box[2]);
     }
     bool empty = low == DBL_MAX;
+    std::lock_guard<std::mutex> guard(wks->state->extent_lock);
     wks->center_x = empty ? 0.0 : (box[0] + box[3]) / 2;
     wks->center_y = empty ? 0.0 : (box[1] + box[4]) / 2;
     wks->base_elevation = empty ? 0.0 : low;
@@ -123,6 +131,14 @@ void release_removed(velmo_workspace_state *state)
         section_free(section);
 }
 
+bool usable_path(wks_t *wks, const char *path)
+{
+    if (path_ok(path))
+        return true;
+    add_message(wks, path && path[0] ? "The path is longer than 1,023 bytes." : "No project file was given.");
+    return false;
+}
+
 bool project_opened(wks_t *wks, const std::string &path)
 {
     wks->state->project_path = fs::absolute(path).lexically_normal().string();
@@ -134,6 +150,50 @@ bool project_opened(wks_t *wks, const std::string &path)
     copy_text(project->path, sizeof project->path, wks->state->project_path);
     wks->project = project;
     return true;
+}
+
+std::string absolute_path(const char *path)
+{
+    std::error_code ec;
+    fs::path absolute = fs::absolute(path, ec);
+    return (ec ? fs::path(path) : absolute).lexically_normal().string();
+}
+
+// Every file the database opens for the project (the journal of a road
+// file in the data folder is the longest) must fit its path limit.
+bool path_fits(wks_t *wks, const std::string &absolute)
+{
+    if (absolute.size() <= VELMO_PROJECT_PATH_MAX)
+        return true;
+    add_message(wks, "The project path is " + std::to_string(absolute.size()) + " bytes long; a project path may have at most " +
+                         std::to_string(VELMO_PROJECT_PATH_MAX) + " bytes.");
+    return false;
+}
+
+bool take_lock(wks_t *wks, const std::string &absolute)
+{
+    std::string error;
+    wks->state->lock = ProjectLock::acquire(absolute, &error);
+    if (!wks->state->lock)
+        add_message(wks, error);
+    return wks->state->lock != nullptr;
+}
+
+// Section changes whose immediate write failed, and deletions that did not
+// reach the file, are written with the project.
+bool store_pending_sections(wks_t *wks)
+{
+    std::vector<section_t *> sections;
+    for (Array *list : {wks->latitude_sections, wks->longitude_sections, wks->custom_sections})
+        for (size_t i = 0; i < array_size(list); i++) {
+            void *item = nullptr;
+            array_get_at(list, i, &item);
+            sections.push_back(static_cast<section_t *>(item));
+        }
+    bool stored = sections.empty() || sections_store(wks, sections);
+    for (section_t *section : wks->state->removed_sections)
+        stored = section_store_pending_delete(wks, section) && stored;
+    return stored;
 }
 
 bool workspace_empty(const wks_t *wks)
@@ -181,15 +241,30 @@ void wks_destroy(wks_t *wks)
 
 int wks_open_project(wks_t *wks, const char *path)
 {
-    if (!wks || !wks->state || !path_ok(path) || !workspace_empty(wks) || !project_recognised(path))
+    if (!wks || !wks->state)
         return 0;
-    if (!project_opened(wks, path))
+    wks->state->message.clear();
+    if (!usable_path(wks, path) || !workspace_empty(wks))
         return 0;
-    if (!project_load(wks)) {
-        free(wks->project);
-        wks->project = nullptr;
+    std::string absolute = absolute_path(path);
+    if (!path_fits(wks, absolute))
+        return 0;
+    if (!project_recognised(path)) {
+        add_message(wks, "\"" + absolute + "\" is missing or is not a Corvane project.");
         return 0;
     }
+    if (!take_lock(wks, absolute))
+        return 0;
+    if (!project_opened(wks, path) || !project_load(wks)) {
+        add_message(wks, "The project \"" + absolute + "\" cannot be read.");
+        free(wks->project);
+        wks->project = nullptr;
+        wks->state->lock.reset();
+        return 0;
+    }
+    // Another workspace of this process may be importing into the folder.
+    if (wks->state->lock->first())
+        project_remove_orphans(wks);
     workspace_update_extent(wks);
     return 1;
 }
@@ -197,15 +272,26 @@ int wks_open_project(wks_t *wks, const char *path)
 int wks_create_project(wks_t *wks, int reserved, const char *path)
 {
     (void)reserved;
-    if (!wks || !wks->state || !path_ok(path) || !workspace_empty(wks))
+    if (!wks || !wks->state)
+        return 0;
+    wks->state->message.clear();
+    if (!usable_path(wks, path) || !workspace_empty(wks))
         return 0;
     std::error_code ec;
-    std::string data = project_data_folder(fs::absolute(path).string());
-    if (!project_create(path))
+    std::string absolute = absolute_path(path);
+    if (!path_fits(wks, absolute))
         return 0;
+    std::string data = project_data_folder(absolute);
+    if (!project_create(path)) {
+        add_message(wks, "The project file \"" + absolute + "\" cannot be created (it exists, or its folder cannot be written).");
+        return 0;
+    }
     fs::create_directories(data, ec);
-    if (ec || !project_opened(wks, path)) {
+    if (ec || !take_lock(wks, absolute) || !project_opened(wks, path)) {
+        if (ec)
+            add_message(wks, "The data folder \"" + data + "\" cannot be created.");
         fs::remove(path, ec);
+        wks->state->lock.reset();
         return 0;
     }
     return 1;
@@ -215,6 +301,7 @@ int wks_export_project(wks_t *wks)
 {
     if (!wks || !wks->project)
         return 0;
+    wks->state->message.clear();
     std::error_code ec;
     fs::create_directories(wks->state->data_folder, ec);
     bool roads_saved = true;
@@ -222,13 +309,28 @@ int wks_export_project(wks_t *wks)
         void *item = nullptr;
         array_get_at(wks->roads, i, &item);
         auto *road = static_cast<wks_road_t *>(item);
-        roads_saved = road_save_file(road) && roads_saved;
+        if (road_save_file(road))
+            continue;
+        roads_saved = false;
+        add_message(wks, road->state->road_file_unreadable
+                             ? "The road file \"" + road->state->road_file + "\" could not be read when the project opened; it is kept unchanged."
+                             : "The road file \"" + road->state->road_file + "\" cannot be written.");
     }
-    if (!project_save(wks))
+    if (!project_save(wks)) {
+        add_message(wks, "The project file \"" + wks->state->project_path + "\" cannot be written; nothing was saved.");
         return 0;
+    }
     wks->state->removed_saved_clouds = wks->state->removed_clouds.size();
     wks->state->removed_saved_roads = wks->state->removed_roads.size();
-    return roads_saved ? 1 : 0;
+    bool sections_saved = store_pending_sections(wks);
+    if (!sections_saved)
+        add_message(wks, "Section changes cannot be written to the project file; they are kept for the next save.");
+    return roads_saved && sections_saved ? 1 : 0;
+}
+
+const char *wks_last_message(const wks_t *wks)
+{
+    return wks && wks->state ? wks->state->message.c_str() : "";
 }
 
 void wks_update_bounding_box(wks_t *wks)
@@ -241,9 +343,16 @@ void wks_get_center(wks_t *wks, double center[3])
 {
     if (!wks || !center)
         return;
+    if (!wks->state) {
+        center[0] = wks->center_x;
+        center[1] = wks->center_y;
+        center[2] = 0.0;
+        return;
+    }
+    std::lock_guard<std::mutex> guard(wks->state->extent_lock);
     center[0] = wks->center_x;
     center[1] = wks->center_y;
-    center[2] = wks->state ? wks->state->center_z : 0.0;
+    center[2] = wks->state->center_z;
 }
 
 void vector_sub(const double a[3], const double b[3], double out[3])

@@ -1,6 +1,7 @@
 // Private state behind the public workspace, cloud and road records.
 #pragma once
 
+#include "project_lock.h"
 #include "tile_store.h"
 #include "velmo.h"
 #include "worker_pool.h"
@@ -19,12 +20,16 @@ struct velmo_cloud_state {
     uint64_t point_count = 0;
     std::unique_ptr<velmo::TileStore> store;
     std::vector<tile_t> tiles;      // published once, never moved
-    std::mutex open_mutex;          // one velmo_open_file at a time per cloud
+    std::mutex open_mutex;          // one velmo_open_file at a time per cloud; guards progress
+    bool missing = false;           // neither its LAS file nor its store exists
 };
 
 struct velmo_road_state {
     int64_t id = 0;                 // row of the road in the project file
     std::string road_file;          // its road file in the data folder
+    // The road file exists but could not be read: it may still hold the
+    // only copy of a profile, so it is never overwritten.
+    bool road_file_unreadable = false;
 };
 
 struct velmo_workspace_state {
@@ -32,6 +37,9 @@ struct velmo_workspace_state {
     std::string data_folder;        // "<stem>.data" beside it
     int64_t next_id = 1;            // ids of new clouds and roads
     double center_z = 0.0;          // middle of the workspace box in z
+    std::mutex extent_lock;         // guards the centre and base elevation
+    std::unique_ptr<velmo::ProjectLock> lock; // held while the project is open
+    std::string message;            // see wks_last_message
     // Records taken out of the lists.  Pagers and dialogs may still hold
     // them, so they are released with the workspace; their files are deleted
     // then too, once a save has dropped them from the project.
@@ -65,6 +73,10 @@ bool path_ok(const char *path);
 void cloud_free(velmo_t *cloud);
 // Frees a road record and its road handle.
 void road_free(wks_road_t *road);
+// True when neither the cloud's LAS file nor its store exists.
+bool cloud_missing(const velmo_t *cloud);
+// Shows the cloud as it is: no points, no box, missing.
+void mark_empty(velmo_t *cloud);
 // A new cloud record for a LAS file, with no tiles yet.
 velmo_t *cloud_new(const char *las_path, int64_t id, const std::string &store_path);
 // A new road record with an empty, initialised road handle.
@@ -74,6 +86,9 @@ wks_road_t *road_new(const char *path, int format, int64_t id, const std::string
 bool road_save_file(wks_road_t *road);
 // Frees a section record and everything it holds.
 void section_free(section_t *section);
+
+// Adds a sentence to the workspace's message (see wks_last_message).
+void add_message(wks_t *wks, const std::string &text);
 
 // Recomputes the workspace's centre and base elevation from its clouds.
 void workspace_update_extent(wks_t *wks);

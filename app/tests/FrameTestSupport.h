@@ -97,6 +97,9 @@ protected:
             PumpWithIdleFor(50);
             frame = nullptr;
         }
+        // A test program ending while the toolkit still cleans up a finished
+        // task thread crashes in that clean-up.
+        EXPECT_TRUE(PumpWithIdleUntil([] { return !TaskThread::AnyThreadRunning(); }, 20000));
         if (wxTheApp)
             SceneDestroy();
     }

@@ -25,6 +25,12 @@
 #include <fstream>
 #include <memory>
 
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace frametest;
 
 namespace {
@@ -922,4 +928,43 @@ TEST_F(ProjectTest, ACloudWhoseSourcesAreBothGoneIsNamedWhenTheProjectOpens)
     EXPECT_EQ("missing", GridValue(frame->GetPropertyGrid(), "Source"));
     frame->ShowTreeItemProperties(FindItem(Tree(), "present.las"));
     EXPECT_NE("missing", GridValue(frame->GetPropertyGrid(), "Source"));
+}
+
+TEST_F(ProjectTest, AProjectOpenInAnotherProgramIsRefusedWithTheReason)
+{
+    DialogAnswerer boxes(wxID_OK);
+    const std::string project = dir.file("shared.qpj"), other = dir.file("other.qpj");
+    Run(CorvaneFrame::ID_RIBBON_NEW, project);
+    Run(CorvaneFrame::ID_RIBBON_NEW, other);
+    // Another program holds the project's lock: a child that only locks.
+    int ready[2];
+    ASSERT_EQ(0, pipe(ready));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int fd = open((project + "-lock").c_str(), O_RDONLY | O_CREAT, 0644);
+        const char done = fd >= 0 && flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
+        if (write(ready[1], &done, 1) == 1)
+            pause();
+        _exit(0);
+    }
+    char locked = 0;
+    ASSERT_EQ(1, read(ready[0], &locked, 1));
+    ASSERT_EQ('y', locked);
+    boxes.shown.clear();
+    Run(CorvaneFrame::ID_RIBBON_OPEN, project);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
+    ASSERT_EQ(1u, boxes.shown.size());
+    EXPECT_NE(wxNOT_FOUND, boxes.shown[0].message.Find("close it there first")) << boxes.shown[0].message;
+    ASSERT_NE(nullptr, g_workspace->project);
+    EXPECT_EQ(other, std::string(g_workspace->project->path)) << "the open project stays open";
+
+    boxes.shown.clear();
+    Run(CorvaneFrame::ID_RIBBON_OPEN, project);
+    EXPECT_TRUE(boxes.shown.empty());
+    ASSERT_NE(nullptr, g_workspace->project);
+    EXPECT_EQ(project, std::string(g_workspace->project->path));
 }

@@ -98,11 +98,13 @@ private:
     }
 };
 
-// Waits until no task thread is registered any more, that is until the last
-// one has been deleted.
+// Waits until no task thread is registered any more and the last one has
+// run its last code: a test program that ends while the toolkit still cleans
+// up a finished thread crashes in that clean-up.
 inline bool WaitForThreadEnd(int milliseconds = 20000)
 {
-    return PumpUntil([] { return !TaskThread::HasCurrentTask(); }, milliseconds);
+    return PumpUntil([] { return !TaskThread::HasCurrentTask() && !TaskThread::AnyThreadRunning(); },
+                     milliseconds);
 }
 
 // Runs a task to its end; the finish event has been handled on return.

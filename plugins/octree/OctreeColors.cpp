@@ -63,7 +63,7 @@ osg::Vec4 octree_height_color(float t)
 
 const osg::Vec4 &octree_class_color(uint8_t classification)
 {
-    return kClassColors[classification & 31];
+    return kClassColors[velmo_class_index(classification)];
 }
 
 bool octree_point_color(const velmo_point_t &point, int mode, double min_z, float height_scale, osg::Vec4 *color)

@@ -339,7 +339,12 @@ TEST_F(SceneSectionView, PointsAreColouredByMode)
     EXPECT_VEC4_EQ(colour_in_mode(COLOR_INTENSITY), 2, 2, 2, 1);
     // Offset grey: 1 - |w| * 1.6 / thickness.
     EXPECT_VEC4_EQ(colour_in_mode(COLOR_HEIGHT), 0.6f, 0.6f, 0.6f, 1);
+    // Class 73 (LAS 1.4) is "other", the last entry; never class 9 of its
+    // low five bits.
+    EXPECT_VEC4_EQ(colour_in_mode(COLOR_CLASSIFICATION), 31 / 32.0f, 0.5f, 1 - 31 / 32.0f, 1);
+    p->classification = 9;
     EXPECT_VEC4_EQ(colour_in_mode(COLOR_CLASSIFICATION), 9 / 32.0f, 0.5f, 1 - 9 / 32.0f, 1);
+    p->classification = 0x40 | 9;
 
     osg::Geometry *points = geometry_at(section_view_geode(SectionPointsGroup.get()), 0);
     EXPECT_EQ(primitive_of(points), (GLenum)GL_POINTS);

@@ -340,4 +340,81 @@ TEST(CloudConcurrency, TilesStayReadableWhileAnotherCloudImports)
     EXPECT_EQ(decode_all(b), 150000u);
 }
 
+// Several pagers open a reloaded cloud at once while the GUI sets its
+// progress callback.
+TEST(CloudConcurrency, OpeningOnManyThreadsWhileTheCallbackIsSet)
+{
+    TempDir dir;
+    std::string project = dir.file("p.qpj");
+    Workspace w;
+    ASSERT_NE(wks_create_project(w.wks, 0, project.c_str()), 0);
+    ASSERT_NE(wks_import_velmo(w.wks, corridor(dir, "a.las", 20000).c_str(), nullptr), nullptr);
+    ASSERT_NE(wks_export_project(w.wks), 0);
+    w.reopen(project);
+    velmo_t *cloud = item<velmo_t>(w.wks->clouds, 0);
+    std::atomic<int> opened{0};
+    std::vector<std::thread> pagers;
+    for (int t = 0; t < 6; t++)
+        pagers.emplace_back([&] {
+            for (int i = 0; i < 50; i++)
+                opened += velmo_open_file(cloud);
+        });
+    for (int i = 0; i < 300; i++)
+        velmo_set_progress_callback(cloud, remember);
+    for (auto &p : pagers)
+        p.join();
+    EXPECT_EQ(opened.load(), 300);
+    EXPECT_EQ(velmo_get_point_num(cloud), 20000);
+}
+
+// The 3-D view asks for the centre while a worker's import moves it.
+TEST(CloudConcurrency, TheCentreIsReadWhileAnImportMovesIt)
+{
+    TempDir dir;
+    Workspace w;
+    ASSERT_NE(wks_create_project(w.wks, 0, dir.file("p.qpj").c_str()), 0);
+    std::string las = corridor(dir, "a.las", 20000);
+    std::atomic<bool> importing{true};
+    std::thread viewer([&] {
+        double centre[3];
+        while (importing.load())
+            wks_get_center(w.wks, centre);
+    });
+    velmo_t *cloud = wks_import_velmo(w.wks, las.c_str(), nullptr);
+    for (int i = 0; i < 200; i++)
+        wks_update_bounding_box(w.wks);
+    importing = false;
+    viewer.join();
+    ASSERT_NE(cloud, nullptr);
+    double centre[3];
+    wks_get_center(w.wks, centre);
+    EXPECT_DOUBLE_EQ(centre[0], (cloud->box[0] + cloud->box[3]) / 2);
+}
+
+TEST(CloudFiles, ACloudWhoseFileAndStoreAreGoneIsEmptyAndMissing)
+{
+    TempDir dir;
+    std::string project = dir.file("p.qpj"), las = corridor(dir, "a.las", 20000);
+    std::string store;
+    {
+        Workspace w;
+        ASSERT_NE(wks_create_project(w.wks, 0, project.c_str()), 0);
+        ASSERT_NE(wks_import_velmo(w.wks, las.c_str(), nullptr), nullptr);
+        ASSERT_NE(wks_export_project(w.wks), 0);
+        store = fs::directory_iterator(dir.file("p.data"))->path().string();
+    }
+    fs::remove(las);
+    fs::remove(store);
+    Workspace w;
+    w.reopen(project);
+    ASSERT_EQ(array_size(w.wks->clouds), 1u) << "kept, so that the surveyor can remove it";
+    velmo_t *cloud = item<velmo_t>(w.wks->clouds, 0);
+    EXPECT_EQ(velmo_get_point_num(cloud), 0);
+    EXPECT_EQ(cloud->box[3], 0.0);
+    EXPECT_EQ(w.wks->center_x, 0.0) << "the missing cloud does not stretch the workspace";
+    velmo_set_progress_callback(cloud, remember);
+    EXPECT_EQ(velmo_open_file(cloud), 0);
+    EXPECT_NE(last_message().find("missing"), std::string::npos) << last_message();
+}
+
 } // namespace

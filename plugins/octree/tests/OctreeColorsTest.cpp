@@ -102,8 +102,10 @@ TEST(OctreeColors, UnusedClassesAreTransparentBlack)
     expect_color(octree_class_color(2), 0.4f, 0.4f, 0, 1);
     expect_color(octree_class_color(11), 0.6f, 0.6f, 0.6f, 1);
     expect_color(octree_class_color(16), 0.8f, 0.8f, 0.8f, 1);
-    // Only the low five bits name the class; the flags above them do not.
-    expect_color(octree_class_color(0x80 | 5), 0, 0.8f, 0, 1);
+    // Classes above 31 (LAS 1.4) are "other", never the class of their
+    // low five bits: 34 is not ground, 133 not vegetation.
+    for (int c : {34, 40, 42, 44, 0x80 | 5, 255})
+        expect_color(octree_class_color((uint8_t)c), 0, 0, 0, 0);
 
     velmo_t cloud = cloud_with(0, 10, 10, 1);
     velmo_point_t p = {};
