@@ -403,6 +403,8 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
     if (m_runningTask == finished)
         m_runningTask = nullptr;
     StartPendingSectionReload();
+    if (event.GetInt() == TaskThread::FINISH_SAVE_FAILED && m_pendingFailure.empty())
+        m_pendingFailure = event.GetMessage();
     if (!m_pendingFailure.empty()) {
         const wxString message = m_pendingFailure;
         m_pendingFailure.clear();

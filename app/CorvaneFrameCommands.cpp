@@ -257,7 +257,8 @@ void CorvaneFrame::DeleteMenuRoad()
     m_menuRoad = nullptr;
     SceneHideRoad(road);
     wks_remove_road(g_workspace, road);
-    wks_export_project(g_workspace);
+    if (!wks_export_project(g_workspace))
+        ReportFailure(wxString::FromUTF8(wks_last_message(g_workspace)) + "\n" + _("The project could not be saved."));
     m_propertyGrid->Clear();
     UpdateWorkspaceTree();
     m_modelViewer->home();

@@ -204,11 +204,16 @@ wxThread::ExitCode TaskThread::Entry()
 void TaskThread::PostEvent(wxEventType type)
 {
     wxString message;
+    bool saveFailed = false;
     if (type == EVT_TASK_FINISH) {
         std::lock_guard<std::mutex> lock(g_taskThreadLock);
         message = m_lastMessage.Clone();
+        saveFailed = m_saveFailed;
     }
-    wxQueueEvent(m_dest, new TaskThreadEvent(type, 0, 0, message, m_code, m_cloud, m_section, m_road));
+    auto *event = new TaskThreadEvent(type, 0, 0, message, m_code, m_cloud, m_section, m_road);
+    if (saveFailed)
+        event->SetInt(FINISH_SAVE_FAILED);
+    wxQueueEvent(m_dest, event);
 }
 
 // A path the library cannot take whole becomes the empty path, which it
@@ -229,7 +234,22 @@ void TaskThread::ImportCloud()
     if (!g_workspace)
         return;
     m_cloud = wks_import_velmo(g_workspace, path, TaskProgressCallback);
-    wks_export_project(g_workspace);
+    // A refused file changed nothing to save, and its reason must stay the
+    // last word.
+    if (m_cloud)
+        SaveProjectAfterTask();
+}
+
+// A save that fails after work that succeeded is still a failure the user
+// must hear of: the finish event carries the engine's reason and a mark.
+void TaskThread::SaveProjectAfterTask()
+{
+    if (wks_export_project(g_workspace))
+        return;
+    const wxString reason = wxString::FromUTF8(wks_last_message(g_workspace));
+    std::lock_guard<std::mutex> lock(g_taskThreadLock);
+    m_saveFailed = true;
+    RememberMessage(reason.empty() ? wxString(_("The project could not be saved.")) : reason);
 }
 
 void TaskThread::ImportRoad(int format)
@@ -244,7 +264,7 @@ void TaskThread::ImportRoad(int format)
         RememberMessage(wxString::Format(_("Not a readable %s road file: %s"), format ? "WeiDi" : "HaiDi", m_path));
         return;
     }
-    wks_export_project(g_workspace);
+    SaveProjectAfterTask();
 }
 
 void TaskThread::ComputeNewSections()
@@ -287,7 +307,7 @@ void TaskThread::RemoveCloud()
     if (!g_workspace || !m_cloud)
         return;
     wks_remove_velmo(g_workspace, m_cloud);
-    wks_export_project(g_workspace);
+    SaveProjectAfterTask();
 }
 
 void TaskThread::ComputeSection()

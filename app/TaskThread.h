@@ -61,6 +61,10 @@ public:
     // process ending meanwhile crashes in that clean-up.
     static bool AnyThreadRunning();
 
+    // Marks a finish event whose task did its work but whose save of the
+    // project failed; the event's message then says why.
+    enum { FINISH_SAVE_FAILED = 1 };
+
     // The UTF-8 form of a path for the library, in a VELMO_PATH_SIZE buffer;
     // the empty text when it does not fit whole.
     static void PathToUtf8(const wxString &path, char *buffer);
@@ -78,6 +82,7 @@ private:
     void Register();
     void PostEvent(wxEventType type);
 
+    void SaveProjectAfterTask();
     void ImportCloud();
     void ImportRoad(int format);
     void ComputeNewSections();
@@ -98,6 +103,7 @@ private:
     double m_x, m_y, m_z;
     int m_first, m_last;
     wxString m_lastMessage;
+    bool m_saveFailed = false;
     // Update server, read from the configuration when the check is built.
     wxString m_updateHost;
     unsigned short m_updatePort;

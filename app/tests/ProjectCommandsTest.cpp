@@ -9,6 +9,7 @@
 #include "StatusView.h"
 #include "TreeData.h"
 #include "lasgen.h"
+#include "small_disk.h"
 #include "temp_dir.h"
 
 #include <wx/filedlg.h>
@@ -967,4 +968,53 @@ TEST_F(ProjectTest, AProjectOpenInAnotherProgramIsRefusedWithTheReason)
     EXPECT_TRUE(boxes.shown.empty());
     ASSERT_NE(nullptr, g_workspace->project);
     EXPECT_EQ(project, std::string(g_workspace->project->path));
+}
+
+TEST_F(ProjectTest, ASaveThatFailsAfterADeletionSaysSo)
+{
+    SmallDisk disk(dir.file("disk"));
+    if (!disk.mounted())
+        GTEST_SKIP() << "mounting a small file system needs root";
+    DialogAnswerer boxes(wxID_OK);
+    Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("disk/small.qpj"));
+    ASSERT_NE(nullptr, g_workspace->project);
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, WriteCorridor("cloud.las", 5000, lasgen::Alignment::straight));
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteRoad("centre.pm", false));
+    ASSERT_EQ(1u, SizeOf(g_workspace->clouds));
+    ASSERT_EQ(1u, SizeOf(g_workspace->roads));
+    ASSERT_TRUE(boxes.shown.empty()) << boxes.shown[0].message;
+    ASSERT_TRUE(disk.read_only(true));
+
+    // Deleted on the GUI thread, saved at once: the failed save is told.
+    frame->ShowTreeItemMenu(FindItem(Tree(), "centre.pm"));
+    Menu(CorvaneFrame::ID_MENU_DELETE_ROAD);
+    ASSERT_EQ(2u, boxes.shown.size()); // the question, then the failure
+    EXPECT_EQ("Error", boxes.shown[1].title);
+    EXPECT_NE(wxNOT_FOUND, boxes.shown[1].message.Find("could not be saved")) << boxes.shown[1].message;
+
+    // Deleted and saved by the worker: its finish tells the same.
+    boxes.shown.clear();
+    frame->ShowTreeItemMenu(FindItem(Tree(), "cloud.las"));
+    Menu(CorvaneFrame::ID_MENU_DELETE_CLOUD);
+    ASSERT_TRUE(PumpWithIdleUntil([this] { return !frame->IsTaskRunning(); }, 60000));
+    ASSERT_EQ(2u, boxes.shown.size());
+    EXPECT_EQ("Error", boxes.shown[1].title);
+    EXPECT_FALSE(boxes.shown[1].message.empty());
+    EXPECT_EQ(boxes.shown[1].message, frame->GetStatusView()->GetProgressLabel());
+
+    // Once the disk takes writes again, closing saves what was pending.
+    ASSERT_TRUE(disk.read_only(false));
+    boxes.shown.clear();
+    frame->Close(true);
+    PumpWithIdleFor(100);
+    frame = nullptr;
+    EXPECT_TRUE(boxes.shown.empty());
+    SceneDestroy();
+    SceneInit();
+    wks_t *reopened = static_cast<wks_t *>(malloc(96));
+    wks_init(reopened);
+    ASSERT_TRUE(wks_open_project(reopened, dir.file("disk/small.qpj").c_str()));
+    EXPECT_EQ(0u, SizeOf(reopened->clouds));
+    EXPECT_EQ(0u, SizeOf(reopened->roads));
+    wks_destroy(reopened);
 }

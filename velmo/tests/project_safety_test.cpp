@@ -3,6 +3,7 @@
 #include "velmo.h"
 
 #include "project_files.h"
+#include "small_disk.h"
 #include "temp_dir.h"
 #include "test_workspace.h"
 
@@ -260,42 +261,6 @@ TEST(ProjectPaths, LongPathsWorkFullyOrAreRefusedUpFront)
 }
 
 namespace {
-
-// A small file system of the test's own, to fill or to make read-only.
-class SmallDisk {
-public:
-    explicit SmallDisk(const std::string &folder) : folder_(folder)
-    {
-        fs::create_directories(folder);
-        mounted_ = mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m") == 0;
-    }
-    ~SmallDisk()
-    {
-        if (mounted_)
-            umount2(folder_.c_str(), MNT_DETACH);
-    }
-    bool mounted() const { return mounted_; }
-    bool read_only(bool on)
-    {
-        unsigned long flags = MS_REMOUNT | (on ? MS_RDONLY : 0);
-        return mount("tmpfs", folder_.c_str(), "tmpfs", flags, "size=1m") == 0;
-    }
-    // Writes a filler file until nothing more fits.
-    void fill()
-    {
-        std::string block(4096, 'f');
-        FILE *f = fopen((folder_ + "/filler").c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        while (fwrite(block.data(), 1, block.size(), f) == block.size() && fflush(f) == 0) {
-        }
-        fclose(f);
-    }
-    void free_space() { fs::remove(folder_ + "/filler"); }
-
-private:
-    std::string folder_;
-    bool mounted_ = false;
-};
 
 double offset_of(wks_t *wks, size_t index)
 {

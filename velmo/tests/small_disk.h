@@ -1,0 +1,46 @@
+// A small file system of the test's own (a tmpfs, so the tests must run as
+// root), to fill or to make read-only.
+#pragma once
+
+#include <sys/mount.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+class SmallDisk {
+public:
+    explicit SmallDisk(const std::string &folder) : folder_(folder)
+    {
+        std::filesystem::create_directories(folder);
+        mounted_ = mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m") == 0;
+    }
+    ~SmallDisk()
+    {
+        if (mounted_)
+            umount2(folder_.c_str(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+    bool read_only(bool on)
+    {
+        unsigned long flags = MS_REMOUNT | (on ? MS_RDONLY : 0);
+        return mount("tmpfs", folder_.c_str(), "tmpfs", flags, "size=1m") == 0;
+    }
+    // Writes a filler file until nothing more fits.
+    void fill()
+    {
+        std::string block(4096, 'f');
+        FILE *f = fopen((folder_ + "/filler").c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        while (fwrite(block.data(), 1, block.size(), f) == block.size() && fflush(f) == 0) {
+        }
+        fclose(f);
+    }
+    void free_space() { std::filesystem::remove(folder_ + "/filler"); }
+
+private:
+    std::string folder_;
+    bool mounted_ = false;
+};
