@@ -104,6 +104,8 @@ public:
 private:
     bool HasRoad() const;
     void AppendElement(const horizon_element_t &element);
+    template <typename Dialog>
+    void AppendFromDialog(bool (*read)(const Dialog &, horizon_element_t *, wxString *));
     void AfterChange(int row, bool zoom);
     void SelectRow(int row);
     void HighlightRow(int row);

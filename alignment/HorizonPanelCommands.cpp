@@ -82,46 +82,35 @@ void HorizonPanel::AppendElement(const horizon_element_t &element)
     AfterChange(n, true);
 }
 
-void HorizonPanel::OnAddLine(wxCommandEvent &)
+// Asks for one new element in its dialog and appends what it reads.
+template <typename Dialog>
+void HorizonPanel::AppendFromDialog(bool (*read)(const Dialog &, horizon_element_t *, wxString *))
 {
     if (!HasRoad())
         return;
-    H_Line dialog(this);
+    Dialog dialog(this);
     if (!Confirmed(dialog))
         return;
     horizon_element_t record;
     wxString why;
-    if (!HorizonElementReader::ReadLine(dialog, &record, &why))
+    if (!read(dialog, &record, &why))
         return ShowInputError(why);
     AppendElement(record);
+}
+
+void HorizonPanel::OnAddLine(wxCommandEvent &)
+{
+    AppendFromDialog<H_Line>(HorizonElementReader::ReadLine);
 }
 
 void HorizonPanel::OnAddCircle(wxCommandEvent &)
 {
-    if (!HasRoad())
-        return;
-    H_Round dialog(this);
-    if (!Confirmed(dialog))
-        return;
-    horizon_element_t record;
-    wxString why;
-    if (!HorizonElementReader::ReadCircle(dialog, &record, &why))
-        return ShowInputError(why);
-    AppendElement(record);
+    AppendFromDialog<H_Round>(HorizonElementReader::ReadCircle);
 }
 
 void HorizonPanel::OnAddTransition(wxCommandEvent &)
 {
-    if (!HasRoad())
-        return;
-    H_Moderate dialog(this);
-    if (!Confirmed(dialog))
-        return;
-    horizon_element_t record;
-    wxString why;
-    if (!HorizonElementReader::ReadTransition(dialog, &record, &why))
-        return ShowInputError(why);
-    AppendElement(record);
+    AppendFromDialog<H_Moderate>(HorizonElementReader::ReadTransition);
 }
 
 void HorizonPanel::OnEdit(wxCommandEvent &)
