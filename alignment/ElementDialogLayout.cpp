@@ -36,6 +36,45 @@ wxSizer *Buttons(wxWindow *parent)
     return row;
 }
 
+wxStaticText *AddLabel(wxWindow *parent, wxSizer *grid, long id, const wxString &name, const wxString &text,
+                       const wxSize &least)
+{
+    auto *label = new wxStaticText(parent, id, text, wxDefaultPosition, wxDefaultSize, 0, name);
+    KeepAtLeast(label, least);
+    grid->Add(label, 1, wxALL | wxEXPAND, 5);
+    return label;
+}
+
+wxTextCtrl *AddField(wxWindow *parent, wxSizer *grid, long id, const wxString &name)
+{
+    wxTextCtrl *field = Field(parent, id, name);
+    grid->Add(field, 1, wxALL | wxALIGN_CENTER, 5);
+    return field;
+}
+
+void AddModeButtons(wxWindow *parent, wxSizer *grid, long lengthId, long mileageId, wxRadioButton **length,
+                    wxRadioButton **mileage)
+{
+    *length = new wxRadioButton(parent, lengthId, _("Length"), wxDefaultPosition, wxDefaultSize, wxRB_GROUP,
+                                wxDefaultValidator, "ID_RADIOBUTTON1");
+    (*length)->SetValue(true);
+    grid->Add(*length, 1, wxALL | wxALIGN_CENTER, 5);
+    *mileage = new wxRadioButton(parent, mileageId, _("Mileage"), wxDefaultPosition, wxDefaultSize, 0,
+                                 wxDefaultValidator, "ID_RADIOBUTTON2");
+    grid->Add(*mileage, 1, wxALL | wxALIGN_CENTER, 5);
+}
+
+wxChoice *AddTurnChoice(wxWindow *parent, wxSizer *grid, long id)
+{
+    auto *turn = new wxChoice(parent, id, wxDefaultPosition, wxSize(100, -1), 0, nullptr, 0, wxDefaultValidator,
+                              "ID_CHOICE1");
+    turn->Append(_("Left"));
+    turn->Append(_("Right"));
+    turn->SetSelection(0);
+    grid->Add(turn, 1, wxALL | wxALIGN_CENTER, 5);
+    return turn;
+}
+
 } // namespace element_dialog
 
 namespace element_dialog {

@@ -30,27 +30,12 @@ H_Line::H_Line(wxWindow *parent, wxWindowID id, const wxPoint &pos, const wxSize
     top->Add(Separator(this, ID_STATICLINE1, "ID_STATICLINE1"), 1, wxALL | wxEXPAND, 5);
     // 5-7. The field grid: mode, then the two measure rows.
     auto *grid = new wxFlexGridSizer(0, 2, 0, 0);
-    RadioButton1 = new wxRadioButton(this, ID_RADIOBUTTON1, _("Length"), wxDefaultPosition, wxDefaultSize,
-                                     wxRB_GROUP, wxDefaultValidator, "ID_RADIOBUTTON1");
-    RadioButton1->SetValue(true);
-    grid->Add(RadioButton1, 1, wxALL | wxALIGN_CENTER, 5);
-    RadioButton2 = new wxRadioButton(this, ID_RADIOBUTTON2, _("Mileage"), wxDefaultPosition, wxDefaultSize, 0,
-                                     wxDefaultValidator, "ID_RADIOBUTTON2");
-    grid->Add(RadioButton2, 1, wxALL | wxALIGN_CENTER, 5);
-    // At least 80 x 20, and wider where a label needs it ("Start mileage").
-    StaticText2 = new wxStaticText(this, ID_STATICTEXT2, _(" Length"), wxDefaultPosition, wxDefaultSize, 0,
-                                   "ID_STATICTEXT2");
-    element_dialog::KeepAtLeast(StaticText2, wxSize(80, 20));
-    grid->Add(StaticText2, 1, wxALL | wxEXPAND, 5);
-    TextCtrl1 = Field(this, ID_TEXTCTRL1, "ID_TEXTCTRL1");
-    grid->Add(TextCtrl1, 1, wxALL | wxALIGN_CENTER, 5);
-    StaticText3 = new wxStaticText(this, ID_STATICTEXT3, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0,
-                                   "ID_STATICTEXT3");
-    element_dialog::KeepAtLeast(StaticText3, wxSize(80, 20));
-    grid->Add(StaticText3, 1, wxALL | wxEXPAND, 5);
-    TextCtrl2 = Field(this, ID_TEXTCTRL2, "ID_TEXTCTRL2");
+    AddModeButtons(this, grid, ID_RADIOBUTTON1, ID_RADIOBUTTON2, &RadioButton1, &RadioButton2);
+    StaticText2 = AddLabel(this, grid, ID_STATICTEXT2, "ID_STATICTEXT2", _(" Length"), wxSize(80, 20));
+    TextCtrl1 = AddField(this, grid, ID_TEXTCTRL1, "ID_TEXTCTRL1");
+    StaticText3 = AddLabel(this, grid, ID_STATICTEXT3, "ID_STATICTEXT3", wxEmptyString, wxSize(80, 20));
+    TextCtrl2 = AddField(this, grid, ID_TEXTCTRL2, "ID_TEXTCTRL2");
     TextCtrl2->Enable(false);
-    grid->Add(TextCtrl2, 1, wxALL | wxALIGN_CENTER, 5);
     top->Add(grid, 1, wxALL | wxEXPAND, 5);
     top->Add(Separator(this, ID_STATICLINE2, "ID_STATICLINE2"), 1, wxALL | wxEXPAND, 5);
     top->Add(Buttons(this), 1, wxALL | wxALIGN_CENTER, 5);

@@ -35,31 +35,12 @@ H_Round::H_Round(wxWindow *parent, wxWindowID id, const wxPoint &pos, const wxSi
     // 5-7. The field grid: mode, turn, radii, then the two measure rows.
     auto *grid = new wxFlexGridSizer(0, 2, 0, 0);
     auto label = [this, grid](long labelId, const char *name, const wxString &text) {
-        // At least 70 x 15, and wider where a label needs it ("Start mileage").
-        auto *label = new wxStaticText(this, labelId, text, wxDefaultPosition, wxDefaultSize, 0, name);
-        element_dialog::KeepAtLeast(label, wxSize(70, 15));
-        grid->Add(label, 1, wxALL | wxEXPAND, 5);
-        return label;
+        return AddLabel(this, grid, labelId, name, text, wxSize(70, 15));
     };
-    auto field = [this, grid](long fieldId, const char *name) {
-        wxTextCtrl *field = Field(this, fieldId, name);
-        grid->Add(field, 1, wxALL | wxALIGN_CENTER, 5);
-        return field;
-    };
-    RadioButton1 = new wxRadioButton(this, ID_RADIOBUTTON1, _("Length"), wxDefaultPosition, wxDefaultSize,
-                                     wxRB_GROUP, wxDefaultValidator, "ID_RADIOBUTTON1");
-    RadioButton1->SetValue(true);
-    grid->Add(RadioButton1, 1, wxALL | wxALIGN_CENTER, 5);
-    RadioButton2 = new wxRadioButton(this, ID_RADIOBUTTON2, _("Mileage"), wxDefaultPosition, wxDefaultSize, 0,
-                                     wxDefaultValidator, "ID_RADIOBUTTON2");
-    grid->Add(RadioButton2, 1, wxALL | wxALIGN_CENTER, 5);
+    auto field = [this, grid](long fieldId, const char *name) { return AddField(this, grid, fieldId, name); };
+    AddModeButtons(this, grid, ID_RADIOBUTTON1, ID_RADIOBUTTON2, &RadioButton1, &RadioButton2);
     label(ID_STATICTEXT4, "ID_STATICTEXT4", _("Turn"));
-    Choice1 = new wxChoice(this, ID_CHOICE1, wxDefaultPosition, wxSize(100, -1), 0, nullptr, 0, wxDefaultValidator,
-                           "ID_CHOICE1");
-    Choice1->Append(_("Left"));
-    Choice1->Append(_("Right"));
-    Choice1->SetSelection(0);
-    grid->Add(Choice1, 1, wxALL | wxALIGN_CENTER, 5);
+    Choice1 = AddTurnChoice(this, grid, ID_CHOICE1);
     label(ID_STATICTEXT2, "ID_STATICTEXT2", _("Radius"));
     TextCtrl1 = field(ID_TEXTCTRL1, "ID_TEXTCTRL1");
     StaticText3 = label(ID_STATICTEXT3, "ID_STATICTEXT3", _("Length"));
