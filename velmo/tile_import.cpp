@@ -35,6 +35,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace velmo {
@@ -586,6 +587,7 @@ private:
     void decide_tiles();
     void split(int depth, uint32_t morton);
     void add_leaf(int depth, uint32_t morton, uint64_t count);
+    std::string store_folder() const;
     bool allocate_file();
     bool store_points(const tile_point_t *points, size_t count, uint64_t index);
     void scatter();
@@ -1034,19 +1036,27 @@ void Import::add_leaf(int depth, uint32_t morton, uint64_t count)
     }
 }
 
-// Reserving the space first makes a full disk fail now, not at the end.
-bool reserve_space(int fd, uint64_t size)
+// Looking at the free space first makes a full disk fail now, not at the
+// end.  The space is not reserved with fallocate: writing into reserved
+// blocks costs several times a plain write once the kernel starts writing
+// the file back.  A disk that fills meanwhile still fails the writes.
+std::string Import::store_folder() const
 {
-    if (size == 0)
-        return true;
-    if (::fallocate(fd, 0, 0, off_t(size)) == 0)
-        return true;
-    return errno != ENOSPC && ::ftruncate(fd, off_t(size)) == 0;
+    const size_t slash = part_path_.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : part_path_.substr(0, slash);
 }
 
 bool Import::allocate_file()
 {
-    if (!reserve_space(fd_, file_size_)) {
+    const std::string folder = store_folder();
+    const uint64_t spill_size = point_count_ * sizeof(tile_point_t);
+    struct statvfs disk;
+    if (::statvfs(folder.c_str(), &disk) == 0 && uint64_t(disk.f_bavail) * disk.f_frsize < file_size_ + spill_size) {
+        errno = ENOSPC;
+        fail(system_error("Cannot write the tile store", part_path_));
+        return false;
+    }
+    if (::ftruncate(fd_, off_t(file_size_)) != 0) {
         fail(system_error("Cannot write the tile store", part_path_));
         return false;
     }
@@ -1160,9 +1170,7 @@ void Import::start_runs(Scratch &s)
 // Unnamed, so that nothing is left behind whatever ends the import.
 bool Import::open_spill(Scratch &s)
 {
-    const size_t slash = part_path_.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : part_path_.substr(0, slash);
-    s.spill_fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    s.spill_fd = ::open(store_folder().c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (s.spill_fd < 0) { // a file system without unnamed files
         const std::string name = part_path_ + ".spill" + std::to_string(s.index);
         s.spill_fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
