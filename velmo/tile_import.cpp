@@ -393,8 +393,8 @@ struct alignas(64) Scratch {
     EntrySorter sorter;
     ScanStats stats;
     uint32_t index = 0;     // of the thread
-    int spill_fd = -1;
-    uint64_t spill_size = 0;
+    std::vector<int> spill_fd; // a spill file per group of leaves
+    std::vector<uint64_t> spill_size;
 };
 
 // Among the entries [begin, end) of whole cells of the level, in key order,
@@ -593,7 +593,7 @@ private:
     void scatter();
     void scatter_chunk(Scratch &s, uint64_t chunk);
     bool decode_record(const uint8_t *record, tile_point_t *out) const;
-    bool spill_runs(Scratch &s, uint64_t chunk, size_t count);
+    bool spill_runs(Scratch &s, uint64_t chunk);
     void level_tiles();
     void level_tile(Scratch &s, size_t index);
     void assign_levels(Scratch &s, size_t n);
@@ -603,7 +603,9 @@ private:
     void scan_records(Scratch &s, const uint8_t *records, size_t first, size_t count, bool count_cells);
     bool find_leaves(Scratch &s, const uint8_t *records, size_t first, size_t count);
     void start_runs(Scratch &s);
-    bool open_spill(Scratch &s);
+    void group_leaves();
+    bool open_spill(Scratch &s, uint32_t group);
+    void close_spills(uint32_t group);
     void close_spills();
     bool gather_leaf_runs();
     bool load_tile(Scratch &s, size_t index);
@@ -667,6 +669,12 @@ private:
     // A leaf's runs in chunk order: its points in the order of the file,
     // whatever the threads' timing.
     std::vector<std::vector<SpillRun>> leaf_runs_;
+    // Leaves in store order are cut in groups of a bounded size, each with
+    // its own spill files, closed once the group's tiles are written: the
+    // spill and the store together then never hold much more than the
+    // store, which keeps the kernel from throttling the writes.
+    std::vector<uint32_t> leaf_group_;
+    std::vector<uint32_t> group_first_tile_; // and one past the last group's tiles
     std::vector<StoreTile> tiles_;
     std::vector<double> tile_width_;
     uint64_t points_offset_ = 0;
@@ -983,6 +991,7 @@ void Import::decide_tiles()
         split(0, 0);
     }
     chunk_runs_.assign(chunks_, {});
+    group_leaves();
     points_offset_ = tile_format::points_offset(tiles_.size());
     file_size_ = points_offset_ + point_count_ * sizeof(tile_point_t);
 }
@@ -1132,7 +1141,7 @@ void Import::scatter_chunk(Scratch &s, uint64_t chunk)
         }
     for (const LeafRun &r : s.runs)
         s.leaf_count[r.leaf] = 0;
-    if (spill_runs(s, chunk, size_t(count)))
+    if (spill_runs(s, chunk))
         done_ += count;
 }
 
@@ -1155,9 +1164,11 @@ bool Import::find_leaves(Scratch &s, const uint8_t *record, size_t first, size_t
     return true;
 }
 
-// Turns the chunk's per-leaf counts into where each leaf's run starts.
+// Turns the chunk's per-leaf counts into where each leaf's run starts, in
+// leaf order.
 void Import::start_runs(Scratch &s)
 {
+    std::sort(s.runs.begin(), s.runs.end(), [](const LeafRun &a, const LeafRun &b) { return a.leaf < b.leaf; });
     uint32_t start = 0;
     for (LeafRun &r : s.runs) {
         r.start = start;
@@ -1167,45 +1178,89 @@ void Import::start_runs(Scratch &s)
     }
 }
 
-// Unnamed, so that nothing is left behind whatever ends the import.
-bool Import::open_spill(Scratch &s)
+void Import::group_leaves()
 {
-    s.spill_fd = ::open(store_folder().c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (s.spill_fd < 0) { // a file system without unnamed files
-        const std::string name = part_path_ + ".spill" + std::to_string(s.index);
-        s.spill_fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        if (s.spill_fd >= 0)
+    leaf_group_.assign(leaves_.size(), 0);
+    group_first_tile_.assign(1, 0);
+    uint32_t group = 0;
+    uint64_t in_group = 0;
+    for (size_t i = 0; i < leaves_.size(); ++i) {
+        if (in_group > 0 && in_group + leaves_[i].count > options_.group_points) {
+            ++group;
+            in_group = 0;
+        }
+        leaf_group_[i] = group;
+        in_group += leaves_[i].count;
+    }
+    for (size_t t = 0; t < tiles_.size(); ++t)
+        while (group_first_tile_.size() <= leaf_group_[tile_leaf_[t]])
+            group_first_tile_.push_back(uint32_t(t));
+    group_first_tile_.push_back(uint32_t(tiles_.size()));
+    for (Scratch &s : scratch_) {
+        s.spill_fd.assign(group_first_tile_.size() - 1, -1);
+        s.spill_size.assign(group_first_tile_.size() - 1, 0);
+    }
+}
+
+// Unnamed, so that nothing is left behind whatever ends the import.
+bool Import::open_spill(Scratch &s, uint32_t group)
+{
+    int &fd = s.spill_fd[group];
+    fd = ::open(store_folder().c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd < 0) { // a file system without unnamed files
+        const std::string name = part_path_ + ".spill" + std::to_string(s.index) + "-" + std::to_string(group);
+        fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (fd >= 0)
             ::unlink(name.c_str());
     }
-    if (s.spill_fd >= 0)
+    if (fd >= 0)
         return true;
     fail(system_error("Cannot create the tile store", part_path_));
     return false;
 }
 
-void Import::close_spills()
+void Import::close_spills(uint32_t group)
 {
     for (Scratch &s : scratch_) {
-        if (s.spill_fd >= 0)
-            ::close(s.spill_fd);
-        s.spill_fd = -1;
+        if (group < s.spill_fd.size() && s.spill_fd[group] >= 0)
+            ::close(s.spill_fd[group]);
+        if (group < s.spill_fd.size())
+            s.spill_fd[group] = -1;
     }
 }
 
-// One write per chunk, at the end of the thread's own file.
-bool Import::spill_runs(Scratch &s, uint64_t chunk, size_t count)
+void Import::close_spills()
 {
-    if (s.spill_fd < 0 && !open_spill(s))
-        return false;
-    if (!pwrite_all(s.spill_fd, s.sorted.data(), count * sizeof(tile_point_t), s.spill_size)) {
-        fail(system_error("Cannot write the tile store", part_path_));
-        return false;
-    }
+    for (uint32_t g = 0; g + 1 < group_first_tile_.size(); ++g)
+        close_spills(g);
+}
+
+// One write per chunk and group, at the end of the thread's file for the
+// group.  The chunk's runs are in leaf order, so a group's lie together.
+bool Import::spill_runs(Scratch &s, uint64_t chunk)
+{
     std::vector<SpillRun> &runs = chunk_runs_[chunk];
     runs.reserve(s.runs.size());
-    for (const LeafRun &r : s.runs)
-        runs.push_back({s.spill_size + uint64_t(r.start) * sizeof(tile_point_t), r.leaf, r.count, s.index});
-    s.spill_size += count * sizeof(tile_point_t);
+    for (size_t i = 0; i < s.runs.size();) {
+        const uint32_t group = leaf_group_[s.runs[i].leaf];
+        const uint32_t first = s.runs[i].start;
+        uint32_t points = 0;
+        size_t end = i;
+        for (; end < s.runs.size() && leaf_group_[s.runs[end].leaf] == group; ++end)
+            points += s.runs[end].count;
+        if (s.spill_fd[group] < 0 && !open_spill(s, group))
+            return false;
+        const uint64_t at = s.spill_size[group];
+        if (!pwrite_all(s.spill_fd[group], &s.sorted[first], size_t(points) * sizeof(tile_point_t), at)) {
+            fail(system_error("Cannot write the tile store", part_path_));
+            return false;
+        }
+        for (; i < end; ++i) {
+            const LeafRun &r = s.runs[i];
+            runs.push_back({at + uint64_t(r.start - first) * sizeof(tile_point_t), r.leaf, r.count, s.index});
+        }
+        s.spill_size[group] += uint64_t(points) * sizeof(tile_point_t);
+    }
     return true;
 }
 
@@ -1245,7 +1300,7 @@ bool Import::load_tile(Scratch &s, size_t index)
             continue;
         }
         const size_t take = size_t(std::min<uint64_t>(r.count - skip, left));
-        if (!pread_all(scratch_[r.file].spill_fd, to, take * sizeof(tile_point_t),
+        if (!pread_all(scratch_[r.file].spill_fd[leaf_group_[r.leaf]], to, take * sizeof(tile_point_t),
                        r.offset + skip * sizeof(tile_point_t))) {
             fail(system_error("Cannot read the tile store", part_path_));
             return false;
@@ -1261,13 +1316,16 @@ bool Import::load_tile(Scratch &s, size_t index)
 
 void Import::level_tiles()
 {
-    // Biggest tiles first, so that no thread is left with a big one at the end.
-    std::vector<uint32_t> order(tiles_.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = uint32_t(i);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](uint32_t a, uint32_t b) { return tiles_[a].count > tiles_[b].count; });
-    parallel(order.size(), [&](Scratch &s, uint64_t i) { level_tile(s, order[i]); });
+    for (uint32_t g = 0; g + 1 < group_first_tile_.size() && !failed(); ++g) {
+        // Biggest tiles first, so that no thread is left with a big one at the end.
+        std::vector<uint32_t> order;
+        for (uint32_t t = group_first_tile_[g]; t < group_first_tile_[g + 1]; ++t)
+            order.push_back(t);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](uint32_t a, uint32_t b) { return tiles_[a].count > tiles_[b].count; });
+        parallel(order.size(), [&](Scratch &s, uint64_t i) { level_tile(s, order[i]); });
+        close_spills(g);
+    }
 }
 
 void Import::level_tile(Scratch &s, size_t index)

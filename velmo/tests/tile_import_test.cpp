@@ -108,6 +108,15 @@ TEST(TileImport, StoreIsTheSameByteForByteWhateverTheThreadCountAndTiming)
             }
             EXPECT_TRUE(bytes == first) << threads << " threads, round " << round;
         }
+    // Scratch files per few leaves instead of one for the whole cloud: only
+    // the import's memory of the disk changes, not the store.
+    for (uint64_t group : {1ull, 2500ull, 7000ull}) {
+        options.threads = 3;
+        options.group_points = group;
+        std::string error;
+        ASSERT_TRUE(build(dir.file("tied.las"), dir.file("tied.tiles"), options, &error)) << error;
+        EXPECT_TRUE(read_bytes(dir.file("tied.tiles")) == first) << "groups of " << group << " points";
+    }
 }
 
 // A file rewritten in place between the passes, with the same box and the
