@@ -53,6 +53,7 @@ constexpr int kHashBits = 29;
 constexpr uint64_t kHashMask = (1ull << kHashBits) - 1;
 constexpr int kReports = 200;                 // callbacks per import, about
 constexpr size_t kSliceBytes = 128u << 10;    // records read and looked at while in the cache
+constexpr uint64_t kMaxGroups = 16;           // of leaves with scratch files of their own
 const char *const kMessage = "Importing point cloud...";
 const char *const kChanged = "The LAS file changed during the import";
 
@@ -1180,12 +1181,15 @@ void Import::start_runs(Scratch &s)
 
 void Import::group_leaves()
 {
+    // Each thread keeps a file per group open: a few dozen groups at most,
+    // however big the cloud.
+    const uint64_t most = std::max(options_.group_points, (point_count_ + kMaxGroups - 1) / kMaxGroups);
     leaf_group_.assign(leaves_.size(), 0);
     group_first_tile_.assign(1, 0);
     uint32_t group = 0;
     uint64_t in_group = 0;
     for (size_t i = 0; i < leaves_.size(); ++i) {
-        if (in_group > 0 && in_group + leaves_[i].count > options_.group_points) {
+        if (in_group > 0 && in_group + leaves_[i].count > most) {
             ++group;
             in_group = 0;
         }
