@@ -26,6 +26,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <functional>
 #include <exception>
 #include <mutex>
 #include <numeric>
@@ -572,6 +574,84 @@ private:
     int exceptions_;
 };
 
+// Writes levelled tiles to the store one after another on a thread of its
+// own.  Threads writing one file all queue on its inode lock, spinning where
+// they could be levelling their next tile.  Tiles queued for writing are
+// bounded, so memory stays bounded whatever the disk does.
+class StoreWriter {
+public:
+    using Write = std::function<bool(const tile_point_t *points, size_t count, uint64_t index)>;
+
+    StoreWriter(size_t queue_limit, Write write) : limit_(queue_limit), write_(std::move(write))
+    {
+        thread_ = std::thread([this]() { run(); });
+    }
+    ~StoreWriter() { finish(); }
+
+    // An empty buffer for the next tile.
+    Buffer<tile_point_t> take()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (free_.empty())
+            return Buffer<tile_point_t>();
+        Buffer<tile_point_t> b = std::move(free_.back());
+        free_.pop_back();
+        return b;
+    }
+    // Queues a tile's points for the store, waiting while the queue is full.
+    void put(Buffer<tile_point_t> &&points, uint64_t index)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        room_.wait(lock, [&]() { return queue_.size() < limit_ || stopped_; });
+        queue_.push_back({std::move(points), index});
+        work_.notify_one();
+    }
+    // Writes what is queued and ends the thread.
+    void finish()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            closing_ = true;
+        }
+        work_.notify_one();
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+private:
+    struct Item {
+        Buffer<tile_point_t> points;
+        uint64_t index;
+    };
+    void run()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            work_.wait(lock, [&]() { return !queue_.empty() || closing_; });
+            if (queue_.empty())
+                break;
+            Item item = std::move(queue_.front());
+            queue_.pop_front();
+            lock.unlock();
+            const bool ok = stopped_ || write_(item.points.data(), item.points.size(), item.index);
+            lock.lock();
+            stopped_ = stopped_ || !ok; // later tiles are dropped: the import has failed
+            free_.push_back(std::move(item.points));
+            room_.notify_all();
+        }
+    }
+
+    const size_t limit_;
+    const Write write_;
+    std::mutex mutex_;
+    std::condition_variable work_, room_;
+    std::deque<Item> queue_;
+    std::vector<Buffer<tile_point_t>> free_;
+    bool closing_ = false;
+    bool stopped_ = false;
+    std::thread thread_;
+};
+
 class Import {
 public:
     Import(const LasFile &las, const std::string &store_path, const Progress &progress,
@@ -596,7 +676,7 @@ private:
     bool decode_record(const uint8_t *record, tile_point_t *out) const;
     bool spill_runs(Scratch &s, uint64_t chunk);
     void level_tiles();
-    void level_tile(Scratch &s, size_t index);
+    void level_tile(Scratch &s, size_t index, StoreWriter &writer);
     void assign_levels(Scratch &s, size_t n);
     bool commit();
 
@@ -1327,12 +1407,17 @@ void Import::level_tiles()
             order.push_back(t);
         std::stable_sort(order.begin(), order.end(),
                          [&](uint32_t a, uint32_t b) { return tiles_[a].count > tiles_[b].count; });
-        parallel(order.size(), [&](Scratch &s, uint64_t i) { level_tile(s, order[i]); });
+        {
+            StoreWriter writer(threads_, [this](const tile_point_t *points, size_t count, uint64_t index) {
+                return store_points(points, count, index);
+            });
+            parallel(order.size(), [&](Scratch &s, uint64_t i) { level_tile(s, order[i], writer); });
+        }
         close_spills(g);
     }
 }
 
-void Import::level_tile(Scratch &s, size_t index)
+void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
 {
     StoreTile &tile = tiles_[index];
     const double width = tile_width_[index];
@@ -1374,16 +1459,16 @@ void Import::level_tile(Scratch &s, size_t index)
         at[level] = run;
         run += c;
     }
-    s.sorted.resize(n);
+    Buffer<tile_point_t> sorted = writer.take();
+    sorted.resize(n);
     for (size_t i = 0; i < n; ++i) {
         if (i + 16 < n) // the points are read in key order, all over the tile
             __builtin_prefetch(&s.points[s.entries[i + 16].index]);
-        tile_point_t &out = s.sorted[at[s.levels[i]]++];
+        tile_point_t &out = sorted[at[s.levels[i]]++];
         out = s.points[s.entries[i].index];
         out.level = s.levels[i];
     }
-    if (!store_points(s.sorted.data(), n, tile.first))
-        return;
+    writer.put(std::move(sorted), tile.first);
     tile.box[2] = double(int64_t(zmin) + base_[2]) * scale[2] + header_.offset[2];
     tile.box[5] = double(int64_t(zmax) + base_[2]) * scale[2] + header_.offset[2];
     done_ += n;
