@@ -1400,21 +1400,30 @@ bool Import::load_tile(Scratch &s, size_t index)
 
 void Import::level_tiles()
 {
-    for (uint32_t g = 0; g + 1 < group_first_tile_.size() && !failed(); ++g) {
-        // Biggest tiles first, so that no thread is left with a big one at the end.
-        std::vector<uint32_t> order;
+    // Group after group, the biggest tiles of a group first, so that no
+    // thread is left with a big one at the end; a group's spill files are
+    // closed as soon as its last tile is levelled, while the next group's
+    // tiles go on.
+    std::vector<uint32_t> order;
+    const size_t groups = group_first_tile_.size() - 1;
+    std::unique_ptr<std::atomic<uint32_t>[]> left(new std::atomic<uint32_t>[groups]);
+    for (size_t g = 0; g < groups; ++g) {
+        const size_t first = order.size();
         for (uint32_t t = group_first_tile_[g]; t < group_first_tile_[g + 1]; ++t)
             order.push_back(t);
-        std::stable_sort(order.begin(), order.end(),
+        std::stable_sort(order.begin() + first, order.end(),
                          [&](uint32_t a, uint32_t b) { return tiles_[a].count > tiles_[b].count; });
-        {
-            StoreWriter writer(threads_, [this](const tile_point_t *points, size_t count, uint64_t index) {
-                return store_points(points, count, index);
-            });
-            parallel(order.size(), [&](Scratch &s, uint64_t i) { level_tile(s, order[i], writer); });
-        }
-        close_spills(g);
+        left[g] = group_first_tile_[g + 1] - group_first_tile_[g];
     }
+    StoreWriter writer(threads_, [this](const tile_point_t *points, size_t count, uint64_t index) {
+        return store_points(points, count, index);
+    });
+    parallel(order.size(), [&](Scratch &s, uint64_t i) {
+        const uint32_t group = leaf_group_[tile_leaf_[order[i]]];
+        level_tile(s, order[i], writer);
+        if (--left[group] == 0)
+            close_spills(group);
+    });
 }
 
 void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
