@@ -692,7 +692,7 @@ private:
     bool load_tile(Scratch &s, size_t index);
     void fail(const std::string &message);
     bool failed() const { return stop_.load(std::memory_order_relaxed); }
-    template <class Work> void parallel(uint64_t items, const Work &work);
+    template <class Work> void parallel(uint64_t items, const Work &work, unsigned threads = 0);
     void begin_phase(double from, double span, uint64_t work);
     void report(bool force);
     std::string system_error(const std::string &what, const std::string &path) const;
@@ -900,13 +900,14 @@ bool Import::create_part_file()
     return true;
 }
 
-template <class Work> void Import::parallel(uint64_t items, const Work &work)
+// Runs work(scratch, item) for every item on the given threads (0: all).
+template <class Work> void Import::parallel(uint64_t items, const Work &work, unsigned threads)
 {
     if (items == 0)
         return;
     std::atomic<uint64_t> next{0};
     unsigned finished = 0;
-    const unsigned count = unsigned(std::min<uint64_t>(threads_, items));
+    const unsigned count = unsigned(std::min<uint64_t>(threads ? threads : threads_, items));
     auto body = [&](unsigned t) {
         for (;;) {
             uint64_t i = next.fetch_add(1);
@@ -1418,12 +1419,14 @@ void Import::level_tiles()
     StoreWriter writer(threads_, [this](const tile_point_t *points, size_t count, uint64_t index) {
         return store_points(points, count, index);
     });
+    // The writer is what the levelling waits for: it is left cores of its own.
+    const unsigned levellers = threads_ > 2 ? threads_ - threads_ / 4 : threads_;
     parallel(order.size(), [&](Scratch &s, uint64_t i) {
         const uint32_t group = leaf_group_[tile_leaf_[order[i]]];
         level_tile(s, order[i], writer);
         if (--left[group] == 0)
             close_spills(group);
-    });
+    }, levellers);
 }
 
 void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
