@@ -386,7 +386,8 @@ struct SpillRun {
 struct alignas(64) Scratch {
     Buffer<uint8_t> records;
     Buffer<tile_point_t> points;
-    Buffer<tile_point_t> sorted;
+    Buffer<uint8_t> sorted;   // a chunk's spill records, grouped by leaf
+    Buffer<uint8_t> spilled;  // a tile's spill records, read back
     Buffer<uint32_t> leaf_of;
     std::vector<uint32_t> leaf_count;
     GridCounts counts;
@@ -425,7 +426,22 @@ RecordFields record_fields(uint8_t point_format)
 struct Leaf {
     uint64_t first;
     uint64_t count;
+    int64_t x0, y0; // LAS integer units every point of the leaf lies at or above
+    int depth;
 };
+
+// A point in a spill file when every leaf is narrow enough: its position in
+// the leaf in 24 bits a side, and the stored fields that fit a byte (colour
+// and intensity are already scaled to 8 bits).  Two thirds of the bytes of a
+// stored point: the spill is written and read back once each.
+struct SpillPoint {
+    uint32_t x_class;     // x - leaf x0, class in the top byte
+    uint32_t y_intensity; // y - leaf y0, intensity in the top byte
+    int32_t z;
+    uint32_t rgb;
+};
+static_assert(sizeof(SpillPoint) == 16, "spilled points are 16 bytes");
+constexpr int64_t kSpillReach = int64_t(1) << 24;
 
 // Point counts on the fine grid, in Morton order so that a quadtree node is a
 // contiguous range of cells.  The threads count apart (GridCounts) and the
@@ -673,7 +689,9 @@ private:
     bool store_points(const tile_point_t *points, size_t count, uint64_t index);
     void scatter();
     void scatter_chunk(Scratch &s, uint64_t chunk);
-    bool decode_record(const uint8_t *record, tile_point_t *out) const;
+    bool decode_record(const uint8_t *record, const Leaf &leaf, uint8_t *out) const;
+    void expand_spilled(Scratch &s, const Leaf &leaf, size_t n);
+    void choose_spill_record();
     bool spill_runs(Scratch &s, uint64_t chunk);
     void level_tiles();
     void level_tile(Scratch &s, size_t index, StoreWriter &writer);
@@ -741,6 +759,8 @@ private:
     bool hashes_taken_ = false;
 
     std::vector<Leaf> leaves_;
+    bool compact_ = false;         // spill records are SpillPoints, else stored points
+    size_t spill_record_ = sizeof(tile_point_t);
     std::vector<uint32_t> tile_leaf_;     // the leaf of each tile
     std::vector<uint64_t> tile_in_leaf_;  // where its points start among the leaf's
     // The second pass writes each thread's points to a spill file of its
@@ -853,7 +873,7 @@ bool Import::run(std::string *error)
     for (Scratch &s : scratch_) { // the levelling needs other buffers
         s.records = Buffer<uint8_t>();
         s.leaf_of = Buffer<uint32_t>();
-        s.sorted = Buffer<tile_point_t>();
+        s.sorted = Buffer<uint8_t>();
     }
     if (!gather_leaf_runs())
         return finish();
@@ -1073,6 +1093,7 @@ void Import::decide_tiles()
         split(0, 0);
     }
     chunk_runs_.assign(chunks_, {});
+    choose_spill_record();
     group_leaves();
     points_offset_ = tile_format::points_offset(tiles_.size());
     file_size_ = points_offset_ + point_count_ * sizeof(tile_point_t);
@@ -1097,11 +1118,19 @@ void Import::split(int depth, uint32_t morton)
 void Import::add_leaf(int depth, uint32_t morton, uint64_t count)
 {
     const uint64_t first = leaves_.empty() ? 0 : leaves_.back().first + leaves_.back().count;
-    leaves_.push_back({first, count});
     const double width = std::ldexp(side_, -depth);
     const double x0 = double(box_.min[0]) * header_.scale[0] + header_.offset[0];
     const double y0 = double(box_.min[1]) * header_.scale[1] + header_.offset[1];
     const uint32_t i = compact_bits2(morton), j = compact_bits2(morton >> 1);
+    // The leaf's cells start here in integer units; a unit or two lower
+    // covers the rounding of the cell a point was counted in.
+    Leaf leaf{first, count, box_.min[0], box_.min[1], depth};
+    if (use_grid_) {
+        const double cells = std::ldexp(1.0, depth_ - depth);
+        leaf.x0 = frame_.min_x + int64_t(std::floor(i * cells / frame_.kx)) - 2;
+        leaf.y0 = frame_.min_y + int64_t(std::floor(j * cells / frame_.ky)) - 2;
+    }
+    leaves_.push_back(leaf);
     // A leaf at the deepest level can still hold a pile of points: it is cut
     // in parts of one square, so no tile is too big to level or to draw.
     uint64_t parts = 1;
@@ -1140,7 +1169,7 @@ std::string Import::store_folder() const
 bool Import::allocate_file()
 {
     const std::string folder = store_folder();
-    const uint64_t spill_size = point_count_ * sizeof(tile_point_t);
+    const uint64_t spill_size = point_count_ * spill_record_;
     struct statvfs disk;
     if (::statvfs(folder.c_str(), &disk) == 0 && uint64_t(disk.f_bavail) * disk.f_frsize < file_size_ + spill_size) {
         errno = ENOSPC;
@@ -1178,7 +1207,7 @@ uint16_t scale_intensity(uint16_t raw, uint16_t max)
 
 // Straight from the record: the scatter must not pay for the fields the
 // store does not keep.
-bool Import::decode_record(const uint8_t *record, tile_point_t *out) const
+bool Import::decode_record(const uint8_t *record, const Leaf &leaf, uint8_t *out) const
 {
     const int32_t v[3] = {record_field<int32_t>(record, 0), record_field<int32_t>(record, 4),
                           record_field<int32_t>(record, 8)};
@@ -1193,11 +1222,44 @@ bool Import::decode_record(const uint8_t *record, tile_point_t *out) const
         p.green = uint16_t(record_field<uint16_t>(record, fields_.colour + 2) >> colour_shift_);
         p.blue = uint16_t(record_field<uint16_t>(record, fields_.colour + 4) >> colour_shift_);
     }
-    p.x = int32_t(int64_t(v[0]) - base_[0]);
-    p.y = int32_t(int64_t(v[1]) - base_[1]);
     p.z = int32_t(int64_t(v[2]) - base_[2]);
-    std::memcpy(out, &p, sizeof p);
+    if (!compact_) {
+        p.x = int32_t(int64_t(v[0]) - base_[0]);
+        p.y = int32_t(int64_t(v[1]) - base_[1]);
+        std::memcpy(out, &p, sizeof p);
+        return true;
+    }
+    const int64_t dx = v[0] - leaf.x0, dy = v[1] - leaf.y0;
+    if (dx < 0 || dx >= kSpillReach || dy < 0 || dy >= kSpillReach)
+        return false; // not in the leaf's square: not the point the first pass counted
+    SpillPoint sp;
+    sp.x_class = uint32_t(dx) | uint32_t(p.classification) << 24;
+    sp.y_intensity = uint32_t(dy) | uint32_t(p.intensity) << 24;
+    sp.z = p.z;
+    sp.rgb = uint32_t(p.red) | uint32_t(p.green) << 8 | uint32_t(p.blue) << 16;
+    std::memcpy(out, &sp, sizeof sp);
     return true;
+}
+
+// A tile's spill records back into stored points.
+void Import::expand_spilled(Scratch &s, const Leaf &leaf, size_t n)
+{
+    const int64_t x0 = leaf.x0 - base_[0], y0 = leaf.y0 - base_[1];
+    const uint8_t *in = s.spilled.data();
+    for (size_t i = 0; i < n; ++i, in += sizeof(SpillPoint)) {
+        SpillPoint sp;
+        std::memcpy(&sp, in, sizeof sp);
+        tile_point_t p{};
+        p.classification = uint8_t(sp.x_class >> 24);
+        p.intensity = uint16_t(sp.y_intensity >> 24);
+        p.red = uint16_t(sp.rgb & 0xFF);
+        p.green = uint16_t(sp.rgb >> 8 & 0xFF);
+        p.blue = uint16_t(sp.rgb >> 16 & 0xFF);
+        p.x = int32_t(x0 + int64_t(sp.x_class & 0xFFFFFF));
+        p.y = int32_t(y0 + int64_t(sp.y_intensity & 0xFFFFFF));
+        p.z = sp.z;
+        std::memcpy(&s.points[i], &p, sizeof p); // padding too, not only the fields
+    }
 }
 
 void Import::scatter_chunk(Scratch &s, uint64_t chunk)
@@ -1214,13 +1276,15 @@ void Import::scatter_chunk(Scratch &s, uint64_t chunk)
     // Each record is decoded straight into its leaf's run of the chunk, in
     // the order of the file.
     const uint16_t length = header_.record_length;
-    s.sorted.resize(count);
+    s.sorted.resize(size_t(count) * spill_record_);
     const uint8_t *record = s.records.data();
-    for (uint64_t k = 0; k < count; ++k, record += length)
-        if (!decode_record(record, &s.sorted[s.leaf_count[s.leaf_of[k]]++])) {
+    for (uint64_t k = 0; k < count; ++k, record += length) {
+        const uint32_t leaf = s.leaf_of[k];
+        if (!decode_record(record, leaves_[leaf], &s.sorted[size_t(s.leaf_count[leaf]++) * spill_record_])) {
             fail(kChanged);
             return;
         }
+    }
     for (const LeafRun &r : s.runs)
         s.leaf_count[r.leaf] = 0;
     if (spill_runs(s, chunk))
@@ -1258,6 +1322,20 @@ void Import::start_runs(Scratch &s)
         s.leaf_count[r.leaf] = start;
         start += r.count;
     }
+}
+
+// Compact records when every leaf's square, seen from its origin, stays
+// within their reach (always but for a cloud very wide for its points).
+void Import::choose_spill_record()
+{
+    compact_ = true;
+    for (size_t i = 0; i < leaves_.size() && compact_; ++i) {
+        const double cells = use_grid_ ? std::ldexp(1.0, depth_ - leaves_[i].depth) : 0;
+        const double reach_x = use_grid_ ? cells / frame_.kx : double(box_.max[0] - box_.min[0]);
+        const double reach_y = use_grid_ ? cells / frame_.ky : double(box_.max[1] - box_.min[1]);
+        compact_ = reach_x + 8 < double(kSpillReach) && reach_y + 8 < double(kSpillReach);
+    }
+    spill_record_ = compact_ ? sizeof(SpillPoint) : sizeof(tile_point_t);
 }
 
 void Import::group_leaves()
@@ -1336,15 +1414,15 @@ bool Import::spill_runs(Scratch &s, uint64_t chunk)
         if (s.spill_fd[group] < 0 && !open_spill(s, group))
             return false;
         const uint64_t at = s.spill_size[group];
-        if (!pwrite_all(s.spill_fd[group], &s.sorted[first], size_t(points) * sizeof(tile_point_t), at)) {
+        if (!pwrite_all(s.spill_fd[group], &s.sorted[size_t(first) * spill_record_], size_t(points) * spill_record_, at)) {
             fail(system_error("Cannot write the tile store", part_path_));
             return false;
         }
         for (; i < end; ++i) {
             const LeafRun &r = s.runs[i];
-            runs.push_back({at + uint64_t(r.start - first) * sizeof(tile_point_t), r.leaf, r.count, s.index});
+            runs.push_back({at + uint64_t(r.start - first) * spill_record_, r.leaf, r.count, s.index});
         }
-        s.spill_size[group] += uint64_t(points) * sizeof(tile_point_t);
+        s.spill_size[group] += uint64_t(points) * spill_record_;
     }
     return true;
 }
@@ -1375,8 +1453,11 @@ bool Import::gather_leaf_runs()
 bool Import::load_tile(Scratch &s, size_t index)
 {
     uint64_t skip = tile_in_leaf_[index];
-    size_t left = tiles_[index].count;
-    tile_point_t *to = s.points.data();
+    const size_t n = tiles_[index].count;
+    size_t left = n;
+    if (compact_)
+        s.spilled.resize(n * spill_record_);
+    uint8_t *to = compact_ ? s.spilled.data() : reinterpret_cast<uint8_t *>(s.points.data());
     for (const SpillRun &r : leaf_runs_[tile_leaf_[index]]) {
         if (left == 0)
             break;
@@ -1385,15 +1466,17 @@ bool Import::load_tile(Scratch &s, size_t index)
             continue;
         }
         const size_t take = size_t(std::min<uint64_t>(r.count - skip, left));
-        if (!pread_all(scratch_[r.file].spill_fd[leaf_group_[r.leaf]], to, take * sizeof(tile_point_t),
-                       r.offset + skip * sizeof(tile_point_t))) {
+        if (!pread_all(scratch_[r.file].spill_fd[leaf_group_[r.leaf]], to, take * spill_record_,
+                       r.offset + skip * spill_record_)) {
             fail(system_error("Cannot read the tile store", part_path_));
             return false;
         }
-        to += take;
+        to += take * spill_record_;
         left -= take;
         skip = 0;
     }
+    if (compact_)
+        expand_spilled(s, leaves_[tile_leaf_[index]], n);
     return true;
 }
 
@@ -1477,7 +1560,7 @@ void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
         if (i + 16 < n) // the points are read in key order, all over the tile
             __builtin_prefetch(&s.points[s.entries[i + 16].index]);
         tile_point_t &out = sorted[at[s.levels[i]]++];
-        out = s.points[s.entries[i].index];
+        std::memcpy(&out, &s.points[s.entries[i].index], sizeof out); // padding too
         out.level = s.levels[i];
     }
     writer.put(std::move(sorted), tile.first);

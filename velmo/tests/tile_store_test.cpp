@@ -578,3 +578,30 @@ TEST(TileStore, TilesDecodeOnManyThreadsWhileAnotherCloudImports)
     EXPECT_GE(rounds, 8);
     EXPECT_TRUE(TileStore::open(dir.file("b.tiles"), &error)) << error;
 }
+
+// Scratch records hold a point's place in its tile in 24 bits a side: tiles
+// wider than that (a sparse cloud tens of kilometres across at millimetres)
+// must still come back whole, with or without the quadtree.
+TEST(TileStore, CloudWiderThanScratchRecordsReachKeepsEveryPoint)
+{
+    TempDir dir;
+    Cloud cloud;
+    cloud.scale = 0.001;
+    for (int32_t i = 0; i < 3000; ++i)
+        cloud.points.push_back(make_point(i * 10007, (i * 7919) % 20000000, i % 500));
+    write_las(dir.file("wide.las"), cloud);
+    auto las = open_las(dir.file("wide.las"));
+    const auto expected = las_keys(dir.file("wide.las"));
+    struct Cut {
+        uint32_t limit;
+        int depth;
+    };
+    for (Cut cut : {Cut{300000, 11}, Cut{500, 1}, Cut{500, 0}, Cut{200, 11}}) {
+        TileStoreOptions options;
+        options.tile_limit = cut.limit;
+        options.max_depth = cut.depth;
+        auto store = build_store(dir.file("wide.las"), dir.file("wide.tiles"), options);
+        ASSERT_TRUE(store) << cut.limit << " " << cut.depth;
+        EXPECT_EQ(store_keys(*store, las->header(), false), expected) << cut.limit << " " << cut.depth;
+    }
+}
