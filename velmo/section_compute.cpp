@@ -31,6 +31,7 @@ const char *const COMPUTING = "Computing section...";
 const uint32_t CHUNK_POINTS = 1u << 16;    // points a thread takes at a time
 const size_t PARALLEL_POINTS = 2 * CHUNK_POINTS; // fewer are read faster than handed to helpers
 const uint32_t GRID_PIECE = 1u << 14;      // points a thread sorts into cells at a time
+const uint32_t PREFETCH_AHEAD = 16;
 const int PROGRESS_STEPS = 10;
 const double BIN_WIDTH = 0.25;             // automatic ground line: bin length along u (m)
 const double GROUND_PERCENTILE = 0.10;
@@ -281,6 +282,34 @@ void keep(const velmo_point_t &point, std::vector<ProfilePoint> *out)
     out->push_back({point.u, point.v, point.classification});
 }
 
+// Buffers a thread reuses from one section to the next: memory the process
+// has not touched before can cost more than the work done in it, so a batch
+// of sections must not take fresh memory for each.
+struct Scratch {
+    std::vector<velmo_point_t> points;
+    std::vector<ProfilePoint> profile;
+    std::vector<uint32_t> cells;   // of the tiles whose grids are being built
+    std::vector<uint32_t> bin_of;  // ground line: each point's bin
+    std::vector<float> heights;    // ground line: the heights of each bin, bin after bin
+    std::vector<size_t> counts;    // ground line: four numbers a bin
+};
+
+// A buffer a large section left bigger than this is given back.
+const size_t KEPT_BYTES = 8u << 20;
+
+Scratch &scratch()
+{
+    thread_local Scratch buffers;
+    return buffers;
+}
+
+template <typename T>
+void give_back_excess(std::vector<T> *buffer)
+{
+    if (buffer->capacity() * sizeof(T) > KEPT_BYTES)
+        std::vector<T>().swap(*buffer);
+}
+
 // Points of one tile to read: the first `count`, or those `numbers` lists.
 struct Run {
     const CloudView *cloud;
@@ -375,8 +404,15 @@ public:
     {
         const tile_point_t *points = run.points;
         const uint32_t *numbers = run.numbers;
+        // The points a grid lists lie all over the tile: asking for them a
+        // few ahead lets their loads overlap.
+        const uint32_t count = run.count;
         if (numbers)
-            collect(*run.cloud, run.count, [=](uint32_t i) -> const tile_point_t & { return points[numbers[i]]; }, out);
+            collect(*run.cloud, count, [=](uint32_t i) -> const tile_point_t & {
+                if (i + PREFETCH_AHEAD < count)
+                    __builtin_prefetch(points + numbers[i + PREFETCH_AHEAD]);
+                return points[numbers[i]];
+            }, out);
         else
             collect(*run.cloud, run.count, [=](uint32_t i) -> const tile_point_t & { return points[i]; }, out);
     }
@@ -494,38 +530,38 @@ std::vector<const TileGrid *> grids_of(velmo_cloud_state *state, const std::vect
         size_t k;
         const tile_point_t *points;
         std::unique_ptr<TileGrid> grid;
-        std::vector<uint32_t> cells;
+        size_t cells; // in the scratch cells
     };
     struct Piece {
         Building *building;
         uint32_t first, count;
     };
     std::vector<Building> building;
+    std::vector<uint32_t> &cells = scratch().cells;
+    size_t points = 0;
     for (size_t k = 0; k < tiles.size(); k++) {
         if ((grids[k] = kept.find(tiles[k], tile_count)))
             continue;
         const tile_t &tile = state->tiles[tiles[k]];
         try {
-            building.push_back({k, state->store->points() + tile.first_point, std::make_unique<TileGrid>(tile),
-                                std::vector<uint32_t>(tile.point_count)});
+            cells.resize(points + tile.point_count);
+            building.push_back({k, state->store->points() + tile.first_point, std::make_unique<TileGrid>(tile), points});
+            points += tile.point_count;
         } catch (...) {
         }
     }
     std::vector<Piece> pieces;
-    size_t points = 0;
     for (Building &b : building)
-        for (uint32_t first = 0; first < b.cells.size(); first += GRID_PIECE) {
-            pieces.push_back({&b, first, std::min(GRID_PIECE, uint32_t(b.cells.size()) - first)});
-            points += pieces.back().count;
-        }
+        for (uint32_t first = 0; first < b.grid->point_count(); first += GRID_PIECE)
+            pieces.push_back({&b, first, std::min(GRID_PIECE, b.grid->point_count() - first)});
     const std::function<void(size_t)> find = [&](size_t i) {
         const Piece &p = pieces[i];
-        p.building->grid->find_cells(p.building->points, q, p.first, p.count, p.building->cells.data());
+        p.building->grid->find_cells(p.building->points, q, p.first, p.count, cells.data() + p.building->cells);
     };
     const std::function<void(size_t)> sort = [&](size_t i) {
         Building &b = building[i];
         try {
-            b.grid->sort(b.cells);
+            b.grid->sort(cells.data() + b.cells);
             grids[b.k] = kept.keep(tiles[b.k], tile_count, std::move(b.grid));
         } catch (...) {
         }
@@ -538,6 +574,7 @@ std::vector<const TileGrid *> grids_of(velmo_cloud_state *state, const std::vect
             for (size_t i = 0; i < count; i++)
                 (*step)(i);
     }
+    give_back_excess(&cells);
     return grids;
 }
 
@@ -701,10 +738,6 @@ void compute_into(wks_t *wks, const section_t *section, const SectionRanges &ran
         progress(int(plan.tiles), int(plan.tiles), COMPUTING);
 }
 
-// Room a thread keeps between sections for their profile points; a larger
-// section's is given back.
-const size_t KEPT_PROFILE_POINTS = 1u << 20;
-
 // Lowest tenth of each bin's heights (along u), from its ground-class points
 // when it has any.  A horizontal section has no profile: its v runs across
 // the map.
@@ -725,8 +758,11 @@ std::vector<GroundPoint> automatic_line(const section_t *section, const std::vec
     const long first = long(std::floor(low / BIN_WIDTH));
     const size_t bins = size_t(long(std::floor(high / BIN_WIDTH)) - first + 1);
     const uint32_t NONE = UINT32_MAX;
-    std::vector<uint32_t> bin_of(points.size(), NONE);
-    std::vector<size_t> ground(bins), all(bins);
+    Scratch &buffers = scratch();
+    std::vector<uint32_t> &bin_of = buffers.bin_of;
+    bin_of.assign(points.size(), NONE);
+    buffers.counts.assign(4 * bins + 1, 0);
+    size_t *ground = buffers.counts.data(), *all = ground + bins, *start = all + bins, *fill = start + bins + 1;
     for (size_t i = 0; i < points.size(); i++) {
         const Point &p = points[i];
         if (!std::isfinite(p.u) || !std::isfinite(p.v))
@@ -737,11 +773,11 @@ std::vector<GroundPoint> automatic_line(const section_t *section, const std::vec
         ground[bin] += is_ground_class(p.classification);
     }
     // The heights each bin draws from, bin after bin.
-    std::vector<size_t> start(bins + 1, 0);
     for (size_t bin = 0; bin < bins; bin++)
         start[bin + 1] = start[bin] + (ground[bin] > 0 ? ground[bin] : all[bin]);
-    std::vector<float> heights(start[bins]);
-    std::vector<size_t> fill(start.begin(), start.end() - 1);
+    std::vector<float> &heights = buffers.heights;
+    heights.resize(start[bins]);
+    std::copy(start, start + bins, fill);
     for (size_t i = 0; i < points.size(); i++) {
         const uint32_t bin = bin_of[i];
         if (bin != NONE && (ground[bin] == 0 || is_ground_class(points[i].classification)))
@@ -759,6 +795,9 @@ std::vector<GroundPoint> automatic_line(const section_t *section, const std::vec
         section_unproject(section, &p);
         line.push_back({p.u, p.v, p.x, p.y, p.z});
     }
+    give_back_excess(&bin_of);
+    give_back_excess(&heights);
+    give_back_excess(&buffers.counts);
     return line;
 }
 
@@ -779,11 +818,10 @@ std::vector<GroundPoint> section_automatic_line(const section_t *section, const 
 
 std::vector<GroundPoint> section_profile_line(wks_t *wks, const section_t *section, const SectionRanges &ranges)
 {
-    thread_local std::vector<ProfilePoint> profile;
+    std::vector<ProfilePoint> &profile = scratch().profile;
     compute_into(wks, section, ranges, nullptr, &profile);
     std::vector<GroundPoint> line = automatic_line(section, profile);
-    if (profile.capacity() > KEPT_PROFILE_POINTS)
-        std::vector<ProfilePoint>().swap(profile);
+    give_back_excess(&profile);
     return line;
 }
 
@@ -874,7 +912,10 @@ bool compute_and_publish(wks_t *wks, section_t *section, velmo_progress_callback
     for (int attempt = 0;; attempt++) {
         SectionRanges ranges;
         uint64_t revision = ranges_of(section, &ranges);
-        Array *fresh = point_records(section_compute_points(wks, section, ranges, progress));
+        std::vector<velmo_point_t> &points = scratch().points;
+        compute_into(wks, section, ranges, progress, &points);
+        Array *fresh = point_records(points);
+        give_back_excess(&points);
         if (!fresh)
             return false;
         std::lock_guard<std::mutex> guard(section->state->lock);

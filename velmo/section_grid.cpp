@@ -54,13 +54,14 @@ TileGrid::TileGrid(const tile_t &tile)
     scale_[1] = height > 0 ? rows_ / height : 0;
     z_[0] = b[2];
     z_[1] = b[5];
+    point_count_ = tile.point_count;
 }
 
 TileGrid::TileGrid(const tile_t &tile, const tile_point_t *points, const Quantisation &q) : TileGrid(tile)
 {
     std::vector<uint32_t> cells(tile.point_count);
     find_cells(points, q, 0, tile.point_count, cells.data());
-    sort(cells);
+    sort(cells.data());
 }
 
 void TileGrid::find_cells(const tile_point_t *points, const Quantisation &q, uint32_t first, uint32_t count,
@@ -78,16 +79,16 @@ void TileGrid::find_cells(const tile_point_t *points, const Quantisation &q, uin
     }
 }
 
-void TileGrid::sort(const std::vector<uint32_t> &cells)
+void TileGrid::sort(const uint32_t *cells)
 {
     start_.assign(strays() + 2, 0);
-    for (uint32_t c : cells)
-        start_[c + 1]++;
+    for (uint32_t i = 0; i < point_count_; i++)
+        start_[cells[i] + 1]++;
     for (size_t c = 1; c < start_.size(); c++)
         start_[c] += start_[c - 1];
-    order_.resize(cells.size());
+    order_.resize(point_count_);
     std::vector<uint32_t> fill(start_.begin(), start_.end() - 1);
-    for (uint32_t i = 0; i < uint32_t(cells.size()); i++)
+    for (uint32_t i = 0; i < point_count_; i++)
         order_[fill[cells[i]]++] = i;
 }
 

@@ -45,8 +45,10 @@ public:
     // points) into cells[first ..], on any thread ...
     void find_cells(const tile_point_t *points, const Quantisation &q, uint32_t first, uint32_t count,
                     uint32_t *cells) const;
-    // ... and the point numbers sorted by those cells.  Throws std::bad_alloc.
-    void sort(const std::vector<uint32_t> &cells);
+    // ... and the point numbers sorted by those cells (one for each of the
+    // tile's points).  Throws std::bad_alloc.
+    void sort(const uint32_t *cells);
+    uint32_t point_count() const { return point_count_; }
 
     int columns() const { return columns_; }
     int rows() const { return rows_; }
@@ -75,6 +77,7 @@ private:
     double cell_[2];    // cell width and height (0 in a flat direction)
     double z_[2];       // the tile's z range
     int columns_ = 1, rows_ = 1;
+    uint32_t point_count_ = 0;
     std::vector<uint32_t> start_; // cell c holds order_[start_[c] .. start_[c + 1]); the strays come last
     std::vector<uint32_t> order_;
 };
