@@ -272,12 +272,12 @@ struct ProfilePoint {
     uint8_t classification;
 };
 
-void keep(const velmo_point_t &point, std::vector<velmo_point_t> *out)
+inline void keep(const velmo_point_t &point, std::vector<velmo_point_t> *out)
 {
     out->push_back(point);
 }
 
-void keep(const velmo_point_t &point, std::vector<ProfilePoint> *out)
+inline void keep(const velmo_point_t &point, std::vector<ProfilePoint> *out)
 {
     out->push_back({point.u, point.v, point.classification});
 }
@@ -456,7 +456,7 @@ private:
                 continue;
             if (bounded_v && !inside(c.v.at(p), ranges_.width, SLACK))
                 continue;
-            velmo_point_t point;
+            velmo_point_t point{}; // every byte set, so that equal points compare equal
             c.store->decode(p, &point);
             if (measure_planar(&point))
                 keep(point, out);
@@ -490,7 +490,7 @@ private:
             if (!line_->locate(x, y, &u, &w) || !inside(w, ranges_.normal, SLACK) ||
                 !inside(u, ranges_.width, SLACK))
                 continue;
-            velmo_point_t point;
+            velmo_point_t point{}; // every byte set, so that equal points compare equal
             c.store->decode(p, &point);
             if (!line_->locate(point.x, point.y, &u, &w) || !inside(w, ranges_.normal, 0) ||
                 !inside(u, ranges_.width, 0))
@@ -750,8 +750,8 @@ std::vector<GroundPoint> automatic_line(const section_t *section, const std::vec
     double low = HUGE_VAL, high = -HUGE_VAL;
     for (const Point &p : points)
         if (std::isfinite(p.u) && std::isfinite(p.v)) {
-            low = std::fmin(low, p.u);
-            high = std::fmax(high, p.u);
+            low = p.u < low ? p.u : low;
+            high = p.u > high ? p.u : high;
         }
     if (!(low <= high))
         return line;
@@ -904,9 +904,26 @@ Array *published_points(const section_t *section)
     return __atomic_load_n(&section->points, __ATOMIC_ACQUIRE);
 }
 
+// Whether a published array holds exactly these points.
+bool holds(const Array *published, const std::vector<velmo_point_t> &points)
+{
+    if (array_size(published) != points.size())
+        return false;
+    for (size_t i = 0; i < points.size(); i++) {
+        void *item = nullptr;
+        array_get_at(published, i, &item);
+        if (std::memcmp(item, &points[i], sizeof points[i]) != 0)
+            return false;
+    }
+    return true;
+}
+
 // Builds the points aside and swaps them in.  A range changed meanwhile
 // means they are stale: they are computed again, so the section always ends
-// with the points of its latest ranges.
+// with the points of its latest ranges.  Points the section already shows
+// are kept as they are: the replaced records could not be freed before the
+// section is (a reader may hold them), so a section opened again and again
+// would otherwise grow by its whole cloud of points each time.
 bool compute_and_publish(wks_t *wks, section_t *section, velmo_progress_callback_t progress)
 {
     for (int attempt = 0;; attempt++) {
@@ -914,6 +931,13 @@ bool compute_and_publish(wks_t *wks, section_t *section, velmo_progress_callback
         uint64_t revision = ranges_of(section, &ranges);
         std::vector<velmo_point_t> &points = scratch().points;
         compute_into(wks, section, ranges, progress, &points);
+        if (holds(published_points(section), points)) {
+            give_back_excess(&points);
+            std::lock_guard<std::mutex> guard(section->state->lock);
+            if (section->state->revision == revision || attempt >= 3)
+                return true;
+            continue;
+        }
         Array *fresh = point_records(points);
         give_back_excess(&points);
         if (!fresh)
