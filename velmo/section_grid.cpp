@@ -67,14 +67,19 @@ TileGrid::TileGrid(const tile_t &tile, const tile_point_t *points, const Quantis
 void TileGrid::find_cells(const tile_point_t *points, const Quantisation &q, uint32_t first, uint32_t count,
                           uint32_t *cells) const
 {
-    const double *b = tile_box_;
+    // A tile's box and its points' coordinates are rounded apart: a point
+    // a hair outside the box belongs to the edge cell, whose box (MARGIN
+    // wider) still holds it.
+    const double near = MARGIN / 2, *b = tile_box_;
     for (uint32_t i = first; i < first + count; i++) {
         const tile_point_t &p = points[i];
         const double x = q.origin[0] + q.step[0] * p.x, y = q.origin[1] + q.step[1] * p.y,
                      z = q.origin[2] + q.step[2] * p.z;
         size_t c = strays();
-        if (x >= b[0] && x <= b[3] && y >= b[1] && y <= b[4] && z >= b[2] && z <= b[5])
-            c = cell(std::min(int((y - b[1]) * scale_[1]), rows_ - 1), std::min(int((x - b[0]) * scale_[0]), columns_ - 1));
+        if (x >= b[0] - near && x <= b[3] + near && y >= b[1] - near && y <= b[4] + near && z >= b[2] - near &&
+            z <= b[5] + near)
+            c = cell(std::clamp(int((y - b[1]) * scale_[1]), 0, rows_ - 1),
+                     std::clamp(int((x - b[0]) * scale_[0]), 0, columns_ - 1));
         cells[i] = uint32_t(c);
     }
 }

@@ -33,8 +33,9 @@ public:
     // a cell's edge is always inside its cell's box.
     static constexpr double MARGIN = 1e-4;
 
-    // Sorts the tile's points into cells; points that lie outside the
-    // tile's box (a damaged store) go to a list of strays of their own.
+    // Sorts the tile's points into cells; points that lie farther outside
+    // the tile's box than rounding explains (a damaged store) go to a list
+    // of strays of their own.
     // Throws std::bad_alloc.
     TileGrid(const tile_t &tile, const tile_point_t *points, const Quantisation &q);
 
