@@ -513,23 +513,25 @@ struct Plan {
     std::vector<CloudView> clouds;
     std::vector<Run> runs;
     std::vector<size_t> items; // item i is runs[items[i] .. items[i + 1])
+    std::vector<std::shared_ptr<const TileGrid>> grids; // those the runs read, held while they do
     size_t tiles = 0;
     size_t points = 0;         // points the runs read
 };
 
-// The grids of a cloud's tiles; those not built yet are built now, on the
-// workspace's helpers when the points to read are many.  A tile whose grid
-// could not be built has none and is read whole.
-std::vector<const TileGrid *> grids_of(velmo_cloud_state *state, const std::vector<size_t> &tiles,
-                                       const Quantisation &q, WorkerPool *workers)
+// The grids of a cloud's tiles; those not kept are built now, on the
+// workspace's helpers when the points to read are many.  A section that
+// meets more tiles than a cloud keeps grids for builds none, and a tile
+// whose grid could not be built has none: such tiles are read whole.
+std::vector<std::shared_ptr<const TileGrid>> grids_of(velmo_cloud_state *state, const std::vector<size_t> &tiles,
+                                                      const Quantisation &q, WorkerPool *workers)
 {
     CloudGrids &kept = state->section_grids;
     const size_t tile_count = state->tiles.size();
-    std::vector<const TileGrid *> grids(tiles.size());
+    std::vector<std::shared_ptr<const TileGrid>> grids(tiles.size());
     struct Building {
         size_t k;
         const tile_point_t *points;
-        std::unique_ptr<TileGrid> grid;
+        std::shared_ptr<TileGrid> grid;
         size_t cells; // in the scratch cells
     };
     struct Piece {
@@ -540,12 +542,13 @@ std::vector<const TileGrid *> grids_of(velmo_cloud_state *state, const std::vect
     std::vector<uint32_t> &cells = scratch().cells;
     size_t points = 0;
     for (size_t k = 0; k < tiles.size(); k++) {
-        if ((grids[k] = kept.find(tiles[k], tile_count)))
+        if ((grids[k] = kept.find(tiles[k], tile_count)) || tiles.size() > CloudGrids::KEPT_TILES)
             continue;
         const tile_t &tile = state->tiles[tiles[k]];
         try {
             cells.resize(points + tile.point_count);
-            building.push_back({k, state->store->points() + tile.first_point, std::make_unique<TileGrid>(tile), points});
+            building.push_back({k, state->store->points() + tile.first_point, kept.spare(), points});
+            building.back().grid->shape(tile);
             points += tile.point_count;
         } catch (...) {
         }
@@ -594,7 +597,7 @@ void add_whole_tile(Plan *plan, const CloudView *view, const tile_point_t *point
 // The cells of a tile that meet the slab, row by row; the whole tile when
 // they hold most of its points, which are then read faster in stored order.
 void add_tile(Plan *plan, const Slab &slab, const CloudView *view, const tile_point_t *points, uint32_t count,
-              const TileGrid *grid)
+              std::shared_ptr<const TileGrid> grid)
 {
     if (!grid)
         return add_whole_tile(plan, view, points, count);
@@ -610,7 +613,9 @@ void add_tile(Plan *plan, const Slab &slab, const CloudView *view, const tile_po
         plan->runs.resize(runs);
         plan->points = read;
         add_whole_tile(plan, view, points, count);
+        return;
     }
+    plan->grids.push_back(std::move(grid));
 }
 
 void plan_cloud(const Slab &slab, const velmo_t *cloud, WorkerPool *workers, Plan *plan)
@@ -624,11 +629,11 @@ void plan_cloud(const Slab &slab, const velmo_t *cloud, WorkerPool *workers, Pla
         if (tile.point_count > 0 && slab.meets(tile.box))
             meeting.push_back(t);
     }
-    std::vector<const TileGrid *> grids = grids_of(state, meeting, view->q, workers);
+    std::vector<std::shared_ptr<const TileGrid>> grids = grids_of(state, meeting, view->q, workers);
     for (size_t k = 0; k < meeting.size(); k++) {
         const tile_t &tile = state->tiles[meeting[k]];
         plan->tiles++;
-        add_tile(plan, slab, view, stored + tile.first_point, tile.point_count, grids[k]);
+        add_tile(plan, slab, view, stored + tile.first_point, tile.point_count, std::move(grids[k]));
     }
 }
 

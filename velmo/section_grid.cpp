@@ -38,7 +38,7 @@ int cells_along(double extent, double side)
 
 } // namespace
 
-TileGrid::TileGrid(const tile_t &tile)
+void TileGrid::shape(const tile_t &tile)
 {
     const double *b = tile.box;
     std::copy(b, b + 6, tile_box_);
@@ -127,24 +127,63 @@ int TileGrid::column_to(double x) const
     return int(std::clamp(c, -1.0, double(columns_)));
 }
 
-const TileGrid *CloudGrids::find(size_t index, size_t tile_count) const
+void CloudGrids::size_for(size_t tile_count)
 {
-    std::lock_guard<std::mutex> guard(mutex_);
-    if (grids_.empty())
+    if (grids_.empty()) {
         grids_.resize(tile_count);
-    return index < grids_.size() ? grids_[index].get() : nullptr;
+        used_.resize(tile_count, 0);
+    }
 }
 
-const TileGrid *CloudGrids::keep(size_t index, size_t tile_count, std::unique_ptr<TileGrid> grid)
+std::shared_ptr<const TileGrid> CloudGrids::find(size_t index, size_t tile_count)
 {
     std::lock_guard<std::mutex> guard(mutex_);
-    if (grids_.empty())
-        grids_.resize(tile_count);
-    if (index >= grids_.size())
+    size_for(tile_count);
+    if (index >= grids_.size() || !grids_[index])
         return nullptr;
-    if (!grids_[index])
-        grids_[index] = std::move(grid);
-    return grids_[index].get();
+    used_[index] = ++clock_;
+    return grids_[index];
+}
+
+std::shared_ptr<TileGrid> CloudGrids::spare()
+{
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (!spares_.empty()) {
+            std::shared_ptr<TileGrid> grid = std::move(spares_.back());
+            spares_.pop_back();
+            return grid;
+        }
+    }
+    return std::make_shared<TileGrid>();
+}
+
+std::shared_ptr<const TileGrid> CloudGrids::keep(size_t index, size_t tile_count, std::shared_ptr<TileGrid> grid)
+{
+    const size_t SPARES = 4;
+    std::lock_guard<std::mutex> guard(mutex_);
+    size_for(tile_count);
+    if (index >= grids_.size())
+        return grid;
+    used_[index] = ++clock_;
+    if (grids_[index]) {
+        if (spares_.size() < SPARES)
+            spares_.push_back(std::move(grid));
+        return grids_[index];
+    }
+    grids_[index] = grid;
+    kept_.push_back(index);
+    if (kept_.size() > KEPT_TILES) {
+        auto oldest = std::min_element(kept_.begin(), kept_.end(),
+                                       [this](size_t a, size_t b) { return used_[a] < used_[b]; });
+        std::shared_ptr<TileGrid> dropped = std::move(grids_[*oldest]);
+        kept_.erase(oldest);
+        // Readers hold their grids shared: one this list alone holds can be
+        // built into again.
+        if (dropped.use_count() == 1 && spares_.size() < SPARES)
+            spares_.push_back(std::move(dropped));
+    }
+    return grid;
 }
 
 } // namespace velmo

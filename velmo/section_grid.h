@@ -1,8 +1,13 @@
 // Points of a tile by place.  A tile's points are stored by level, not by
 // place, so a thin section slab would otherwise read every point of every
-// tile it crosses to keep a few in a hundred.  Each tile gets, the first time
-// a section reads it, its point numbers sorted into a grid of cells over its
-// square; a section then reads the cells near its slab alone.
+// tile it crosses to keep a few in a hundred.  A tile a section reads gets
+// its point numbers sorted into a grid of cells over its square; a section
+// then reads the cells near its slab alone.
+//
+// A cloud keeps the grids of the tiles used last (a batch of sections along
+// a road reads each tile for many sections in a row), and a dropped grid's
+// memory is reused for the next: memory the process has not touched before
+// can cost more than the sorting done in it.
 #pragma once
 
 #include "velmo.h"
@@ -41,7 +46,9 @@ public:
 
     // The same in steps, so that several threads can share the reading of
     // the points, which is most of the work: the cells of the grid ...
-    explicit TileGrid(const tile_t &tile);
+    TileGrid() = default;
+    explicit TileGrid(const tile_t &tile) { shape(tile); }
+    void shape(const tile_t &tile);
     // ... the cell of each of points[first .. first + count) (the tile's
     // points) into cells[first ..], on any thread ...
     void find_cells(const tile_point_t *points, const Quantisation &q, uint32_t first, uint32_t count,
@@ -72,29 +79,41 @@ private:
     size_t cell(int row, int column) const { return size_t(row) * size_t(columns_) + size_t(column); }
     size_t strays() const { return size_t(rows_) * size_t(columns_); }
 
-    double tile_box_[6];
-    double scale_[2];   // cells per metre across and along
-    double origin_[2];  // the tile's min x and y
-    double cell_[2];    // cell width and height (0 in a flat direction)
-    double z_[2];       // the tile's z range
+    double tile_box_[6] = {0, 0, 0, 0, 0, 0};
+    double scale_[2] = {0, 0};  // cells per metre across and along
+    double origin_[2] = {0, 0}; // the tile's min x and y
+    double cell_[2] = {0, 0};   // cell width and height (0 in a flat direction)
+    double z_[2] = {0, 0};      // the tile's z range
     int columns_ = 1, rows_ = 1;
     uint32_t point_count_ = 0;
-    std::vector<uint32_t> start_; // cell c holds order_[start_[c] .. start_[c + 1]); the strays come last
+    std::vector<uint32_t> start_ = std::vector<uint32_t>(3, 0); // cell c holds order_[start_[c] .. start_[c + 1]); the strays come last
     std::vector<uint32_t> order_;
 };
 
-// The grids of one cloud's tiles, built as sections need them and kept
-// while the cloud lives.  Any thread may use it.
+// The grids of one cloud's tiles used last.  Any thread may use it.
 class CloudGrids {
 public:
-    // The grid of tile `index` of `tile_count`, or null when none was built.
-    const TileGrid *find(size_t index, size_t tile_count) const;
-    // Keeps the grid unless another thread kept one first; the grid kept.
-    const TileGrid *keep(size_t index, size_t tile_count, std::unique_ptr<TileGrid> grid);
+    // Tiles whose grids are kept at most; a section that meets more tiles
+    // reads those without a grid whole.
+    static constexpr size_t KEPT_TILES = 16;
+
+    // The grid of tile `index` of `tile_count`, or null when none is kept.
+    std::shared_ptr<const TileGrid> find(size_t index, size_t tile_count);
+    // A grid to build into: one dropped that no reader holds, or a new one.
+    std::shared_ptr<TileGrid> spare();
+    // Keeps the grid unless another thread kept one first (the grid kept is
+    // returned), dropping the one used longest ago when too many are kept.
+    std::shared_ptr<const TileGrid> keep(size_t index, size_t tile_count, std::shared_ptr<TileGrid> grid);
 
 private:
-    mutable std::mutex mutex_;
-    mutable std::vector<std::unique_ptr<TileGrid>> grids_; // sized on first use
+    void size_for(size_t tile_count);
+
+    std::mutex mutex_;
+    std::vector<std::shared_ptr<TileGrid>> grids_; // by tile, sized on first use
+    std::vector<uint64_t> used_;                   // when each kept grid was last found or kept
+    std::vector<size_t> kept_;                     // tiles with a grid
+    std::vector<std::shared_ptr<TileGrid>> spares_;
+    uint64_t clock_ = 0;
 };
 
 } // namespace velmo
