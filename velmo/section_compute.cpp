@@ -519,10 +519,9 @@ struct Plan {
 };
 
 // The grids of a cloud's tiles; those not kept are built now, on the
-// workspace's helpers when the points to read are many, when the tile was
-// read before.  A section that meets more tiles than a cloud keeps grids
-// for builds none, and a tile whose grid could not be built has none: such
-// tiles are read whole.
+// workspace's helpers when the points to read are many.  A section that
+// meets more tiles than a cloud keeps grids for builds none, and a tile
+// whose grid could not be built has none: such tiles are read whole.
 std::vector<std::shared_ptr<const TileGrid>> grids_of(velmo_cloud_state *state, const std::vector<size_t> &tiles,
                                                       const Quantisation &q, WorkerPool *workers)
 {
@@ -543,8 +542,7 @@ std::vector<std::shared_ptr<const TileGrid>> grids_of(velmo_cloud_state *state, 
     std::vector<uint32_t> &cells = scratch().cells;
     size_t points = 0;
     for (size_t k = 0; k < tiles.size(); k++) {
-        if ((grids[k] = kept.find(tiles[k], tile_count)) || tiles.size() > CloudGrids::KEPT_TILES ||
-            !kept.read_before(tiles[k], tile_count))
+        if ((grids[k] = kept.find(tiles[k], tile_count)) || tiles.size() > CloudGrids::KEPT_TILES)
             continue;
         const tile_t &tile = state->tiles[tiles[k]];
         try {

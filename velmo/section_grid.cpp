@@ -132,7 +132,6 @@ void CloudGrids::size_for(size_t tile_count)
     if (grids_.empty()) {
         grids_.resize(tile_count);
         used_.resize(tile_count, 0);
-        read_.resize(tile_count, false);
     }
 }
 
@@ -144,17 +143,6 @@ std::shared_ptr<const TileGrid> CloudGrids::find(size_t index, size_t tile_count
         return nullptr;
     used_[index] = ++clock_;
     return grids_[index];
-}
-
-bool CloudGrids::read_before(size_t index, size_t tile_count)
-{
-    std::lock_guard<std::mutex> guard(mutex_);
-    size_for(tile_count);
-    if (index >= read_.size())
-        return false;
-    bool before = read_[index];
-    read_[index] = true;
-    return before;
 }
 
 std::shared_ptr<TileGrid> CloudGrids::spare()
@@ -189,7 +177,6 @@ std::shared_ptr<const TileGrid> CloudGrids::keep(size_t index, size_t tile_count
         auto oldest = std::min_element(kept_.begin(), kept_.end(),
                                        [this](size_t a, size_t b) { return used_[a] < used_[b]; });
         std::shared_ptr<TileGrid> dropped = std::move(grids_[*oldest]);
-        read_[*oldest] = false;
         kept_.erase(oldest);
         // Readers hold their grids shared: one this list alone holds can be
         // built into again.

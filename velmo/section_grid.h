@@ -99,11 +99,6 @@ public:
 
     // The grid of tile `index` of `tile_count`, or null when none is kept.
     std::shared_ptr<const TileGrid> find(size_t index, size_t tile_count);
-    // Whether a tile without a grid has been read before (since its grid,
-    // if any, was dropped), and now has.  A tile read once, as a section
-    // opened on its own reads it, is read whole faster than it is sorted;
-    // one read again, as a batch of sections does, is worth sorting.
-    bool read_before(size_t index, size_t tile_count);
     // A grid to build into: one dropped that no reader holds, or a new one.
     std::shared_ptr<TileGrid> spare();
     // Keeps the grid unless another thread kept one first (the grid kept is
@@ -117,7 +112,6 @@ private:
     std::vector<std::shared_ptr<TileGrid>> grids_; // by tile, sized on first use
     std::vector<uint64_t> used_;                   // when each kept grid was last found or kept
     std::vector<size_t> kept_;                     // tiles with a grid
-    std::vector<bool> read_;                       // tiles read without a grid
     std::vector<std::shared_ptr<TileGrid>> spares_;
     uint64_t clock_ = 0;
 };

@@ -307,35 +307,6 @@ TEST(SectionGrid, SectionsHoldExactlyThePointsAReadingOfEveryPointFinds)
     EXPECT_GT(held, 100000u);
 }
 
-// A tile read by one section is read whole; read again, it is sorted into
-// a grid, and both readings find the same points.
-TEST(SectionGrid, ATileGetsItsGridWhenReadAgain)
-{
-    Project p(CorridorFiles::curved());
-    const std::vector<velmo_point_t> cloud = every_point(p.cloud);
-    velmo::CloudGrids &grids = p.cloud->state->section_grids;
-    const size_t tile_count = p.cloud->state->tiles.size();
-    auto gridded = [&]() {
-        size_t count = 0;
-        for (size_t t = 0; t < tile_count; t++)
-            count += grids.find(t, tile_count) != nullptr;
-        return count;
-    };
-    double rows[] = {150, 0, 150.5, 0};
-    ASSERT_EQ(wks_generate_road_latitude_sections(p.wks, p.road, 2, rows, 1.0, 40.0), 2);
-    section_t *first = item<section_t>(p.wks->latitude_sections, 0);
-    section_t *second = item<section_t>(p.wks->latitude_sections, 1);
-    ASSERT_NE(wks_cal_section(p.wks, first, nullptr), 0);
-    EXPECT_EQ(gridded(), 0u);
-    ASSERT_NE(wks_cal_section(p.wks, second, nullptr), 0);
-    EXPECT_GE(gridded(), 1u);
-    const auto whole = held_by(first);
-    ASSERT_NE(wks_cal_section(p.wks, first, nullptr), 0);
-    EXPECT_EQ(held_by(first), whole) << "the cells find what the whole tile gave";
-    EXPECT_EQ(whole, slab_of(first, cloud));
-    EXPECT_EQ(held_by(second), slab_of(second, cloud));
-}
-
 // A tile whose box misses some of its points (a damaged store directory)
 // still gives them to the sections that read the tile.
 TEST(SectionGrid, PointsOutsideTheirTilesBoxAreStillFound)
