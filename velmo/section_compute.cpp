@@ -541,8 +541,10 @@ std::vector<std::shared_ptr<const TileGrid>> grids_of(velmo_cloud_state *state, 
     std::vector<Building> building;
     std::vector<uint32_t> &cells = scratch().cells;
     size_t points = 0;
+    if (tiles.size() > CloudGrids::KEPT_TILES)
+        return grids; // every tile whole, whatever grids others left: one order of points
     for (size_t k = 0; k < tiles.size(); k++) {
-        if ((grids[k] = kept.find(tiles[k], tile_count)) || tiles.size() > CloudGrids::KEPT_TILES)
+        if ((grids[k] = kept.find(tiles[k], tile_count)))
             continue;
         const tile_t &tile = state->tiles[tiles[k]];
         try {
