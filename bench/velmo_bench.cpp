@@ -5,11 +5,12 @@
 // Generates (or reuses) a corridor LAS file of N points in PATH, then times
 // what a cp of it costs (the kernel copying the file into a new one on the
 // same file system), the tile store import on 1, 2, 4 and 8 threads (or on
-// T only), the store's opening, the decoding of a whole tile at level 3 and
-// a thousand sections.  Each import runs in a child process so that its
-// peak resident memory is its own.  --sections-only times the sections
-// alone, on the project a previous run of the same size left in PATH
-// (built first when there is none), so that no import runs.
+// T only) beside what 8 threads of plain arithmetic get done, the store's
+// opening, the decoding of a whole tile at level 3 and a thousand sections.
+// Each import runs in a child process so that its peak resident memory is
+// its own.  --sections-only times the sections alone, on the project a
+// previous run of the same size left in PATH (built first when there is
+// none), so that no import runs.
 #include "lasgen.h"
 #include "tile_store.h"
 #include "velmo.h"
@@ -143,8 +144,14 @@ bool copy_file(const std::string &from, const std::string &to)
     return ok;
 }
 
+// Every timed step starts with nothing left for the kernel to write back
+// from the step before: a large file's pending write-back would otherwise
+// slow down whatever runs next.  The flush is not timed.
+void settle() { ::sync(); }
+
 double timed_copy(const std::string &from, const std::string &to)
 {
+    settle();
     auto start = Clock::now();
     bool ok = copy_file(from, to);
     double s = seconds_since(start);
@@ -160,6 +167,7 @@ double timed_import(const std::string &las_path, const std::string &store_path, 
 {
     std::error_code ec;
     fs::remove(store_path, ec);
+    settle();
     double import_s = -1;
     int pipe_fd[2];
     if (pipe(pipe_fd) != 0)
@@ -183,6 +191,31 @@ double timed_import(const std::string &las_path, const std::string &store_path, 
         import_s = -1;
     ::close(pipe_fd[0]);
     return import_s;
+}
+
+// How many times the plain arithmetic of one thread the given threads get
+// done at once on this machine: the ceiling of any import's scaling here
+// (cores shared with other guests or with sibling threads give less than
+// their count).
+double compute_scaling(unsigned threads)
+{
+    auto spin = []() {
+        volatile uint64_t x = 1;
+        uint64_t v = x;
+        for (int i = 0; i < 200000000; ++i)
+            v = v * 6364136223846793005ull + 1442695040888963407ull;
+        x = v;
+    };
+    auto start = Clock::now();
+    spin();
+    const double one = seconds_since(start);
+    start = Clock::now();
+    std::vector<std::thread> pool;
+    for (unsigned t = 0; t < threads; ++t)
+        pool.emplace_back(spin);
+    for (std::thread &t : pool)
+        t.join();
+    return threads * one / seconds_since(start);
 }
 
 void print_load()
@@ -393,8 +426,10 @@ int main(int argc, char **argv)
     print("import_ns_per_point", import_s * 1e9 / double(o.points));
     print("import_copy_ratio", import_s / copy_s);
     print("import_peak_rss_mb", double(peak_kb) / 1024);
-    if (single_s > 0 && thread_counts.size() > 1)
+    if (single_s > 0 && thread_counts.size() > 1) {
         print("import_scaling_1_to_8", single_s / import_s);
+        print("compute_scaling_1_to_8", compute_scaling(8));
+    }
     print_load();
 
     std::string error;

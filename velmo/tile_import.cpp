@@ -1,12 +1,14 @@
 // Import of a LAS file into a tile store.
 //
 // Two passes over the LAS file, each cut into chunks that the threads take in
-// turn.  Pass 1 finds the real box, the largest colour and intensity, and
-// counts points on a fine grid over the cloud's square (in Morton order, so a
-// quadtree node is a contiguous range of cells).  The quadtree's leaves are
-// then the tiles.  Pass 2 decodes every point and writes it straight to its
-// tile's range of the file at an atomically reserved place.  Last, each tile
-// is read back, its points levelled and stored level-descending.
+// turn and read in cache-sized slices.  Pass 1 finds the real box, the
+// largest colour and intensity, and counts points on a fine grid over the
+// cloud's square (in Morton order, so a quadtree node is a contiguous range of
+// cells).  The quadtree's leaves are then the tiles.  Pass 2 decodes every
+// point, groups a chunk's points by leaf and appends them to the thread's own
+// spill file.  Last, each tile gathers its points from the spill files in the
+// order of the LAS file, levels them and writes them level-descending to its
+// range of the store.
 //
 // Memory is bounded by the threads' chunk and tile buffers and the fine grid,
 // whatever the size of the file: no pass holds the cloud.
@@ -24,6 +26,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <functional>
 #include <exception>
 #include <mutex>
 #include <numeric>
@@ -33,6 +37,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace velmo {
@@ -49,6 +54,8 @@ constexpr uint32_t kMaxZCell = (1u << 21) - 1;
 constexpr int kHashBits = 29;
 constexpr uint64_t kHashMask = (1ull << kHashBits) - 1;
 constexpr int kReports = 200;                 // callbacks per import, about
+constexpr size_t kSliceBytes = 128u << 10;    // records read and looked at while in the cache
+constexpr uint64_t kMaxGroups = 16;           // of leaves with scratch files of their own
 const char *const kMessage = "Importing point cloud...";
 const char *const kChanged = "The LAS file changed during the import";
 
@@ -97,25 +104,33 @@ uint64_t position_hash(const tile_point_t &p)
     return h;
 }
 
-// A fast hash of a chunk's raw records, to tell that the bytes read in the
-// second pass are those of the first: four independent lanes keep it far
-// cheaper than decoding.
+// A hash of a slice of raw records, to tell that the bytes read in the
+// second pass are those of the first.  Sums and sums of sums in four lanes
+// (a change of any word changes the first, words trading places change the
+// second): it must cost next to nothing beside the decoding.
 uint64_t records_hash(const uint8_t *data, size_t size)
 {
-    constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
-    uint64_t lane[4] = {0x243F6A8885A308D3ull, 0x13198A2E03707344ull, 0xA4093822299F31D0ull, 0x082EFA98EC4E6C89ull};
+    // Lanes in plain variables: kept in registers, not spilled each round.
+    uint64_t s0 = 0, s1 = 0, s2 = 0, s3 = 0, t0 = 0, t1 = 0, t2 = 0, t3 = 0;
     size_t i = 0;
-    for (; i + 32 <= size; i += 32)
-        for (int k = 0; k < 4; ++k) {
-            uint64_t word;
-            std::memcpy(&word, data + i + 8 * k, 8);
-            lane[k] = (lane[k] ^ word) * kMul;
-            lane[k] ^= lane[k] >> 29;
-        }
-    for (int k = 0; i < size; ++i, k = (k + 1) & 3)
-        lane[k] = (lane[k] ^ data[i]) * kMul;
-    uint64_t h = size;
-    for (uint64_t v : lane) {
+    for (; i + 32 <= size; i += 32) {
+        uint64_t w[4];
+        std::memcpy(w, data + i, 32);
+        s0 += w[0];
+        s1 += w[1];
+        s2 += w[2];
+        s3 += w[3];
+        t0 += s0;
+        t1 += s1;
+        t2 += s2;
+        t3 += s3;
+    }
+    for (; i < size; ++i) {
+        s0 += data[i];
+        t0 += s0;
+    }
+    uint64_t h = size * 0x9E3779B97F4A7C15ull;
+    for (uint64_t v : {s0, s1, s2, s3, t0, t1, t2, t3}) {
         h = (h ^ v) * 0xFF51AFD7ED558CCDull;
         h ^= h >> 32;
     }
@@ -280,8 +295,10 @@ struct Entry {
     uint32_t index;
 };
 
-// Sorts entries by key.  The radix passes cover the bits from low_bit up;
-// entries that agree on those are then few, and sorted by their whole key.
+// Sorts entries by the bits of their key from low_bit up, keeping the order
+// of entries that agree on those bits: points of one cell stay in the order
+// of the file, so the store is the same whatever the threads did.  Digits
+// every key shares cost one counting pass and no move.
 struct EntrySorter {
     static constexpr int kBits = 11;
     static constexpr int kBuckets = 1 << kBits;
@@ -291,7 +308,14 @@ struct EntrySorter {
     void sort(Buffer<Entry> &entries, int low_bit)
     {
         const size_t n = entries.size();
-        const int passes = (64 - low_bit + kBits - 1) / kBits;
+        if (n < 2)
+            return;
+        uint64_t top = 0;
+        for (const Entry &e : entries)
+            top |= e.key;
+        int passes = 0;
+        while (passes * kBits + low_bit < 64 && top >> (passes * kBits + low_bit) != 0)
+            ++passes;
         counts.assign(size_t(passes) * kBuckets, 0);
         tmp.resize(n);
         for (const Entry &e : entries)
@@ -299,7 +323,7 @@ struct EntrySorter {
                 ++counts[size_t(p) * kBuckets + digit(e.key, low_bit, p)];
         for (int p = 0; p < passes; ++p) {
             uint32_t *c = &counts[size_t(p) * kBuckets];
-            if (n == 0 || c[digit(entries[0].key, low_bit, p)] == n)
+            if (c[digit(entries[0].key, low_bit, p)] == n)
                 continue; // every key has this digit
             uint32_t run = 0;
             for (int b = 0; b < kBuckets; ++b) {
@@ -310,23 +334,6 @@ struct EntrySorter {
             for (const Entry &e : entries)
                 tmp[c[digit(e.key, low_bit, p)]++] = e;
             entries.swap(tmp);
-        }
-        // Equal keys (points at one position) keep the order of the file,
-        // so the store is the same whatever the threads did.
-        auto by_key = [](const Entry &a, const Entry &b) {
-            return a.key < b.key || (a.key == b.key && a.index < b.index);
-        };
-        for (size_t i = 0; i < n;) {
-            size_t end = i + 1;
-            while (end < n && entries[end].key >> low_bit == entries[i].key >> low_bit)
-                ++end;
-            if (end - i > 24)
-                std::sort(&entries[i], &entries[i] + (end - i), by_key);
-            else
-                for (size_t k = i + 1; k < end; ++k) // insertion sort: runs are short
-                    for (size_t j = k; j > i && by_key(entries[j], entries[j - 1]); --j)
-                        std::swap(entries[j], entries[j - 1]);
-            i = end;
         }
     }
     static uint32_t digit(uint64_t key, int low_bit, int pass)
@@ -345,6 +352,9 @@ struct FreeDeleter {
 struct GridCounts {
     std::unique_ptr<uint32_t[], FreeDeleter> cells;
     std::vector<uint8_t> touched; // per block
+    Buffer<uint32_t> chunk_cells; // of the chunk being counted
+    std::vector<uint32_t> window_start;
+    Buffer<uint32_t> grouped;
 };
 
 // What one thread found in pass 1.
@@ -355,12 +365,19 @@ struct ScanStats {
 };
 
 // The points of one leaf in one chunk: where they lie in the chunk's
-// sorted buffer, and the place reserved for them in the leaf's range.
+// buffer, grouped by leaf.
 struct LeafRun {
     uint32_t leaf;
     uint32_t start;
     uint32_t count;
-    uint64_t at;
+};
+
+// The points of one leaf in one chunk, in a thread's spill file.
+struct SpillRun {
+    uint64_t offset;
+    uint32_t leaf;
+    uint32_t count;
+    uint32_t file; // the thread that wrote it
 };
 
 // Buffers of one thread, kept from chunk to chunk and tile to tile.  Each
@@ -378,7 +395,31 @@ struct alignas(64) Scratch {
     Buffer<uint8_t> levels;
     EntrySorter sorter;
     ScanStats stats;
+    uint32_t index = 0;     // of the thread
+    std::vector<int> spill_fd; // a spill file per group of leaves
+    std::vector<uint64_t> spill_size;
 };
+
+// Among the entries [begin, end) of whole cells of the level, in key order,
+// gives each cell's free entry with the smallest hash that level.
+void pick_cell_winners(const Entry *entries, uint8_t *levels, size_t begin, size_t end, int level);
+
+// Byte offsets in a LAS record of the fields that vary with its format.
+struct RecordFields {
+    size_t colour = 0; // 0: no colour
+    size_t classification = 15;
+    uint8_t class_mask = 0x1f;
+};
+
+// Where the fields a stored point keeps lie in a record of the file's format.
+RecordFields record_fields(uint8_t point_format)
+{
+    RecordFields f;
+    f.colour = las_format_layout(point_format).colour;
+    f.classification = point_format < 6 ? 15 : 16;
+    f.class_mask = point_format < 6 ? 0x1f : 0xff;
+    return f;
+}
 
 // A quadtree leaf holding points: its points are contiguous in the store.
 struct Leaf {
@@ -418,10 +459,31 @@ public:
             throw std::bad_alloc();
         counts.touched.assign(blocks_.size() - 1, 0);
     }
-    void count(GridCounts &counts, uint32_t cell) const
+    // Counts a chunk's cells.  A chunk's points may lie anywhere in the
+    // cloud, and one increment after another all over the grid would wait on
+    // memory for each: the cells are first grouped by window of the grid, so
+    // that the increments of a group stay within a few cache-resident pages.
+    void count(GridCounts &counts, const uint32_t *cells, size_t n) const
     {
-        counts.touched[cell >> block_shift()] = 1;
-        ++counts.cells[cell];
+        const int window_bits = std::min(12, 2 * depth_);
+        const size_t windows = size_t(1) << (2 * depth_ - window_bits);
+        counts.window_start.assign(windows + 1, 0);
+        uint32_t *start = counts.window_start.data();
+        for (size_t k = 0; k < n; ++k)
+            ++start[(cells[k] >> window_bits) + 1];
+        for (size_t w = 0; w < windows; ++w)
+            start[w + 1] += start[w];
+        counts.grouped.resize(n);
+        uint32_t *grouped = counts.grouped.data();
+        for (size_t k = 0; k < n; ++k)
+            grouped[start[cells[k] >> window_bits]++] = cells[k];
+        uint32_t *grid = counts.cells.get();
+        uint8_t *touched = counts.touched.data();
+        const int shift = block_shift();
+        for (size_t k = 0; k < n; ++k) {
+            touched[grouped[k] >> shift] = 1;
+            ++grid[grouped[k]];
+        }
     }
     // Adds a thread's counts to the grid and releases them.
     void merge(GridCounts &counts)
@@ -512,6 +574,84 @@ private:
     int exceptions_;
 };
 
+// Writes levelled tiles to the store one after another on a thread of its
+// own.  Threads writing one file all queue on its inode lock, spinning where
+// they could be levelling their next tile.  Tiles queued for writing are
+// bounded, so memory stays bounded whatever the disk does.
+class StoreWriter {
+public:
+    using Write = std::function<bool(const tile_point_t *points, size_t count, uint64_t index)>;
+
+    StoreWriter(size_t queue_limit, Write write) : limit_(queue_limit), write_(std::move(write))
+    {
+        thread_ = std::thread([this]() { run(); });
+    }
+    ~StoreWriter() { finish(); }
+
+    // An empty buffer for the next tile.
+    Buffer<tile_point_t> take()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (free_.empty())
+            return Buffer<tile_point_t>();
+        Buffer<tile_point_t> b = std::move(free_.back());
+        free_.pop_back();
+        return b;
+    }
+    // Queues a tile's points for the store, waiting while the queue is full.
+    void put(Buffer<tile_point_t> &&points, uint64_t index)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        room_.wait(lock, [&]() { return queue_.size() < limit_ || stopped_; });
+        queue_.push_back({std::move(points), index});
+        work_.notify_one();
+    }
+    // Writes what is queued and ends the thread.
+    void finish()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            closing_ = true;
+        }
+        work_.notify_one();
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+private:
+    struct Item {
+        Buffer<tile_point_t> points;
+        uint64_t index;
+    };
+    void run()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            work_.wait(lock, [&]() { return !queue_.empty() || closing_; });
+            if (queue_.empty())
+                break;
+            Item item = std::move(queue_.front());
+            queue_.pop_front();
+            lock.unlock();
+            const bool ok = stopped_ || write_(item.points.data(), item.points.size(), item.index);
+            lock.lock();
+            stopped_ = stopped_ || !ok; // later tiles are dropped: the import has failed
+            free_.push_back(std::move(item.points));
+            room_.notify_all();
+        }
+    }
+
+    const size_t limit_;
+    const Write write_;
+    std::mutex mutex_;
+    std::condition_variable work_, room_;
+    std::deque<Item> queue_;
+    std::vector<Buffer<tile_point_t>> free_;
+    bool closing_ = false;
+    bool stopped_ = false;
+    std::thread thread_;
+};
+
 class Import {
 public:
     Import(const LasFile &las, const std::string &store_path, const Progress &progress,
@@ -528,25 +668,31 @@ private:
     void decide_tiles();
     void split(int depth, uint32_t morton);
     void add_leaf(int depth, uint32_t morton, uint64_t count);
+    std::string store_folder() const;
     bool allocate_file();
     bool store_points(const tile_point_t *points, size_t count, uint64_t index);
-    bool load_points(tile_point_t *points, size_t count, uint64_t index);
     void scatter();
     void scatter_chunk(Scratch &s, uint64_t chunk);
-    bool decode_chunk_point(const LasPoint &p, tile_point_t *out);
-    void group_runs(Scratch &s, size_t count);
-    void write_runs(Scratch &s);
+    bool decode_record(const uint8_t *record, tile_point_t *out) const;
+    bool spill_runs(Scratch &s, uint64_t chunk);
     void level_tiles();
-    void level_tile(Scratch &s, size_t index);
+    void level_tile(Scratch &s, size_t index, StoreWriter &writer);
     void assign_levels(Scratch &s, size_t n);
     bool commit();
 
-    bool read_chunk(Scratch &s, uint64_t chunk, uint64_t *first, uint64_t *count);
-    bool check_chunk(const Scratch &s, uint64_t chunk, uint64_t count);
-    bool reserve_runs(Scratch &s, uint64_t chunk);
+    template <class Work> bool read_chunk(Scratch &s, uint64_t chunk, uint64_t *count, const Work &work);
+    void scan_records(Scratch &s, const uint8_t *records, size_t first, size_t count, bool count_cells);
+    bool find_leaves(Scratch &s, const uint8_t *records, size_t first, size_t count);
+    void start_runs(Scratch &s);
+    void group_leaves();
+    bool open_spill(Scratch &s, uint32_t group);
+    void close_spills(uint32_t group);
+    void close_spills();
+    bool gather_leaf_runs();
+    bool load_tile(Scratch &s, size_t index);
     void fail(const std::string &message);
     bool failed() const { return stop_.load(std::memory_order_relaxed); }
-    template <class Work> void parallel(uint64_t items, const Work &work);
+    template <class Work> void parallel(uint64_t items, const Work &work, unsigned threads = 0);
     void begin_phase(double from, double span, uint64_t work);
     void report(bool force);
     std::string system_error(const std::string &what, const std::string &path) const;
@@ -581,6 +727,7 @@ private:
 
     std::vector<Scratch> scratch_;
     IntBox box_;
+    const RecordFields fields_;
     uint16_t max_colour_ = 0;
     uint16_t max_intensity_ = 0;
     uint32_t colour_shift_ = 0;
@@ -594,12 +741,21 @@ private:
     bool hashes_taken_ = false;
 
     std::vector<Leaf> leaves_;
-    // Places are reserved chunk after chunk, so a leaf's points lie in the
-    // order of the file whatever the threads' timing.
-    std::mutex reserve_mutex_;
-    std::condition_variable reserved_;
-    uint64_t next_reserve_ = 0;
-    std::vector<uint64_t> cursors_;
+    std::vector<uint32_t> tile_leaf_;     // the leaf of each tile
+    std::vector<uint64_t> tile_in_leaf_;  // where its points start among the leaf's
+    // The second pass writes each thread's points to a spill file of its
+    // own, a chunk at a time: writes to one shared file all queue on its
+    // inode lock.
+    std::vector<std::vector<SpillRun>> chunk_runs_;
+    // A leaf's runs in chunk order: its points in the order of the file,
+    // whatever the threads' timing.
+    std::vector<std::vector<SpillRun>> leaf_runs_;
+    // Leaves in store order are cut in groups of a bounded size, each with
+    // its own spill files, closed once the group's tiles are written: the
+    // spill and the store together then never hold much more than the
+    // store, which keeps the kernel from throttling the writes.
+    std::vector<uint32_t> leaf_group_;
+    std::vector<uint32_t> group_first_tile_; // and one past the last group's tiles
     std::vector<StoreTile> tiles_;
     std::vector<double> tile_width_;
     uint64_t points_offset_ = 0;
@@ -619,12 +775,13 @@ Import::Import(const LasFile &las, const std::string &store_path, const Progress
     : las_(las), header_(las.header()), store_path_(store_path), part_path_(store_path + ".part"),
       progress_(progress), options_(options), threads_(thread_count(options)),
       depth_(std::clamp(options.max_depth, 0, kDeepest)), limit_(std::max<uint32_t>(options.tile_limit, 1)),
-      point_count_(las.point_count())
+      point_count_(las.point_count()), fields_(record_fields(header_.point_format))
 {
 }
 
 Import::~Import()
 {
+    close_spills();
     if (fd_ >= 0)
         ::close(fd_);
     if (created_ && !committed_)
@@ -644,10 +801,6 @@ void Import::fail(const std::string &message)
             error_ = message;
         stop_ = true;
     }
-    { // a thread waiting for its turn to reserve must see the stop
-        std::lock_guard<std::mutex> lock(reserve_mutex_);
-    }
-    reserved_.notify_all();
 }
 
 bool Import::run(std::string *error)
@@ -660,6 +813,8 @@ bool Import::run(std::string *error)
     if (!check_header() || !create_part_file())
         return finish();
     scratch_.resize(threads_);
+    for (size_t t = 0; t < scratch_.size(); ++t)
+        scratch_[t].index = uint32_t(t);
     report(true);
 
     use_grid_ = point_count_ > limit_ && depth_ > 0;
@@ -698,14 +853,13 @@ bool Import::run(std::string *error)
     for (Scratch &s : scratch_) { // the levelling needs other buffers
         s.records = Buffer<uint8_t>();
         s.leaf_of = Buffer<uint32_t>();
+        s.sorted = Buffer<tile_point_t>();
     }
-    for (size_t i = 0; i < leaves_.size(); ++i)
-        if (cursors_[i] != leaves_[i].count)
-            fail(kChanged);
-    if (failed())
+    if (!gather_leaf_runs())
         return finish();
     begin_phase(2.0 * chunks_, chunks_, point_count_);
     level_tiles();
+    close_spills();
     if (failed())
         return finish();
     begin_phase(report_total_, 0, 1);
@@ -746,13 +900,14 @@ bool Import::create_part_file()
     return true;
 }
 
-template <class Work> void Import::parallel(uint64_t items, const Work &work)
+// Runs work(scratch, item) for every item on the given threads (0: all).
+template <class Work> void Import::parallel(uint64_t items, const Work &work, unsigned threads)
 {
     if (items == 0)
         return;
     std::atomic<uint64_t> next{0};
     unsigned finished = 0;
-    const unsigned count = unsigned(std::min<uint64_t>(threads_, items));
+    const unsigned count = unsigned(std::min<uint64_t>(threads ? threads : threads_, items));
     auto body = [&](unsigned t) {
         for (;;) {
             uint64_t i = next.fetch_add(1);
@@ -807,23 +962,29 @@ void Import::report(bool force)
     progress_(report_total_, current, kMessage);
 }
 
-bool Import::read_chunk(Scratch &s, uint64_t chunk, uint64_t *first, uint64_t *count)
+// Reads a chunk's records slice after slice, and hands each slice on to
+// work(records, index in the chunk, count) while it is still in the cache.
+// The bytes of a chunk must be those the first pass read: a file rewritten in
+// place during the import would otherwise give a store mixing two files.
+template <class Work> bool Import::read_chunk(Scratch &s, uint64_t chunk, uint64_t *count, const Work &work)
 {
-    *first = chunk * chunk_points_;
-    *count = std::min(chunk_points_, point_count_ - *first);
-    s.records.resize(size_t(*count) * header_.record_length);
-    if (!las_.read_records(*first, *count, s.records.data())) {
-        fail("Cannot read the LAS file");
-        return false;
+    const uint64_t first = chunk * chunk_points_;
+    const size_t length = header_.record_length;
+    *count = std::min(chunk_points_, point_count_ - first);
+    s.records.resize(size_t(*count) * length);
+    const uint64_t per_slice = std::max<uint64_t>(1, kSliceBytes / length);
+    uint64_t hash = 0;
+    for (uint64_t k = 0; k < *count; k += per_slice) {
+        const uint64_t n = std::min(per_slice, *count - k);
+        uint8_t *records = s.records.data() + k * length;
+        if (!las_.read_records(first + k, n, records)) {
+            fail("Cannot read the LAS file");
+            return false;
+        }
+        hash = (hash ^ records_hash(records, size_t(n) * length)) * 0x9E3779B97F4A7C15ull;
+        if (!work(records, size_t(k), size_t(n)))
+            return false;
     }
-    return true;
-}
-
-// The bytes of a chunk must be those the first pass read: a file rewritten
-// in place during the import would otherwise give a store mixing two files.
-bool Import::check_chunk(const Scratch &s, uint64_t chunk, uint64_t count)
-{
-    const uint64_t hash = records_hash(s.records.data(), size_t(count) * header_.record_length);
     if (!hashes_taken_) {
         chunk_hashes_[chunk] = hash;
         return true;
@@ -847,19 +1008,31 @@ void Import::scan(bool count_cells)
             grid_.merge(s.counts);
 }
 
-// Reads only the fields the counting needs, straight from the records:
-// the first pass must cost little next to the second.
 void Import::scan_chunk(Scratch &s, uint64_t chunk, bool count_cells)
 {
-    uint64_t first, count;
-    if (!read_chunk(s, chunk, &first, &count) || !check_chunk(s, chunk, count))
+    s.counts.chunk_cells.resize(count_cells ? size_t(chunk_points_) : 0);
+    uint64_t count;
+    auto scan_slice = [&](const uint8_t *records, size_t first, size_t n) {
+        scan_records(s, records, first, n, count_cells);
+        return true;
+    };
+    if (!read_chunk(s, chunk, &count, scan_slice))
         return;
-    const size_t colour_at = las_format_layout(header_.point_format).colour;
+    if (count_cells)
+        grid_.count(s.counts, s.counts.chunk_cells.data(), size_t(count));
+    done_ += count;
+}
+
+// Reads only the fields the counting needs, straight from the records:
+// the first pass must cost little next to the second.
+void Import::scan_records(Scratch &s, const uint8_t *record, size_t first, size_t count, bool count_cells)
+{
+    const size_t colour_at = fields_.colour;
     const uint16_t length = header_.record_length;
-    // Kept in registers, not in the scratch record, for the whole chunk.
+    uint32_t *cells = s.counts.chunk_cells.data() + (count_cells ? first : 0);
+    // Kept in registers, not in the scratch record, for the whole slice.
     ScanStats stats = s.stats;
-    const uint8_t *record = s.records.data();
-    for (uint64_t k = 0; k < count; ++k, record += length) {
+    for (size_t k = 0; k < count; ++k, record += length) {
         const int32_t x = record_field<int32_t>(record, 0), y = record_field<int32_t>(record, 4);
         stats.box.add(x, y, record_field<int32_t>(record, 8));
         stats.max_intensity = std::max(stats.max_intensity, record_field<uint16_t>(record, 12));
@@ -868,10 +1041,9 @@ void Import::scan_chunk(Scratch &s, uint64_t chunk, bool count_cells)
                                          record_field<uint16_t>(record, colour_at + 2),
                                          record_field<uint16_t>(record, colour_at + 4)});
         if (count_cells)
-            grid_.count(s.counts, frame_.cell(x, y));
+            cells[k] = frame_.cell(x, y);
     }
     s.stats = stats;
-    done_ += count;
 }
 
 void Import::merge_scan()
@@ -900,8 +1072,8 @@ void Import::decide_tiles()
         grid_.finish_counts();
         split(0, 0);
     }
-    cursors_.assign(leaves_.size(), 0);
-    next_reserve_ = 0;
+    chunk_runs_.assign(chunks_, {});
+    group_leaves();
     points_offset_ = tile_format::points_offset(tiles_.size());
     file_size_ = points_offset_ + point_count_ * sizeof(tile_point_t);
 }
@@ -937,6 +1109,8 @@ void Import::add_leaf(int depth, uint32_t morton, uint64_t count)
         parts = std::min<uint64_t>((count + limit_ - 1) / limit_, kMaxParts);
     uint64_t at = first;
     for (uint64_t part = 0; part < parts; ++part) {
+        tile_leaf_.push_back(uint32_t(leaves_.size() - 1));
+        tile_in_leaf_.push_back(at - first);
         const uint64_t size = count / parts + (part < count % parts ? 1 : 0);
         StoreTile t;
         std::memset(&t, 0, sizeof t);
@@ -953,19 +1127,27 @@ void Import::add_leaf(int depth, uint32_t morton, uint64_t count)
     }
 }
 
-// Reserving the space first makes a full disk fail now, not at the end.
-bool reserve_space(int fd, uint64_t size)
+// Looking at the free space first makes a full disk fail now, not at the
+// end.  The space is not reserved with fallocate: writing into reserved
+// blocks costs several times a plain write once the kernel starts writing
+// the file back.  A disk that fills meanwhile still fails the writes.
+std::string Import::store_folder() const
 {
-    if (size == 0)
-        return true;
-    if (::fallocate(fd, 0, 0, off_t(size)) == 0)
-        return true;
-    return errno != ENOSPC && ::ftruncate(fd, off_t(size)) == 0;
+    const size_t slash = part_path_.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : part_path_.substr(0, slash);
 }
 
 bool Import::allocate_file()
 {
-    if (!reserve_space(fd_, file_size_)) {
+    const std::string folder = store_folder();
+    const uint64_t spill_size = point_count_ * sizeof(tile_point_t);
+    struct statvfs disk;
+    if (::statvfs(folder.c_str(), &disk) == 0 && uint64_t(disk.f_bavail) * disk.f_frsize < file_size_ + spill_size) {
+        errno = ENOSPC;
+        fail(system_error("Cannot write the tile store", part_path_));
+        return false;
+    }
+    if (::ftruncate(fd_, off_t(file_size_)) != 0) {
         fail(system_error("Cannot write the tile store", part_path_));
         return false;
     }
@@ -977,14 +1159,6 @@ bool Import::store_points(const tile_point_t *points, size_t count, uint64_t ind
     if (pwrite_all(fd_, points, count * sizeof(tile_point_t), points_offset_ + index * sizeof(tile_point_t)))
         return true;
     fail(system_error("Cannot write the tile store", part_path_));
-    return false;
-}
-
-bool Import::load_points(tile_point_t *points, size_t count, uint64_t index)
-{
-    if (pread_all(fd_, points, count * sizeof(tile_point_t), points_offset_ + index * sizeof(tile_point_t)))
-        return true;
-    fail(system_error("Cannot read the tile store", part_path_));
     return false;
 }
 
@@ -1002,57 +1176,81 @@ uint16_t scale_intensity(uint16_t raw, uint16_t max)
     return max ? uint16_t(uint32_t(raw) * 255 / max) : 0;
 }
 
-bool Import::decode_chunk_point(const LasPoint &p, tile_point_t *out)
+// Straight from the record: the scatter must not pay for the fields the
+// store does not keep.
+bool Import::decode_record(const uint8_t *record, tile_point_t *out) const
 {
-    const int32_t v[3] = {p.X, p.Y, p.Z};
+    const int32_t v[3] = {record_field<int32_t>(record, 0), record_field<int32_t>(record, 4),
+                          record_field<int32_t>(record, 8)};
     for (int a = 0; a < 3; ++a)
         if (v[a] < box_.min[a] || v[a] > box_.max[a])
             return false;
-    std::memset(out, 0, sizeof *out); // padding too: the store is the same for the same LAS file
-    out->classification = p.classification;
-    out->intensity = scale_intensity(p.intensity, max_intensity_);
-    out->red = uint16_t(p.red >> colour_shift_);
-    out->green = uint16_t(p.green >> colour_shift_);
-    out->blue = uint16_t(p.blue >> colour_shift_);
-    out->x = int32_t(int64_t(p.X) - base_[0]);
-    out->y = int32_t(int64_t(p.Y) - base_[1]);
-    out->z = int32_t(int64_t(p.Z) - base_[2]);
+    tile_point_t p{}; // padding too: the store is the same for the same LAS file
+    p.classification = uint8_t(record[fields_.classification] & fields_.class_mask);
+    p.intensity = scale_intensity(record_field<uint16_t>(record, 12), max_intensity_);
+    if (fields_.colour) {
+        p.red = uint16_t(record_field<uint16_t>(record, fields_.colour) >> colour_shift_);
+        p.green = uint16_t(record_field<uint16_t>(record, fields_.colour + 2) >> colour_shift_);
+        p.blue = uint16_t(record_field<uint16_t>(record, fields_.colour + 4) >> colour_shift_);
+    }
+    p.x = int32_t(int64_t(v[0]) - base_[0]);
+    p.y = int32_t(int64_t(v[1]) - base_[1]);
+    p.z = int32_t(int64_t(v[2]) - base_[2]);
+    std::memcpy(out, &p, sizeof p);
     return true;
 }
 
 void Import::scatter_chunk(Scratch &s, uint64_t chunk)
 {
-    uint64_t first, count;
-    if (!read_chunk(s, chunk, &first, &count) || !check_chunk(s, chunk, count))
-        return;
-    const bool colour = las_format_has_colour(header_.point_format);
-    const uint16_t length = header_.record_length;
-    s.points.resize(count);
-    s.leaf_of.resize(count);
+    s.leaf_of.resize(chunk_points_);
     s.runs.clear();
-    LasPoint p;
-    for (uint64_t k = 0; k < count; ++k) {
-        las_.decode(&s.records[size_t(k) * length], &p);
-        if (!colour)
-            p.red = p.green = p.blue = 0;
-        uint32_t leaf = use_grid_ ? grid_.leaf(frame_.cell(p.X, p.Y)) : 0;
-        if (!decode_chunk_point(p, &s.points[k]) || leaf >= leaves_.size()) {
+    uint64_t count;
+    auto leaves_of_slice = [&](const uint8_t *records, size_t first, size_t n) {
+        return find_leaves(s, records, first, n);
+    };
+    if (!read_chunk(s, chunk, &count, leaves_of_slice))
+        return;
+    start_runs(s);
+    // Each record is decoded straight into its leaf's run of the chunk, in
+    // the order of the file.
+    const uint16_t length = header_.record_length;
+    s.sorted.resize(count);
+    const uint8_t *record = s.records.data();
+    for (uint64_t k = 0; k < count; ++k, record += length)
+        if (!decode_record(record, &s.sorted[s.leaf_count[s.leaf_of[k]]++])) {
             fail(kChanged);
             return;
         }
-        s.leaf_of[k] = leaf;
-        if (s.leaf_count[leaf]++ == 0)
-            s.runs.push_back({leaf, 0, 0, 0});
-    }
-    group_runs(s, size_t(count));
-    if (reserve_runs(s, chunk))
-        write_runs(s);
-    done_ += count;
+    for (const LeafRun &r : s.runs)
+        s.leaf_count[r.leaf] = 0;
+    if (spill_runs(s, chunk))
+        done_ += count;
 }
 
-// Groups the chunk's points by leaf, keeping their order in the file.
-void Import::group_runs(Scratch &s, size_t count)
+// The leaf of each point of a slice of the chunk, counted per leaf.
+bool Import::find_leaves(Scratch &s, const uint8_t *record, size_t first, size_t count)
 {
+    const uint16_t length = header_.record_length;
+    uint32_t *leaf_of = s.leaf_of.data() + first;
+    for (size_t k = 0; k < count; ++k, record += length) {
+        const uint32_t leaf =
+            use_grid_ ? grid_.leaf(frame_.cell(record_field<int32_t>(record, 0), record_field<int32_t>(record, 4))) : 0;
+        if (leaf >= leaves_.size()) {
+            fail(kChanged);
+            return false;
+        }
+        leaf_of[k] = leaf;
+        if (s.leaf_count[leaf]++ == 0)
+            s.runs.push_back({leaf, 0, 0});
+    }
+    return true;
+}
+
+// Turns the chunk's per-leaf counts into where each leaf's run starts, in
+// leaf order.
+void Import::start_runs(Scratch &s)
+{
+    std::sort(s.runs.begin(), s.runs.end(), [](const LeafRun &a, const LeafRun &b) { return a.leaf < b.leaf; });
     uint32_t start = 0;
     for (LeafRun &r : s.runs) {
         r.start = start;
@@ -1060,72 +1258,184 @@ void Import::group_runs(Scratch &s, size_t count)
         s.leaf_count[r.leaf] = start;
         start += r.count;
     }
-    s.sorted.resize(count);
-    for (size_t k = 0; k < count; ++k)
-        s.sorted[s.leaf_count[s.leaf_of[k]]++] = s.points[k];
-    for (const LeafRun &r : s.runs)
-        s.leaf_count[r.leaf] = 0;
 }
 
-// Takes the chunk's places in each leaf's range once every earlier chunk
-// has taken its own.  Only the bookkeeping waits; decoding and writing run
-// in parallel.
-bool Import::reserve_runs(Scratch &s, uint64_t chunk)
+void Import::group_leaves()
 {
-    bool overflow = false;
-    {
-        std::unique_lock<std::mutex> lock(reserve_mutex_);
-        // The stop is looked at now and then too: a stop set without a
-        // notification (a progress callback that threw) must not leave a
-        // thread waiting for a turn that never comes.
-        while (!reserved_.wait_for(lock, std::chrono::milliseconds(20),
-                                   [&]() { return next_reserve_ == chunk || failed(); })) {
+    // Each thread keeps a file per group open: a few dozen groups at most,
+    // however big the cloud.
+    const uint64_t most = std::max(options_.group_points, (point_count_ + kMaxGroups - 1) / kMaxGroups);
+    leaf_group_.assign(leaves_.size(), 0);
+    group_first_tile_.assign(1, 0);
+    uint32_t group = 0;
+    uint64_t in_group = 0;
+    for (size_t i = 0; i < leaves_.size(); ++i) {
+        if (in_group > 0 && in_group + leaves_[i].count > most) {
+            ++group;
+            in_group = 0;
         }
-        if (failed())
+        leaf_group_[i] = group;
+        in_group += leaves_[i].count;
+    }
+    for (size_t t = 0; t < tiles_.size(); ++t)
+        while (group_first_tile_.size() <= leaf_group_[tile_leaf_[t]])
+            group_first_tile_.push_back(uint32_t(t));
+    group_first_tile_.push_back(uint32_t(tiles_.size()));
+    for (Scratch &s : scratch_) {
+        s.spill_fd.assign(group_first_tile_.size() - 1, -1);
+        s.spill_size.assign(group_first_tile_.size() - 1, 0);
+    }
+}
+
+// Unnamed, so that nothing is left behind whatever ends the import.
+bool Import::open_spill(Scratch &s, uint32_t group)
+{
+    int &fd = s.spill_fd[group];
+    fd = ::open(store_folder().c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd < 0) { // a file system without unnamed files
+        const std::string name = part_path_ + ".spill" + std::to_string(s.index) + "-" + std::to_string(group);
+        fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            ::unlink(name.c_str());
+    }
+    if (fd >= 0)
+        return true;
+    fail(system_error("Cannot create the tile store", part_path_));
+    return false;
+}
+
+void Import::close_spills(uint32_t group)
+{
+    for (Scratch &s : scratch_) {
+        if (group < s.spill_fd.size() && s.spill_fd[group] >= 0)
+            ::close(s.spill_fd[group]);
+        if (group < s.spill_fd.size())
+            s.spill_fd[group] = -1;
+    }
+}
+
+void Import::close_spills()
+{
+    for (uint32_t g = 0; g + 1 < group_first_tile_.size(); ++g)
+        close_spills(g);
+}
+
+// One write per chunk and group, at the end of the thread's file for the
+// group.  The chunk's runs are in leaf order, so a group's lie together.
+bool Import::spill_runs(Scratch &s, uint64_t chunk)
+{
+    std::vector<SpillRun> &runs = chunk_runs_[chunk];
+    runs.reserve(s.runs.size());
+    for (size_t i = 0; i < s.runs.size();) {
+        const uint32_t group = leaf_group_[s.runs[i].leaf];
+        const uint32_t first = s.runs[i].start;
+        uint32_t points = 0;
+        size_t end = i;
+        for (; end < s.runs.size() && leaf_group_[s.runs[end].leaf] == group; ++end)
+            points += s.runs[end].count;
+        if (s.spill_fd[group] < 0 && !open_spill(s, group))
             return false;
-        for (LeafRun &r : s.runs) {
-            r.at = cursors_[r.leaf];
-            cursors_[r.leaf] += r.count;
-            overflow = overflow || cursors_[r.leaf] > leaves_[r.leaf].count;
+        const uint64_t at = s.spill_size[group];
+        if (!pwrite_all(s.spill_fd[group], &s.sorted[first], size_t(points) * sizeof(tile_point_t), at)) {
+            fail(system_error("Cannot write the tile store", part_path_));
+            return false;
         }
-        next_reserve_ = chunk + 1;
+        for (; i < end; ++i) {
+            const LeafRun &r = s.runs[i];
+            runs.push_back({at + uint64_t(r.start - first) * sizeof(tile_point_t), r.leaf, r.count, s.index});
+        }
+        s.spill_size[group] += uint64_t(points) * sizeof(tile_point_t);
     }
-    reserved_.notify_all();
-    if (overflow)
-        fail(kChanged);
-    return !overflow;
+    return true;
 }
 
-void Import::write_runs(Scratch &s)
+// Every leaf must get the points the first pass counted for it: more or
+// fewer means the file changed between the passes.
+bool Import::gather_leaf_runs()
 {
-    for (const LeafRun &r : s.runs) {
-        if (failed())
-            return;
-        if (!store_points(&s.sorted[r.start], r.count, leaves_[r.leaf].first + r.at))
-            return;
+    leaf_runs_.assign(leaves_.size(), {});
+    std::vector<uint64_t> counts(leaves_.size(), 0);
+    for (std::vector<SpillRun> &runs : chunk_runs_) {
+        for (const SpillRun &r : runs) {
+            leaf_runs_[r.leaf].push_back(r);
+            counts[r.leaf] += r.count;
+        }
+        runs = std::vector<SpillRun>();
     }
+    chunk_runs_ = {};
+    for (size_t i = 0; i < leaves_.size(); ++i)
+        if (counts[i] != leaves_[i].count) {
+            fail(kChanged);
+            return false;
+        }
+    return true;
+}
+
+// Reads a tile's points, in the order of the file, from the spill files.
+bool Import::load_tile(Scratch &s, size_t index)
+{
+    uint64_t skip = tile_in_leaf_[index];
+    size_t left = tiles_[index].count;
+    tile_point_t *to = s.points.data();
+    for (const SpillRun &r : leaf_runs_[tile_leaf_[index]]) {
+        if (left == 0)
+            break;
+        if (skip >= r.count) {
+            skip -= r.count;
+            continue;
+        }
+        const size_t take = size_t(std::min<uint64_t>(r.count - skip, left));
+        if (!pread_all(scratch_[r.file].spill_fd[leaf_group_[r.leaf]], to, take * sizeof(tile_point_t),
+                       r.offset + skip * sizeof(tile_point_t))) {
+            fail(system_error("Cannot read the tile store", part_path_));
+            return false;
+        }
+        to += take;
+        left -= take;
+        skip = 0;
+    }
+    return true;
 }
 
 // ---- levels ------------------------------------------------------------
 
 void Import::level_tiles()
 {
-    // Biggest tiles first, so that no thread is left with a big one at the end.
-    std::vector<uint32_t> order(tiles_.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = uint32_t(i);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](uint32_t a, uint32_t b) { return tiles_[a].count > tiles_[b].count; });
-    parallel(order.size(), [&](Scratch &s, uint64_t i) { level_tile(s, order[i]); });
+    // Group after group, the biggest tiles of a group first, so that no
+    // thread is left with a big one at the end; a group's spill files are
+    // closed as soon as its last tile is levelled, while the next group's
+    // tiles go on.
+    std::vector<uint32_t> order;
+    const size_t groups = group_first_tile_.size() - 1;
+    std::unique_ptr<std::atomic<uint32_t>[]> left(new std::atomic<uint32_t>[groups]);
+    for (size_t g = 0; g < groups; ++g) {
+        const size_t first = order.size();
+        for (uint32_t t = group_first_tile_[g]; t < group_first_tile_[g + 1]; ++t)
+            order.push_back(t);
+        std::stable_sort(order.begin() + first, order.end(),
+                         [&](uint32_t a, uint32_t b) { return tiles_[a].count > tiles_[b].count; });
+        left[g] = group_first_tile_[g + 1] - group_first_tile_[g];
+    }
+    StoreWriter writer(threads_, [this](const tile_point_t *points, size_t count, uint64_t index) {
+        return store_points(points, count, index);
+    });
+    // The writer is what the levelling waits for: it is left cores of its own.
+    const unsigned levellers = threads_ > 2 ? threads_ - threads_ / 4 : threads_;
+    parallel(order.size(), [&](Scratch &s, uint64_t i) {
+        const uint32_t group = leaf_group_[tile_leaf_[order[i]]];
+        level_tile(s, order[i], writer);
+        if (--left[group] == 0)
+            close_spills(group);
+    }, levellers);
 }
 
-void Import::level_tile(Scratch &s, size_t index)
+void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
 {
     StoreTile &tile = tiles_[index];
     const double width = tile_width_[index];
     const size_t n = tile.count;
     s.points.resize(n);
-    if (!load_points(s.points.data(), n, tile.first))
+    if (!load_tile(s, index))
         return;
     int32_t zmin = INT32_MAX, zmax = INT32_MIN;
     for (const tile_point_t &p : s.points) {
@@ -1161,14 +1471,16 @@ void Import::level_tile(Scratch &s, size_t index)
         at[level] = run;
         run += c;
     }
-    s.sorted.resize(n);
+    Buffer<tile_point_t> sorted = writer.take();
+    sorted.resize(n);
     for (size_t i = 0; i < n; ++i) {
-        tile_point_t &out = s.sorted[at[s.levels[i]]++];
+        if (i + 16 < n) // the points are read in key order, all over the tile
+            __builtin_prefetch(&s.points[s.entries[i + 16].index]);
+        tile_point_t &out = sorted[at[s.levels[i]]++];
         out = s.points[s.entries[i].index];
         out.level = s.levels[i];
     }
-    if (!store_points(s.sorted.data(), n, tile.first))
-        return;
+    writer.put(std::move(sorted), tile.first);
     tile.box[2] = double(int64_t(zmin) + base_[2]) * scale[2] + header_.offset[2];
     tile.box[5] = double(int64_t(zmax) + base_[2]) * scale[2] + header_.offset[2];
     done_ += n;
@@ -1176,33 +1488,45 @@ void Import::level_tile(Scratch &s, size_t index)
 
 // A point takes the highest level whose cell holds no point of that level
 // yet; among the free points of a cell the one with the smallest hash wins.
+// A coarsest cell's points decide their levels among themselves, so each
+// such cell is done whole while its entries are in the cache.
 void Import::assign_levels(Scratch &s, size_t n)
 {
     s.levels.resize(n);
     std::fill(s.levels.begin(), s.levels.end(), 0);
     const Entry *entries = s.entries.data();
     uint8_t *levels = s.levels.data();
-    for (int level = kCoarsestLevel; level >= kFinestLevel; --level) {
-        const int shift = kHashBits + 3 * (level - kFinestLevel);
-        size_t i = 0;
-        while (i < n) {
-            const uint64_t cell = entries[i].key >> shift;
-            size_t best = n;
-            uint64_t best_hash = UINT64_MAX;
-            for (; i < n && entries[i].key >> shift == cell; ++i) {
-                const uint64_t hash = entries[i].key & kHashMask;
-                if (levels[i] == 0 && hash < best_hash) {
-                    best = i;
-                    best_hash = hash;
-                }
-            }
-            if (best < n)
-                levels[best] = uint8_t(level);
-        }
+    const int coarsest_shift = kHashBits + 3 * (kCoarsestLevel - kFinestLevel);
+    for (size_t begin = 0; begin < n;) {
+        size_t end = begin + 1;
+        while (end < n && entries[end].key >> coarsest_shift == entries[begin].key >> coarsest_shift)
+            ++end;
+        for (int level = kCoarsestLevel; level >= kFinestLevel; --level)
+            pick_cell_winners(entries, levels, begin, end, level);
+        begin = end;
     }
     for (size_t i = 0; i < n; ++i)
         if (levels[i] == 0)
             levels[i] = kRestLevel;
+}
+
+void pick_cell_winners(const Entry *entries, uint8_t *levels, size_t begin, size_t end, int level)
+{
+    const int shift = kHashBits + 3 * (level - kFinestLevel);
+    for (size_t i = begin; i < end;) {
+        const uint64_t cell = entries[i].key >> shift;
+        size_t best = end;
+        uint64_t best_hash = UINT64_MAX;
+        for (; i < end && entries[i].key >> shift == cell; ++i) {
+            const uint64_t hash = entries[i].key & kHashMask;
+            if (levels[i] == 0 && hash < best_hash) {
+                best = i;
+                best_hash = hash;
+            }
+        }
+        if (best < end)
+            levels[best] = uint8_t(level);
+    }
 }
 
 // ---- the file's head -----------------------------------------------------

@@ -34,6 +34,9 @@ struct TileStoreOptions {
     int max_depth = 11;           // deepest quadtree level (at most 11)
     unsigned threads = 0;         // 0: one per core
     size_t chunk_bytes = 4u << 20; // LAS records read at a time by one thread
+    // Points of the tiles whose scratch files are kept at once while the
+    // store is written: bounds what the import leaves for the kernel to write.
+    uint64_t group_points = 8u << 20;
     // Called between the counting and the writing pass over the LAS file,
     // where a file changed on disk would go unseen by the counts.
     std::function<void()> between_passes;

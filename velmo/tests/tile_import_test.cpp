@@ -3,6 +3,7 @@
 #include "tile_store.h"
 
 #include "las_writer.h"
+#include "small_disk.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -107,6 +108,15 @@ TEST(TileImport, StoreIsTheSameByteForByteWhateverTheThreadCountAndTiming)
             }
             EXPECT_TRUE(bytes == first) << threads << " threads, round " << round;
         }
+    // Scratch files per few leaves instead of one for the whole cloud: only
+    // the import's memory of the disk changes, not the store.
+    for (uint64_t group : {1ull, 2500ull, 7000ull}) {
+        options.threads = 3;
+        options.group_points = group;
+        std::string error;
+        ASSERT_TRUE(build(dir.file("tied.las"), dir.file("tied.tiles"), options, &error)) << error;
+        EXPECT_TRUE(read_bytes(dir.file("tied.tiles")) == first) << "groups of " << group << " points";
+    }
 }
 
 // A file rewritten in place between the passes, with the same box and the
@@ -146,4 +156,43 @@ TEST(TileImport, LasFileRewrittenDuringTheImportFailsIt)
     options.tile_limit = 1000;
     std::string error;
     EXPECT_TRUE(build(las_path, dir.file("moving.tiles"), options, &error)) << error;
+}
+
+// The store and the import's scratch files need about twice the store's size.
+TEST(TileImport, FullDiskFailsTheImportCleanlyBeforeOrWhileWriting)
+{
+    TempDir dir;
+    SmallDisk disk(dir.file("disk"));
+    if (!disk.mounted())
+        GTEST_SKIP() << "mounting a small file system needs root";
+    std::vector<LasPoint> points = tied_points(3);
+    std::vector<LasPoint> more = tied_points(4);
+    points.insert(points.end(), more.begin(), more.end());
+    const std::string las_path = write_points(dir.file("big.las"), points); // outside the small disk
+    const std::string store = dir.file("disk/cloud.tiles");
+    write_bytes(store, "the old store");
+
+    TileStoreOptions options;
+    options.tile_limit = 1000;
+    std::string error;
+    EXPECT_FALSE(build(las_path, store, options, &error));
+    EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+
+    // Room enough at the start, none once the writing begins.
+    std::vector<LasPoint> few(points.begin(), points.begin() + 6000);
+    const std::string small_las = write_points(dir.file("small.las"), few);
+    options.between_passes = [&]() { disk.fill(); };
+    error.clear();
+    EXPECT_FALSE(build(small_las, store, options, &error));
+    EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+    disk.free_space();
+
+    EXPECT_EQ(read_bytes(store), "the old store");
+    std::vector<std::string> left;
+    for (const auto &entry : fs::directory_iterator(dir.file("disk")))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"cloud.tiles"});
+
+    options.between_passes = nullptr;
+    EXPECT_TRUE(build(small_las, store, options, &error)) << error;
 }
