@@ -1,12 +1,14 @@
 // Computing sections: the points of the clouds inside a section's slab, in
 // the section's own (u, v, w), and the automatic ground line.
 //
-// Only tiles whose box meets the slab are read.  Inside a tile the points
-// are first tested on their stored integer coordinates with the section's
-// frame folded into one linear form per axis, which is a few multiply-adds a
+// Only tiles whose box meets the slab are read, and of those only the cells
+// of the tile's grid that meet it (see section_grid.h).  The points read are
+// first tested on their stored integer coordinates with the section's frame
+// folded into one linear form per axis, which is a few multiply-adds a
 // point; the few that pass are decoded and measured exactly.
 #include "velmo.h"
 
+#include "section_grid.h"
 #include "section_state.h"
 #include "workspace_state.h"
 
@@ -28,6 +30,8 @@ namespace {
 const char *const COMPUTING = "Computing section...";
 const uint32_t CHUNK_POINTS = 1u << 16;    // points a thread takes at a time
 const size_t PARALLEL_POINTS = 2 * CHUNK_POINTS; // fewer are read faster than handed to helpers
+const uint32_t GRID_PIECE = 1u << 14;      // points a thread sorts into cells at a time
+const uint32_t PREFETCH_AHEAD = 16;
 const int PROGRESS_STEPS = 10;
 const double BIN_WIDTH = 0.25;             // automatic ground line: bin length along u (m)
 const double GROUND_PERCENTILE = 0.10;
@@ -38,29 +42,6 @@ const double SLACK = 1e-6;
 bool is_ground_class(uint8_t classification)
 {
     return classification == 2 || classification == 11;
-}
-
-// world = origin + step * stored, per axis, for one tile store.
-struct Quantisation {
-    double origin[3];
-    double step[3];
-};
-
-Quantisation quantisation_of(const TileStore &store)
-{
-    const int32_t far = 1 << 20;
-    tile_point_t zero{}, reach{};
-    reach.x = reach.y = reach.z = far;
-    velmo_point_t a, b;
-    store.decode(zero, &a);
-    store.decode(reach, &b);
-    Quantisation q;
-    const double lo[3] = {a.x, a.y, a.z}, hi[3] = {b.x, b.y, b.z};
-    for (int k = 0; k < 3; k++) {
-        q.origin[k] = lo[k];
-        q.step[k] = (hi[k] - lo[k]) / far;
-    }
-    return q;
 }
 
 // A coordinate of the section as a linear form of the stored integers.
@@ -284,12 +265,81 @@ struct CloudView {
     Form u, v, w; // planar kinds
 };
 
-// A run of one tile's points.
-struct Chunk {
+// What the automatic ground line needs of a point: a section computed for
+// its line alone keeps no more.
+struct ProfilePoint {
+    float u, v;
+    uint8_t classification;
+};
+
+inline void keep(const velmo_point_t &point, std::vector<velmo_point_t> *out)
+{
+    out->push_back(point);
+}
+
+inline void keep(const velmo_point_t &point, std::vector<ProfilePoint> *out)
+{
+    out->push_back({point.u, point.v, point.classification});
+}
+
+// Buffers a thread reuses from one section to the next: memory the process
+// has not touched before can cost more than the work done in it, so a batch
+// of sections must not take fresh memory for each.
+struct Scratch {
+    std::vector<velmo_point_t> points;
+    std::vector<ProfilePoint> profile;
+    std::vector<uint32_t> cells;   // of the tiles whose grids are being built
+    std::vector<uint32_t> bin_of;  // ground line: each point's bin
+    std::vector<float> heights;    // ground line: the heights of each bin, bin after bin
+    std::vector<size_t> counts;    // ground line: four numbers a bin
+};
+
+// A buffer a large section left bigger than this is given back.
+const size_t KEPT_BYTES = 8u << 20;
+
+Scratch &scratch()
+{
+    thread_local Scratch buffers;
+    return buffers;
+}
+
+template <typename T>
+void give_back_excess(std::vector<T> *buffer)
+{
+    if (buffer->capacity() * sizeof(T) > KEPT_BYTES)
+        std::vector<T>().swap(*buffer);
+}
+
+// Points of one tile to read: the first `count`, or those `numbers` lists.
+struct Run {
     const CloudView *cloud;
-    const tile_point_t *points;
+    const tile_point_t *points; // the tile's first point
+    const uint32_t *numbers;    // null: every point in stored order
     uint32_t count;
 };
+
+// The part x = lo..hi of a box where d . (p - centre) may lie in the range;
+// false when none.
+bool narrow_along_x(const double d[3], const double centre[3], const double range[2], const double box[6],
+                    double *lo, double *hi)
+{
+    const double c = dot(d, centre), low = range[0] - SLACK + c, high = range[1] + SLACK + c;
+    // d1 y + d2 z over the box's y and z
+    double rest_lo = 0, rest_hi = 0;
+    for (int k = 1; k < 3; k++) {
+        rest_lo += d[k] * (d[k] >= 0 ? box[k] : box[k + 3]);
+        rest_hi += d[k] * (d[k] >= 0 ? box[k + 3] : box[k]);
+    }
+    const double from = low - rest_hi, to = high - rest_lo; // d0 x must reach from..to
+    if (d[0] == 0)
+        return from <= 0 && to >= 0;
+    double x0 = from / d[0], x1 = to / d[0];
+    if (d[0] < 0)
+        std::swap(x0, x1);
+    *lo = std::fmax(*lo, x0);
+    *hi = std::fmin(*hi, x1);
+    return *lo <= *hi;
+}
 
 // The slab of a section for given ranges, and the test of a point.
 class Slab {
@@ -317,6 +367,26 @@ public:
         return meets && (s.type != SECTION_HORIZONTAL || box_meets(box, s.axis_v, s.center, ranges_.width));
     }
 
+    // The columns first..last of a grid row whose cells may meet the slab;
+    // false when none does.  Every cell that meets it lies in between.
+    bool columns(const TileGrid &grid, int row, int *first, int *last) const
+    {
+        double box[6];
+        grid.box(row, 0, grid.columns() - 1, box);
+        if (line_)
+            return line_columns(grid, row, first, last);
+        const section_t &s = section_;
+        double lo = box[0], hi = box[3];
+        bool meets = narrow_along_x(s.normal, s.center, ranges_.normal, box, &lo, &hi) &&
+                     narrow_along_x(s.axis_u, s.center, ranges_.width, box, &lo, &hi) &&
+                     (s.type != SECTION_HORIZONTAL || narrow_along_x(s.axis_v, s.center, ranges_.width, box, &lo, &hi));
+        if (!meets)
+            return false;
+        *first = std::max(0, grid.column_from(lo));
+        *last = std::min(grid.columns() - 1, grid.column_to(hi));
+        return *first <= *last;
+    }
+
     CloudView view(const TileStore &store) const
     {
         CloudView view;
@@ -328,30 +398,68 @@ public:
         return view;
     }
 
-    // Appends the chunk's points that lie in the slab.
-    void collect(const Chunk &chunk, std::vector<velmo_point_t> *out) const
+    // Appends the run's points that lie in the slab.
+    template <typename Out>
+    void collect(const Run &run, std::vector<Out> *out) const
     {
-        if (line_)
-            collect_along_line(chunk, out);
+        const tile_point_t *points = run.points;
+        const uint32_t *numbers = run.numbers;
+        // The points a grid lists lie all over the tile: asking for them a
+        // few ahead lets their loads overlap.
+        const uint32_t count = run.count;
+        if (numbers)
+            collect(*run.cloud, count, [=](uint32_t i) -> const tile_point_t & {
+                if (i + PREFETCH_AHEAD < count)
+                    __builtin_prefetch(points + numbers[i + PREFETCH_AHEAD]);
+                return points[numbers[i]];
+            }, out);
         else
-            collect_planar(chunk, out);
+            collect(*run.cloud, run.count, [=](uint32_t i) -> const tile_point_t & { return points[i]; }, out);
     }
 
 private:
-    void collect_planar(const Chunk &chunk, std::vector<velmo_point_t> *out) const
+    template <typename At, typename Out>
+    void collect(const CloudView &cloud, uint32_t count, At at, std::vector<Out> *out) const
     {
-        const CloudView &c = *chunk.cloud;
+        if (line_)
+            collect_along_line(cloud, count, at, out);
+        else
+            collect_planar(cloud, count, at, out);
+    }
+
+    bool line_columns(const TileGrid &grid, int row, int *first, int *last) const
+    {
+        double box[6];
+        int c = 0, end = grid.columns() - 1;
+        for (; c <= end; c++) {
+            grid.box(row, c, c, box);
+            if (meets(box))
+                break;
+        }
+        for (; end > c; end--) {
+            grid.box(row, end, end, box);
+            if (meets(box))
+                break;
+        }
+        *first = c;
+        *last = end;
+        return c <= end;
+    }
+
+    template <typename At, typename Out>
+    void collect_planar(const CloudView &c, uint32_t count, At at, std::vector<Out> *out) const
+    {
         const bool bounded_v = section_.type == SECTION_HORIZONTAL;
-        for (uint32_t i = 0; i < chunk.count; i++) {
-            const tile_point_t &p = chunk.points[i];
+        for (uint32_t i = 0; i < count; i++) {
+            const tile_point_t &p = at(i);
             if (!inside(c.w.at(p), ranges_.normal, SLACK) || !inside(c.u.at(p), ranges_.width, SLACK))
                 continue;
             if (bounded_v && !inside(c.v.at(p), ranges_.width, SLACK))
                 continue;
-            velmo_point_t point;
+            velmo_point_t point{}; // every byte set, so that equal points compare equal
             c.store->decode(p, &point);
             if (measure_planar(&point))
-                out->push_back(point);
+                keep(point, out);
         }
     }
 
@@ -371,25 +479,26 @@ private:
         return true;
     }
 
-    void collect_along_line(const Chunk &chunk, std::vector<velmo_point_t> *out) const
+    template <typename At, typename Out>
+    void collect_along_line(const CloudView &c, uint32_t count, At at, std::vector<Out> *out) const
     {
-        const Quantisation &q = chunk.cloud->q;
+        const Quantisation &q = c.q;
         double u, w;
-        for (uint32_t i = 0; i < chunk.count; i++) {
-            const tile_point_t &p = chunk.points[i];
+        for (uint32_t i = 0; i < count; i++) {
+            const tile_point_t &p = at(i);
             double x = q.origin[0] + q.step[0] * p.x, y = q.origin[1] + q.step[1] * p.y;
             if (!line_->locate(x, y, &u, &w) || !inside(w, ranges_.normal, SLACK) ||
                 !inside(u, ranges_.width, SLACK))
                 continue;
-            velmo_point_t point;
-            chunk.cloud->store->decode(p, &point);
+            velmo_point_t point{}; // every byte set, so that equal points compare equal
+            c.store->decode(p, &point);
             if (!line_->locate(point.x, point.y, &u, &w) || !inside(w, ranges_.normal, 0) ||
                 !inside(u, ranges_.width, 0))
                 continue;
             point.u = float(u);
             point.v = float(point.z);
             point.w = float(w);
-            out->push_back(point);
+            keep(point, out);
         }
     }
 
@@ -398,35 +507,157 @@ private:
     std::unique_ptr<const CentreLine> line_;
 };
 
-// The work of one computation: every chunk of every tile that meets the slab.
+// The work of one computation: the runs of every tile that meets the slab,
+// handed out in items of about CHUNK_POINTS points.
 struct Plan {
     std::vector<CloudView> clouds;
-    std::vector<Chunk> chunks;
+    std::vector<Run> runs;
+    std::vector<size_t> items; // item i is runs[items[i] .. items[i + 1])
+    std::vector<std::shared_ptr<const TileGrid>> grids; // those the runs read, held while they do
     size_t tiles = 0;
-    size_t points = 0;
+    size_t points = 0;         // points the runs read
 };
 
-void plan_cloud(const Slab &slab, const velmo_t *cloud, Plan *plan)
+// The grids of a cloud's tiles; those not kept are built now, on the
+// workspace's helpers when the points to read are many.  A section that
+// meets more tiles than a cloud keeps grids for builds none, and a tile
+// whose grid could not be built has none: such tiles are read whole.
+std::vector<std::shared_ptr<const TileGrid>> grids_of(velmo_cloud_state *state, const std::vector<size_t> &tiles,
+                                                      const Quantisation &q, WorkerPool *workers)
 {
-    const velmo_cloud_state *state = cloud->state;
+    CloudGrids &kept = state->section_grids;
+    const size_t tile_count = state->tiles.size();
+    std::vector<std::shared_ptr<const TileGrid>> grids(tiles.size());
+    struct Building {
+        size_t k;
+        const tile_point_t *points;
+        std::shared_ptr<TileGrid> grid;
+        size_t cells; // in the scratch cells
+    };
+    struct Piece {
+        Building *building;
+        uint32_t first, count;
+    };
+    std::vector<Building> building;
+    std::vector<uint32_t> &cells = scratch().cells;
+    size_t points = 0;
+    if (tiles.size() > CloudGrids::KEPT_TILES)
+        return grids; // every tile whole, whatever grids others left: one order of points
+    for (size_t k = 0; k < tiles.size(); k++) {
+        if ((grids[k] = kept.find(tiles[k], tile_count)))
+            continue;
+        const tile_t &tile = state->tiles[tiles[k]];
+        try {
+            cells.resize(points + tile.point_count);
+            building.push_back({k, state->store->points() + tile.first_point, kept.spare(), points});
+            building.back().grid->shape(tile);
+            points += tile.point_count;
+        } catch (...) {
+        }
+    }
+    std::vector<Piece> pieces;
+    for (Building &b : building)
+        for (uint32_t first = 0; first < b.grid->point_count(); first += GRID_PIECE)
+            pieces.push_back({&b, first, std::min(GRID_PIECE, b.grid->point_count() - first)});
+    const std::function<void(size_t)> find = [&](size_t i) {
+        const Piece &p = pieces[i];
+        p.building->grid->find_cells(p.building->points, q, p.first, p.count, cells.data() + p.building->cells);
+    };
+    const std::function<void(size_t)> sort = [&](size_t i) {
+        Building &b = building[i];
+        try {
+            b.grid->sort(cells.data() + b.cells);
+            grids[b.k] = kept.keep(tiles[b.k], tile_count, std::move(b.grid));
+        } catch (...) {
+        }
+    };
+    const bool parallel = workers && points >= PARALLEL_POINTS / 4;
+    for (auto [step, count] : {std::make_pair(&find, pieces.size()), std::make_pair(&sort, building.size())}) {
+        if (parallel)
+            workers->run(count, *step);
+        else
+            for (size_t i = 0; i < count; i++)
+                (*step)(i);
+    }
+    give_back_excess(&cells);
+    return grids;
+}
+
+void add_run(Plan *plan, const Run &run)
+{
+    if (run.count > 0)
+        plan->runs.push_back(run);
+    plan->points += run.count;
+}
+
+void add_whole_tile(Plan *plan, const CloudView *view, const tile_point_t *points, uint32_t count)
+{
+    for (uint32_t first = 0; first < count; first += CHUNK_POINTS)
+        add_run(plan, {view, points + first, nullptr, std::min(CHUNK_POINTS, count - first)});
+}
+
+// The cells of a tile that meet the slab, row by row; the whole tile when
+// they hold most of its points, which are then read faster in stored order.
+void add_tile(Plan *plan, const Slab &slab, const CloudView *view, const tile_point_t *points, uint32_t count,
+              std::shared_ptr<const TileGrid> grid)
+{
+    if (!grid)
+        return add_whole_tile(plan, view, points, count);
+    const size_t runs = plan->runs.size(), read = plan->points;
+    int first, last;
+    for (int row = 0; row < grid->rows(); row++)
+        if (slab.columns(*grid, row, &first, &last)) {
+            const uint32_t *begin = grid->begin(row, first);
+            add_run(plan, {view, points, begin, uint32_t(grid->end(row, last) - begin)});
+        }
+    add_run(plan, {view, points, grid->strays_begin(), uint32_t(grid->strays_end() - grid->strays_begin())});
+    if (2 * (plan->points - read) > count) {
+        plan->runs.resize(runs);
+        plan->points = read;
+        add_whole_tile(plan, view, points, count);
+        return;
+    }
+    plan->grids.push_back(std::move(grid));
+}
+
+void plan_cloud(const Slab &slab, const velmo_t *cloud, WorkerPool *workers, Plan *plan)
+{
+    velmo_cloud_state *state = cloud->state;
     const tile_point_t *stored = state->store->points();
     const CloudView *view = &plan->clouds.back();
-    for (const tile_t &tile : state->tiles) {
-        if (tile.point_count == 0 || !slab.meets(tile.box))
-            continue;
+    std::vector<size_t> meeting;
+    for (size_t t = 0; t < state->tiles.size(); t++) {
+        const tile_t &tile = state->tiles[t];
+        if (tile.point_count > 0 && slab.meets(tile.box))
+            meeting.push_back(t);
+    }
+    std::vector<std::shared_ptr<const TileGrid>> grids = grids_of(state, meeting, view->q, workers);
+    for (size_t k = 0; k < meeting.size(); k++) {
+        const tile_t &tile = state->tiles[meeting[k]];
         plan->tiles++;
-        plan->points += tile.point_count;
-        for (uint32_t first = 0; first < tile.point_count; first += CHUNK_POINTS)
-            plan->chunks.push_back({view, stored + tile.first_point + first,
-                                    std::min(CHUNK_POINTS, tile.point_count - first)});
+        add_tile(plan, slab, view, stored + tile.first_point, tile.point_count, std::move(grids[k]));
     }
 }
 
-Plan make_plan(wks_t *wks, const Slab &slab)
+// Cuts the runs into items of about CHUNK_POINTS points.
+void make_items(Plan *plan)
+{
+    size_t in_item = 0;
+    plan->items.assign(1, 0);
+    for (size_t r = 0; r < plan->runs.size(); r++) {
+        in_item += plan->runs[r].count;
+        if (in_item >= CHUNK_POINTS || r + 1 == plan->runs.size()) {
+            plan->items.push_back(r + 1);
+            in_item = 0;
+        }
+    }
+}
+
+Plan make_plan(wks_t *wks, const Slab &slab, WorkerPool *workers)
 {
     Plan plan;
     size_t count = array_size(wks->clouds);
-    plan.clouds.reserve(count); // chunks point into it
+    plan.clouds.reserve(count); // runs point into it
     for (size_t i = 0; i < count; i++) {
         void *item = nullptr;
         if (array_get_at(wks->clouds, i, &item) != CC_OK || !item)
@@ -435,18 +666,24 @@ Plan make_plan(wks_t *wks, const Slab &slab)
         if (!cloud->tiles || !cloud->state || !cloud->state->store)
             continue;
         plan.clouds.push_back(slab.view(*cloud->state->store));
-        plan_cloud(slab, cloud, &plan);
+        plan_cloud(slab, cloud, workers, &plan);
     }
+    make_items(&plan);
     return plan;
 }
 
-// Runs the chunks on the workspace's helpers and the calling thread, which
-// alone reports progress.
-void run_plan(WorkerPool *workers, const Slab &slab, const Plan &plan,
-              std::vector<std::vector<velmo_point_t>> *results, velmo_progress_callback_t progress)
+// Runs the items on the workspace's helpers and the calling thread, which
+// alone reports progress.  A plan small enough for the caller alone fills
+// the first result only.
+template <typename Out>
+void run_plan(WorkerPool *workers, const Slab &slab, const Plan &plan, std::vector<std::vector<Out>> *results,
+              velmo_progress_callback_t progress)
 {
-    const size_t total = plan.chunks.size();
-    results->assign(total, {});
+    const size_t total = plan.items.size() - 1;
+    const bool parallel = workers && plan.points >= PARALLEL_POINTS;
+    results->resize(parallel ? total : 1);
+    if (!parallel)
+        (*results)[0].reserve(plan.points); // the points read bound the points kept
     std::atomic<size_t> done{0};
     std::atomic<bool> failed{false};
     const std::thread::id caller = std::this_thread::get_id();
@@ -455,7 +692,9 @@ void run_plan(WorkerPool *workers, const Slab &slab, const Plan &plan,
         if (failed)
             return;
         try {
-            slab.collect(plan.chunks[i], &(*results)[i]);
+            std::vector<Out> &out = (*results)[parallel ? i : 0];
+            for (size_t r = plan.items[i]; r < plan.items[i + 1]; r++)
+                slab.collect(plan.runs[r], &out);
             size_t finished = done.fetch_add(1) + 1;
             int step = int(finished * PROGRESS_STEPS / total);
             if (progress && std::this_thread::get_id() == caller && step > reported && finished < total) {
@@ -466,7 +705,7 @@ void run_plan(WorkerPool *workers, const Slab &slab, const Plan &plan,
             failed = true;
         }
     };
-    if (workers && plan.points >= PARALLEL_POINTS)
+    if (parallel)
         workers->run(total, work);
     else
         for (size_t i = 0; i < total; i++)
@@ -475,16 +714,98 @@ void run_plan(WorkerPool *workers, const Slab &slab, const Plan &plan,
         throw std::bad_alloc();
 }
 
-// ---- automatic ground line ------------------------------------------------
+// ---- computing -----------------------------------------------------------
 
-// Lowest tenth of a bin's heights, from its ground-class points when it has
-// any.
-double bin_height(std::vector<double> &ground, std::vector<double> &other)
+// The points of the section's slab into *out (emptied first, its room kept).
+template <typename Out>
+void compute_into(wks_t *wks, const section_t *section, const SectionRanges &ranges,
+                  velmo_progress_callback_t progress, std::vector<Out> *out)
 {
-    std::vector<double> &values = ground.empty() ? other : ground;
-    size_t k = size_t(GROUND_PERCENTILE * double(values.size() - 1));
-    std::nth_element(values.begin(), values.begin() + k, values.end());
-    return values[k];
+    Slab slab(section, ranges);
+    WorkerPool *workers = wks->state ? &wks->state->section_workers : nullptr;
+    Plan plan;
+    if (!slab.empty())
+        plan = make_plan(wks, slab, workers);
+    else
+        make_items(&plan);
+    if (progress)
+        progress(int(plan.tiles), 0, COMPUTING);
+    std::vector<std::vector<Out>> results(1);
+    out->clear();
+    results[0].swap(*out);
+    run_plan(workers, slab, plan, &results, progress);
+    size_t count = 0;
+    for (const auto &part : results)
+        count += part.size();
+    results[0].swap(*out);
+    out->reserve(count);
+    for (size_t i = 1; i < results.size(); i++)
+        out->insert(out->end(), results[i].begin(), results[i].end());
+    if (progress)
+        progress(int(plan.tiles), int(plan.tiles), COMPUTING);
+}
+
+// Lowest tenth of each bin's heights (along u), from its ground-class points
+// when it has any.  A horizontal section has no profile: its v runs across
+// the map.
+template <typename Point>
+std::vector<GroundPoint> automatic_line(const section_t *section, const std::vector<Point> &points)
+{
+    std::vector<GroundPoint> line;
+    if (section->type == SECTION_HORIZONTAL || points.empty())
+        return line;
+    double low = HUGE_VAL, high = -HUGE_VAL;
+    for (const Point &p : points)
+        if (std::isfinite(p.u) && std::isfinite(p.v)) {
+            low = p.u < low ? p.u : low;
+            high = p.u > high ? p.u : high;
+        }
+    if (!(low <= high))
+        return line;
+    const long first = long(std::floor(low / BIN_WIDTH));
+    const size_t bins = size_t(long(std::floor(high / BIN_WIDTH)) - first + 1);
+    const uint32_t NONE = UINT32_MAX;
+    Scratch &buffers = scratch();
+    std::vector<uint32_t> &bin_of = buffers.bin_of;
+    bin_of.assign(points.size(), NONE);
+    buffers.counts.assign(4 * bins + 1, 0);
+    size_t *ground = buffers.counts.data(), *all = ground + bins, *start = all + bins, *fill = start + bins + 1;
+    for (size_t i = 0; i < points.size(); i++) {
+        const Point &p = points[i];
+        if (!std::isfinite(p.u) || !std::isfinite(p.v))
+            continue;
+        size_t bin = size_t(std::clamp(long(std::floor(p.u / BIN_WIDTH)) - first, 0L, long(bins) - 1));
+        bin_of[i] = uint32_t(bin);
+        all[bin]++;
+        ground[bin] += is_ground_class(p.classification);
+    }
+    // The heights each bin draws from, bin after bin.
+    for (size_t bin = 0; bin < bins; bin++)
+        start[bin + 1] = start[bin] + (ground[bin] > 0 ? ground[bin] : all[bin]);
+    std::vector<float> &heights = buffers.heights;
+    heights.resize(start[bins]);
+    std::copy(start, start + bins, fill);
+    for (size_t i = 0; i < points.size(); i++) {
+        const uint32_t bin = bin_of[i];
+        if (bin != NONE && (ground[bin] == 0 || is_ground_class(points[i].classification)))
+            heights[fill[bin]++] = points[i].v;
+    }
+    for (size_t bin = 0; bin < bins; bin++) {
+        if (start[bin] == start[bin + 1])
+            continue;
+        auto begin = heights.begin() + long(start[bin]), end = heights.begin() + long(start[bin + 1]);
+        auto kth = begin + long(GROUND_PERCENTILE * double(end - begin - 1));
+        std::nth_element(begin, kth, end);
+        velmo_point_t p{};
+        p.u = float((double(first) + double(bin) + 0.5) * BIN_WIDTH);
+        p.v = *kth;
+        section_unproject(section, &p);
+        line.push_back({p.u, p.v, p.x, p.y, p.z});
+    }
+    give_back_excess(&bin_of);
+    give_back_excess(&heights);
+    give_back_excess(&buffers.counts);
+    return line;
 }
 
 } // namespace
@@ -493,57 +814,21 @@ std::vector<velmo_point_t> section_compute_points(wks_t *wks, const section_t *s
                                                   velmo_progress_callback_t progress)
 {
     std::vector<velmo_point_t> points;
-    Slab slab(section, ranges);
-    Plan plan;
-    if (!slab.empty())
-        plan = make_plan(wks, slab);
-    if (progress)
-        progress(int(plan.tiles), 0, COMPUTING);
-    std::vector<std::vector<velmo_point_t>> results;
-    run_plan(wks->state ? &wks->state->section_workers : nullptr, slab, plan, &results, progress);
-    size_t count = 0;
-    for (const auto &part : results)
-        count += part.size();
-    points.reserve(count);
-    for (const auto &part : results)
-        points.insert(points.end(), part.begin(), part.end());
-    if (progress)
-        progress(int(plan.tiles), int(plan.tiles), COMPUTING);
+    compute_into(wks, section, ranges, progress, &points);
     return points;
 }
 
-// A horizontal section has no profile: its v runs across the map.
 std::vector<GroundPoint> section_automatic_line(const section_t *section, const std::vector<velmo_point_t> &points)
 {
-    std::vector<GroundPoint> line;
-    if (section->type == SECTION_HORIZONTAL || points.empty())
-        return line;
-    double low = HUGE_VAL, high = -HUGE_VAL;
-    for (const velmo_point_t &p : points)
-        if (std::isfinite(p.u) && std::isfinite(p.v)) {
-            low = std::fmin(low, p.u);
-            high = std::fmax(high, p.u);
-        }
-    if (!(low <= high))
-        return line;
-    const long first = long(std::floor(low / BIN_WIDTH));
-    const size_t bins = size_t(long(std::floor(high / BIN_WIDTH)) - first + 1);
-    std::vector<std::vector<double>> ground(bins), other(bins);
-    for (const velmo_point_t &p : points) {
-        if (!std::isfinite(p.u) || !std::isfinite(p.v))
-            continue;
-        size_t bin = size_t(std::clamp(long(std::floor(p.u / BIN_WIDTH)) - first, 0L, long(bins) - 1));
-        (is_ground_class(p.classification) ? ground : other)[bin].push_back(p.v);
-    }
-    for (size_t bin = 0; bin < bins; bin++) {
-        if (ground[bin].empty() && other[bin].empty())
-            continue;
-        velmo_point_t p{};
-        p.u = float((double(first) + double(bin) + 0.5) * BIN_WIDTH);
-        p.v = float(bin_height(ground[bin], other[bin]));
-        section_unproject(section, &p);
-        line.push_back({p.u, p.v, p.x, p.y, p.z});
-    }
+    return automatic_line(section, points);
+}
+
+std::vector<GroundPoint> section_profile_line(wks_t *wks, const section_t *section, const SectionRanges &ranges)
+{
+    std::vector<ProfilePoint> &profile = scratch().profile;
+    compute_into(wks, section, ranges, nullptr, &profile);
+    std::vector<GroundPoint> line = automatic_line(section, profile);
+    give_back_excess(&profile);
     return line;
 }
 
@@ -626,15 +911,42 @@ Array *published_points(const section_t *section)
     return __atomic_load_n(&section->points, __ATOMIC_ACQUIRE);
 }
 
+// Whether a published array holds exactly these points.
+bool holds(const Array *published, const std::vector<velmo_point_t> &points)
+{
+    if (array_size(published) != points.size())
+        return false;
+    for (size_t i = 0; i < points.size(); i++) {
+        void *item = nullptr;
+        array_get_at(published, i, &item);
+        if (std::memcmp(item, &points[i], sizeof points[i]) != 0)
+            return false;
+    }
+    return true;
+}
+
 // Builds the points aside and swaps them in.  A range changed meanwhile
 // means they are stale: they are computed again, so the section always ends
-// with the points of its latest ranges.
+// with the points of its latest ranges.  Points the section already shows
+// are kept as they are: the replaced records could not be freed before the
+// section is (a reader may hold them), so a section opened again and again
+// would otherwise grow by its whole cloud of points each time.
 bool compute_and_publish(wks_t *wks, section_t *section, velmo_progress_callback_t progress)
 {
     for (int attempt = 0;; attempt++) {
         SectionRanges ranges;
         uint64_t revision = ranges_of(section, &ranges);
-        Array *fresh = point_records(section_compute_points(wks, section, ranges, progress));
+        std::vector<velmo_point_t> &points = scratch().points;
+        compute_into(wks, section, ranges, progress, &points);
+        if (holds(published_points(section), points)) {
+            give_back_excess(&points);
+            std::lock_guard<std::mutex> guard(section->state->lock);
+            if (section->state->revision == revision || attempt >= 3)
+                return true;
+            continue;
+        }
+        Array *fresh = point_records(points);
+        give_back_excess(&points);
         if (!fresh)
             return false;
         std::lock_guard<std::mutex> guard(section->state->lock);
@@ -655,8 +967,7 @@ std::vector<GroundPoint> unkept_points_line(wks_t *wks, section_t *section)
 {
     SectionRanges ranges;
     uint64_t revision = ranges_of(section, &ranges);
-    std::vector<GroundPoint> line =
-        section_automatic_line(section, section_compute_points(wks, section, ranges, nullptr));
+    std::vector<GroundPoint> line = section_profile_line(wks, section, ranges);
     std::vector<const void *> clouds = clouds_of(wks);
     std::lock_guard<std::mutex> guard(section->state->lock);
     if (section->state->revision == revision) {

@@ -88,6 +88,9 @@ std::vector<velmo_point_t> section_compute_points(wks_t *wks, const section_t *s
 // The automatic ground line of a set of section points.
 std::vector<GroundPoint> section_automatic_line(const section_t *section,
                                                 const std::vector<velmo_point_t> &points);
+// The automatic ground line of the points in the section's slab, computed
+// without keeping them.
+std::vector<GroundPoint> section_profile_line(wks_t *wks, const section_t *section, const SectionRanges &ranges);
 
 // World x, y, z of a point from its u, v, w (the frame never changes, so
 // this needs no lock).

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "project_lock.h"
+#include "section_grid.h"
 #include "tile_store.h"
 #include "velmo.h"
 #include "worker_pool.h"
@@ -22,6 +23,7 @@ struct velmo_cloud_state {
     std::vector<tile_t> tiles;      // published once, never moved
     std::mutex open_mutex;          // one velmo_open_file at a time per cloud; guards progress
     bool missing = false;           // neither its LAS file nor its store exists
+    velmo::CloudGrids section_grids; // its tiles' points by place, for sections
 };
 
 struct velmo_road_state {

@@ -349,8 +349,21 @@ TEST(SectionCompute, ExportKeepsPointsOnlyOfSectionsThatShowThem)
     ASSERT_NE(wks_export_section(p.wks, fresh), 0);
     ASSERT_NE(wks_export_section(p.wks, shown), 0);
     EXPECT_EQ(array_size(fresh->points), 0u);
-    EXPECT_NE(shown->points, before);
+    // Computed again with nothing changed, it keeps the records it shows
+    // rather than piling up replaced ones until it is freed.
+    EXPECT_EQ(shown->points, before);
     EXPECT_EQ(array_size(shown->points), count);
+    EXPECT_TRUE(shown->state->retired_points.empty());
+    // A narrower slab shows fewer points, in new records.
+    double half[2] = {-10, 10};
+    ASSERT_NE(wks_modify_section_width(p.wks, shown, half), 0);
+    ASSERT_NE(wks_export_section(p.wks, shown), 0);
+    EXPECT_NE(shown->points, before);
+    EXPECT_LT(array_size(shown->points), count);
+    EXPECT_GT(array_size(shown->points), count / 3);
+    EXPECT_EQ(shown->state->retired_points.size(), count);
+    for (const velmo_point_t &q : records(shown->points))
+        ASSERT_TRUE(q.u >= -10 && q.u <= 10) << q.u;
     std::vector<velmo::GroundPoint> line = velmo::section_ground_line(p.wks, fresh, true);
     ASSERT_GT(line.size(), 100u);
     EXPECT_NEAR(velmo::ground_height_at(line, 0), lasgen::design_height(p.spec(), 1050, 0), 0.02);

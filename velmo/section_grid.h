@@ -1,0 +1,119 @@
+// Points of a tile by place.  A tile's points are stored by level, not by
+// place, so a thin section slab would otherwise read every point of every
+// tile it crosses to keep a few in a hundred.  A tile a section reads gets
+// its point numbers sorted into a grid of cells over its square; a section
+// then reads the cells near its slab alone.
+//
+// A cloud keeps the grids of the tiles used last (a batch of sections along
+// a road reads each tile for many sections in a row), and a dropped grid's
+// memory is reused for the next: memory the process has not touched before
+// can cost more than the sorting done in it.
+#pragma once
+
+#include "velmo.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace velmo {
+
+class TileStore;
+
+// world = origin + step * stored, per axis, for one tile store.
+struct Quantisation {
+    double origin[3];
+    double step[3];
+};
+
+Quantisation quantisation_of(const TileStore &store);
+
+class TileGrid {
+public:
+    // Cells are about this many points at the tile's mean density.
+    static constexpr double POINTS_PER_CELL = 32;
+    // Cell boxes reach this far (m) beyond the cell, so a point rounded onto
+    // a cell's edge is always inside its cell's box.
+    static constexpr double MARGIN = 1e-4;
+
+    // Sorts the tile's points into cells; points that lie farther outside
+    // the tile's box than rounding explains (a damaged store) go to a list
+    // of strays of their own.
+    // Throws std::bad_alloc.
+    TileGrid(const tile_t &tile, const tile_point_t *points, const Quantisation &q);
+
+    // The same in steps, so that several threads can share the reading of
+    // the points, which is most of the work: the cells of the grid ...
+    TileGrid() = default;
+    explicit TileGrid(const tile_t &tile) { shape(tile); }
+    void shape(const tile_t &tile);
+    // ... the cell of each of points[first .. first + count) (the tile's
+    // points) into cells[first ..], on any thread ...
+    void find_cells(const tile_point_t *points, const Quantisation &q, uint32_t first, uint32_t count,
+                    uint32_t *cells) const;
+    // ... and the point numbers sorted by those cells (one for each of the
+    // tile's points).  Throws std::bad_alloc.
+    void sort(const uint32_t *cells);
+    uint32_t point_count() const { return point_count_; }
+
+    int columns() const { return columns_; }
+    int rows() const { return rows_; }
+    // Box of cells first..last of a row, with MARGIN: min x, y, z, max x, y, z.
+    void box(int row, int first, int last, double out[6]) const;
+    // First column whose box may reach x, and last one; either may lie
+    // outside 0..columns() - 1.
+    int column_from(double x) const;
+    int column_to(double x) const;
+
+    // Point numbers, counted from the tile's first point, of cells
+    // first..last of a row, each cell's in stored order.
+    const uint32_t *begin(int row, int first) const { return order_.data() + start_[cell(row, first)]; }
+    const uint32_t *end(int row, int last) const { return order_.data() + start_[cell(row, last) + 1]; }
+    // Points outside the tile's box, which any slab meeting the tile reads.
+    const uint32_t *strays_begin() const { return order_.data() + start_[strays()]; }
+    const uint32_t *strays_end() const { return order_.data() + order_.size(); }
+
+private:
+    size_t cell(int row, int column) const { return size_t(row) * size_t(columns_) + size_t(column); }
+    size_t strays() const { return size_t(rows_) * size_t(columns_); }
+
+    double tile_box_[6] = {0, 0, 0, 0, 0, 0};
+    double scale_[2] = {0, 0};  // cells per metre across and along
+    double origin_[2] = {0, 0}; // the tile's min x and y
+    double cell_[2] = {0, 0};   // cell width and height (0 in a flat direction)
+    double z_[2] = {0, 0};      // the tile's z range
+    int columns_ = 1, rows_ = 1;
+    uint32_t point_count_ = 0;
+    std::vector<uint32_t> start_ = std::vector<uint32_t>(3, 0); // cell c holds order_[start_[c] .. start_[c + 1]); the strays come last
+    std::vector<uint32_t> order_;
+};
+
+// The grids of one cloud's tiles used last.  Any thread may use it.
+class CloudGrids {
+public:
+    // Tiles whose grids are kept at most; a section that meets more tiles
+    // reads those without a grid whole.
+    static constexpr size_t KEPT_TILES = 16;
+
+    // The grid of tile `index` of `tile_count`, or null when none is kept.
+    std::shared_ptr<const TileGrid> find(size_t index, size_t tile_count);
+    // A grid to build into: one dropped that no reader holds, or a new one.
+    std::shared_ptr<TileGrid> spare();
+    // Keeps the grid unless another thread kept one first (the grid kept is
+    // returned), dropping the one used longest ago when too many are kept.
+    std::shared_ptr<const TileGrid> keep(size_t index, size_t tile_count, std::shared_ptr<TileGrid> grid);
+
+private:
+    void size_for(size_t tile_count);
+
+    std::mutex mutex_;
+    std::vector<std::shared_ptr<TileGrid>> grids_; // by tile, sized on first use
+    std::vector<uint64_t> used_;                   // when each kept grid was last found or kept
+    std::vector<size_t> kept_;                     // tiles with a grid
+    std::vector<std::shared_ptr<TileGrid>> spares_;
+    uint64_t clock_ = 0;
+};
+
+} // namespace velmo
