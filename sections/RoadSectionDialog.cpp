@@ -325,17 +325,14 @@ void RoadSectionDialog::OnImport(wxCommandEvent &)
         return;
     }
     std::vector<int> unread;
-    int added = 0;
     m_chainList->Freeze();
-    for (const SectionText::Line &line : lines) {
+    const int added = SectionText::TakeRows(lines, [this](const std::string &text) {
         ChainListLine row;
-        if (ChainListLine::Parse(line.text, &row)) {
-            AppendRow(row.first, row.second);
-            ++added;
-        } else if (!SectionText::IsBlank(line.text)) {
-            unread.push_back(line.number);
-        }
-    }
+        if (!ChainListLine::Parse(text, &row))
+            return false;
+        AppendRow(row.first, row.second);
+        return true;
+    }, &unread);
     m_chainList->Thaw();
     if (!unread.empty())
         Warn(wxString::Format(wxPLURAL("%d rows were imported. Line %s of the file is not two numbers separated by "

@@ -116,3 +116,16 @@ wxString SectionText::LineNumbers(const std::vector<int> &numbers)
         list += ", ...";
     return list;
 }
+
+int SectionText::TakeRows(const std::vector<Line> &lines, const std::function<bool(const std::string &)> &take,
+                          std::vector<int> *unread)
+{
+    int taken = 0;
+    for (const Line &line : lines) {
+        if (take(line.text))
+            ++taken;
+        else if (!IsBlank(line.text))
+            unread->push_back(line.number);
+    }
+    return taken;
+}

@@ -5,6 +5,7 @@
 
 #include <wx/string.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,12 @@ public:
 
     // True for a line of white space only.
     static bool IsBlank(const std::string &text);
+
+    // Hands every line to take(text), which adds the row it reads and says
+    // whether it could; the numbers of the lines that were neither a row nor
+    // blank go to *unread.  The number of rows taken.
+    static int TakeRows(const std::vector<Line> &lines, const std::function<bool(const std::string &)> &take,
+                        std::vector<int> *unread);
 
     // "lines 2, 5 and 9"-style list of line numbers, the first few only.
     static wxString LineNumbers(const std::vector<int> &numbers);

@@ -181,17 +181,14 @@ void VSectionDialog::OnImport(wxCommandEvent &)
         return;
     }
     std::vector<int> unread;
-    int added = 0;
     m_sectionList->Freeze();
-    for (const SectionText::Line &line : lines) {
+    const int added = SectionText::TakeRows(lines, [this](const std::string &text) {
         CustomSectionLine row;
-        if (CustomSectionLine::Parse(line.text, &row)) {
-            AppendRow(row.x, row.y, row.azimuth);
-            ++added;
-        } else if (!SectionText::IsBlank(line.text)) {
-            unread.push_back(line.number);
-        }
-    }
+        if (!CustomSectionLine::Parse(text, &row))
+            return false;
+        AppendRow(row.x, row.y, row.azimuth);
+        return true;
+    }, &unread);
     m_sectionList->Thaw();
     if (!unread.empty())
         Warn(wxString::Format(wxPLURAL("%d sections were imported. Line %s of the file is not three numbers "
