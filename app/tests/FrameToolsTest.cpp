@@ -9,6 +9,7 @@
 #include "StatusView.h"
 #include "TaskTestSupport.h"
 #include "UpdateVersionEvent.h"
+#include "las_samples.h"
 
 #include <wx/bmpbuttn.h>
 #include <wx/button.h>
@@ -169,7 +170,7 @@ TEST_F(FrameToolsTest, SlicingACorridorTwoByThreeByOneWritesSixPiecesHoldingEver
 
 TEST_F(FrameToolsTest, SlicingARealSampleKeepsItsPointCount)
 {
-    const fs::path sample = fs::path(CORVANE_SHARED_LAS_DIR) / "1.2-with-color.las";
+    const fs::path sample = las_sample("1.2-with-color.las");
     const fs::path copy = dir.path() / "sample.las";
     fs::copy_file(sample, copy);
     double box[6];

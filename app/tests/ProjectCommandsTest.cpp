@@ -10,6 +10,7 @@
 #include "TreeData.h"
 #include "lasgen.h"
 #include "small_disk.h"
+#include "las_samples.h"
 #include "temp_dir.h"
 
 #include <wx/filedlg.h>
@@ -246,7 +247,7 @@ TEST_F(ProjectTest, CreateImportShowHideAndReopenGiveTheSameProject)
 {
     DialogAnswerer boxes(wxID_OK);
     const std::string project = dir.file("survey.qpj");
-    const std::string sample = std::string(CORVANE_SHARED_LAS_DIR) + "/1.2-with-color.las";
+    const std::string sample = las_sample("1.2-with-color.las");
     const std::string corridor = WriteCorridor("corridor.las", 60000, lasgen::Alignment::curved);
     const std::string road = WriteRoad("centre.pm", true);
 
@@ -504,7 +505,7 @@ TEST_F(ProjectTest, FilesTheEngineRefusesToImportSayWhyAndAddNothing)
 {
     DialogAnswerer boxes(wxID_OK);
     Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("refusals.qpj"));
-    std::string laz = read_bytes(std::string(CORVANE_SHARED_LAS_DIR) + "/1.2-with-color.las");
+    std::string laz = las_sample_bytes("1.2-with-color.las");
     ASSERT_GT(laz.size(), 105u);
     laz[104] = char(laz[104] | 0x80); // the compressed bit of the point format
     struct Refused {

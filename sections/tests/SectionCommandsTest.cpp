@@ -13,6 +13,7 @@
 #include "SectionTestSupport.h"
 #include "VSectionDialog.h"
 #include "lasgen.h"
+#include "las_samples.h"
 #include "temp_dir.h"
 
 #include <wx/checkbox.h>
@@ -464,7 +465,7 @@ TEST_F(SectionCommandsTest, ExportWithoutSectionsOfThatKindSaysSoAndAsksForNoFil
 TEST_F(SectionCommandsTest, CustomAndHorizontalSectionsCutARealCloud)
 {
     Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("real.qpj"));
-    Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, std::string(CORVANE_SHARED_LAS_DIR) + "/simple1_4.las");
+    Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, las_sample("simple1_4.las"));
     ASSERT_EQ(1u, SizeOf(g_workspace->clouds));
     velmo_t *cloud = ItemAt<velmo_t>(g_workspace->clouds, 0);
     const double middle[3] = {(cloud->box[0] + cloud->box[3]) / 2, (cloud->box[1] + cloud->box[4]) / 2,

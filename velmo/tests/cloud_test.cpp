@@ -1,6 +1,7 @@
 #include "velmo.h"
 
 #include "lasgen.h"
+#include "las_samples.h"
 #include "temp_dir.h"
 #include "test_workspace.h"
 
@@ -115,12 +116,10 @@ TEST(CloudImport, EveryRealSampleImportsWithItsHeaderCountAndBox)
     Workspace w;
     ASSERT_NE(wks_create_project(w.wks, 0, dir.file("samples.qpj").c_str()), 0);
     int imported = 0;
-    for (const auto &entry : fs::directory_iterator(CORVANE_SHARED_LAS_DIR)) {
-        if (entry.path().extension() != ".las")
-            continue;
-        SCOPED_TRACE(entry.path().filename().string());
-        HeaderFacts facts = read_header(entry.path().string());
-        velmo_t *cloud = wks_import_velmo(w.wks, entry.path().c_str(), remember);
+    for (const fs::path &sample_path : las_samples()) {
+        SCOPED_TRACE(sample_path.filename().string());
+        HeaderFacts facts = read_header(sample_path.string());
+        velmo_t *cloud = wks_import_velmo(w.wks, sample_path.c_str(), remember);
         ASSERT_NE(cloud, nullptr) << last_message();
         EXPECT_EQ((uint64_t)velmo_get_point_num(cloud), facts.count);
         for (int k = 0; k < 3; k++) {
@@ -141,7 +140,7 @@ TEST(CloudImport, EveryRealSampleImportsWithItsHeaderCountAndBox)
                 brightest = std::max<int>(brightest, p.red + p.green + p.blue);
             }
         }
-        if (entry.path().filename() == "1.2-with-color.las" || entry.path().filename() == "simple1_4.las") {
+        if (sample_path.filename() == "1.2-with-color.las" || sample_path.filename() == "simple1_4.las") {
             EXPECT_GT(brightest, 0);
         }
         imported++;

@@ -1,6 +1,7 @@
 #include "las_file.h"
 #include "velmo.h"
 
+#include "las_samples.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -62,19 +63,6 @@ PlainHeader plain_header(const std::string &bytes)
     return h;
 }
 
-std::vector<std::string> shared_samples()
-{
-    std::vector<std::string> paths;
-    for (const auto &entry : fs::directory_iterator(CORVANE_SHARED_LAS_DIR)) {
-        if (entry.path().extension() == ".las")
-            paths.push_back(entry.path().string());
-    }
-    std::sort(paths.begin(), paths.end());
-    return paths;
-}
-
-std::string sample(const char *name) { return std::string(CORVANE_SHARED_LAS_DIR) + "/" + name; }
-
 std::string open_error(const std::string &path)
 {
     std::string error;
@@ -86,7 +74,7 @@ std::string open_error(const std::string &path)
 
 TEST(LasFile, EverySharedSampleOpensWithItsOwnHeaderValues)
 {
-    const auto paths = shared_samples();
+    const auto paths = las_samples();
     ASSERT_GE(paths.size(), 4u);
     for (const auto &path : paths) {
         SCOPED_TRACE(path);
@@ -111,7 +99,7 @@ TEST(LasFile, EverySharedSampleOpensWithItsOwnHeaderValues)
 
 TEST(LasFile, DecodedPointsLieInTheHeaderBoxWithPlausibleAttributes)
 {
-    for (const auto &path : shared_samples()) {
+    for (const auto &path : las_samples()) {
         SCOPED_TRACE(path);
         const std::string bytes = read_bytes(path);
         const PlainHeader plain = plain_header(bytes);
@@ -153,7 +141,7 @@ TEST(LasFile, DecodedPointsLieInTheHeaderBoxWithPlausibleAttributes)
 
 TEST(LasFile, ReadsRecordRangesFromManyThreadsAtOnce)
 {
-    auto las = LasFile::open(sample("simple1_4.las"), nullptr);
+    auto las = LasFile::open(las_sample("simple1_4.las"), nullptr);
     ASSERT_NE(las, nullptr);
     const uint64_t n = las->point_count();
     const uint16_t length = las->header().record_length;
@@ -191,7 +179,7 @@ TEST(LasFile, RefusesFilesThatAreNotLasWithTheReason)
     write_bytes(text, std::string(400, 'x'));
     write_bytes(empty, "");
     write_bytes(stub, "LASF" + std::string(100, '\0'));
-    std::string newer = read_bytes(sample("1.2-with-color.las"));
+    std::string newer = las_sample_bytes("1.2-with-color.las");
     newer[25] = 5;
     write_bytes(future, newer);
     for (const auto &path : {text, empty, stub, future})
@@ -208,9 +196,9 @@ TEST(LasFile, RefusesFilesThatAreNotLasWithTheReason)
 TEST(LasFile, RefusesDamagedFilesWithTheReason)
 {
     TempDir dir;
-    const std::string colour = read_bytes(sample("1.2-with-color.las"));
-    const std::string modern = read_bytes(sample("simple1_4.las"));
-    const std::string oldest = read_bytes(sample("1.0_0.las"));
+    const std::string colour = las_sample_bytes("1.2-with-color.las");
+    const std::string modern = las_sample_bytes("simple1_4.las");
+    const std::string oldest = las_sample_bytes("1.0_0.las");
     struct Case {
         const char *name;
         std::string bytes;
@@ -279,7 +267,7 @@ TEST(LasFile, RefusesDamagedFilesWithTheReason)
 TEST(LasFile, AcceptsTheLegacyCountAloneInLas14)
 {
     TempDir dir;
-    std::string modern = read_bytes(sample("simple1_4.las"));
+    std::string modern = las_sample_bytes("simple1_4.las");
     const uint64_t count = at<uint64_t>(modern, 247);
     set<uint64_t>(&modern, 247, 0);
     set<uint32_t>(&modern, 107, static_cast<uint32_t>(count));
@@ -291,8 +279,8 @@ TEST(LasFile, AcceptsTheLegacyCountAloneInLas14)
 
 TEST(LasFile, ExtendedVlrsOfLas14AreAvailable)
 {
-    const std::string bytes = read_bytes(sample("simple1_4.las"));
-    auto las = LasFile::open(sample("simple1_4.las"), nullptr);
+    const std::string bytes = las_sample_bytes("simple1_4.las");
+    auto las = LasFile::open(las_sample("simple1_4.las"), nullptr);
     ASSERT_NE(las, nullptr);
     const uint64_t evlr_offset = at<uint64_t>(bytes, 235);
     ASSERT_GT(las->header().evlr_count, 0u);
@@ -306,7 +294,7 @@ TEST(LasFile, ExtendedVlrsOfLas14AreAvailable)
 
 TEST(LasHeaderSummary, GivesTheCountAndBoxOfTheHeader)
 {
-    for (const auto &path : shared_samples()) {
+    for (const auto &path : las_samples()) {
         SCOPED_TRACE(path);
         const PlainHeader expected = plain_header(read_bytes(path));
         double box[6];
@@ -323,7 +311,7 @@ TEST(LasHeaderSummary, GivesZeroForAnythingUnreadable)
 {
     TempDir dir;
     write_bytes(dir.file("text.las"), std::string(1000, 'z'));
-    std::string cut = read_bytes(sample("1.2-with-color.las"));
+    std::string cut = las_sample_bytes("1.2-with-color.las");
     write_bytes(dir.file("cut.las"), cut.substr(0, cut.size() / 2));
     std::string long_path(1500, 'b');
     for (const std::string &path : {dir.file("text.las"), dir.file("cut.las"), dir.file("none.las"), long_path}) {
@@ -342,7 +330,7 @@ TEST(LasHeaderSummary, ClampsCountsBeyondInt32)
 {
     TempDir dir;
     // A 1.4 header over a sparse file long enough for 2^31 + 5 records.
-    std::string bytes = read_bytes(sample("simple1_4.las")).substr(0, 375);
+    std::string bytes = las_sample_bytes("simple1_4.las").substr(0, 375);
     const uint64_t count = (uint64_t(1) << 31) + 5;
     set<uint32_t>(&bytes, 96, 375);
     set<uint32_t>(&bytes, 100, 0);

@@ -3,6 +3,7 @@
 #include "lasgen.h"
 #include "velmo.h"
 
+#include "las_samples.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +28,6 @@ std::vector<Call> calls;
 
 void remember(int total, int current, const char *message) { calls.push_back({total, current, message}); }
 
-std::string sample(const char *name) { return std::string(CORVANE_SHARED_LAS_DIR) + "/" + name; }
 
 std::string corridor(const TempDir &dir, int format, int minor, uint64_t points)
 {
@@ -158,7 +158,7 @@ TEST(LasSlice, RealFilesAreCutWithTheirReferenceSystem)
         SCOPED_TRACE(name);
         TempDir dir;
         const std::string path = dir.file(name);
-        fs::copy_file(sample(name), path);
+        fs::copy_file(las_sample(name), path);
         const int counts[3] = {2, 3, 2};
         ASSERT_NE(velmo_slice_points(path.c_str(), counts, nullptr), 0);
         expect_pieces_partition(path, counts);
@@ -214,7 +214,7 @@ TEST(LasSlice, RefusesWhatItCannotSliceAndSaysWhy)
 {
     TempDir dir;
     const std::string good = dir.file("good.las");
-    fs::copy_file(sample("1.2-with-color.las"), good);
+    fs::copy_file(las_sample("1.2-with-color.las"), good);
     const std::string text = dir.file("text.las");
     write_bytes(text, std::string(500, 't'));
     const std::string long_path = dir.file(std::string(1030, 'l'));

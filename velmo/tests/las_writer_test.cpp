@@ -1,6 +1,7 @@
 #include "las_file.h"
 #include "las_writer.h"
 
+#include "las_samples.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +21,6 @@ using velmo::LasWriteSpec;
 
 namespace {
 
-std::string sample(const char *name) { return std::string(CORVANE_SHARED_LAS_DIR) + "/" + name; }
 
 // A point using every field the format can hold, different for each i.
 LasPoint varied_point(int i, uint8_t format)
@@ -199,7 +199,7 @@ TEST(LasWriter, CopiesTheLayoutAndRecordsOfARealFile)
     TempDir dir;
     for (const char *name : {"1.0_0.las", "1.2-with-color.las", "vegetation_1_3.las", "simple1_4.las"}) {
         SCOPED_TRACE(name);
-        auto source = LasFile::open(sample(name), nullptr);
+        auto source = LasFile::open(las_sample(name), nullptr);
         ASSERT_NE(source, nullptr);
         const std::string path = dir.file(std::string("copy-") + name);
         auto writer = LasWriter::create(path, velmo::las_write_spec_like(*source), nullptr);

@@ -3,6 +3,7 @@
 
 #include "las_writer.h"
 #include "lasgen.h"
+#include "las_samples.h"
 #include "temp_dir.h"
 #include "tile_format.h"
 
@@ -512,11 +513,9 @@ TEST(TileStore, SharedLasFilesImportWithTheirHeaderCounts)
 {
     TempDir dir;
     int files = 0;
-    for (const auto &entry : fs::directory_iterator(CORVANE_SHARED_LAS_DIR)) {
-        if (entry.path().extension() != ".las")
-            continue;
+    for (const fs::path &sample_path : las_samples()) {
         ++files;
-        const std::string las_path = entry.path().string();
+        const std::string las_path = sample_path.string();
         auto las = open_las(las_path);
         ASSERT_TRUE(las) << las_path;
         TileStoreOptions options;
