@@ -4,6 +4,7 @@
 // read-out and the floating tool window that follows the section canvas.
 #include "CorvaneFrame.h"
 
+#include "AppResources.h"
 #include "FileChooser.h"
 #include "OSGCanvas.h"
 #include "OrthoManipulator.h"
@@ -255,10 +256,10 @@ double CorvaneFrame::SectionWidth() const
     return m_currentSection ? m_currentSection->width_range[1] - m_currentSection->width_range[0] : DEFAULT_WIDTH;
 }
 
-void CorvaneFrame::SetSectionOffset(double thickness, bool force)
+bool CorvaneFrame::SetSectionOffset(double thickness, bool force)
 {
     if (!m_currentSection || (m_runningTask && !force))
-        return;
+        return false;
     const double range[2] = {-thickness / 2, thickness / 2};
     wks_modify_section_offset(g_workspace, m_currentSection, range);
     // A second task may not run beside the first: the forced value is
@@ -267,24 +268,28 @@ void CorvaneFrame::SetSectionOffset(double thickness, bool force)
         m_pendingSectionReload = true;
     else
         StartSectionTask(TASK_RELOAD_SECTION);
+    return true;
 }
 
-void CorvaneFrame::SetSectionWidth(double width, bool force)
+bool CorvaneFrame::SetSectionWidth(double width, bool force)
 {
     if (!m_currentSection || m_currentSection->type == SECTION_LONGITUDE || (m_runningTask && !force))
-        return;
+        return false;
     const double range[2] = {-width / 2, width / 2};
     wks_modify_section_width(g_workspace, m_currentSection, range);
     if (m_runningTask)
         m_pendingSectionReload = true;
     else
         StartSectionTask(TASK_RELOAD_SECTION);
+    return true;
 }
 
-void CorvaneFrame::SetSectionPointSize(float size)
+bool CorvaneFrame::SetSectionPointSize(float size)
 {
-    if (!m_currentSection || size == m_pointSize)
-        return;
+    if (!m_currentSection)
+        return false;
+    if (size == m_pointSize)
+        return true;
     m_pointSize = size;
     SceneShowSectionPoints(m_currentSection, m_sectionColorMode, m_pointSize, m_classColors.visible,
                            m_classColors.colors);
@@ -292,6 +297,7 @@ void CorvaneFrame::SetSectionPointSize(float size)
     SceneShowSectionLineRed(m_currentSection, m_pointSize);
     SceneShowPolyline(m_distancePoints, m_pointSize);
     RedrawViews();
+    return true;
 }
 
 void CorvaneFrame::ChooseClassificationColors()
@@ -615,6 +621,21 @@ void CorvaneFrame::DeleteMenuSection()
 
 void CorvaneFrame::OnImportDxf(wxCommandEvent &)
 {
+    ImportSectionDxf();
+}
+
+void CorvaneFrame::OnExportSectionFile(wxCommandEvent &)
+{
+    ExportSectionFile();
+}
+
+wxBitmap CorvaneFrame::LoadPicture(const wxString &relative) const
+{
+    return AppLoadBitmap(relative);
+}
+
+void CorvaneFrame::ImportSectionDxf()
+{
     if (!m_currentSection)
         return;
     wxString path;
@@ -628,7 +649,7 @@ void CorvaneFrame::OnImportDxf(wxCommandEvent &)
     RedrawViews();
 }
 
-void CorvaneFrame::OnExportSectionFile(wxCommandEvent &)
+void CorvaneFrame::ExportSectionFile()
 {
     if (!m_currentSection)
         return;
@@ -688,7 +709,7 @@ void CorvaneFrame::ShowSectionTool(bool show)
         return;
     }
     if (!m_sectionTool)
-        m_sectionTool = new SectionToolDialog(this, wxID_ANY);
+        m_sectionTool = new SectionToolDialog(this, this);
     PlaceSectionTool();
     m_sectionTool->Show();
     m_sectionTool->SetValues(SectionThickness(), SectionWidth(), m_pointSize);

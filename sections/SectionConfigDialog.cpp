@@ -1,7 +1,6 @@
 #include "SectionConfigDialog.h"
 
-#include "CorvaneApp.h"
-#include "CorvaneFrame.h"
+#include "SectionToolHost.h"
 #include "SectionValues.h"
 
 #include <wx/sizer.h>
@@ -32,7 +31,7 @@ const int VALUE_WIDTH = 30;
 
 } // namespace
 
-SectionConfigDialog::SectionConfigDialog(wxWindow *parent)
+SectionConfigDialog::SectionConfigDialog(wxWindow *parent, SectionToolHost *host) : m_host(host)
 {
     // 1. The window.
     Create(parent, wxID_ANY, _("Section config"), wxDefaultPosition, wxDefaultSize, 0, "wxID_ANY");
@@ -102,8 +101,8 @@ void SectionConfigDialog::OnPointSizeSlider(wxCommandEvent &)
 {
     const float size = PointSizeAt(m_pointSizeSlider->GetValue());
     m_pointSizeValue->SetLabel(TenthsText(size));
-    if (g_mainFrame)
-        g_mainFrame->SetSectionPointSize(size);
+    if (m_host)
+        m_host->SetSectionPointSize(size);
 }
 
 void SectionConfigDialog::OnBufferWidthSlider(wxCommandEvent &)
@@ -136,14 +135,14 @@ void SectionConfigDialog::StepBufferWidth(bool force)
 {
     const double width = BufferWidthAt(m_bufferWidthSlider->GetValue());
     m_bufferWidthValue->SetLabel(TenthsText(width));
-    if (g_mainFrame)
-        g_mainFrame->SetSectionOffset(width, force);
+    if (m_host)
+        m_host->SetSectionOffset(width, force);
 }
 
 void SectionConfigDialog::StepSectionWidth(bool force)
 {
     const double width = SectionWidthAt(m_sectionWidthSlider->GetValue());
     m_sectionWidthValue->SetLabel(WholeText(width));
-    if (g_mainFrame)
-        g_mainFrame->SetSectionWidth(width, force);
+    if (m_host)
+        m_host->SetSectionWidth(width, force);
 }

@@ -1,8 +1,6 @@
 #include "SectionToolDialog.h"
 
-#include "AppResources.h"
-#include "CorvaneApp.h"
-#include "CorvaneFrame.h"
+#include "SectionToolHost.h"
 #include "SectionValues.h"
 
 #include <wx/bmpbuttn.h>
@@ -48,7 +46,9 @@ const int BLANK_PICTURE = PICTURE_SIZE;
 
 } // namespace
 
-SectionToolDialog::SectionToolDialog(wxWindow *parent, wxWindowID, const wxPoint &, const wxSize &)
+SectionToolDialog::SectionToolDialog(wxWindow *parent, SectionToolHost *host, wxWindowID, const wxPoint &,
+                                     const wxSize &)
+    : m_host(host)
 {
     // 1. The window: no caption, border or close box.
     Create(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0, "wxID_ANY");
@@ -124,7 +124,7 @@ wxSizer *SectionToolDialog::CreateValueGroup(wxStaticText **label, const wxStrin
 
 wxBitmapButton *SectionToolDialog::CreateButton(long id, const wxString &picture, const wxString &tip)
 {
-    wxBitmap bitmap = AppLoadBitmap(picture);
+    wxBitmap bitmap = m_host ? m_host->LoadPicture(picture) : wxBitmap();
     // The ribbon's 32-pixel pictures would make the strip wider than most
     // section views.
     if (bitmap.IsOk() && bitmap.GetWidth() > PICTURE_SIZE)
@@ -189,8 +189,8 @@ void SectionToolDialog::OnPointSizeSlider(wxCommandEvent &)
 {
     const float size = PointSizeAt(m_pointSizeSlider->GetValue());
     m_pointSizeText->ChangeValue(TenthsText(size));
-    if (g_mainFrame)
-        g_mainFrame->SetSectionPointSize(size);
+    if (m_host)
+        m_host->SetSectionPointSize(size);
 }
 
 void SectionToolDialog::OnBufferWidthSlider(wxCommandEvent &)
@@ -217,16 +217,16 @@ void SectionToolDialog::StepBufferWidth(bool force)
 {
     const double width = BufferWidthAt(m_bufferWidthSlider->GetValue());
     m_bufferWidthText->ChangeValue(TenthsText(width));
-    if (g_mainFrame)
-        g_mainFrame->SetSectionOffset(width, force);
+    if (m_host)
+        m_host->SetSectionOffset(width, force);
 }
 
 void SectionToolDialog::StepSectionWidth(bool force)
 {
     const double width = SectionWidthAt(m_sectionWidthSlider->GetValue());
     m_sectionWidthText->ChangeValue(WholeText(width));
-    if (g_mainFrame)
-        g_mainFrame->SetSectionWidth(width, force);
+    if (m_host)
+        m_host->SetSectionWidth(width, force);
 }
 
 // ---- Text boxes ----------------------------------------------------------------------------
@@ -245,8 +245,8 @@ void SectionToolDialog::OnPointSizeEnter(wxCommandEvent &)
     const float size = LeadingNumber(m_pointSizeText);
     if (!(size > 0))
         return;
-    if (g_mainFrame)
-        g_mainFrame->SetSectionPointSize(size);
+    if (m_host)
+        m_host->SetSectionPointSize(size);
     m_pointSizeSlider->SetValue(PointSizePosition(size));
 }
 
@@ -255,8 +255,8 @@ void SectionToolDialog::OnBufferWidthEnter(wxCommandEvent &)
     const float width = LeadingNumber(m_bufferWidthText);
     if (!(width > 0))
         return;
-    if (g_mainFrame)
-        g_mainFrame->SetSectionOffset(width, false);
+    if (m_host)
+        m_host->SetSectionOffset(width, false);
     m_bufferWidthSlider->SetValue(Clamped(width * 10.0f));
 }
 
@@ -265,8 +265,8 @@ void SectionToolDialog::OnSectionWidthEnter(wxCommandEvent &)
     const float width = LeadingNumber(m_sectionWidthText);
     if (!(width > 0))
         return;
-    if (g_mainFrame)
-        g_mainFrame->SetSectionWidth(width, false);
+    if (m_host)
+        m_host->SetSectionWidth(width, false);
     m_sectionWidthSlider->SetValue(SectionWidthPosition(width));
 }
 
@@ -274,48 +274,48 @@ void SectionToolDialog::OnSectionWidthEnter(wxCommandEvent &)
 
 void SectionToolDialog::OnViewMode(wxCommandEvent &)
 {
-    if (g_mainFrame)
-        g_mainFrame->ShowViewModeMenu();
+    if (m_host)
+        m_host->ShowViewModeMenu();
 }
 
 void SectionToolDialog::OnColor(wxCommandEvent &)
 {
-    if (g_mainFrame)
-        g_mainFrame->ShowColorMenu();
+    if (m_host)
+        m_host->ShowColorMenu();
 }
 
 void SectionToolDialog::OnMeasureDistance(wxCommandEvent &)
 {
-    if (g_mainFrame)
-        g_mainFrame->MeasureDistance();
+    if (m_host)
+        m_host->MeasureDistance();
 }
 
 void SectionToolDialog::OnMeasurePoint(wxCommandEvent &)
 {
-    if (g_mainFrame)
-        g_mainFrame->MeasureSectionPoint();
+    if (m_host)
+        m_host->MeasureSectionPoint();
 }
 
 void SectionToolDialog::OnDeletePoint(wxCommandEvent &)
 {
-    if (g_mainFrame)
-        g_mainFrame->DeleteSectionPoint();
+    if (m_host)
+        m_host->DeleteSectionPoint();
 }
 
 void SectionToolDialog::OnFinishMeasure(wxCommandEvent &)
 {
-    if (g_mainFrame)
-        g_mainFrame->FinishSectionMeasure();
+    if (m_host)
+        m_host->FinishSectionMeasure();
 }
 
-void SectionToolDialog::OnImportDxf(wxCommandEvent &event)
+void SectionToolDialog::OnImportDxf(wxCommandEvent &)
 {
-    if (g_mainFrame)
-        g_mainFrame->OnImportDxf(event);
+    if (m_host)
+        m_host->ImportSectionDxf();
 }
 
-void SectionToolDialog::OnExportDxf(wxCommandEvent &event)
+void SectionToolDialog::OnExportDxf(wxCommandEvent &)
 {
-    if (g_mainFrame)
-        g_mainFrame->OnExportSectionFile(event);
+    if (m_host)
+        m_host->ExportSectionFile();
 }

@@ -1,12 +1,13 @@
 // The narrow strip that floats over the top edge of the section view: point
 // size, buffer width and section width (each a slider and a text box) and
 // eight picture buttons for the view and colour menus, the measuring modes
-// and the DXF files.  It keeps no values: every change goes at once to the
-// main frame, which writes its values back with SetValues.
+// and the DXF files.  It keeps no values: every change goes at once to its
+// host (the main frame), which writes its values back with SetValues.
 #pragma once
 
 #include <wx/dialog.h>
 
+class SectionToolHost;
 class wxBitmapButton;
 class wxCommandEvent;
 class wxSlider;
@@ -16,8 +17,9 @@ class wxTextCtrl;
 class SectionToolDialog : public wxDialog
 {
 public:
-    SectionToolDialog(wxWindow *parent, wxWindowID id = wxID_ANY, const wxPoint &pos = wxDefaultPosition,
-                      const wxSize &size = wxDefaultSize);
+    // The host outlives the window.
+    SectionToolDialog(wxWindow *parent, SectionToolHost *host, wxWindowID id = wxID_ANY,
+                      const wxPoint &pos = wxDefaultPosition, const wxSize &size = wxDefaultSize);
     ~SectionToolDialog() override;
 
     // Shows the values without sending them back to the frame.
@@ -70,6 +72,7 @@ private:
     // 0 when there is none.
     static float LeadingNumber(const wxTextCtrl *text);
 
+    SectionToolHost *m_host = nullptr;
     wxStaticText *m_pointSizeLabel = nullptr;
     wxSlider *m_pointSizeSlider = nullptr;
     wxTextCtrl *m_pointSizeText = nullptr;

@@ -165,7 +165,7 @@ TEST_F(ToolWindowTest, ButtonsSwitchTheFramesModes)
 
 TEST_F(ToolWindowTest, TheConfigurationWindowSendsTheSameValuesWithLabels)
 {
-    auto *config = new SectionConfigDialog(frame);
+    auto *config = new SectionConfigDialog(frame, frame);
     config->SetValues(1.0, 40.0, 2.0f);
     auto slider = [config](long id) { return dynamic_cast<wxSlider *>(config->FindWindow(id)); };
     auto label = [config](long id) { return dynamic_cast<wxStaticText *>(config->FindWindow(id))->GetLabel(); };
