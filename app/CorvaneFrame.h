@@ -142,14 +142,16 @@ public:
     void FinishSectionMeasure() override { SetSectionMode(SECTION_IDLE); }
     void MeasureDistance() override { SetSectionMode(SECTION_MEASURE_DISTANCE); }
     // Thickness along the normal and extent along the width axis of the
-    // current section; recomputed on the worker.  Without force a change is
-    // dropped while a task runs; a forced one is applied once it ends.
-    bool SetSectionOffset(double thickness, bool force) override;
-    bool SetSectionWidth(double width, bool force) override;
+    // current section, each within its range; recomputed on the worker, once
+    // the running task ends when one runs.  False for a value out of range,
+    // without a current section and for the width of a longitude section.
+    bool SetSectionOffset(double thickness) override;
+    bool SetSectionWidth(double width) override;
     bool SetSectionPointSize(float size) override;
     // Those of the current section; 1 and 40 without one.
     double SectionThickness() const override;
     double SectionWidth() const override;
+    bool IsSectionWidthFixed() const override;
     // The record of the current section's points (or measurements) within
     // 4 pixels of the mouse position, nearest first; null without one.
     velmo_point_t *FindNearestSectionPoint(int x, int y, bool measurements);
@@ -277,14 +279,16 @@ private:
     void StartSectionTask(int code);
     // What a finished load, reload or pick does to the scene and the view.
     void FinishSectionTask(TaskThreadEvent &event);
-    // Starts the recomputation that a forced change left waiting.
+    // Starts the recomputation that a change during a task left waiting.
     void StartPendingSectionReload();
     // The tree's section commands and the measure menu; true when handled.
     bool HandleSectionMenu(long id);
     void ClearMenuSection();
     void DeleteMenuSection();
     void UndoMeasureAction();
-    void StepSectionValue(int key, double thickness, double width, float size);
+    void StepSectionValue(int key);
+    void StepSectionWidth(double width);
+    void ReloadCurrentSection();
     void ChooseClassificationColors();
     void PopupSectionMenu(wxMenu &menu, const wxPoint &position);
     bool IsSectionInWorkspace(const section_t *section) const;

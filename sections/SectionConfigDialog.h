@@ -39,13 +39,11 @@ private:
 
     void OnPointSizeSlider(wxCommandEvent &event);
     void OnBufferWidthSlider(wxCommandEvent &event);
-    void OnBufferWidthScrollEnd(wxCommandEvent &event);
     void OnSectionWidthSlider(wxCommandEvent &event);
-    void OnSectionWidthScrollEnd(wxCommandEvent &event);
     void OnClose(wxCloseEvent &event);
 
-    void StepBufferWidth(bool force);
-    void StepSectionWidth(bool force);
+    // The host's values again, after it refused a change.
+    void ShowValuesInForce();
 
     SectionToolHost *m_host = nullptr;
     wxSlider *m_pointSizeSlider = nullptr;

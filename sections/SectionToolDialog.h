@@ -8,6 +8,9 @@
 #include <wx/dialog.h>
 
 class SectionToolHost;
+namespace sectionvalues {
+struct ValueRange;
+}
 class wxBitmapButton;
 class wxCommandEvent;
 class wxSlider;
@@ -24,6 +27,8 @@ public:
 
     // Shows the values without sending them back to the frame.
     void SetValues(double bufferWidth, double sectionWidth, float pointSize);
+    // Shows the host's values, the section width only where it can change.
+    void ShowValuesInForce();
 
     static const long ID_STATICTEXT1;
     static const long ID_SLIDER1;
@@ -51,9 +56,7 @@ private:
 
     void OnPointSizeSlider(wxCommandEvent &event);
     void OnBufferWidthSlider(wxCommandEvent &event);
-    void OnBufferWidthScrollEnd(wxCommandEvent &event);
     void OnSectionWidthSlider(wxCommandEvent &event);
-    void OnSectionWidthScrollEnd(wxCommandEvent &event);
     void OnPointSizeEnter(wxCommandEvent &event);
     void OnBufferWidthEnter(wxCommandEvent &event);
     void OnSectionWidthEnter(wxCommandEvent &event);
@@ -66,11 +69,11 @@ private:
     void OnImportDxf(wxCommandEvent &event);
     void OnExportDxf(wxCommandEvent &event);
 
-    void StepBufferWidth(bool force);
-    void StepSectionWidth(bool force);
-    // The number at the start of a text box, as the C library reads it;
-    // 0 when there is none.
-    static float LeadingNumber(const wxTextCtrl *text);
+    // The box's text as one number within range; otherwise false, after a
+    // message saying what the box takes and with the values in force shown
+    // again.
+    bool ReadBox(const wxTextCtrl *box, const sectionvalues::ValueRange &range, const wxString &rule,
+                 double *value);
 
     SectionToolHost *m_host = nullptr;
     wxStaticText *m_pointSizeLabel = nullptr;

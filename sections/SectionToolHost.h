@@ -16,11 +16,14 @@ public:
     virtual double SectionWidth() const = 0;
     virtual float GetPointSize() const = 0;
 
-    // Each is true when the value is in force, at once or once the running
-    // task ends; false leaves every value as it was.
+    // A longitude section spans its chainages: its width cannot change.
+    virtual bool IsSectionWidthFixed() const = 0;
+
+    // Each is true when the value is in force: shown at once, or computed
+    // once the running task ends.  False leaves every value as it was.
     virtual bool SetSectionPointSize(float size) = 0;
-    virtual bool SetSectionOffset(double thickness, bool force) = 0;
-    virtual bool SetSectionWidth(double width, bool force) = 0;
+    virtual bool SetSectionOffset(double thickness) = 0;
+    virtual bool SetSectionWidth(double width) = 0;
 
     virtual void ShowViewModeMenu() = 0;
     virtual void ShowColorMenu() = 0;
