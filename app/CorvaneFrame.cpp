@@ -371,7 +371,9 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
             m_modelViewer->home();
         }
         UpdateWorkspaceTree();
-        if (!event.GetRoad())
+        // A road imported whole carries no message; one with elements left out
+        // says which.
+        if (!event.GetRoad() || !event.GetMessage().empty())
             ReportTaskFailure(event, _("The road could not be imported."));
         break;
     case TASK_OPEN_PROJECT:
