@@ -241,6 +241,12 @@ bool SectionText::ReadRows(const wxString &path, long room, const std::function<
     long rows = 0;
     bool full = false, garbage = false;
     const bool read = ReadLines(path, [&](const Line &line) {
+        // However it is made up, a file this long is no list, and reading
+        // it to its end would hold the program.
+        if (line.number > MAX_LINES) {
+            garbage = true;
+            return false;
+        }
         if (line.whole && line.text.find('\0') == std::string::npos) {
             if (take(line.text)) {
                 full = ++rows > room;
@@ -263,6 +269,7 @@ bool SectionText::ReadRows(const wxString &path, long room, const std::function<
                                     "at most %ld rows in all."),
                                   path, MAX_ROWS - room, MAX_ROWS);
     else if (garbage)
-        *error = wxString::Format(_("%s is not a list: more than %ld of its lines are not rows."), path, MAX_ROWS);
+        *error = wxString::Format(_("%s is not a list: it has more than %ld lines that are not rows."), path,
+                                  MAX_ROWS);
     return !full && !garbage;
 }

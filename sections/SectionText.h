@@ -38,6 +38,9 @@ public:
     // and would hold the program for minutes.
     static const long MAX_ROWS = 100000;
 
+    // A file of more lines, blank ones included, is no list.
+    static const long MAX_LINES = 10 * MAX_ROWS;
+
     // A row is a few numbers; a longer line is no row and is not kept.
     static const size_t MAX_LINE_BYTES = 4096;
 
@@ -61,8 +64,9 @@ public:
     // too long for a row never reach take.  The numbers of the lines that
     // were neither a row nor blank go to *unread.  Reading stops, false with
     // a message, at the first row beyond room (the rows the list can still
-    // take) or when the file cannot be read; the caller then drops what take
-    // kept.
+    // take), after more than MAX_ROWS lines that are not rows or MAX_LINES
+    // lines in all, or when the file cannot be read; the caller then drops
+    // what take kept.
     static bool ReadRows(const wxString &path, long room, const std::function<bool(const std::string &)> &take,
                          std::vector<int> *unread, wxString *error);
 

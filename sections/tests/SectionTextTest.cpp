@@ -147,6 +147,17 @@ TEST(SectionTextTest, RowsStopAtTheFirstOneBeyondTheRoomAndSkipLinesWithNul)
     EXPECT_FALSE(read("1,1\nx\n2,2\n3,3\n4,4\n", 2, &taken, &unread, &error));
     EXPECT_EQ(3, taken); // the row too many, then no more
     EXPECT_NE(wxNOT_FOUND, error.Find("at most 100000 rows")) << error;
+
+    // Lines that are no rows, blank ones too, are bounded as well.
+    for (const std::string &filler : {std::string("x\n"), std::string("\n")}) {
+        std::string bytes;
+        for (long k = 0; k <= SectionText::MAX_LINES; ++k)
+            bytes += filler;
+        unread.clear();
+        EXPECT_FALSE(read("1,1\n" + bytes + "2,2\n", SectionText::MAX_ROWS, &taken, &unread, &error));
+        EXPECT_NE(wxNOT_FOUND, error.Find("is not a list")) << error;
+        EXPECT_LE(unread.size(), size_t(SectionText::MAX_ROWS + 1));
+    }
 }
 
 TEST(SectionTextTest, AFileThatIsNoListIsAnErrorNamingIt)

@@ -64,7 +64,7 @@ TEST_F(SectionViewTest, MeasureMakesASectionCurrentWithItsPaneToolWindowAndName)
     EXPECT_EQ(section, frame->GetCurrentSection());
     EXPECT_GT(CountOf(section->points), 100u);
     EXPECT_TRUE(frame->GetAuiManager()->GetPane(frame->GetSectionCanvas()).IsShown());
-    EXPECT_EQ(wxString(section->name), Status(2));
+    EXPECT_EQ(wxString::FromUTF8(section->name), Status(2));
     EXPECT_EQ(VIEW_FRONT, frame->GetModelViewMode());
     EXPECT_TRUE(dynamic_cast<OrthoManipulator *>(frame->GetSectionViewer()->getCameraManipulator()));
 
@@ -150,7 +150,7 @@ TEST_F(SectionViewTest, DoubleClickInTheModelViewPicksTheSectionUnderTheMouse)
     ASSERT_TRUE(WaitForTasks());
     EXPECT_EQ(target, frame->GetCurrentSection());
     EXPECT_GT(CountOf(target->points), 100u);
-    EXPECT_EQ(wxString(target->name), Status(2));
+    EXPECT_EQ(wxString::FromUTF8(target->name), Status(2));
 }
 
 // ---- Measuring points ------------------------------------------------------------------------
