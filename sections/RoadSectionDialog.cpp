@@ -368,23 +368,22 @@ void RoadSectionDialog::OnImport(wxCommandEvent &)
 void RoadSectionDialog::ReportImport(int added, const std::vector<int> &unread, int duplicates)
 {
     wxString message;
+    if (!unread.empty() || duplicates > 0)
+        message = wxString::Format(wxPLURAL("%d row was imported.", "%d rows were imported.", added), added);
     if (!unread.empty())
-        message = wxString::Format(wxPLURAL("%d rows were imported. Line %s of the file is not two numbers separated "
-                                            "by a comma or semicolon and was skipped.",
-                                            "%d rows were imported. Lines %s of the file are not two numbers "
-                                            "separated by a comma or semicolon and were skipped.",
-                                            unread.size()),
-                                   added, SectionText::LineNumbers(unread));
-    if (duplicates > 0) {
-        if (message.empty())
-            message = wxString::Format(wxPLURAL("%d row was imported.", "%d rows were imported.", added), added);
+        message += " " + wxString::Format(wxPLURAL("Line %s of the file is not two numbers separated by a comma or "
+                                                   "semicolon and was skipped.",
+                                                   "Lines %s of the file are not two numbers separated by a comma "
+                                                   "or semicolon and were skipped.",
+                                                   unread.size()),
+                                          SectionText::LineNumbers(unread));
+    if (duplicates > 0)
         message += " " + wxString::Format(wxPLURAL("%d row was dropped as a duplicate: its chainage lies within "
                                                    "0.001 of one already listed.",
                                                    "%d rows were dropped as duplicates: their chainages lie within "
                                                    "0.001 of ones already listed.",
                                                    duplicates),
                                           duplicates);
-    }
     if (!message.empty())
         Warn(message);
     else if (added == 0)

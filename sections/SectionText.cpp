@@ -265,8 +265,8 @@ bool SectionText::ReadRows(const wxString &path, long room, const std::function<
         *error = wxString::Format(_("%s holds more than %ld rows; a list holds at most %ld rows."), path, room,
                                   MAX_ROWS);
     else if (full)
-        *error = wxString::Format(_("%s holds more rows than the list has room for: it holds %ld rows already, and "
-                                    "at most %ld rows in all."),
+        *error = wxString::Format(_("%s holds more rows than the list has room for: the list holds %ld rows "
+                                    "already and takes at most %ld rows in all."),
                                   path, MAX_ROWS - room, MAX_ROWS);
     else if (garbage)
         *error = wxString::Format(_("%s is not a list: it has more than %ld lines that are not rows."), path,

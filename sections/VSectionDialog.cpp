@@ -196,12 +196,14 @@ void VSectionDialog::OnImport(wxCommandEvent &)
     m_sectionList->Thaw();
     const int added = int(rows.size());
     if (!unread.empty())
-        Warn(wxString::Format(wxPLURAL("%d sections were imported. Line %s of the file is not three numbers "
-                                       "separated by commas or semicolons and was skipped.",
-                                       "%d sections were imported. Lines %s of the file are not three numbers "
-                                       "separated by commas or semicolons and were skipped.",
+        Warn(wxString::Format(wxPLURAL("%d section was imported.", "%d sections were imported.", added), added) +
+             " " +
+             wxString::Format(wxPLURAL("Line %s of the file is not three numbers separated by commas or semicolons "
+                                       "and was skipped.",
+                                       "Lines %s of the file are not three numbers separated by commas or "
+                                       "semicolons and were skipped.",
                                        unread.size()),
-                              added, SectionText::LineNumbers(unread)));
+                              SectionText::LineNumbers(unread)));
     else if (added == 0)
         Warn(_("The file holds no custom sections."));
 }
