@@ -146,7 +146,11 @@ bool SectionText::WholeNumber(const wxString &text, double *value)
     return true;
 }
 
-bool SectionText::ReadLines(const wxString &path, const std::function<bool(const Line &)> &visit, wxString *error)
+namespace {
+
+// Opens what the user picked when it is a regular file small enough to be a
+// list; false with the reason otherwise.
+bool OpenListFile(const wxString &path, std::ifstream *file, wxString *error)
 {
     const std::filesystem::path name(path.fn_str().data());
     std::error_code code;
@@ -162,16 +166,26 @@ bool SectionText::ReadLines(const wxString &path, const std::function<bool(const
     }
     // A point cloud or an image picked by mistake is not read.
     const std::uintmax_t size = std::filesystem::file_size(name, code);
-    if (code || size > std::uintmax_t(MAX_FILE_BYTES)) {
+    if (code || size > std::uintmax_t(SectionText::MAX_FILE_BYTES)) {
         *error = wxString::Format(_("%s is too large for a list of sections (more than %d MB)."), path,
-                                  int(MAX_FILE_BYTES >> 20));
+                                  int(SectionText::MAX_FILE_BYTES >> 20));
         return false;
     }
-    std::ifstream file(name, std::ios::binary);
-    if (!file) {
+    file->open(name, std::ios::binary);
+    if (!*file) {
         *error = wxString::Format(_("Cannot open file %s."), path);
         return false;
     }
+    return true;
+}
+
+} // namespace
+
+bool SectionText::ReadLines(const wxString &path, const std::function<bool(const Line &)> &visit, wxString *error)
+{
+    std::ifstream file;
+    if (!OpenListFile(path, &file, error))
+        return false;
     LineCutter cutter(visit);
     std::vector<char> chunk(CHUNK_BYTES);
     bool first = true;
