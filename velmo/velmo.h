@@ -226,7 +226,8 @@ VELMO_API int velmo_read_point_osg(velmo_t *cloud, tile_t *tile, tile_point_t *e
 /* ---- roads ---------------------------------------------------------------- */
 
 /* Reads a ".pm" file (format 0 HaiDi, 1 WeiDi) and appends the road; NULL
- * when it cannot be read. */
+ * when it cannot be read.  Elements of a kind a road cannot hold are
+ * skipped, and wks_last_message then says how many. */
 VELMO_API wks_road_t *wks_import_road(wks_t *wks, const char *path, int format);
 /* Appends a road with no elements whose HaiDi file is written on saving. */
 VELMO_API wks_road_t *wks_create_road(wks_t *wks, const char *path);
