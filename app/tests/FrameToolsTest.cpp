@@ -358,9 +358,10 @@ protected:
         event->SetFileSize(size);
         wxQueueEvent(frame, event);
         PumpWithIdleFor(100);
-        if (wait)
+        if (wait) {
             EXPECT_TRUE(PumpWithIdleUntil([this] { return !frame->GetSetupDownload(); }, 30000))
                 << "the download did not end";
+        }
         return dialogs->shown;
     }
 
