@@ -254,7 +254,7 @@ std::string dxf_fault(const std::string &path, size_t most_vertices)
         return "The file is empty.";
     const long long largest = std::max<long long>(65535, size / 2);
     in.seekg(0);
-    std::string code_line, value_line, entity;
+    std::string code_line, value_line, entity, damage;
     size_t vertices = 0;
     long long line = 1;
     for (bool first = true; bounded_line(in, &code_line) && bounded_line(in, &value_line); first = false, line += 2) {
@@ -265,14 +265,19 @@ std::string dxf_fault(const std::string &path, size_t most_vertices)
             return "It is not a DXF text file: " + at_line(line) + " is not a group code.";
         std::string value = trimmed(value_line);
         if (code == 0 && value == "EOF")
-            return "";
+            return damage;
+        // A damaged value is told only once the file is known to be whole:
+        // in a file cut short it is just the cut.
         if (code == 0)
             entity = value;
+        else if (!damage.empty())
+            ;
         else if (sizing_count(entity, code) && integer(value, &number) && number > largest)
-            return "It is damaged: " + at_line(line + 1) + " claims " + value + " items, more than a file of its size holds.";
+            damage = "It is damaged: " + at_line(line + 1) + " claims " + value +
+                     " items, more than a file of its size holds.";
         else if (coordinate_code(code) && !finite_number(value))
-            return "It is damaged: the coordinate \"" + value.substr(0, 40) + "\" on " + at_line(line + 1) +
-                   " is not a finite number.";
+            damage = "It is damaged: the coordinate \"" + value.substr(0, 40) + "\" on " + at_line(line + 1) +
+                     " is not a finite number.";
         vertices += vertices_of(entity, code, value);
         if (vertices > most_vertices)
             return "The drawing has more than " + std::to_string(most_vertices) +
