@@ -428,6 +428,8 @@ void CorvaneFrame::ReportTaskFailure(const TaskThreadEvent &event, const wxStrin
 void CorvaneFrame::OnClose(wxCloseEvent &event)
 {
     if (!m_runningTask) {
+        if (!StopSetupDownloadForClose(event))
+            return;
         // Measurements of a mode still open are saved by leaving it.
         SetSectionMode(SECTION_IDLE);
         SaveProject();
@@ -444,6 +446,7 @@ void CorvaneFrame::OnClose(wxCloseEvent &event)
     while (TaskThread::HasCurrentTask())
         wxMilliSleep(20);
     m_runningTask = nullptr;
+    StopSetupDownloadForClose(event);
     SetSectionMode(SECTION_IDLE);
     SaveProject();
     event.Skip();

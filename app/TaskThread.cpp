@@ -2,6 +2,7 @@
 
 #include "SceneManager.h"
 #include "UpdateRequest.h"
+#include "VelmoPath.h"
 
 #include <wx/intl.h>
 
@@ -220,11 +221,7 @@ void TaskThread::PostEvent(wxEventType type)
 // refuses: cutting it short could name another file.
 void TaskThread::PathToUtf8(const wxString &path, char *buffer)
 {
-    buffer[0] = '\0';
-    wxScopedCharBuffer utf8 = path.utf8_str();
-    if (!utf8.data() || utf8.length() >= VELMO_PATH_SIZE || strlen(utf8.data()) != utf8.length())
-        return;
-    memcpy(buffer, utf8.data(), utf8.length() + 1);
+    VelmoPath::ToUtf8(path, buffer);
 }
 
 void TaskThread::ImportCloud()
