@@ -21,6 +21,7 @@
 class FileChooser;
 class OSGCanvas;
 class SectionToolDialog;
+class SetupDownloadDialog;
 class StatusView;
 class TaskThread;
 class TaskThreadEvent;
@@ -205,6 +206,8 @@ public:
     wxPanel *GetMainPanel() const { return m_mainPanel; }
     TaskThread *GetRunningTask() const { return m_runningTask; }
     bool IsTaskRunning() const { return m_runningTask != nullptr; }
+    // The window of the setup download in progress, null while none runs.
+    SetupDownloadDialog *GetSetupDownload() const { return m_setupDownload; }
     section_t *GetCurrentSection() const { return m_currentSection; }
     int GetModelViewMode() const { return m_modelViewMode; }
     int GetSectionViewMode() const { return m_sectionViewMode; }
@@ -228,9 +231,13 @@ private:
     void InitSectionViewer();
     void SetFrameIcon();
     void StartUpdateCheck();
-    // Fetches the setup file into file with a progress dialog; false, with
-    // the reason shown, when it did not arrive whole.
-    bool DownloadSetup(const wxString &url, int size, const wxString &file);
+    // Fetches the setup file into file beside the program; its window asks
+    // about the setup once the file is whole.
+    void DownloadSetup(const wxString &url, int size, const wxString &file);
+    void OnSetupDownloadEnd(wxCommandEvent &event);
+    // Asks whether a download in progress may be stopped for the close;
+    // false when the close is refused.
+    bool StopSetupDownloadForClose(wxCloseEvent &event);
 
     // Commands.
     // Shows "Task is running..." and answers true while a task runs.
@@ -359,6 +366,7 @@ private:
 
     // The busy guard: the task in progress, null while none runs.
     TaskThread *m_runningTask = nullptr;
+    SetupDownloadDialog *m_setupDownload = nullptr;
     wxString m_pendingFailure;
     bool m_pendingMissingCheck = false;
 

@@ -5,6 +5,7 @@
 #include "CorvaneFrame.h"
 
 #include "AppResources.h"
+#include "EngineText.h"
 #include "FileChooser.h"
 #include "OSGCanvas.h"
 #include "OrthoManipulator.h"
@@ -68,11 +69,6 @@ osg::Vec3d Unproject(osgViewer::Viewer *viewer, int x, int y, double z)
 {
     const osg::Matrixd inverse = osg::Matrixd::inverse(WindowMatrixOf(viewer));
     return osg::Vec3d(x, ViewportHeight(viewer) - y, z) * inverse;
-}
-
-wxString LocalName(const char *text)
-{
-    return wxString(text, wxConvLibc);
 }
 
 Array *PublishedPoints(const section_t *section)
@@ -141,7 +137,7 @@ void CorvaneFrame::SetCurrentSection(section_t *section)
         StartSectionTask(TASK_LOAD_SECTION);
     SetModelViewMode(VIEW_FRONT);
     ShowSectionTool(true);
-    m_statusView->SetStatusText(2, LocalName(section->name));
+    m_statusView->SetStatusText(2, EngineText::Name(section->name));
     ShowProperties(nullptr, nullptr, section);
 }
 

@@ -256,10 +256,14 @@ void TaskThread::ImportRoad(int format)
     if (!g_workspace)
         return;
     m_road = wks_import_road(g_workspace, path, format);
-    if (!m_road) {
+    {
         std::lock_guard<std::mutex> lock(g_taskThreadLock);
-        RememberMessage(wxString::Format(_("Not a readable %s road file: %s"), format ? "WeiDi" : "HaiDi", m_path));
-        return;
+        if (!m_road) {
+            RememberMessage(wxString::Format(_("Not a readable %s road file: %s"), format ? "WeiDi" : "HaiDi", m_path));
+            return;
+        }
+        // What was left out of the road the finish event passes on.
+        RememberMessage(wxString::FromUTF8(wks_last_message(g_workspace)));
     }
     SaveProjectAfterTask();
 }

@@ -10,8 +10,12 @@
 #include "SideManipulator.h"
 
 #include <wx/aui/framemanager.h>
+#include <wx/propgrid/propgrid.h>
+#include <wx/treelist.h>
 #include <wx/textctrl.h>
 
+#include <clocale>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -60,7 +64,7 @@ TEST_F(SectionViewTest, MeasureMakesASectionCurrentWithItsPaneToolWindowAndName)
     EXPECT_EQ(section, frame->GetCurrentSection());
     EXPECT_GT(CountOf(section->points), 100u);
     EXPECT_TRUE(frame->GetAuiManager()->GetPane(frame->GetSectionCanvas()).IsShown());
-    EXPECT_EQ(wxString(section->name), Status(2));
+    EXPECT_EQ(wxString::FromUTF8(section->name), Status(2));
     EXPECT_EQ(VIEW_FRONT, frame->GetModelViewMode());
     EXPECT_TRUE(dynamic_cast<OrthoManipulator *>(frame->GetSectionViewer()->getCameraManipulator()));
 
@@ -94,6 +98,33 @@ TEST_F(SectionViewTest, MeasureMakesASectionCurrentWithItsPaneToolWindowAndName)
     EXPECT_EQ(VIEW_3D, frame->GetModelViewMode());
 }
 
+// Names are UTF-8 whatever the locale: under the C locale, which cannot
+// convert them, a Chinese name still shows in the status bar, the tree and
+// the property grid.
+TEST_F(SectionViewTest, AChineseSectionNameShowsEverywhereUnderTheCLocale)
+{
+    section_t *section = Latitude(1);
+    ASSERT_TRUE(section);
+    const std::string name = "\xE6\x96\xAD\xE9\x9D\xA2" "1";
+    std::snprintf(section->name, sizeof section->name, "%s", name.c_str());
+    const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+    std::setlocale(LC_CTYPE, "C");
+    frame->UpdateWorkspaceTree();
+    MakeCurrent(section);
+    frame->ShowProperties(nullptr, nullptr, section);
+    const wxString status = Status(2);
+    bool inTree = false;
+    wxTreeListCtrl *tree = frame->GetWorkspaceTree();
+    for (wxTreeListItem item = tree->GetFirstItem(); item.IsOk(); item = tree->GetNextItem(item))
+        inTree = inTree || tree->GetItemText(item) == wxString::FromUTF8(name);
+    wxPGProperty *shown = frame->GetPropertyGrid()->GetProperty(_("Name"));
+    std::setlocale(LC_CTYPE, saved.c_str());
+    EXPECT_EQ(wxString::FromUTF8(name), status);
+    EXPECT_TRUE(inTree);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(wxString::FromUTF8(name), shown->GetValueAsString());
+}
+
 TEST_F(SectionViewTest, DoubleClickInTheModelViewPicksTheSectionUnderTheMouse)
 {
     MakeCurrent(Latitude(0));
@@ -119,7 +150,7 @@ TEST_F(SectionViewTest, DoubleClickInTheModelViewPicksTheSectionUnderTheMouse)
     ASSERT_TRUE(WaitForTasks());
     EXPECT_EQ(target, frame->GetCurrentSection());
     EXPECT_GT(CountOf(target->points), 100u);
-    EXPECT_EQ(wxString(target->name), Status(2));
+    EXPECT_EQ(wxString::FromUTF8(target->name), Status(2));
 }
 
 // ---- Measuring points ------------------------------------------------------------------------

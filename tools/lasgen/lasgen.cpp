@@ -420,6 +420,16 @@ void build_alignment(const CorridorSpec &spec, road_t *road)
     road_apply_horizon(road);
 }
 
+CorridorSpec gentle_corridor(uint64_t points)
+{
+    CorridorSpec spec;
+    spec.points = points;
+    spec.alignment = Alignment::curved;
+    spec.length = std::max(200.0, double(points) / 20000.0);
+    spec.curve_radius = std::max(spec.curve_radius, spec.length / 2);
+    return spec;
+}
+
 bool write_corridor(const CorridorSpec &spec, const std::string &path, std::string *error)
 {
     std::string problem = check_spec(spec);
@@ -439,6 +449,32 @@ bool write_corridor(const CorridorSpec &spec, const std::string &path, std::stri
     ok = ok && writer->finish();
     if (!ok && error)
         *error = writer ? writer->error() : failure;
+    return ok;
+}
+
+std::string centre_line_path(const std::string &las_path)
+{
+    const size_t slash = las_path.find_last_of('/');
+    const size_t dot = las_path.find_last_of('.');
+    const bool has_extension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    return (has_extension ? las_path.substr(0, dot) : las_path) + ".pm";
+}
+
+bool write_centre_line(const CorridorSpec &spec, const std::string &path, std::string *error)
+{
+    std::string problem = check_spec(spec);
+    bool ok = problem.empty();
+    if (ok) {
+        road_t road;
+        road_init(&road);
+        build_alignment(spec, &road);
+        ok = road_export_haidi(&road, path.c_str()) == 0;
+        road_final(&road);
+        if (!ok)
+            problem = "the file cannot be written";
+    }
+    if (!ok && error)
+        *error = "Cannot write the centre line " + path + ": " + problem;
     return ok;
 }
 

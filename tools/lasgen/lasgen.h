@@ -65,9 +65,21 @@ int design_class(const CorridorSpec &spec, double offset);
 double corridor_half_width(const CorridorSpec &spec);
 // Builds the corridor's centre line into an initialised, empty road.
 void build_alignment(const CorridorSpec &spec, road_t *road);
+// A curved corridor of the given points at about 800 points a square metre:
+// its length grows with the points and its curve's radius with the length,
+// so the road turns by about a radian whatever its size and never meets
+// itself.
+CorridorSpec gentle_corridor(uint64_t points);
 
 // Writes the corridor as a LAS file.  False with *error set when the description
 // is not usable or the file cannot be written (nothing is left behind).
 bool write_corridor(const CorridorSpec &spec, const std::string &path, std::string *error);
+
+// The road file beside a LAS file: the same name with the extension ".pm".
+std::string centre_line_path(const std::string &las_path);
+// Writes the corridor's centre line as a HaiDi ".pm" road file, so that the
+// program's sections along that road cut the generated cross-section.  False
+// with *error set when it cannot be written (an old file is left as it was).
+bool write_centre_line(const CorridorSpec &spec, const std::string &path, std::string *error);
 
 } // namespace lasgen
