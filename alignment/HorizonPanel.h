@@ -108,7 +108,7 @@ private:
     bool HasRoad() const;
     void AppendElement(const horizon_element_t &element);
     template <typename Dialog>
-    void AppendFromDialog(bool (*read)(const Dialog &, horizon_element_t *, wxString *));
+    void AppendFromDialog(bool (*read)(const Dialog &, horizon_element_t *, wxString *, wxWindow **));
     void AfterChange(int row, bool zoom);
     void SelectRow(int row);
     void HighlightRow(int row);
