@@ -2,6 +2,7 @@
 
 #include "SceneManager.h"
 #include "UpdateRequest.h"
+#include "VelmoPath.h"
 
 #include <wx/intl.h>
 
@@ -220,11 +221,7 @@ void TaskThread::PostEvent(wxEventType type)
 // refuses: cutting it short could name another file.
 void TaskThread::PathToUtf8(const wxString &path, char *buffer)
 {
-    buffer[0] = '\0';
-    wxScopedCharBuffer utf8 = path.utf8_str();
-    if (!utf8.data() || utf8.length() >= VELMO_PATH_SIZE || strlen(utf8.data()) != utf8.length())
-        return;
-    memcpy(buffer, utf8.data(), utf8.length() + 1);
+    VelmoPath::ToUtf8(path, buffer);
 }
 
 void TaskThread::ImportCloud()
@@ -259,10 +256,14 @@ void TaskThread::ImportRoad(int format)
     if (!g_workspace)
         return;
     m_road = wks_import_road(g_workspace, path, format);
-    if (!m_road) {
+    {
         std::lock_guard<std::mutex> lock(g_taskThreadLock);
-        RememberMessage(wxString::Format(_("Not a readable %s road file: %s"), format ? "WeiDi" : "HaiDi", m_path));
-        return;
+        if (!m_road) {
+            RememberMessage(wxString::Format(_("Not a readable %s road file: %s"), format ? "WeiDi" : "HaiDi", m_path));
+            return;
+        }
+        // What was left out of the road the finish event passes on.
+        RememberMessage(wxString::FromUTF8(wks_last_message(g_workspace)));
     }
     SaveProjectAfterTask();
 }
@@ -366,13 +367,23 @@ void TaskThread::CheckUpdate()
     UpdateRequest(m_updateHost, m_updatePort, m_updateTimeout).Run(m_dest);
 }
 
-// The first latitude section whose slab holds the point; the slab is taken
-// twice as thick as the section so a pick near its face still finds it.
+// The section the frame picked on screen, while the workspace still holds
+// it; or, given a point, the first latitude section whose slab holds the
+// point, the slab taken twice as thick as the section so a pick near its
+// face still finds it.
 void TaskThread::PickSection()
 {
+    Array *list = g_workspace ? g_workspace->latitude_sections : nullptr;
+    if (m_section) {
+        bool held = false;
+        for (long i = 0; i < SizeOf(list) && !held; i++)
+            held = ItemAt<section_t>(list, i) == m_section;
+        if (!held)
+            m_section = nullptr;
+        return;
+    }
     if (!g_workspace)
         return;
-    Array *list = g_workspace->latitude_sections;
     const double point[3] = {m_x, m_y, m_z};
     long count = SizeOf(list);
     for (long i = 0; i < count; i++) {

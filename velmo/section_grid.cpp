@@ -7,9 +7,25 @@
 
 namespace velmo {
 
+namespace {
+const int32_t far = 1 << 20;
+} // namespace
+
+Quantisation quantisation_of(const double scale[3], const double offset[3], const int64_t base[3])
+{
+    // The arithmetic of TileStore::decode, so that both give the same numbers.
+    Quantisation q;
+    for (int k = 0; k < 3; k++) {
+        const double lo = double(int64_t(0) + base[k]) * scale[k] + offset[k];
+        const double hi = double(int64_t(far) + base[k]) * scale[k] + offset[k];
+        q.origin[k] = lo;
+        q.step[k] = (hi - lo) / far;
+    }
+    return q;
+}
+
 Quantisation quantisation_of(const TileStore &store)
 {
-    const int32_t far = 1 << 20;
     tile_point_t zero{}, reach{};
     reach.x = reach.y = reach.z = far;
     velmo_point_t a, b;
@@ -38,12 +54,18 @@ int cells_along(double extent, double side)
 
 } // namespace
 
-void TileGrid::shape(const tile_t &tile)
+size_t TileGrid::cell_count(const double box[6], uint32_t point_count)
 {
-    const double *b = tile.box;
+    TileGrid grid;
+    grid.shape(box, point_count);
+    return grid.cells();
+}
+
+void TileGrid::shape(const double b[6], uint32_t point_count)
+{
     std::copy(b, b + 6, tile_box_);
     const double width = b[3] - b[0], height = b[4] - b[1];
-    const double side = std::sqrt(width * height * POINTS_PER_CELL / std::max(1.0, double(tile.point_count)));
+    const double side = std::sqrt(width * height * POINTS_PER_CELL / std::max(1.0, double(point_count)));
     columns_ = cells_along(width, side);
     rows_ = cells_along(height, side);
     origin_[0] = b[0];
@@ -54,7 +76,7 @@ void TileGrid::shape(const tile_t &tile)
     scale_[1] = height > 0 ? rows_ / height : 0;
     z_[0] = b[2];
     z_[1] = b[5];
-    point_count_ = tile.point_count;
+    point_count_ = point_count;
 }
 
 TileGrid::TileGrid(const tile_t &tile, const tile_point_t *points, const Quantisation &q) : TileGrid(tile)
@@ -75,12 +97,9 @@ void TileGrid::find_cells(const tile_point_t *points, const Quantisation &q, uin
         const tile_point_t &p = points[i];
         const double x = q.origin[0] + q.step[0] * p.x, y = q.origin[1] + q.step[1] * p.y,
                      z = q.origin[2] + q.step[2] * p.z;
-        size_t c = strays();
-        if (x >= b[0] - near && x <= b[3] + near && y >= b[1] - near && y <= b[4] + near && z >= b[2] - near &&
-            z <= b[5] + near)
-            c = cell(std::clamp(int((y - b[1]) * scale_[1]), 0, rows_ - 1),
-                     std::clamp(int((x - b[0]) * scale_[0]), 0, columns_ - 1));
-        cells[i] = uint32_t(c);
+        const bool inside = x >= b[0] - near && x <= b[3] + near && y >= b[1] - near && y <= b[4] + near &&
+                            z >= b[2] - near && z <= b[5] + near;
+        cells[i] = inside ? cell_at(x, y) : uint32_t(strays());
     }
 }
 
@@ -125,65 +144,6 @@ int TileGrid::column_to(double x) const
         return x >= origin_[0] - MARGIN ? 0 : -1;
     double c = std::floor((x + MARGIN - origin_[0]) / cell_[0]);
     return int(std::clamp(c, -1.0, double(columns_)));
-}
-
-void CloudGrids::size_for(size_t tile_count)
-{
-    if (grids_.empty()) {
-        grids_.resize(tile_count);
-        used_.resize(tile_count, 0);
-    }
-}
-
-std::shared_ptr<const TileGrid> CloudGrids::find(size_t index, size_t tile_count)
-{
-    std::lock_guard<std::mutex> guard(mutex_);
-    size_for(tile_count);
-    if (index >= grids_.size() || !grids_[index])
-        return nullptr;
-    used_[index] = ++clock_;
-    return grids_[index];
-}
-
-std::shared_ptr<TileGrid> CloudGrids::spare()
-{
-    {
-        std::lock_guard<std::mutex> guard(mutex_);
-        if (!spares_.empty()) {
-            std::shared_ptr<TileGrid> grid = std::move(spares_.back());
-            spares_.pop_back();
-            return grid;
-        }
-    }
-    return std::make_shared<TileGrid>();
-}
-
-std::shared_ptr<const TileGrid> CloudGrids::keep(size_t index, size_t tile_count, std::shared_ptr<TileGrid> grid)
-{
-    const size_t SPARES = 4;
-    std::lock_guard<std::mutex> guard(mutex_);
-    size_for(tile_count);
-    if (index >= grids_.size())
-        return grid;
-    used_[index] = ++clock_;
-    if (grids_[index]) {
-        if (spares_.size() < SPARES)
-            spares_.push_back(std::move(grid));
-        return grids_[index];
-    }
-    grids_[index] = grid;
-    kept_.push_back(index);
-    if (kept_.size() > KEPT_TILES) {
-        auto oldest = std::min_element(kept_.begin(), kept_.end(),
-                                       [this](size_t a, size_t b) { return used_[a] < used_[b]; });
-        std::shared_ptr<TileGrid> dropped = std::move(grids_[*oldest]);
-        kept_.erase(oldest);
-        // Readers hold their grids shared: one this list alone holds can be
-        // built into again.
-        if (dropped.use_count() == 1 && spares_.size() < SPARES)
-            spares_.push_back(std::move(dropped));
-    }
-    return grid;
 }
 
 } // namespace velmo

@@ -14,6 +14,7 @@
 // whatever the size of the file: no pass holds the cloud.
 #include "tile_import.h"
 
+#include "section_grid.h"
 #include "tile_format.h"
 
 #include <algorithm>
@@ -394,6 +395,8 @@ struct alignas(64) Scratch {
     std::vector<LeafRun> runs;
     Buffer<Entry> entries;
     Buffer<uint8_t> levels;
+    Buffer<uint32_t> bucket;  // of each entry: its level and cell
+    std::vector<uint32_t> cell_starts;
     EntrySorter sorter;
     ScanStats stats;
     uint32_t index = 0;     // of the thread
@@ -696,6 +699,7 @@ private:
     void level_tiles();
     void level_tile(Scratch &s, size_t index, StoreWriter &writer);
     void assign_levels(Scratch &s, size_t n);
+    bool sort_into_cells(Scratch &s, size_t index);
     bool commit();
 
     template <class Work> bool read_chunk(Scratch &s, uint64_t chunk, uint64_t *count, const Work &work);
@@ -778,6 +782,9 @@ private:
     std::vector<uint32_t> group_first_tile_; // and one past the last group's tiles
     std::vector<StoreTile> tiles_;
     std::vector<double> tile_width_;
+    std::vector<uint64_t> index_start_;  // of each tile's cell index, in numbers
+    uint64_t index_count_ = 0;
+    Quantisation q_;
     uint64_t points_offset_ = 0;
     uint64_t file_size_ = 0;
 };
@@ -1095,7 +1102,13 @@ void Import::decide_tiles()
     chunk_runs_.assign(chunks_, {});
     choose_spill_record();
     group_leaves();
-    points_offset_ = tile_format::points_offset(tiles_.size());
+    index_start_.resize(tiles_.size());
+    for (size_t t = 0; t < tiles_.size(); ++t) {
+        index_start_[t] = index_count_;
+        index_count_ += tile_format::index_numbers(tiles_[t]);
+    }
+    q_ = quantisation_of(header_.scale, header_.offset, base_);
+    points_offset_ = tile_format::points_offset(tiles_.size(), index_count_);
     file_size_ = points_offset_ + point_count_ * sizeof(tile_point_t);
 }
 
@@ -1545,28 +1558,50 @@ void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
     s.sorter.sort(s.entries, kHashBits);
     assign_levels(s, n);
 
-    size_t at[kCoarsestLevel + 1] = {};
-    for (size_t i = 0; i < n; ++i)
-        ++at[s.levels[i]];
-    size_t run = 0;
-    for (int level = kCoarsestLevel; level >= kRestLevel; --level) {
-        size_t c = at[level];
-        at[level] = run;
-        run += c;
-    }
+    tile.box[2] = double(int64_t(zmin) + base_[2]) * scale[2] + header_.offset[2];
+    tile.box[5] = double(int64_t(zmax) + base_[2]) * scale[2] + header_.offset[2];
+    if (!sort_into_cells(s, index))
+        return;
     Buffer<tile_point_t> sorted = writer.take();
     sorted.resize(n);
     for (size_t i = 0; i < n; ++i) {
         if (i + 16 < n) // the points are read in key order, all over the tile
             __builtin_prefetch(&s.points[s.entries[i + 16].index]);
-        tile_point_t &out = sorted[at[s.levels[i]]++];
+        tile_point_t &out = sorted[s.cell_starts[s.bucket[i]]++];
         std::memcpy(&out, &s.points[s.entries[i].index], sizeof out); // padding too
         out.level = s.levels[i];
     }
     writer.put(std::move(sorted), tile.first);
-    tile.box[2] = double(int64_t(zmin) + base_[2]) * scale[2] + header_.offset[2];
-    tile.box[5] = double(int64_t(zmax) + base_[2]) * scale[2] + header_.offset[2];
     done_ += n;
+}
+
+// Levels descending, and within a level the cells of the tile's grid in
+// row order, each cell's points in key order; writes the tile's cell index
+// and leaves in cell_starts where each level's cell starts.
+bool Import::sort_into_cells(Scratch &s, size_t index)
+{
+    const StoreTile &tile = tiles_[index];
+    const size_t n = tile.count;
+    TileGrid grid;
+    grid.shape(tile.box, tile.count);
+    const size_t cells = grid.cells();
+    s.bucket.resize(n);
+    s.cell_starts.assign(tile_format::index_numbers(tile), 0);
+    for (size_t i = 0; i < n; ++i) {
+        const tile_point_t &p = s.points[s.entries[i].index];
+        const double x = q_.origin[0] + q_.step[0] * p.x, y = q_.origin[1] + q_.step[1] * p.y;
+        const uint32_t b = uint32_t((tile_format::kIndexTopLevel - s.levels[i]) * cells + grid.cell_at(x, y));
+        s.bucket[i] = b;
+        ++s.cell_starts[b + 1];
+    }
+    for (size_t b = 1; b < s.cell_starts.size(); ++b)
+        s.cell_starts[b] += s.cell_starts[b - 1];
+    const uint64_t at = tile_format::kHeaderSize + tiles_.size() * sizeof(StoreTile) + index_start_[index] * sizeof(uint32_t);
+    if (!pwrite_all(fd_, s.cell_starts.data(), s.cell_starts.size() * sizeof(uint32_t), at)) {
+        fail(system_error("Cannot write the tile store", part_path_));
+        return false;
+    }
+    return true;
 }
 
 // A point takes the highest level whose cell holds no point of that level
@@ -1627,6 +1662,8 @@ bool Import::commit()
     h.tile_count = tiles_.size();
     h.directory_offset = tile_format::kHeaderSize;
     h.points_offset = points_offset_;
+    h.index_offset = tile_format::kHeaderSize + tiles_.size() * sizeof(StoreTile);
+    h.index_count = index_count_;
     h.file_size = file_size_;
     for (int a = 0; a < 3; ++a) {
         h.scale[a] = header_.scale[a];

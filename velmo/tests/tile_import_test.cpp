@@ -187,6 +187,15 @@ TEST(TileImport, FullDiskFailsTheImportCleanlyBeforeOrWhileWriting)
     EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
     disk.free_space();
 
+    // Room for the scratch files but not for the store: the levelling's
+    // writes fail with the disk's reason.
+    options.threads = 1;
+    options.between_passes = [&]() { disk.fill(120 << 10); };
+    error.clear();
+    EXPECT_FALSE(build(small_las, store, options, &error));
+    EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+    disk.free_space();
+
     EXPECT_EQ(read_bytes(store), "the old store");
     std::vector<std::string> left;
     for (const auto &entry : fs::directory_iterator(dir.file("disk")))
