@@ -51,9 +51,10 @@ SectionToolDialog::SectionToolDialog(wxWindow *parent, SectionToolHost *host, wx
     : m_host(host)
 {
     // 1. The window: no caption, border or close box.  It must be resizable
-    // all the same: the toolkit would not let the frame make a fixed-size
-    // window narrower than it first was (see FitToSize).
-    Create(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxRESIZE_BORDER, "wxID_ANY");
+    // all the same (without a border to resize it by): the toolkit would not
+    // let the frame make a fixed-size window narrower than it first was.
+    Create(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxRESIZE_BORDER | wxBORDER_NONE,
+           "wxID_ANY");
     SetBackgroundColour(BACKGROUND);
     auto *row = new wxBoxSizer(wxHORIZONTAL);
 
