@@ -42,7 +42,7 @@ SavePathAsker CorvaneFrame::SaveAsker()
     return [this](wxWindow *parent, const wxString &message, const wxString &wildcard, wxString *path, int *filter) {
         if (!m_fileChooser)
             m_fileChooser = std::make_unique<DialogFileChooser>();
-        const bool chosen = m_fileChooser->Choose(parent, message, wildcard, wxFD_SAVE, path);
+        const bool chosen = m_fileChooser->Choose(parent, message, wildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT, path);
         *filter = m_fileChooser->GetFilterIndex();
         return chosen;
     };
@@ -111,7 +111,7 @@ void CorvaneFrame::OnExportRoad(wxRibbonButtonBarEvent &)
     wxString path;
     int filter = 0;
     if (!ChooseFile(_("Select haidi road file to export."), _("Haidi road file(*.pm)|*.pm|Weidi road file(*.pm)|*.pm"),
-                    wxFD_SAVE, &path))
+                    wxFD_SAVE | wxFD_OVERWRITE_PROMPT, &path))
         return;
     filter = m_fileChooser->GetFilterIndex();
     char buffer[VELMO_PATH_SIZE];

@@ -680,7 +680,8 @@ void CorvaneFrame::ExportSectionFile()
     if (!m_currentSection)
         return;
     wxString path;
-    if (!ChooseFile(_("Select file to export."), _("DXF file(*.dxf)|*.dxf|DAT file(*.dat)|*.dat"), wxFD_SAVE,
+    if (!ChooseFile(_("Select file to export."), _("DXF file(*.dxf)|*.dxf|DAT file(*.dat)|*.dat"),
+                    wxFD_SAVE | wxFD_OVERWRITE_PROMPT,
                     &path))
         return;
     const int filter = m_fileChooser->GetFilterIndex();

@@ -17,7 +17,7 @@ bool FileChooser::Choose(wxWindow *parent, const wxString &message, const wxStri
         // The program's own Open dialogs list files by their extension; a
         // file saved without it could not be found again.
         chosen = WithFilterExtension(chosen, wildcard, GetFilterIndex());
-        if (!wxFileName::Exists(chosen) || ConfirmReplace(parent, chosen))
+        if (!(style & wxFD_OVERWRITE_PROMPT) || !wxFileName::Exists(chosen) || ConfirmReplace(parent, chosen))
             break;
     }
     *path = chosen;

@@ -14,9 +14,9 @@ public:
 
     // The chosen path in *path and true; false when the user chose nothing.
     // style is the file dialog's (wxFD_OPEN or wxFD_SAVE).  A file to save
-    // gets the extension of the chosen filter when its name has none, and a
-    // file of that final name is replaced only after the user said Yes; No
-    // asks for another name.
+    // gets the extension of the chosen filter when its name has none; with
+    // wxFD_OVERWRITE_PROMPT a file of that final name is replaced only after
+    // the user said Yes, and No asks for another name.
     bool Choose(wxWindow *parent, const wxString &message, const wxString &wildcard, long style, wxString *path);
     // The filter of the wildcard chosen last (0 the first).
     virtual int GetFilterIndex() const { return 0; }

@@ -39,6 +39,7 @@ private:
     int m_filter = 0;
 };
 
+const long SAVE_ASKING = wxFD_SAVE | wxFD_OVERWRITE_PROMPT;
 const char EXPORTS[] = "DXF file(*.dxf)|*.dxf|DAT file(*.dat)|*.dat|HDM file(*.hdm)|*.hdm";
 
 } // namespace
@@ -64,10 +65,12 @@ TEST(FileChooserTest, SavedNamesGetTheFilterExtensionAndReplaceOnlyAfterYes)
         {{{"lat.txt", 0}}, wxFD_SAVE, wxID_NO, "lat.txt", 0},
         {{{"lat", 1}}, wxFD_OPEN, wxID_NO, "lat", 0},
         // "plain" exists, "plain.dxf" does not: nothing to ask.
-        {{{"plain", 0}}, wxFD_SAVE, wxID_NO, "plain.dxf", 0},
-        {{{"kept", 2}}, wxFD_SAVE, wxID_YES, "kept.hdm", 1},
-        {{{"kept", 2}, {"other", 2}}, wxFD_SAVE, wxID_NO, "other.hdm", 1},
-        {{{"kept.hdm", 2}}, wxFD_SAVE, wxID_NO, "", 1},
+        {{{"plain", 0}}, SAVE_ASKING, wxID_NO, "plain.dxf", 0},
+        // A command that refuses existing files itself asks nothing.
+        {{{"kept", 2}}, wxFD_SAVE, wxID_NO, "kept.hdm", 0},
+        {{{"kept", 2}}, SAVE_ASKING, wxID_YES, "kept.hdm", 1},
+        {{{"kept", 2}, {"other", 2}}, SAVE_ASKING, wxID_NO, "other.hdm", 1},
+        {{{"kept.hdm", 2}}, SAVE_ASKING, wxID_NO, "", 1},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.typed.front().first + (c.style & wxFD_SAVE ? " saved" : " opened"));
