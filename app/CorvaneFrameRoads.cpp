@@ -4,6 +4,7 @@
 #include "CorvaneFrame.h"
 
 #include "FileChooser.h"
+#include "HorizonPanel.h"
 #include "RoadElementDialog.h"
 #include "RoadsDialog.h"
 #include "TaskThread.h"
@@ -36,6 +37,17 @@ int WriteRoad(wks_road_t *road, int format, const char *path)
 
 } // namespace
 
+SavePathAsker CorvaneFrame::SaveAsker()
+{
+    return [this](wxWindow *parent, const wxString &message, const wxString &wildcard, wxString *path, int *filter) {
+        if (!m_fileChooser)
+            m_fileChooser = std::make_unique<DialogFileChooser>();
+        const bool chosen = m_fileChooser->Choose(parent, message, wildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT, path);
+        *filter = m_fileChooser->GetFilterIndex();
+        return chosen;
+    };
+}
+
 void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
 {
     if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
@@ -44,6 +56,7 @@ void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
     const size_t roadCount = array_size(g_workspace->roads);
     {
         RoadsDialog roads(this, -1);
+        roads.SetSavePathAsker(SaveAsker());
         const int answer = roads.ShowModal();
         road = answer == wxID_OK ? ChosenRoad(roads) : nullptr;
     }
@@ -57,6 +70,7 @@ void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
     bool modified = false;
     {
         RoadElementDialog editor(this, &road->road, -1);
+        editor.HorizonPage->SetSavePathAsker(SaveAsker());
         editor.ShowModal();
         modified = editor.IsModified();
     }
@@ -96,10 +110,8 @@ void CorvaneFrame::OnExportRoad(wxRibbonButtonBarEvent &)
         return;
     wxString path;
     int filter = 0;
-    if (!m_fileChooser)
-        m_fileChooser = std::make_unique<DialogFileChooser>();
-    if (!m_fileChooser->Choose(this, _("Select haidi road file to export."),
-                               _("Haidi road file(*.pm)|*.pm|Weidi road file(*.pm)|*.pm"), wxFD_SAVE, &path))
+    if (!ChooseFile(_("Select haidi road file to export."), _("Haidi road file(*.pm)|*.pm|Weidi road file(*.pm)|*.pm"),
+                    wxFD_SAVE | wxFD_OVERWRITE_PROMPT, &path))
         return;
     filter = m_fileChooser->GetFilterIndex();
     char buffer[VELMO_PATH_SIZE];
