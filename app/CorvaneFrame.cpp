@@ -319,6 +319,7 @@ void CorvaneFrame::OnIdle(wxIdleEvent &event)
     // processor core for nothing.
     if (!modelDrawn && !sectionDrawn)
         wxMilliSleep(IDLE_PAUSE_MS);
+    FollowSectionCanvas();
     event.RequestMore();
 }
 

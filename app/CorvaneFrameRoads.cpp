@@ -4,6 +4,7 @@
 #include "CorvaneFrame.h"
 
 #include "FileChooser.h"
+#include "HorizonPanel.h"
 #include "RoadElementDialog.h"
 #include "RoadsDialog.h"
 #include "TaskThread.h"
@@ -95,6 +96,17 @@ int CountSectionsOn(const road_t *road)
 
 } // namespace
 
+SavePathAsker CorvaneFrame::SaveAsker()
+{
+    return [this](wxWindow *parent, const wxString &message, const wxString &wildcard, wxString *path, int *filter) {
+        if (!m_fileChooser)
+            m_fileChooser = std::make_unique<DialogFileChooser>();
+        const bool chosen = m_fileChooser->Choose(parent, message, wildcard, wxFD_SAVE, path);
+        *filter = m_fileChooser->GetFilterIndex();
+        return chosen;
+    };
+}
+
 void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
 {
     if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
@@ -103,6 +115,7 @@ void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
     const size_t roadCount = array_size(g_workspace->roads);
     {
         RoadsDialog roads(this, -1);
+        roads.SetSavePathAsker(SaveAsker());
         const int answer = roads.ShowModal();
         road = answer == wxID_OK ? ChosenRoad(roads) : nullptr;
     }
@@ -120,6 +133,7 @@ void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
     bool modified = false;
     {
         RoadElementDialog editor(this, &road->road, -1);
+        editor.HorizonPage->SetSavePathAsker(SaveAsker());
         editor.ShowModal();
         modified = editor.IsModified();
     }
@@ -169,10 +183,8 @@ void CorvaneFrame::OnExportRoad(wxRibbonButtonBarEvent &)
         return;
     wxString path;
     int filter = 0;
-    if (!m_fileChooser)
-        m_fileChooser = std::make_unique<DialogFileChooser>();
-    if (!m_fileChooser->Choose(this, _("Select haidi road file to export."),
-                               _("Haidi road file(*.pm)|*.pm|Weidi road file(*.pm)|*.pm"), wxFD_SAVE, &path))
+    if (!ChooseFile(_("Select haidi road file to export."), _("Haidi road file(*.pm)|*.pm|Weidi road file(*.pm)|*.pm"),
+                    wxFD_SAVE, &path))
         return;
     filter = m_fileChooser->GetFilterIndex();
     char buffer[VELMO_PATH_SIZE];

@@ -682,6 +682,7 @@ void CorvaneFrame::OnModelMotion(wxMouseEvent &event)
 
 void CorvaneFrame::ShowSectionTool(bool show)
 {
+    m_sectionToolWanted = show;
     if (!show) {
         if (m_sectionTool)
             m_sectionTool->Hide();
@@ -689,26 +690,17 @@ void CorvaneFrame::ShowSectionTool(bool show)
     }
     if (!m_sectionTool)
         m_sectionTool = new SectionToolDialog(this, wxID_ANY);
+    m_sectionToolArea = wxRect();
     PlaceSectionTool();
-    m_sectionTool->Show();
     m_sectionTool->SetValues(SectionThickness(), SectionWidth(), m_pointSize);
     // A pane that has just been shown gets its place in the next layout.
-    CallAfter([this] {
-        if (m_sectionTool && m_sectionTool->IsShown())
-            PlaceSectionTool();
-    });
-}
-
-void CorvaneFrame::PlaceSectionTool()
-{
-    m_sectionTool->Move(m_sectionCanvas->GetScreenPosition() + wxPoint(4, 4));
-    m_sectionTool->SetSize(wxSize(m_sectionCanvas->GetClientSize().GetWidth() - 8, m_sectionTool->GetSize().y));
+    CallAfter([this] { FollowSectionCanvas(); });
 }
 
 // Places the tool window again after the section canvas moved.
 void CorvaneFrame::ShowSectionToolIfShown()
 {
-    if (m_sectionTool && m_sectionTool->IsShown())
+    if (m_sectionTool && m_sectionToolWanted)
         ShowSectionTool(true);
 }
 

@@ -50,8 +50,10 @@ const int BLANK_PICTURE = PICTURE_SIZE;
 
 SectionToolDialog::SectionToolDialog(wxWindow *parent, wxWindowID, const wxPoint &, const wxSize &)
 {
-    // 1. The window: no caption, border or close box.
-    Create(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0, "wxID_ANY");
+    // 1. The window: no caption, border or close box.  It must be resizable
+    // all the same: the toolkit would not let the frame make a fixed-size
+    // window narrower than it first was (see FitToSize).
+    Create(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxRESIZE_BORDER, "wxID_ANY");
     SetBackgroundColour(BACKGROUND);
     auto *row = new wxBoxSizer(wxHORIZONTAL);
 

@@ -22,6 +22,9 @@ public:
 
     // Shows the values without sending them back to the frame.
     void SetValues(double bufferWidth, double sectionWidth, float pointSize);
+    // Lays the controls out to fit the room (narrower sliders, no labels,
+    // two rows, ... as needed) and answers the height they take.
+    int FitToSize(const wxSize &room);
 
     static const long ID_STATICTEXT1;
     static const long ID_SLIDER1;

@@ -77,7 +77,7 @@ class FixedChooser : public FileChooser
 {
 public:
     explicit FixedChooser(std::string path) : m_path(std::move(path)) {}
-    bool Choose(wxWindow *, const wxString &, const wxString &, long, wxString *path) override
+    bool AskPath(wxWindow *, const wxString &, const wxString &, long, wxString *path) override
     {
         *path = wxString::FromUTF8(m_path.c_str());
         return true;

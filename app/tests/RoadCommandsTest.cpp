@@ -44,7 +44,7 @@ public:
     std::deque<Answer> answers;
     std::vector<wxString> wildcards;
 
-    bool Choose(wxWindow *, const wxString &, const wxString &wildcard, long, wxString *path) override
+    bool AskPath(wxWindow *, const wxString &, const wxString &wildcard, long, wxString *path) override
     {
         wildcards.push_back(wildcard);
         if (answers.empty())

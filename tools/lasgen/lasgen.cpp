@@ -442,4 +442,30 @@ bool write_corridor(const CorridorSpec &spec, const std::string &path, std::stri
     return ok;
 }
 
+std::string centre_line_path(const std::string &las_path)
+{
+    const size_t slash = las_path.find_last_of('/');
+    const size_t dot = las_path.find_last_of('.');
+    const bool has_extension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    return (has_extension ? las_path.substr(0, dot) : las_path) + ".pm";
+}
+
+bool write_centre_line(const CorridorSpec &spec, const std::string &path, std::string *error)
+{
+    std::string problem = check_spec(spec);
+    bool ok = problem.empty();
+    if (ok) {
+        road_t road;
+        road_init(&road);
+        build_alignment(spec, &road);
+        ok = road_export_haidi(&road, path.c_str()) == 0;
+        road_final(&road);
+        if (!ok)
+            problem = "the file cannot be written";
+    }
+    if (!ok && error)
+        *error = "Cannot write the centre line " + path + ": " + problem;
+    return ok;
+}
+
 } // namespace lasgen

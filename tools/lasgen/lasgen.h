@@ -70,4 +70,11 @@ void build_alignment(const CorridorSpec &spec, road_t *road);
 // is not usable or the file cannot be written (nothing is left behind).
 bool write_corridor(const CorridorSpec &spec, const std::string &path, std::string *error);
 
+// The road file beside a LAS file: the same name with the extension ".pm".
+std::string centre_line_path(const std::string &las_path);
+// Writes the corridor's centre line as a HaiDi ".pm" road file, so that the
+// program's sections along that road cut the generated cross-section.  False
+// with *error set when it cannot be written (an old file is left as it was).
+bool write_centre_line(const CorridorSpec &spec, const std::string &path, std::string *error);
+
 } // namespace lasgen

@@ -9,36 +9,55 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
-const char kUsage[] =
-    "usage: corvane-lasgen --out PATH [options]\n"
-    "  --points N            number of points (1000000)\n"
-    "  --format F            point format 0-10 (3)\n"
-    "  --version 1.x         LAS version 1.0-1.4 (1.2; formats 6-10 need 1.4)\n"
-    "  --alignment A         straight or curved (straight)\n"
-    "  --length L            corridor length in metres of chainage (200)\n"
-    "  --seed S              random seed (1)\n"
-    "  --radius R            curve radius (150)\n"
-    "  --transition L        transition length (40)\n"
-    "  --east E --north N    world start point (500000, 4000000)\n"
-    "  --azimuth DEG         start direction, degrees from north towards east (34.4)\n"
-    "  --start-chainage S    chainage at the start (0)\n"
-    "  --half-width W        road surface half width (3.5)\n"
-    "  --crown-slope C       road crown fall per metre (0.02)\n"
-    "  --kerb-height H       kerb step (0.15)\n"
-    "  --footpath-width W    footpath width (1.5)\n"
-    "  --ditch-width W       ditch width (2)\n"
-    "  --ditch-depth D       ditch depth (0.8)\n"
-    "  --ground-width W      flat ground beyond the ditch (6)\n"
-    "  --centre-height Z     road centre height at the start (100)\n"
-    "  --grade G             rise per metre along the road (0.01)\n"
-    "  --trees SHARE         share of tree points, 0 for none (0.05)\n"
-    "  --tree-spacing S      distance between trees (25)\n"
-    "  --noise N             largest z error of ground points (0)\n"
-    "  --scale S             LAS coordinate step (0.001)\n"
-    "  --threads T           worker threads, 0 for one per core (0)\n";
+// The defaults shown are the spec's own, so the help cannot drift from them.
+std::string usage()
+{
+    const lasgen::CorridorSpec d;
+    char text[4096];
+    std::snprintf(
+        text, sizeof text,
+        "usage: corvane-lasgen --out PATH [options]\n"
+        "Writes a synthetic road corridor as the LAS file PATH and its centre line as\n"
+        "a HaiDi road file beside it, named as PATH with the extension .pm\n"
+        "(corridor.las -> corridor.pm): import that file as the road, and sections\n"
+        "along it cut the corridor's cross-section.\n"
+        "  --points N            number of points (%llu)\n"
+        "  --format F            point format 0-10 (%d)\n"
+        "  --version 1.x         LAS version 1.0-1.4 (1.%d; formats 6-10 need 1.4)\n"
+        "  --alignment A         straight or curved (straight)\n"
+        "  --length L            corridor length in metres of chainage (%g)\n"
+        "  --seed S              random seed (%llu)\n"
+        "  --radius R            curve radius (%g)\n"
+        "  --transition L        transition length (%g)\n"
+        "  --east E --north N    world start point (%.0f, %.0f)\n"
+        "  --azimuth DEG         start direction, degrees from north towards east\n"
+        "                        (%.3f, that is %g rad)\n"
+        "  --start-chainage S    chainage at the start (%g)\n"
+        "  --half-width W        road surface half width (%g)\n"
+        "  --crown-slope C       road crown fall per metre (%g)\n"
+        "  --kerb-height H       kerb step (%g)\n"
+        "  --footpath-width W    footpath width (%g)\n"
+        "  --ditch-width W       ditch width (%g)\n"
+        "  --ditch-depth D       ditch depth (%g)\n"
+        "  --ground-width W      flat ground beyond the ditch (%g)\n"
+        "  --centre-height Z     road centre height at the start (%g)\n"
+        "  --grade G             rise per metre along the road (%g)\n"
+        "  --trees SHARE         share of tree points, 0 for none (%g)\n"
+        "  --tree-spacing S      distance between trees (%g)\n"
+        "  --noise N             largest z error of ground points (%g)\n"
+        "  --scale S             LAS coordinate step (%g)\n"
+        "  --threads T           worker threads, 0 for one per core (%d)\n",
+        static_cast<unsigned long long>(d.points), d.point_format, d.version_minor, d.length,
+        static_cast<unsigned long long>(d.seed), d.curve_radius, d.transition_length, d.start_east, d.start_north,
+        d.start_azimuth * 180.0 / M_PI, d.start_azimuth, d.start_chainage, d.half_width, d.crown_slope,
+        d.kerb_height, d.footpath_width, d.ditch_width, d.ditch_depth, d.ground_width, d.centre_height, d.grade,
+        d.tree_share, d.tree_spacing, d.noise, d.scale, d.threads);
+    return text;
+}
 
 bool parse_number(const char *text, double *out)
 {
@@ -127,28 +146,41 @@ int main(int argc, char **argv)
     auto table = setters(&spec, &out);
     for (int i = 1; i < argc; i++) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(kUsage, stdout);
+            std::fputs(usage().c_str(), stdout);
             return 0;
         }
         auto setter = table.find(argv[i]);
         if (setter == table.end() || i + 1 >= argc || !setter->second(argv[i + 1])) {
-            std::fprintf(stderr, "corvane-lasgen: bad option or value: %s\n%s", argv[i], kUsage);
+            std::fprintf(stderr, "corvane-lasgen: bad option or value: %s\n%s", argv[i], usage().c_str());
             return 2;
         }
         i++;
     }
     if (out.empty()) {
-        std::fputs(kUsage, stderr);
+        std::fputs(usage().c_str(), stderr);
+        return 2;
+    }
+    const std::string road = lasgen::centre_line_path(out);
+    if (road == out) {
+        std::fprintf(stderr, "corvane-lasgen: %s is the name of the road file written beside the LAS file; "
+                             "give the LAS file another extension\n", out.c_str());
         return 2;
     }
     auto start = std::chrono::steady_clock::now();
     std::string error;
-    if (!lasgen::write_corridor(spec, out, &error)) {
+    // The small road file first: a folder that cannot take it fails at once,
+    // and a road file made for a cloud that could not be written goes again.
+    const bool road_existed = access(road.c_str(), F_OK) == 0;
+    bool ok = lasgen::write_centre_line(spec, road, &error);
+    if (ok && !(ok = lasgen::write_corridor(spec, out, &error)) && !road_existed)
+        std::remove(road.c_str());
+    if (!ok) {
         std::fprintf(stderr, "corvane-lasgen: %s\n", error.c_str());
         return 1;
     }
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("wrote %llu points to %s in %.2f s (%.1f M points/s)\n", static_cast<unsigned long long>(spec.points),
                 out.c_str(), seconds, seconds > 0 ? spec.points / seconds / 1e6 : 0.0);
+    std::printf("wrote the centre line to %s\n", road.c_str());
     return 0;
 }

@@ -6,10 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 using velmo::LasFile;
@@ -24,7 +28,8 @@ struct RoadPoint {
     LasPoint raw;
 };
 
-std::vector<RoadPoint> read_corridor(const lasgen::CorridorSpec &spec, const std::string &path)
+// Each point's chainage and offset along the given road.
+std::vector<RoadPoint> read_corridor(road_t *road, const std::string &path)
 {
     std::string error;
     auto las = LasFile::open(path, &error);
@@ -34,9 +39,6 @@ std::vector<RoadPoint> read_corridor(const lasgen::CorridorSpec &spec, const std
     const velmo::LasHeader &h = las->header();
     std::vector<uint8_t> records(las->point_count() * h.record_length);
     EXPECT_TRUE(las->read_records(0, las->point_count(), records.data()));
-    road_t road;
-    road_init(&road);
-    lasgen::build_alignment(spec, &road);
     std::vector<RoadPoint> points;
     for (uint64_t i = 0; i < las->point_count(); i++) {
         RoadPoint p;
@@ -45,10 +47,19 @@ std::vector<RoadPoint> read_corridor(const lasgen::CorridorSpec &spec, const std
         const double north = p.raw.Y * h.scale[1] + h.offset[1];
         p.z = p.raw.Z * h.scale[2] + h.offset[2];
         // The road's X is north and its Y east.
-        EXPECT_GE(road_xy2l(&road, north, east, &p.chainage, nullptr, nullptr, nullptr, &p.offset), 0);
+        EXPECT_GE(road_xy2l(road, north, east, &p.chainage, nullptr, nullptr, nullptr, &p.offset), 0);
         p.classification = p.raw.classification;
         points.push_back(p);
     }
+    return points;
+}
+
+std::vector<RoadPoint> read_corridor(const lasgen::CorridorSpec &spec, const std::string &path)
+{
+    road_t road;
+    road_init(&road);
+    lasgen::build_alignment(spec, &road);
+    std::vector<RoadPoint> points = read_corridor(&road, path);
     road_final(&road);
     return points;
 }
@@ -220,4 +231,57 @@ TEST(Lasgen, RefusesSpecsItCannotWrite)
     EXPECT_FALSE(lasgen::write_corridor(lasgen::CorridorSpec(), dir.file("none/x.las"), &error));
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(fs::is_empty(dir.path()));
+}
+
+namespace {
+
+// Runs the tool; its exit status and what it printed.
+int run_tool(const std::string &arguments, std::string *output)
+{
+    FILE *pipe = popen((std::string(CORVANE_LASGEN) + " " + arguments + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return -1;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output->append(buffer, n);
+    int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+TEST(Lasgen, ToolWritesTheCentreLineBesideTheCloudAsARoadTheCloudFollows)
+{
+    TempDir dir;
+    std::string output;
+    ASSERT_EQ(run_tool("--out " + dir.file("demo.las") + " --points 40000 --alignment curved --radius 80", &output), 0)
+        << output;
+    road_t road;
+    road_init(&road);
+    ASSERT_EQ(road_import_haidi(&road, dir.file("demo.pm").c_str()), 0) << output;
+    lasgen::CorridorSpec spec;
+    spec.alignment = lasgen::Alignment::curved;
+    spec.curve_radius = 80;
+    expect_follows_design(spec, read_corridor(&road, dir.file("demo.las")));
+    road_final(&road);
+    EXPECT_NE(output.find("demo.pm"), std::string::npos) << output;
+
+    output.clear();
+    EXPECT_NE(run_tool("--out " + dir.file("road.pm"), &output), 0) << "the LAS file would be the road file";
+    EXPECT_FALSE(std::filesystem::exists(dir.file("road.pm")));
+
+    const std::pair<std::string, std::string> beside[] = {
+        {"/d/corridor.las", "/d/corridor.pm"}, {"/d.v/corridor", "/d.v/corridor.pm"}, {"x.LAS", "x.pm"}};
+    for (const auto &[las, pm] : beside)
+        EXPECT_EQ(lasgen::centre_line_path(las), pm);
+}
+
+TEST(Lasgen, ToolHelpNamesTheRoadFileAndTheTrueDefaultAzimuth)
+{
+    std::string help;
+    ASSERT_EQ(run_tool("--help", &help), 0);
+    EXPECT_NE(help.find(".pm"), std::string::npos) << help;
+    EXPECT_NE(help.find("34.377"), std::string::npos) << help;
+    EXPECT_EQ(help.find("34.4)"), std::string::npos) << help;
 }
