@@ -97,14 +97,20 @@ bool HorizonPanel::ImportCentreLine(const wxString &file, int kind)
     wxCharBuffer path;
     if (!HasRoad() || !LocalPath(file, &path))
         return false;
-    const int result = kind == 0 ? road_import_haidi(m_road, path.data()) : road_import_weidi(m_road, path.data());
+    int skipped = 0;
+    const int result = kind == 0 ? road_import_haidi(m_road, path.data())
+                                 : road_import_weidi_skipping(m_road, path.data(), &skipped);
     if (result != 0) {
         ShowInputError(wxString::FromUTF8("导入失败：文件无法读取或不是所选格式的中线文件，道路未改变！"));
         return false;
     }
     RefreshList();
     DrawPlan(true);
-    wxMessageBox(wxString::FromUTF8("导入成功!"), wxMessageBoxCaptionStr, wxOK | wxCENTRE, nullptr);
+    // Elements the road cannot hold are gone from it: the surveyor must know.
+    wxString notice = wxString::FromUTF8("导入成功!");
+    if (skipped > 0)
+        notice += wxString::Format(wxString::FromUTF8("\n%d 个未知类型的线元已跳过。"), skipped);
+    wxMessageBox(notice, wxMessageBoxCaptionStr, wxOK | wxCENTRE, nullptr);
     return true;
 }
 

@@ -393,7 +393,9 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
             m_modelViewer->home();
         }
         UpdateWorkspaceTree();
-        if (!event.GetRoad())
+        // A road imported whole carries no message; one with elements left out
+        // says which.
+        if (!event.GetRoad() || !event.GetMessage().empty())
             ReportTaskFailure(event, _("The road could not be imported."));
         break;
     case TASK_OPEN_PROJECT:
@@ -450,6 +452,8 @@ void CorvaneFrame::ReportTaskFailure(const TaskThreadEvent &event, const wxStrin
 void CorvaneFrame::OnClose(wxCloseEvent &event)
 {
     if (!m_runningTask) {
+        if (!StopSetupDownloadForClose(event))
+            return;
         // Measurements of a mode still open are saved by leaving it.
         SetSectionMode(SECTION_IDLE);
         SaveProject();
@@ -466,6 +470,7 @@ void CorvaneFrame::OnClose(wxCloseEvent &event)
     while (TaskThread::HasCurrentTask())
         wxMilliSleep(20);
     m_runningTask = nullptr;
+    StopSetupDownloadForClose(event);
     SetSectionMode(SECTION_IDLE);
     SaveProject();
     event.Skip();

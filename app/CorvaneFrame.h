@@ -6,6 +6,7 @@
 
 #include "SavePathAsker.h"
 #include "SceneManager.h"
+#include "SectionToolHost.h"
 
 #include <osg/ref_ptr>
 #include <osgViewer/Viewer>
@@ -21,6 +22,7 @@
 class FileChooser;
 class OSGCanvas;
 class SectionToolDialog;
+class SetupDownloadDialog;
 class StatusView;
 class TaskThread;
 class TaskThreadEvent;
@@ -61,7 +63,7 @@ struct ClassificationColorTable {
     static ClassificationColorTable Defaults();
 };
 
-class CorvaneFrame : public wxFrame
+class CorvaneFrame : public wxFrame, public SectionToolHost
 {
 public:
     CorvaneFrame(wxWindow *parent, wxWindowID id = wxID_ANY);
@@ -119,8 +121,8 @@ public:
     void SetColorMode(int mode);
     void SetSectionColorMode(int mode);
     // Pop-up menus of the section tool window, at the mouse pointer.
-    void ShowColorMenu();
-    void ShowViewModeMenu();
+    void ShowColorMenu() override;
+    void ShowViewModeMenu() override;
     // The three pop-up menus, built with the current mode checked; the caller
     // owns the menu.
     wxMenu *CreateModelColorMenu() const;
@@ -137,16 +139,21 @@ public:
     void SetCurrentSection(section_t *section);
     // Leaving a mode saves the measurements changed in it.
     void SetSectionMode(int mode);
-    void MeasureSectionPoint() { SetSectionMode(SECTION_MEASURE_POINT); }
-    void DeleteSectionPoint() { SetSectionMode(SECTION_DELETE_POINT); }
-    void FinishSectionMeasure() { SetSectionMode(SECTION_IDLE); }
-    void MeasureDistance() { SetSectionMode(SECTION_MEASURE_DISTANCE); }
+    void MeasureSectionPoint() override { SetSectionMode(SECTION_MEASURE_POINT); }
+    void DeleteSectionPoint() override { SetSectionMode(SECTION_DELETE_POINT); }
+    void FinishSectionMeasure() override { SetSectionMode(SECTION_IDLE); }
+    void MeasureDistance() override { SetSectionMode(SECTION_MEASURE_DISTANCE); }
     // Thickness along the normal and extent along the width axis of the
-    // current section; recomputed on the worker.  Without force a change is
-    // dropped while a task runs; a forced one is applied once it ends.
-    void SetSectionOffset(double thickness, bool force);
-    void SetSectionWidth(double width, bool force);
-    void SetSectionPointSize(float size);
+    // current section, each within its range; recomputed on the worker, once
+    // the running task ends when one runs.  False for a value out of range,
+    // without a current section and for the width of a longitude section.
+    bool SetSectionOffset(double thickness) override;
+    bool SetSectionWidth(double width) override;
+    bool SetSectionPointSize(float size) override;
+    // Those of the current section; 1 and 40 without one.
+    double SectionThickness() const override;
+    double SectionWidth() const override;
+    bool IsSectionWidthFixed() const override;
     // The record of the current section's points (or measurements) within
     // 4 pixels of the mouse position, nearest first; null without one.
     velmo_point_t *FindNearestSectionPoint(int x, int y, bool measurements);
@@ -155,6 +162,9 @@ public:
     // DXF import into the current section, DXF or DAT export of it.
     void OnImportDxf(wxCommandEvent &event);
     void OnExportSectionFile(wxCommandEvent &event);
+    void ImportSectionDxf() override;
+    void ExportSectionFile() override;
+    wxBitmap LoadPicture(const wxString &relative) const override;
     SectionToolDialog *GetSectionTool() const { return m_sectionTool; }
     const std::vector<velmo_point_t> &GetDistancePoints() const { return m_distancePoints; }
     // Grows the frame by the drag of the status panel's grip.
@@ -197,13 +207,15 @@ public:
     wxPanel *GetMainPanel() const { return m_mainPanel; }
     TaskThread *GetRunningTask() const { return m_runningTask; }
     bool IsTaskRunning() const { return m_runningTask != nullptr; }
+    // The window of the setup download in progress, null while none runs.
+    SetupDownloadDialog *GetSetupDownload() const { return m_setupDownload; }
     section_t *GetCurrentSection() const { return m_currentSection; }
     int GetModelViewMode() const { return m_modelViewMode; }
     int GetSectionViewMode() const { return m_sectionViewMode; }
     int GetModelColorMode() const { return m_modelColorMode; }
     int GetSectionColorMode() const { return m_sectionColorMode; }
     int GetSectionMode() const { return m_sectionMode; }
-    float GetPointSize() const { return m_pointSize; }
+    float GetPointSize() const override { return m_pointSize; }
     const ClassificationColorTable &GetClassificationColorTable() const { return m_classColors; }
 
 private:
@@ -220,9 +232,13 @@ private:
     void InitSectionViewer();
     void SetFrameIcon();
     void StartUpdateCheck();
-    // Fetches the setup file into file with a progress dialog; false, with
-    // the reason shown, when it did not arrive whole.
-    bool DownloadSetup(const wxString &url, int size, const wxString &file);
+    // Fetches the setup file into file beside the program; its window asks
+    // about the setup once the file is whole.
+    void DownloadSetup(const wxString &url, int size, const wxString &file);
+    void OnSetupDownloadEnd(wxCommandEvent &event);
+    // Asks whether a download in progress may be stopped for the close;
+    // false when the close is refused.
+    bool StopSetupDownloadForClose(wxCloseEvent &event);
 
     // Commands.
     // Shows "Task is running..." and answers true while a task runs.
@@ -284,19 +300,19 @@ private:
     void StartSectionTask(int code);
     // What a finished load, reload or pick does to the scene and the view.
     void FinishSectionTask(TaskThreadEvent &event);
-    // Starts the recomputation that a forced change left waiting.
+    // Starts the recomputation that a change during a task left waiting.
     void StartPendingSectionReload();
     // The tree's section commands and the measure menu; true when handled.
     bool HandleSectionMenu(long id);
     void ClearMenuSection();
     void DeleteMenuSection();
     void UndoMeasureAction();
-    void StepSectionValue(int key, double thickness, double width, float size);
+    void StepSectionValue(int key);
+    void StepSectionWidth(double width);
+    void ReloadCurrentSection();
     void ChooseClassificationColors();
     void PopupSectionMenu(wxMenu &menu, const wxPoint &position);
     bool IsSectionInWorkspace(const section_t *section) const;
-    double SectionThickness() const;
-    double SectionWidth() const;
 
     // Static event table, in its order.
     void OnRibbonHelp(wxRibbonBarEvent &event);
@@ -364,6 +380,7 @@ private:
 
     // The busy guard: the task in progress, null while none runs.
     TaskThread *m_runningTask = nullptr;
+    SetupDownloadDialog *m_setupDownload = nullptr;
     wxString m_pendingFailure;
     bool m_pendingMissingCheck = false;
 

@@ -3,6 +3,7 @@
 #include "CorvaneFrame.h"
 
 #include "AppResources.h"
+#include "EngineText.h"
 #include "SceneObjects.h"
 #include "StatusView.h"
 #include "TreeData.h"
@@ -107,15 +108,6 @@ std::vector<T *> ItemsOf(Array *list)
 wxString FileNameOf(const char *path)
 {
     return wxFileName(wxString::FromUTF8(path)).GetFullName();
-}
-
-// Section and project names are in the locale's own encoding.
-wxString LocalText(const char *text)
-{
-    const wxString local(text, wxConvLibc);
-    // Names typed in the program are stored as UTF-8, which the C locale
-    // cannot convert; an empty item would hide the section.
-    return local.empty() && *text ? wxString::FromUTF8(text) : local;
 }
 
 int SectionIcon(const section_t *section, const section_t *current)
@@ -242,7 +234,7 @@ void CorvaneFrame::UpdateWorkspaceTree()
     tree->DeleteAllItems();
     wxTreeListItem project = tree->AppendItem(tree->GetRootItem(), _("Project"));
     if (g_workspace && g_workspace->project)
-        tree->SetItemText(project, LocalText(g_workspace->project->name));
+        tree->SetItemText(project, EngineText::Name(g_workspace->project->name));
 
     wxTreeListItem clouds = tree->AppendItem(project, _("Point cloud"));
     wxTreeListItem roads = tree->AppendItem(project, _("Road"));
@@ -265,7 +257,7 @@ void CorvaneFrame::UpdateWorkspaceTree()
             const std::vector<section_t *> sections = ItemsOf<section_t>(sectionLists[g]);
             for (auto it = sections.rbegin(); it != sections.rend(); ++it) {
                 const int icon = SectionIcon(*it, m_currentSection);
-                tree->PrependItem(sectionGroups[g], LocalText((*it)->name), icon, icon, new TreeData(*it));
+                tree->PrependItem(sectionGroups[g], EngineText::Name((*it)->name), icon, icon, new TreeData(*it));
             }
         }
     }
@@ -515,7 +507,7 @@ void ShowRoadRows(wxPropertyGrid *grid, wks_road_t *road)
 void ShowSectionRows(wxPropertyGrid *grid, section_t *section)
 {
     grid->Append(new wxPropertyCategory(_("Section"), wxPG_LABEL));
-    AppendRow(grid, _("Name"), LocalText(section->name));
+    AppendRow(grid, _("Name"), EngineText::Name(section->name));
     const int points = section->points ? int(array_size(section->points)) : 0;
     AppendRow(grid, _("Point num"), wxString::Format("%d", points));
     AppendRow(grid, _("Thickness"), Fixed(section->normal_range[1] - section->normal_range[0], 2));

@@ -4,12 +4,15 @@
 // read-out and the floating tool window that follows the section canvas.
 #include "CorvaneFrame.h"
 
+#include "AppResources.h"
+#include "EngineText.h"
 #include "FileChooser.h"
 #include "OSGCanvas.h"
 #include "OrthoManipulator.h"
 #include "SectionColorTableDialog.h"
 #include "SectionPick.h"
 #include "SectionToolDialog.h"
+#include "SectionValues.h"
 #include "SideManipulator.h"
 #include "StatusView.h"
 #include "TaskThread.h"
@@ -66,11 +69,6 @@ osg::Vec3d Unproject(osgViewer::Viewer *viewer, int x, int y, double z)
 {
     const osg::Matrixd inverse = osg::Matrixd::inverse(WindowMatrixOf(viewer));
     return osg::Vec3d(x, ViewportHeight(viewer) - y, z) * inverse;
-}
-
-wxString LocalName(const char *text)
-{
-    return wxString(text, wxConvLibc);
 }
 
 Array *PublishedPoints(const section_t *section)
@@ -139,7 +137,7 @@ void CorvaneFrame::SetCurrentSection(section_t *section)
         StartSectionTask(TASK_LOAD_SECTION);
     SetModelViewMode(VIEW_FRONT);
     ShowSectionTool(true);
-    m_statusView->SetStatusText(2, LocalName(section->name));
+    m_statusView->SetStatusText(2, EngineText::Name(section->name));
     ShowProperties(nullptr, nullptr, section);
 }
 
@@ -255,36 +253,57 @@ double CorvaneFrame::SectionWidth() const
     return m_currentSection ? m_currentSection->width_range[1] - m_currentSection->width_range[0] : DEFAULT_WIDTH;
 }
 
-void CorvaneFrame::SetSectionOffset(double thickness, bool force)
+bool CorvaneFrame::IsSectionWidthFixed() const
 {
-    if (!m_currentSection || (m_runningTask && !force))
-        return;
+    return m_currentSection && m_currentSection->type == SECTION_LONGITUDE;
+}
+
+bool CorvaneFrame::SetSectionOffset(double thickness)
+{
+    if (!m_currentSection || !sectionvalues::BUFFER_WIDTH_RANGE.Holds(thickness))
+        return false;
+    thickness = sectionvalues::BUFFER_WIDTH_RANGE.Clamp(thickness);
+    if (thickness == SectionThickness())
+        return true;
     const double range[2] = {-thickness / 2, thickness / 2};
-    wks_modify_section_offset(g_workspace, m_currentSection, range);
-    // A second task may not run beside the first: the forced value is
-    // computed as soon as the running task ends.
-    if (m_runningTask)
-        m_pendingSectionReload = true;
-    else
-        StartSectionTask(TASK_RELOAD_SECTION);
+    if (!wks_modify_section_offset(g_workspace, m_currentSection, range))
+        return false;
+    ReloadCurrentSection();
+    return true;
 }
 
-void CorvaneFrame::SetSectionWidth(double width, bool force)
+bool CorvaneFrame::SetSectionWidth(double width)
 {
-    if (!m_currentSection || m_currentSection->type == SECTION_LONGITUDE || (m_runningTask && !force))
-        return;
+    if (!m_currentSection || IsSectionWidthFixed() || !sectionvalues::SECTION_WIDTH_RANGE.Holds(width))
+        return false;
+    width = sectionvalues::SECTION_WIDTH_RANGE.Clamp(width);
+    if (width == SectionWidth())
+        return true;
     const double range[2] = {-width / 2, width / 2};
-    wks_modify_section_width(g_workspace, m_currentSection, range);
+    if (!wks_modify_section_width(g_workspace, m_currentSection, range))
+        return false;
+    ReloadCurrentSection();
+    return true;
+}
+
+// A second task may not run beside the first: a change made meanwhile is
+// computed as soon as the running task ends, the last one made being what
+// the section ends with.  A drag of a slider thus costs one recomputation
+// at a time.
+void CorvaneFrame::ReloadCurrentSection()
+{
     if (m_runningTask)
         m_pendingSectionReload = true;
     else
         StartSectionTask(TASK_RELOAD_SECTION);
 }
 
-void CorvaneFrame::SetSectionPointSize(float size)
+bool CorvaneFrame::SetSectionPointSize(float size)
 {
-    if (!m_currentSection || size == m_pointSize)
-        return;
+    if (!m_currentSection || !sectionvalues::POINT_SIZE_RANGE.Holds(size))
+        return false;
+    if (size == m_pointSize)
+        return true;
     m_pointSize = size;
     SceneShowSectionPoints(m_currentSection, m_sectionColorMode, m_pointSize, m_classColors.visible,
                            m_classColors.colors);
@@ -292,6 +311,7 @@ void CorvaneFrame::SetSectionPointSize(float size)
     SceneShowSectionLineRed(m_currentSection, m_pointSize);
     SceneShowPolyline(m_distancePoints, m_pointSize);
     RedrawViews();
+    return true;
 }
 
 void CorvaneFrame::ChooseClassificationColors()
@@ -446,9 +466,6 @@ void CorvaneFrame::OnSectionKeyDown(wxKeyEvent &event)
     event.Skip();
     if (!m_currentSection)
         return;
-    const double thickness = SectionThickness();
-    const double width = SectionWidth();
-    const float size = m_pointSize;
     const int code = event.GetKeyCode();
     switch (code) {
     case WXK_LEFT:
@@ -457,7 +474,7 @@ void CorvaneFrame::OnSectionKeyDown(wxKeyEvent &event)
     case WXK_DOWN:
     case WXK_NUMPAD_ADD:
     case WXK_NUMPAD_SUBTRACT:
-        StepSectionValue(code, thickness, width, size);
+        StepSectionValue(code);
         return;
     case WXK_ESCAPE: SetSectionMode(SECTION_IDLE); return;
     case WXK_BACK: UndoMeasureAction(); return;
@@ -487,30 +504,37 @@ void CorvaneFrame::OnSectionKeyDown(wxKeyEvent &event)
 }
 
 // The arrows step the width by 1 and the thickness by 0.2, the numeric pad's
-// signs the point size by 1; the tool window shows what the key asked for.
-void CorvaneFrame::StepSectionValue(int key, double thickness, double width, float size)
+// signs the point size by 1, each within its range; the tool window shows
+// the values in force afterwards, whether the step was made or not.
+void CorvaneFrame::StepSectionValue(int key)
 {
-    if (key == WXK_LEFT && width > WIDTH_STEP) {
-        width -= WIDTH_STEP;
-        SetSectionWidth(width, false);
-    } else if (key == WXK_RIGHT) {
-        width += WIDTH_STEP;
-        SetSectionWidth(width, false);
-    } else if (key == WXK_UP) {
-        thickness += THICKNESS_STEP;
-        SetSectionOffset(thickness, false);
-    } else if (key == WXK_DOWN && thickness > THICKNESS_STEP) {
-        thickness -= THICKNESS_STEP;
-        SetSectionOffset(thickness, false);
-    } else if (key == WXK_NUMPAD_ADD) {
-        size += POINT_SIZE_STEP;
-        SetSectionPointSize(size);
-    } else if (key == WXK_NUMPAD_SUBTRACT && size > POINT_SIZE_STEP) {
-        size -= POINT_SIZE_STEP;
-        SetSectionPointSize(size);
-    }
+    using sectionvalues::BUFFER_WIDTH_RANGE;
+    using sectionvalues::POINT_SIZE_RANGE;
+    const double thickness = SectionThickness();
+    const double width = SectionWidth();
+    const float size = m_pointSize;
+    if (key == WXK_LEFT && width > WIDTH_STEP)
+        StepSectionWidth(width - WIDTH_STEP);
+    else if (key == WXK_RIGHT)
+        StepSectionWidth(width + WIDTH_STEP);
+    else if (key == WXK_UP)
+        SetSectionOffset(BUFFER_WIDTH_RANGE.Clamp(thickness + THICKNESS_STEP));
+    else if (key == WXK_DOWN && thickness > THICKNESS_STEP)
+        SetSectionOffset(BUFFER_WIDTH_RANGE.Clamp(thickness - THICKNESS_STEP));
+    else if (key == WXK_NUMPAD_ADD)
+        SetSectionPointSize(float(POINT_SIZE_RANGE.Clamp(size + POINT_SIZE_STEP)));
+    else if (key == WXK_NUMPAD_SUBTRACT && size > POINT_SIZE_STEP)
+        SetSectionPointSize(float(POINT_SIZE_RANGE.Clamp(size - POINT_SIZE_STEP)));
     if (m_sectionTool)
-        m_sectionTool->SetValues(thickness, width, size);
+        m_sectionTool->ShowValuesInForce();
+}
+
+void CorvaneFrame::StepSectionWidth(double width)
+{
+    if (IsSectionWidthFixed())
+        m_statusView->ShowMessage(_("A longitude section spans its chainages: its width cannot change."));
+    else
+        SetSectionWidth(sectionvalues::SECTION_WIDTH_RANGE.Clamp(width));
 }
 
 void CorvaneFrame::UndoMeasureAction()
@@ -615,6 +639,21 @@ void CorvaneFrame::DeleteMenuSection()
 
 void CorvaneFrame::OnImportDxf(wxCommandEvent &)
 {
+    ImportSectionDxf();
+}
+
+void CorvaneFrame::OnExportSectionFile(wxCommandEvent &)
+{
+    ExportSectionFile();
+}
+
+wxBitmap CorvaneFrame::LoadPicture(const wxString &relative) const
+{
+    return AppLoadBitmap(relative);
+}
+
+void CorvaneFrame::ImportSectionDxf()
+{
     if (!m_currentSection)
         return;
     wxString path;
@@ -628,7 +667,7 @@ void CorvaneFrame::OnImportDxf(wxCommandEvent &)
     RedrawViews();
 }
 
-void CorvaneFrame::OnExportSectionFile(wxCommandEvent &)
+void CorvaneFrame::ExportSectionFile()
 {
     if (!m_currentSection)
         return;
@@ -689,10 +728,10 @@ void CorvaneFrame::ShowSectionTool(bool show)
         return;
     }
     if (!m_sectionTool)
-        m_sectionTool = new SectionToolDialog(this, wxID_ANY);
+        m_sectionTool = new SectionToolDialog(this, this);
     m_sectionToolArea = wxRect();
     PlaceSectionTool();
-    m_sectionTool->SetValues(SectionThickness(), SectionWidth(), m_pointSize);
+    m_sectionTool->ShowValuesInForce();
     // A pane that has just been shown gets its place in the next layout.
     CallAfter([this] { FollowSectionCanvas(); });
 }

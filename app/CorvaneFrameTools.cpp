@@ -7,6 +7,7 @@
 #include "HelpDialog.h"
 #include "PointSliceDialog.h"
 #include "SetupDownload.h"
+#include "SetupDownloadDialog.h"
 #include "TaskThread.h"
 #include "UpdateRequest.h"
 #include "UpdateVersionEvent.h"
@@ -14,7 +15,6 @@
 #include <wx/app.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
-#include <wx/progdlg.h>
 #include <wx/ribbon/buttonbar.h>
 #include <wx/utils.h>
 
@@ -85,7 +85,7 @@ void CorvaneFrame::OnManual(wxRibbonButtonBarEvent &)
 
 void CorvaneFrame::OnUpdateVersion(UpdateVersionEvent &event)
 {
-    if (!UpdateRequest::IsNewer(event.GetVersion(), cvVersion))
+    if (!UpdateRequest::IsNewer(event.GetVersion(), cvVersion) || m_setupDownload)
         return;
     // The version becomes part of a file name; anything but digits and dots
     // could carry a path from the server into the file system, so such an
@@ -106,8 +106,29 @@ void CorvaneFrame::OnUpdateVersion(UpdateVersionEvent &event)
                      wxOK | wxCENTRE | wxICON_ERROR, this);
         return;
     }
-    const wxString file = SetupDownload::SetupFilePath(folder, version);
-    if (!DownloadSetup(wxString::FromUTF8(event.GetUrl()), event.GetFileSize(), file))
+    DownloadSetup(wxString::FromUTF8(event.GetUrl()), event.GetFileSize(),
+                  SetupDownload::SetupFilePath(folder, version));
+}
+
+void CorvaneFrame::DownloadSetup(const wxString &url, int size, const wxString &file)
+{
+    m_setupDownload = new SetupDownloadDialog(this, url, size, file, UpdateRequest::FromConfig().GetTimeout());
+    m_setupDownload->Bind(EVT_SETUP_DOWNLOAD_END, &CorvaneFrame::OnSetupDownloadEnd, this);
+}
+
+void CorvaneFrame::OnSetupDownloadEnd(wxCommandEvent &event)
+{
+    SetupDownloadDialog *download = m_setupDownload;
+    if (!download || event.GetEventObject() != download)
+        return;
+    m_setupDownload = nullptr;
+    const wxString file = download->GetFile(), error = download->GetError();
+    const int outcome = download->GetOutcome();
+    download->Destroy();
+    // A download the user cancelled needs no message.
+    if (outcome == SetupDownloadDialog::FAILED)
+        wxMessageBox(error, _("Update"), wxOK | wxCENTRE | wxICON_ERROR, this);
+    if (outcome != SetupDownloadDialog::WHOLE)
         return;
 
     wxMessageDialog setup(this, _("Download finished,will you setup it now?"), _("Setup"), wxYES_NO | wxCENTRE);
@@ -125,17 +146,20 @@ void CorvaneFrame::OnUpdateVersion(UpdateVersionEvent &event)
     wxTheApp->ExitMainLoop();
 }
 
-bool CorvaneFrame::DownloadSetup(const wxString &url, int size, const wxString &file)
+bool CorvaneFrame::StopSetupDownloadForClose(wxCloseEvent &event)
 {
-    wxProgressDialog progress(_("Update"), _("Downloading Corvane setup file..."), 100, nullptr,
-                              wxPD_APP_MODAL | wxPD_AUTO_HIDE);
-    SetupDownload download(UpdateRequest::FromConfig().GetTimeout());
-    const bool whole = download.Fetch(url, size, file, [&progress](int64_t received, int64_t expected) {
-        const int percent = expected > 0 ? (int)(received * 99 / expected) : 0;
-        progress.Update(percent, wxEmptyString);
-    });
-    progress.Update(100);
-    if (!whole)
-        wxMessageBox(download.GetError(), _("Update"), wxOK | wxCENTRE | wxICON_ERROR, this);
-    return whole;
+    if (!m_setupDownload)
+        return true;
+    if (event.CanVeto() && !Confirm(_("The setup file of the new version is still being downloaded. Stop the "
+                                      "download and close?"))) {
+        event.Veto();
+        return false;
+    }
+    // The download may have ended while the question was open.
+    if (!m_setupDownload)
+        return true;
+    m_setupDownload->Stop();
+    m_setupDownload->Destroy();
+    m_setupDownload = nullptr;
+    return true;
 }

@@ -1,34 +1,88 @@
 #include "SetupDownload.h"
 
+#include "HttpSocket.h"
+
 #include <wx/app.h>
-#include <wx/file.h>
 #include <wx/filefn.h>
-#include <wx/filename.h>
-#include <wx/log.h>
-#include <wx/protocol/http.h>
+#include <wx/intl.h>
 #include <wx/stopwatch.h>
 #include <wx/utils.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 namespace {
 
 const size_t READ_BLOCK = 65536;
-const int POLL_MS = 100;
+// How often a download that waits for bytes looks whether it was cancelled.
+const int POLL_MS = 50;
 const size_t VERSION_LIMIT = 32;
+const size_t HEAD_LIMIT = 65536;
 
-// The bytes the server says it sends, or -1 when it does not say.
-int64_t HeaderLength(wxHTTP &http)
+struct Head {
+    int status = 0;
+    int64_t length = -1; // -1: not stated
+    bool encoded = false;
+};
+
+std::string Lowered(std::string text)
 {
-    const wxString text = http.GetHeader("Content-Length").Trim().Trim(false);
-    long long length = -1;
-    if (text.empty() || !text.ToLongLong(&length) || length < 0)
+    for (char &c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return text;
+}
+
+std::string Trimmed(const std::string &text)
+{
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return std::string();
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// A whole number of digits only, at most 18 of them; -1 otherwise.
+int64_t Digits(const std::string &text)
+{
+    if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos)
         return -1;
-    return length;
+    return std::stoll(text);
+}
+
+// "HTTP/1.x 200 OK" and the headers the download needs; status 0 when the
+// answer is no HTTP answer.
+Head ReadHead(const std::string &text)
+{
+    Head head;
+    size_t lineEnd = text.find("\r\n");
+    const std::string status = text.substr(0, lineEnd);
+    const size_t space = status.find(' ');
+    if (status.compare(0, 5, "HTTP/") == 0 && space != std::string::npos) {
+        const int64_t code = Digits(status.substr(space + 1, 3));
+        head.status = code >= 100 && code <= 999 ? (int)code : 0;
+    }
+    while (lineEnd != std::string::npos && lineEnd + 2 < text.size()) {
+        const size_t start = lineEnd + 2;
+        lineEnd = text.find("\r\n", start);
+        const std::string line = text.substr(start, lineEnd == std::string::npos ? std::string::npos : lineEnd - start);
+        const size_t colon = line.find(':');
+        if (colon == std::string::npos)
+            continue;
+        const std::string name = Lowered(Trimmed(line.substr(0, colon)));
+        const std::string value = Trimmed(line.substr(colon + 1));
+        if (name == "content-length")
+            head.length = Digits(value);
+        else if (name == "transfer-encoding" && Lowered(value) != "identity")
+            head.encoded = true;
+    }
+    return head;
 }
 
 wxString Megabytes(int64_t bytes)
@@ -111,16 +165,33 @@ SetupDownload::SetupDownload(int timeoutSeconds, int64_t sizeLimit)
 {
 }
 
+wxString SetupDownload::PartialFilePath(const wxString &path)
+{
+    return path + ".part";
+}
+
 bool SetupDownload::Fail(const wxString &reason)
 {
     m_error = reason;
     return false;
 }
 
-bool SetupDownload::Fetch(const wxString &url, int64_t announcedSize, const wxString &path,
-                          const Progress &progress)
+bool SetupDownload::FailOrCancelled(const wxString &reason)
+{
+    return Fail(m_cancelled ? _("The download was cancelled.") : reason);
+}
+
+bool SetupDownload::Fetch(const wxString &url, int64_t announcedSize, const wxString &path)
 {
     m_error.clear();
+    m_received = 0;
+    m_expected = std::max<int64_t>(announcedSize, 0);
+    // A partial file is left only when the program was killed while it
+    // downloaded; it is no setup file and goes before anything else can
+    // fail.
+    const wxString part = PartialFilePath(path);
+    if (unlink(part.fn_str()) != 0 && errno != ENOENT)
+        return Fail(wxString::Format(_("Cannot remove the unfinished download %s."), part));
     Address address;
     if (!ParseAddress(url, &address))
         return Fail(wxString::Format(_("The setup file's address is not an http address: %s"), url));
@@ -128,122 +199,157 @@ bool SetupDownload::Fetch(const wxString &url, int64_t announcedSize, const wxSt
         return Fail(wxString::Format(_("The setup file is larger than %s MB; it was not downloaded."),
                                      Megabytes(m_sizeLimit)));
 
-    wxHTTP http;
-    http.SetMethod("GET");
-    http.SetTimeout(m_timeout);
-    if (!http.Connect(address.host, address.port))
-        return Fail(wxString::Format(_("Cannot connect to the update server %s."), address.host));
-    std::unique_ptr<wxInputStream> stream(http.GetInputStream(address.path));
-    const int status = http.GetResponse();
-    // The client connects only when asked for the stream.
-    const bool connectFailed = http.GetError() == wxPROTO_CONNERR;
-    if (!stream || status != 200) {
-        stream.reset();
-        http.Close();
-        if (status == 0 && connectFailed)
-            return Fail(wxString::Format(_("Cannot connect to the update server %s."), address.host));
-        if (status == 0)
-            return Fail(wxString::Format(_("The update server %s did not answer in %d seconds."), address.host,
-                                         m_timeout));
+    const std::string host = address.host.ToStdString(wxConvUTF8);
+    const wxStopWatch clock;
+    HttpSocket socket;
+    const auto cancelled = [this] { return m_cancelled.load(); };
+    std::string request = "GET " + address.path.ToStdString(wxConvUTF8) + " HTTP/1.0\r\nHost: " + host;
+    if (address.port)
+        request += ":" + std::to_string(address.port);
+    request += "\r\nConnection: close\r\n\r\n";
+    if (!socket.Connect(host, address.port ? address.port : 80, clock, m_timeout * 1000L, cancelled) ||
+        !socket.SendAll(request, clock, m_timeout * 1000L, cancelled))
+        return FailOrCancelled(wxString::Format(_("Cannot connect to the update server %s."), address.host));
+    std::string bytes;
+    size_t headLength = 0;
+    if (!ReceiveHead(socket, &bytes, &headLength))
+        return FailOrCancelled(wxString::Format(_("The update server %s did not answer in %d seconds."),
+                                                address.host, m_timeout));
+    const Head head = ReadHead(bytes.substr(0, headLength));
+    if (head.status != 200)
         return Fail(wxString::Format(_("The update server answered with status %d instead of sending the setup "
                                        "file."),
-                                     status));
-    }
-
-    const int64_t declared = HeaderLength(http);
-    const int64_t expected = announcedSize > 0 ? announcedSize : declared;
-    wxString refusal;
+                                     head.status));
+    const int64_t expected = announcedSize > 0 ? announcedSize : head.length;
+    if (head.encoded)
+        return Fail(_("The update server sent the setup file in a transfer encoding; it was not downloaded."));
     if (expected <= 0)
-        refusal = _("The update server did not say how large the setup file is.");
-    else if (expected > m_sizeLimit)
-        refusal = wxString::Format(_("The setup file is larger than %s MB; it was not downloaded."),
-                                   Megabytes(m_sizeLimit));
-    else if (declared >= 0 && declared != expected)
-        refusal = wxString::Format(_("The update server sends %lld bytes, but %lld were announced."),
-                                   (long long)declared, (long long)expected);
-    if (!refusal.empty()) {
-        stream.reset();
-        http.Close();
-        return Fail(refusal);
-    }
+        return Fail(_("The update server did not say how large the setup file is."));
+    if (expected > m_sizeLimit)
+        return Fail(wxString::Format(_("The setup file is larger than %s MB; it was not downloaded."),
+                                     Megabytes(m_sizeLimit)));
+    if (head.length >= 0 && head.length != expected)
+        return Fail(wxString::Format(_("The update server sends %lld bytes, but %lld were announced."),
+                                     (long long)head.length, (long long)expected));
+    m_expected = expected;
 
     // Written aside: the setup file of an earlier download stays until this
-    // one is whole.
-    const wxString part = path + ".part";
-    wxLogNull noToolkitMessages;
-    wxFile file;
-    if (!file.Create(part, true, wxS_IRUSR | wxS_IWUSR)) {
-        stream.reset();
-        http.Close();
+    // one is whole.  O_EXCL: whatever took the name since is not written
+    // through.
+    const int file = open(part.fn_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (file < 0)
         return Fail(wxString::Format(_("Cannot create the file %s."), part));
-    }
-    wxString failure;
-    int64_t received = 0;
-    std::vector<char> block(READ_BLOCK);
-    if (progress)
-        progress(0, expected);
-    // Reads take what has arrived and never block, so that a server that
-    // stops sending is noticed after the timeout and the progress window
-    // keeps being drawn meanwhile.  A server that has sent everything may
-    // have closed the connection already; its socket then takes no flags.
-    const bool open = http.GetSocket() != wxSOCKET_T(-1);
-    if (open)
-        http.SetFlags(wxSOCKET_NOWAIT);
-    wxStopWatch quiet;
-    for (;;) {
-        // One byte past the announced size is enough to tell a body that is
-        // too long.
-        const size_t want = (size_t)std::min<int64_t>((int64_t)block.size(), expected + 1 - received);
-        stream->Read(block.data(), want);
-        const size_t got = stream->LastRead();
-        if (got > 0) {
-            if (received + (int64_t)got > expected) {
-                failure = wxString::Format(_("The update server sent more than the announced %lld bytes."),
-                                           (long long)expected);
-                break;
-            }
-            if (file.Write(block.data(), got) != got) {
-                failure = wxString::Format(_("Cannot write the file %s."), part);
-                break;
-            }
-            received += (int64_t)got;
-            if (progress)
-                progress(received, expected);
-            quiet.Start();
-            continue;
-        }
-        // The end of the body, or the server closed the connection.
-        if (stream->Eof() || http.GetSocket() == wxSOCKET_T(-1) || !http.IsConnected()
-            || (http.Error() && http.LastError() != wxSOCKET_WOULDBLOCK))
-            break;
-        if (quiet.Time() >= m_timeout * 1000L) {
-            // A body of unstated length that is already whole, from a server
-            // that keeps the connection open.
-            if (received == expected)
-                break;
-            failure = wxString::Format(_("The update server sent nothing for %d seconds; the download stopped "
-                                         "after %lld of %lld bytes."),
-                                       m_timeout, (long long)received, (long long)expected);
-            break;
-        }
-        http.WaitForRead(0, POLL_MS);
-        if (progress)
-            progress(received, expected);
-    }
-    stream.reset();
-    http.Close();
-    if (failure.empty() && received < expected)
-        failure = wxString::Format(_("The download stopped after %lld of %lld bytes."), (long long)received,
-                                   (long long)expected);
-    if (!file.Close() && failure.empty())
+    wxString failure = ReceiveBody(socket, bytes.substr(headLength), expected, head.length == expected, file, part);
+    socket.Close();
+    if (close(file) != 0 && failure.empty())
         failure = wxString::Format(_("Cannot write the file %s."), part);
     if (failure.empty() && chmod(part.fn_str(), 0755) != 0)
         failure = wxString::Format(_("Cannot make the file %s executable."), part);
-    if (failure.empty() && !wxRenameFile(part, path, true))
+    if (failure.empty() && rename(part.fn_str(), path.fn_str()) != 0)
         failure = wxString::Format(_("Cannot rename %s to %s."), part, path);
     if (!failure.empty()) {
-        wxRemoveFile(part);
-        return Fail(failure);
+        unlink(part.fn_str());
+        return FailOrCancelled(failure);
     }
     return true;
+}
+
+// The status line and the headers, within the timeout from the connection;
+// headLength covers them and the blank line after them.
+bool SetupDownload::ReceiveHead(HttpSocket &socket, std::string *bytes, size_t *headLength)
+{
+    const wxStopWatch clock;
+    char buffer[4096];
+    for (;;) {
+        const size_t end = bytes->find("\r\n\r\n");
+        if (end != std::string::npos) {
+            *headLength = end + 4;
+            return true;
+        }
+        if (m_cancelled || bytes->size() > HEAD_LIMIT || clock.Time() >= m_timeout * 1000L)
+            return false;
+        if (!socket.WaitReadable(POLL_MS))
+            continue;
+        const ssize_t n = socket.Read(buffer, sizeof buffer);
+        if (n == 0 || n == -1)
+            return false;
+        if (n > 0)
+            bytes->append(buffer, (size_t)n);
+    }
+}
+
+wxString SetupDownload::Append(int file, const char *data, size_t size, int64_t expected, const wxString &fileName)
+{
+    if (m_received + (int64_t)size > expected)
+        return wxString::Format(_("The update server sent more than the announced %lld bytes."), (long long)expected);
+    for (size_t written = 0; written < size;) {
+        const ssize_t n = write(file, data + written, size - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return wxString::Format(_("Cannot write the file %s."), fileName);
+        written += (size_t)n;
+    }
+    m_received += (int64_t)size;
+    return wxString();
+}
+
+// Ends on the server's close, or once the declared length is in; refuses a
+// body that pauses longer than the timeout, that brings fewer than MIN_RATE
+// bytes a second over any timeout's span, or that is not whole within the
+// time its size takes at MIN_RATE (plus the timeout).
+wxString SetupDownload::ReceiveBody(HttpSocket &socket, const std::string &early, int64_t expected,
+                                    bool lengthDeclared, int file, const wxString &fileName)
+{
+    const long timeout = m_timeout * 1000L;
+    const long deadline = timeout + (long)(expected * 1000 / MIN_RATE);
+    wxString failure = Append(file, early.data(), early.size(), expected, fileName);
+    const wxStopWatch clock;
+    long lastByte = 0, spanStart = 0;
+    int64_t spanBytes = m_received;
+    std::vector<char> block(READ_BLOCK);
+    while (failure.empty() && !m_cancelled && !(lengthDeclared && m_received == expected)) {
+        if (socket.WaitReadable(POLL_MS)) {
+            // One byte past the announced size is enough to tell a body that
+            // is too long.
+            const size_t want = (size_t)std::min<int64_t>((int64_t)block.size(), expected + 1 - m_received);
+            const ssize_t n = socket.Read(block.data(), want);
+            if (n == 0 || n == -1)
+                break;
+            if (n > 0) {
+                failure = Append(file, block.data(), (size_t)n, expected, fileName);
+                lastByte = clock.Time();
+            }
+        }
+        const long now = clock.Time();
+        const int64_t received = m_received;
+        if (received == expected) {
+            // A body of unstated length that is already whole, from a server
+            // that keeps the connection open.
+            if (now - lastByte >= timeout)
+                break;
+        } else if (now - lastByte >= timeout) {
+            failure = wxString::Format(_("The update server sent nothing for %d seconds; the download stopped "
+                                         "after %lld of %lld bytes."),
+                                       m_timeout, (long long)received, (long long)expected);
+        } else if (now >= deadline) {
+            failure = wxString::Format(_("The setup file did not arrive within %ld seconds; the download stopped "
+                                         "after %lld of %lld bytes."),
+                                       deadline / 1000, (long long)received, (long long)expected);
+        } else if (now - spanStart >= timeout) {
+            if (received - spanBytes < MIN_RATE * m_timeout)
+                failure = wxString::Format(_("The update server sent fewer than %lld bytes a second for %d seconds; "
+                                             "the download stopped after %lld of %lld bytes."),
+                                           (long long)MIN_RATE, m_timeout, (long long)received,
+                                           (long long)expected);
+            spanStart = now;
+            spanBytes = received;
+        }
+    }
+    if (m_cancelled)
+        return _("The download was cancelled.");
+    if (failure.empty() && m_received < expected)
+        failure = wxString::Format(_("The download stopped after %lld of %lld bytes."), (long long)m_received,
+                                   (long long)expected);
+    return failure;
 }

@@ -1,13 +1,17 @@
 // Fetching the setup file an update offer points to: one HTTP GET whose body
 // is written beside its final name and renamed into place only when it is
 // whole, that is when the server answered 200 and sent exactly the announced
-// number of bytes.
+// number of bytes.  Fetch blocks and runs on a worker thread; the GUI thread
+// reads the progress and may cancel meanwhile.
 #pragma once
 
 #include <wx/string.h>
 
+#include <atomic>
 #include <cstdint>
-#include <functional>
+#include <string>
+
+class HttpSocket;
 
 class SetupDownload
 {
@@ -15,6 +19,10 @@ public:
     // The largest setup file taken; anything bigger is refused before or
     // while it arrives.
     static const int64_t SIZE_LIMIT = 512LL * 1048576;
+    // Bytes a second a server must keep up, averaged over the timeout; the
+    // whole file must also arrive within the time its size takes at that
+    // rate.
+    static const int64_t MIN_RATE = 1024;
 
     struct Address {
         wxString host;
@@ -36,23 +44,41 @@ public:
     // The per-user data folder where setup files are kept.
     static wxString UserDataFolder();
 
-    // Called with the bytes received so far and the bytes expected.
-    typedef std::function<void(int64_t received, int64_t expected)> Progress;
-
     explicit SetupDownload(int timeoutSeconds, int64_t sizeLimit = SIZE_LIMIT);
 
     // Fetches url into path (replacing it), expecting announcedSize bytes
     // (0 or less: the size the server names in its header).  False, with the
     // reason in GetError() and no file left behind, when the download is not
-    // whole; an existing file at path is then kept.
-    bool Fetch(const wxString &url, int64_t announcedSize, const wxString &path, const Progress &progress = nullptr);
+    // whole or was cancelled; an existing file at path is then kept.  The
+    // partial file of a download that never ended is removed first.
+    bool Fetch(const wxString &url, int64_t announcedSize, const wxString &path);
 
+    // Any thread: ends a running Fetch within a fraction of a second.
+    void Cancel() { m_cancelled = true; }
+    bool WasCancelled() const { return m_cancelled; }
+    // Any thread: the bytes received and expected so far (0 while unknown).
+    int64_t GetReceived() const { return m_received; }
+    int64_t GetExpected() const { return m_expected; }
+
+    // Read once Fetch has returned.
     const wxString &GetError() const { return m_error; }
+
+    // Where the body is written until it is whole.
+    static wxString PartialFilePath(const wxString &path);
 
 private:
     bool Fail(const wxString &reason);
+    bool FailOrCancelled(const wxString &reason);
+    bool ReceiveHead(HttpSocket &socket, std::string *bytes, size_t *headLength);
+    // The body after the bytes that came with the head, into file; the reason
+    // when it is not whole, empty when it is.
+    wxString ReceiveBody(HttpSocket &socket, const std::string &early, int64_t expected, bool lengthDeclared,
+                         int file, const wxString &fileName);
+    wxString Append(int file, const char *data, size_t size, int64_t expected, const wxString &fileName);
 
     int m_timeout;
     int64_t m_sizeLimit;
     wxString m_error;
+    std::atomic<bool> m_cancelled{false};
+    std::atomic<int64_t> m_received{0}, m_expected{0};
 };

@@ -2,6 +2,7 @@
 
 #include "SceneManager.h"
 #include "UpdateRequest.h"
+#include "VelmoPath.h"
 
 #include <wx/datetime.h>
 #include <wx/filename.h>
@@ -226,11 +227,7 @@ void TaskThread::PostEvent(wxEventType type)
 // refuses: cutting it short could name another file.
 void TaskThread::PathToUtf8(const wxString &path, char *buffer)
 {
-    buffer[0] = '\0';
-    wxScopedCharBuffer utf8 = path.utf8_str();
-    if (!utf8.data() || utf8.length() >= VELMO_PATH_SIZE || strlen(utf8.data()) != utf8.length())
-        return;
-    memcpy(buffer, utf8.data(), utf8.length() + 1);
+    VelmoPath::ToUtf8(path, buffer);
 }
 
 void TaskThread::ImportCloud()
@@ -265,10 +262,14 @@ void TaskThread::ImportRoad(int format)
     if (!g_workspace)
         return;
     m_road = wks_import_road(g_workspace, path, format);
-    if (!m_road) {
+    {
         std::lock_guard<std::mutex> lock(g_taskThreadLock);
-        RememberMessage(wxString::Format(_("Not a readable %s road file: %s"), format ? "WeiDi" : "HaiDi", m_path));
-        return;
+        if (!m_road) {
+            RememberMessage(wxString::Format(_("Not a readable %s road file: %s"), format ? "WeiDi" : "HaiDi", m_path));
+            return;
+        }
+        // What was left out of the road the finish event passes on.
+        RememberMessage(wxString::FromUTF8(wks_last_message(g_workspace)));
     }
     SaveProjectAfterTask();
 }

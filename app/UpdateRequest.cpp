@@ -1,15 +1,11 @@
 #include "UpdateRequest.h"
 
+#include "HttpSocket.h"
 #include "UpdateVersionEvent.h"
 #include "velmo.h"
 
 #include <wx/config.h>
 #include <wx/stopwatch.h>
-
-#include <netdb.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <yajl/yajl_tree.h>
 
@@ -66,70 +62,9 @@ void UpdateRequest::Run(wxEvtHandler *dest) const
 
 namespace {
 
-// Milliseconds left until a deadline, at least 0.
-int MillisecondsLeft(const wxStopWatch &clock, long limit)
-{
-    long left = limit - clock.Time();
-    return left > 0 ? (int)left : 0;
-}
-
-bool WaitFor(int fd, short events, const wxStopWatch &clock, long limit)
-{
-    pollfd p{fd, events, 0};
-    int ready;
-    do {
-        ready = poll(&p, 1, MillisecondsLeft(clock, limit));
-    } while (ready < 0 && errno == EINTR);
-    return ready > 0 && (p.revents & (events | POLLHUP | POLLERR));
-}
-
-// A connected socket to one of the host's addresses, -1 when none answers
-// in time.
-int ConnectTo(const std::string &host, unsigned short port, const wxStopWatch &clock, long limit)
-{
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo *found = nullptr;
-    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0)
-        return -1;
-    int fd = -1;
-    for (addrinfo *a = found; a && fd < 0 && MillisecondsLeft(clock, limit) > 0; a = a->ai_next) {
-        fd = socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
-        if (fd < 0)
-            continue;
-        int error = 0;
-        socklen_t size = sizeof error;
-        bool connected = connect(fd, a->ai_addr, a->ai_addrlen) == 0 ||
-                         (errno == EINPROGRESS && WaitFor(fd, POLLOUT, clock, limit) &&
-                          getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0);
-        if (!connected) {
-            close(fd);
-            fd = -1;
-        }
-    }
-    freeaddrinfo(found);
-    return fd;
-}
-
-bool SendAll(int fd, const std::string &text, const wxStopWatch &clock, long limit)
-{
-    size_t sent = 0;
-    while (sent < text.size()) {
-        ssize_t n = send(fd, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
-        if (n > 0)
-            sent += (size_t)n;
-        else if (n < 0 && (errno == EAGAIN || errno == EINTR) && WaitFor(fd, POLLOUT, clock, limit))
-            continue;
-        else
-            return false;
-    }
-    return true;
-}
-
-// The status line and headers, then at most `limit` bytes of the body, read
-// until the server closes, the body is full or the time is up.
-std::string Receive(int fd, size_t bodyLimit, const wxStopWatch &clock, long limit)
+// The status line and headers, then at most bodyLimit bytes of the body,
+// read until the server closes, the body is full or the time is up.
+std::string Receive(HttpSocket &socket, size_t bodyLimit, const wxStopWatch &clock, long limit)
 {
     std::string bytes;
     char buffer[2048];
@@ -137,10 +72,11 @@ std::string Receive(int fd, size_t bodyLimit, const wxStopWatch &clock, long lim
         size_t head = bytes.find("\r\n\r\n");
         if (head != std::string::npos && bytes.size() - head - 4 >= bodyLimit)
             break;
-        if (bytes.size() > 65536 || !WaitFor(fd, POLLIN, clock, limit))
+        const long left = limit - clock.Time();
+        if (bytes.size() > 65536 || left <= 0 || !socket.WaitReadable((int)left))
             break;
-        ssize_t n = recv(fd, buffer, sizeof buffer, 0);
-        if (n < 0 && (errno == EAGAIN || errno == EINTR))
+        const ssize_t n = socket.Read(buffer, sizeof buffer);
+        if (n == HttpSocket::NOTHING_YET)
             continue;
         if (n <= 0)
             break;
@@ -153,23 +89,21 @@ std::string Receive(int fd, size_t bodyLimit, const wxStopWatch &clock, long lim
 
 // At most ANSWER_LIMIT bytes of the body.  The body may arrive in several
 // pieces, so reading goes on until it ends, the limit is reached or the time
-// is up.  The check runs on a worker thread, so it talks to the server with
-// the system's sockets: the toolkit's sockets hand their descriptors to the
-// GUI thread's event loop, which then handles them while this thread reads
-// and closes them, and crashed now and then.
+// is up.
 bool UpdateRequest::Fetch(char *answer, size_t *length) const
 {
     *length = 0;
     const long limit = m_timeout * 1000L;
     wxStopWatch clock;
     const std::string host = m_host.ToStdString(wxConvUTF8);
-    int fd = ConnectTo(host, m_port ? m_port : 80, clock, limit);
-    if (fd < 0)
+    HttpSocket socket;
+    if (!socket.Connect(host, m_port ? m_port : 80, clock, limit))
         return false;
     std::string request = std::string("GET ") + UPDATE_PATH + " HTTP/1.0\r\nHost: " + host +
                           "\r\nAccept: application/json\r\nConnection: close\r\n\r\n";
-    std::string bytes = SendAll(fd, request, clock, limit) ? Receive(fd, ANSWER_LIMIT, clock, limit) : std::string();
-    close(fd);
+    std::string bytes = socket.SendAll(request, clock, limit) ? Receive(socket, ANSWER_LIMIT, clock, limit)
+                                                              : std::string();
+    socket.Close();
     size_t head = bytes.find("\r\n\r\n");
     // "HTTP/1.x 2xx ..." and a body.
     if (head == std::string::npos || bytes.compare(0, 5, "HTTP/") != 0)
@@ -209,35 +143,48 @@ static int ReadFileSize(const char *text)
     return size;
 }
 
+// The members this answer knows; anything else in the object is ignored.
+static bool IsKnownMember(const char *key)
+{
+    for (const char *known : {"version", "url", "description", "filesize"})
+        if (strcmp(key, known) == 0)
+            return true;
+    return false;
+}
+
 bool UpdateRequest::ParseAnswer(const char *text, UpdateVersionEvent *event)
 {
     yajl_val tree = yajl_tree_parse(text, nullptr, 0);
     if (!tree)
         return false;
-    bool versionCame = false, refused = false;
-    if (YAJL_IS_OBJECT(tree)) {
-        for (size_t i = 0; i < tree->u.object.len; i++) {
-            const char *key = tree->u.object.keys[i];
-            yajl_val value = tree->u.object.values[i];
-            // Only strings carry values in this answer.
-            if (!YAJL_IS_STRING(value))
-                continue;
-            const char *string = YAJL_GET_STRING(value);
-            if (strcmp(key, "version") == 0) {
-                refused |= !event->SetVersion(string);
-                versionCame = true;
-            } else if (strcmp(key, "url") == 0) {
-                // A cut address would fetch some other file.
-                refused |= !event->SetUrl(string);
-            } else if (strcmp(key, "description") == 0) {
-                event->SetDescription(string);
-            } else if (strcmp(key, "filesize") == 0) {
-                event->SetFileSize(ReadFileSize(string));
-            }
+    bool versionCame = false, urlCame = false, refused = !YAJL_IS_OBJECT(tree);
+    for (size_t i = 0; !refused && i < tree->u.object.len; i++) {
+        const char *key = tree->u.object.keys[i];
+        yajl_val value = tree->u.object.values[i];
+        if (!IsKnownMember(key))
+            continue;
+        // A known member of another type is a malformed answer: offering it
+        // would show a version without an address to fetch it from.
+        if (!YAJL_IS_STRING(value)) {
+            refused = true;
+            break;
+        }
+        const char *string = YAJL_GET_STRING(value);
+        if (strcmp(key, "version") == 0) {
+            refused |= !event->SetVersion(string);
+            versionCame = string[0] != '\0';
+        } else if (strcmp(key, "url") == 0) {
+            // A cut address would fetch some other file.
+            refused |= !event->SetUrl(string);
+            urlCame = string[0] != '\0';
+        } else if (strcmp(key, "description") == 0) {
+            event->SetDescription(string);
+        } else {
+            event->SetFileSize(ReadFileSize(string));
         }
     }
     yajl_tree_free(tree);
-    return versionCame && !refused;
+    return versionCame && urlCame && !refused;
 }
 
 // parts keeps its values for the parts the text lacks, as "%d.%d.%d" would.

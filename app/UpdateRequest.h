@@ -28,7 +28,8 @@ public:
     void Run(wxEvtHandler *dest) const;
 
     // Fills the event from the service's answer; false when the answer is not
-    // a JSON object naming a version that fits its field.
+    // a JSON object whose "version", "url", "description" and "filesize" are
+    // strings, with a version and an address that fit their fields.
     static bool ParseAnswer(const char *text, UpdateVersionEvent *event);
 
     // Versions "%d.%d.%d" compared as a x 10000 + b x 100 + c; parts the

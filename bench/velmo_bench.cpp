@@ -250,7 +250,7 @@ double decode_tile(const velmo::TileStore &store, const velmo::StoreTile &tile, 
 // --sections-only runs of the same size.
 std::string base_project(const Options &o)
 {
-    return o.dir + "/bench-base-" + std::to_string(o.points) + ".qpj";
+    return o.dir + "/bench-base-gentle-" + std::to_string(o.points) + ".qpj";
 }
 
 // Puts the kept project back in place; false when there is none.
@@ -295,9 +295,7 @@ bool build_project(const Options &o, const std::string &las_path, const std::str
 bool project_figures(const Options &o, const std::string &las_path)
 {
     const std::string project = o.dir + "/bench.qpj";
-    lasgen::CorridorSpec spec;
-    spec.alignment = lasgen::Alignment::curved;
-    spec.length = std::max(200.0, double(o.points) / 20000.0);
+    const lasgen::CorridorSpec spec = lasgen::gentle_corridor(o.points);
     if (!(o.sections_only && restore_base_project(o, project)) && !build_project(o, las_path, project, spec))
         return false;
 
@@ -363,17 +361,14 @@ int main(int argc, char **argv)
     }
     std::error_code ec;
     fs::create_directories(o.dir, ec);
-    const std::string las_path = o.dir + "/corridor-" + std::to_string(o.points) + ".las";
+    const std::string las_path = o.dir + "/corridor-gentle-" + std::to_string(o.points) + ".las";
     const std::string copy_path = o.dir + "/copy.las";
     const std::string store_path = o.dir + "/corridor.tiles";
 
     long peak_kb = 0;
     if (!(o.sections_only && fs::exists(base_project(o), ec)) && !las_has_points(las_path, o.points)) {
         auto start = Clock::now();
-        lasgen::CorridorSpec spec;
-        spec.points = o.points;
-        spec.alignment = lasgen::Alignment::curved;
-        spec.length = std::max(200.0, double(o.points) / 20000.0); // about 800 points a square metre
+        const lasgen::CorridorSpec spec = lasgen::gentle_corridor(o.points);
         bool made = run_child([&]() {
             std::string error;
             bool ok = lasgen::write_corridor(spec, las_path, &error);

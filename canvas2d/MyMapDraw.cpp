@@ -122,11 +122,21 @@ public:
     }
     void Brush(const wxColour &colour)
     {
-        if (m_brushSet && colour == m_brushColour)
+        if (m_brushSet && !m_brushTransparent && colour == m_brushColour)
             return;
         m_dc.SetBrush(wxBrush(colour, wxBRUSHSTYLE_SOLID));
         m_brushSet = true;
+        m_brushTransparent = false;
         m_brushColour = colour;
+    }
+    // Outlines (circles, arcs) must not take up the fill a polygon left.
+    void NoBrush()
+    {
+        if (m_brushSet && m_brushTransparent)
+            return;
+        m_dc.SetBrush(*wxTRANSPARENT_BRUSH);
+        m_brushSet = true;
+        m_brushTransparent = true;
     }
     // On some device contexts a text colour change remakes the font.
     void TextColour(const wxColour &colour)
@@ -150,7 +160,7 @@ public:
 
 private:
     wxDC &m_dc;
-    bool m_penSet = false, m_brushSet = false, m_fontSet = false, m_textColourSet = false;
+    bool m_penSet = false, m_brushSet = false, m_brushTransparent = false, m_fontSet = false, m_textColourSet = false;
     wxColour m_penColour, m_brushColour, m_textColour;
     int m_penWidth = 0, m_fontSize = 0;
     wxString m_fontFace;
@@ -359,6 +369,7 @@ void MapPainter::Lines()
 
 void MapPainter::Circles()
 {
+    m_state.NoBrush();
     for (const MyCircle *circle : m_map.circles) {
         m_state.Pen(circle->penColour, circle->penWidth);
         const int r = circle->pixelRadius;
@@ -385,6 +396,7 @@ void MapPainter::Circles()
 
 void MapPainter::Arcs()
 {
+    m_state.NoBrush();
     for (const MyArc *arc : m_map.arcs) {
         m_state.Pen(arc->penColour, arc->penWidth);
         const int r = arc->pixelRadius;

@@ -31,7 +31,9 @@ int feeder_cell_partner(const feeder_t *feeder, const feeder_layout *layout, int
         return 0;
     if (line == layout->end_cap)
         return arc1_last_fan + 1;
-    if (line == layout->arc1_first)
+    /* Without lines of its own beside the first arc, arc1_first is already
+     * the first line beside the second. */
+    if (feeder->arc1_extension > 0 && line == layout->arc1_first)
         return arc1_last_fan;
     if (line == layout->arc2_first)
         return layout->fan_lines - 1;

@@ -69,8 +69,9 @@ static int parse_element(const char *line, horizon_element_t *e)
 
 /* The header line is free text; lines that start with anything but an
  * element letter (blank lines, notes) are passed over. */
-static int read_elements(pm_lines *lines, road_t *read)
+static int read_elements(pm_lines *lines, road_t *read, int *skipped)
 {
+    (void)skipped;
     horizon_element_t e;
     if (pm_lines_next(lines) != 1 || pm_lines_next(lines) != 1 || parse_start(lines->text, &e) != 0
         || pm_append_horizon(read, &e) != 0)
@@ -88,7 +89,7 @@ static int read_elements(pm_lines *lines, road_t *read)
 
 int road_import_haidi(road_t *road, const char *path)
 {
-    return pm_import_horizon(road, path, read_elements);
+    return pm_import_horizon(road, path, read_elements, NULL);
 }
 
 /* Whole degrees, minutes and seconds, each rounded down.  The azimuth is

@@ -288,6 +288,10 @@ static int element_brackets(const horizon_element_t *e, int index, int count, do
         sx -= END_REACH * cos(e->start_azimuth);
         sy -= END_REACH * sin(e->start_azimuth);
     }
+    /* The end is pushed along the direction the road leaves in.  Pushed
+     * along the element's start direction it would move sideways, or even
+     * backwards, on a last curve of a quarter turn or more, and points on
+     * that curve's own last metres would get no chainage. */
     if (index == count - 1) {
         ex += END_REACH * cos(e->end_azimuth);
         ey += END_REACH * sin(e->end_azimuth);

@@ -308,9 +308,13 @@ static int within_road_limits(road_t *read)
     return 1;
 }
 
-int pm_import_horizon(road_t *road, const char *path, int (*read_elements)(pm_lines *lines, road_t *read))
+int pm_import_horizon(road_t *road, const char *path,
+                      int (*read_elements)(pm_lines *lines, road_t *read, int *skipped), int *skipped)
 {
     pm_lines lines;
+    int passed_over = 0;
+    if (skipped)
+        *skipped = 0;
     if (!road)
         return -1;
     if (pm_lines_open(&lines, path) != 0) {
@@ -319,7 +323,7 @@ int pm_import_horizon(road_t *road, const char *path, int (*read_elements)(pm_li
     }
     road_t read;
     road_init(&read);
-    int result = read_elements(&lines, &read);
+    int result = read_elements(&lines, &read, &passed_over);
     pm_lines_close(&lines);
     if (result == 0 && !within_road_limits(&read))
         result = -1;
@@ -330,5 +334,7 @@ int pm_import_horizon(road_t *road, const char *path, int (*read_elements)(pm_li
         vpool_init(&read.horizon, sizeof(horizon_element_t), 0);
     }
     road_final(&read);
+    if (result == 0 && skipped)
+        *skipped = passed_over;
     return result == 0 ? 0 : -1;
 }

@@ -74,9 +74,16 @@ static int element_from_fields(int turn, double length, double first, double sec
     }
 }
 
-/* "<turn> 0 <length> <A> <R1> <R2> <code>", exactly seven fields, so that a
- * missing or extra line shows as a misplaced B or C line. */
-static int parse_element(const char *line, horizon_element_t *e)
+static int known_code(int code)
+{
+    return code == CODE_LINE || code == CODE_CIRCLE || code == CODE_ENTERING || code == CODE_LEAVING;
+}
+
+/* "<turn> 0 <length> <0 or A> <R1> <R2> <code>", exactly seven fields, so
+ * that a missing or extra line shows as a misplaced B or C line.  *known is
+ * 0 for a code of an element kind the road does not have: the line is still
+ * checked, but gives no element. */
+static int parse_element(const char *line, horizon_element_t *e, int *known)
 {
     const char *p = line;
     int turn, code;
@@ -85,13 +92,17 @@ static int parse_element(const char *line, horizon_element_t *e)
         || pm_number(&p, &parameter) != 0 || pm_number(&p, &first) != 0 || pm_number(&p, &second) != 0
         || pm_integer(&p, &code) != 0 || !pm_at_end(p))
         return -1;
+    *known = known_code(code);
+    if (!*known)
+        return 0;
     return element_from_fields(turn, length, first, second, code, e) == 0 && pm_element_is_sound(e) ? 0 : -1;
 }
 
-/* Line C has four fields in real files and an empty fifth in older ones. */
-static int read_element(pm_lines *lines, horizon_element_t *e)
+/* Line C holds the two chainages and the two azimuths; the empty field
+ * written between them is not counted, and some files have a fifth. */
+static int read_element(pm_lines *lines, horizon_element_t *e, int *known)
 {
-    if (pm_lines_next(lines) != 1 || parse_element(lines->text, e) != 0)
+    if (pm_lines_next(lines) != 1 || parse_element(lines->text, e, known) != 0)
         return -1;
     if (pm_lines_next(lines) != 1 || pm_count_fields(lines->text) != 8)
         return -1;
@@ -101,7 +112,7 @@ static int read_element(pm_lines *lines, horizon_element_t *e)
     return fields == 4 || fields == 5 ? 0 : -1;
 }
 
-static int read_elements(pm_lines *lines, road_t *read)
+static int read_elements(pm_lines *lines, road_t *read, int *skipped)
 {
     horizon_element_t e;
     int count;
@@ -109,7 +120,12 @@ static int read_elements(pm_lines *lines, road_t *read)
         || pm_lines_next(lines) != 1 || parse_start(lines->text, &e) != 0 || pm_append_horizon(read, &e) != 0)
         return -1;
     for (int i = 0; i < count; i++) {
-        if (read_element(lines, &e) != 0 || pm_append_horizon(read, &e) != 0)
+        int known;
+        if (read_element(lines, &e, &known) != 0)
+            return -1;
+        if (!known)
+            (*skipped)++;
+        else if (pm_append_horizon(read, &e) != 0)
             return -1;
     }
     return 0;
@@ -117,7 +133,12 @@ static int read_elements(pm_lines *lines, road_t *read)
 
 int road_import_weidi(road_t *road, const char *path)
 {
-    return pm_import_horizon(road, path, read_elements);
+    return pm_import_horizon(road, path, read_elements, NULL);
+}
+
+int road_import_weidi_skipping(road_t *road, const char *path, int *skipped)
+{
+    return pm_import_horizon(road, path, read_elements, skipped);
 }
 
 /* ---- writing ------------------------------------------------------------ */
@@ -168,7 +189,7 @@ static point tangent_intersection(const road_t *road, const horizon_element_t *e
 /* What lines A and B tell of an element beyond its chained fields. */
 typedef struct weidi_element {
     int turn;
-    double length, parameter, first, second;
+    double length, first, second;
     int code;
     point characteristic, centre;
 } weidi_element;
@@ -180,7 +201,6 @@ static void describe_transition(const road_t *road, const horizon_element_t *e, 
     w->first = radius_to_file(e->start_radius);
     w->second = radius_to_file(e->end_radius);
     w->code = c1 > c0 ? CODE_ENTERING : CODE_LEAVING;
-    w->parameter = c1 != c0 ? sqrt(e->length / fabs(c1 - c0)) : 0.0;
     w->characteristic = tangent_intersection(road, e);
     if (e->start_radius <= ROAD_INFINITE_RADIUS)
         w->centre = point_at(road, e, e->start_chainage + e->length, w->turn * e->end_radius);
@@ -211,17 +231,17 @@ static int describe_element(const road_t *road, const horizon_element_t *e, weid
 
 static int write_element(pm_text *text, const horizon_element_t *e, const weidi_element *w)
 {
-    double values[] = {w->length, w->parameter, w->first, w->second, e->start_x, e->start_y,
+    double values[] = {w->length, w->first, w->second, e->start_x, e->start_y,
                        w->characteristic.x, w->characteristic.y, e->end_x, e->end_y, w->centre.x,
                        w->centre.y, e->start_chainage, e->start_chainage + e->length,
                        e->start_azimuth, e->end_azimuth};
     if (!pm_all_finite(values, (int)(sizeof values / sizeof values[0])))
         return -1;
-    pm_text_printf(text, "%d\t%.4f\t%.6f\t%.6f\t%.6f\t%.6f\t%d\n", w->turn, 0.0, w->length, w->parameter,
-                   w->first, w->second, w->code);
+    pm_text_printf(text, "%d\t%.4f\t%.6f\t%.6f\t%.6f\t%.6f\t%d\n", w->turn, 0.0, w->length, 0.0, w->first,
+                   w->second, w->code);
     pm_text_printf(text, "%.6f\t%.6f\t%.6f\t%.6f\t%.6f\t%.6f\t%.6f\t%.6f\n", e->start_x, e->start_y,
                    w->characteristic.x, w->characteristic.y, e->end_x, e->end_y, w->centre.x, w->centre.y);
-    pm_text_printf(text, "%.6f\t%.6f\t%.6f\t%.6f\n", e->start_chainage, e->start_chainage + e->length,
+    pm_text_printf(text, "%.6f\t%.6f\t\t%.6f\t%.6f\n", e->start_chainage, e->start_chainage + e->length,
                    e->start_azimuth, e->end_azimuth);
     return 0;
 }

@@ -13,7 +13,8 @@ bool IsSeparator(char c)
 
 bool ChainListLine::Parse(const std::string &text, ChainListLine *line)
 {
-    const char *cursor = text.c_str();
+    const char *begin = text.c_str();
+    const char *cursor = begin;
     double first = 0, second = 0;
     if (!SectionText::ReadNumber(&cursor, &first))
         return false;
@@ -21,8 +22,9 @@ bool ChainListLine::Parse(const std::string &text, ChainListLine *line)
     while (IsSeparator(*cursor))
         ++cursor;
     const bool separated = cursor != separators;
-    if (!SectionText::IsBlank(cursor)) {
-        if (!separated || !SectionText::ReadNumber(&cursor, &second))
+    if (!SectionText::IsTrailer(text, size_t(cursor - begin))) {
+        if (!separated || !SectionText::ReadNumber(&cursor, &second) ||
+            !SectionText::IsTrailer(text, size_t(cursor - begin)))
             return false;
     }
     line->first = first;

@@ -10,9 +10,12 @@ struct ChainListLine {
     double second = 0;
 
     // A line of the first number alone, or the first number and a separator
-    // run, gives 0 as the second value.  A first number followed by anything
-    // but a separator run, a non-number after the separators and values that
-    // are not finite make the line unreadable: taking them would put a
-    // section where the file does not say.
+    // run, gives 0 as the second value.  Only separators and blanks may
+    // follow the numbers: a first number followed by anything but a
+    // separator run, a non-number after the separators, anything after the
+    // second number (a third number, text, a NUL) and values that are not
+    // finite make the line unreadable.  Taking them would put a section
+    // where the file does not say: "120,5 35,2", written with decimal
+    // commas, is no row (120, 5).
     static bool Parse(const std::string &text, ChainListLine *line);
 };

@@ -19,11 +19,12 @@ bool SkipSeparators(const char **cursor)
 
 bool CustomSectionLine::Parse(const std::string &text, CustomSectionLine *line)
 {
-    const char *cursor = text.c_str();
+    const char *begin = text.c_str();
+    const char *cursor = begin;
     double x = 0, y = 0, azimuth = 0;
     if (!SectionText::ReadNumber(&cursor, &x) || !SkipSeparators(&cursor) ||
         !SectionText::ReadNumber(&cursor, &y) || !SkipSeparators(&cursor) ||
-        !SectionText::ReadNumber(&cursor, &azimuth))
+        !SectionText::ReadNumber(&cursor, &azimuth) || !SectionText::IsTrailer(text, size_t(cursor - begin)))
         return false;
     line->x = x;
     line->y = y;

@@ -9,7 +9,8 @@ struct CustomSectionLine {
     double y = 0;
     double azimuth = 0;
 
-    // All three numbers must be there, finite, each directly followed by its
-    // separator run; what follows the azimuth is ignored.
+    // All three numbers must be there, finite, each of the first two
+    // directly followed by its separator run; only separators and blanks
+    // may follow the azimuth (a fourth number may be a decimal comma).
     static bool Parse(const std::string &text, CustomSectionLine *line);
 };

@@ -1,7 +1,7 @@
 #include "PointSliceDialog.h"
 
 #include "FileChooser.h"
-#include "TaskThread.h"
+#include "VelmoPath.h"
 #include "velmo.h"
 
 #include <wx/button.h>
@@ -201,8 +201,7 @@ bool PointSliceDialog::ShowFileFacts(const wxString &path)
         return false;
     }
     char utf8[VELMO_PATH_SIZE];
-    TaskThread::PathToUtf8(path, utf8);
-    if (utf8[0] == '\0') {
+    if (!VelmoPath::ToUtf8(path, utf8)) {
         wxMessageBox(wxString::Format(_("The path is too long: %s"), path), _("Error"),
                      wxOK | wxCENTRE | wxICON_ERROR, this);
         return false;

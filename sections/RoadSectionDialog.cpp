@@ -19,6 +19,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <cmath>
 
 const long RoadSectionDialog::ID_STATICTEXT5 = wxNewId();
@@ -71,11 +72,6 @@ bool RoadChainRange(wks_road_t *road, double *start, double *end)
     *start = first->start_chainage;
     *end = last->start_chainage + last->length;
     return std::isfinite(*start) && std::isfinite(*end) && *end > *start;
-}
-
-wxString Fixed3(double value)
-{
-    return wxString::Format("%.3f", value);
 }
 
 } // namespace
@@ -225,12 +221,33 @@ double RoadSectionDialog::GetSectionWidth() const
     return SectionText::LeadingNumber(m_sectionWidthField->GetValue());
 }
 
-void RoadSectionDialog::AppendRow(double first, double second)
+double RoadSectionDialog::AppendRow(double first, double second)
 {
     const long row = m_chainList->GetItemCount();
+    const wxString chain = SectionText::Fixed3(first);
     m_chainList->InsertItem(row, wxString::Format("%ld", row + 1));
-    m_chainList->SetItem(row, 1, Fixed3(first));
-    m_chainList->SetItem(row, 2, Fixed3(second));
+    m_chainList->SetItem(row, 1, chain);
+    m_chainList->SetItem(row, 2, SectionText::Fixed3(second));
+    return SectionText::LeadingNumber(chain);
+}
+
+RoadSectionDialog::ListedChains RoadSectionDialog::GetListedChains() const
+{
+    ListedChains listed;
+    for (long i = 0; i < m_chainList->GetItemCount(); ++i)
+        listed.emplace(SectionText::LeadingNumber(m_chainList->GetItemText(i, 1)), i);
+    return listed;
+}
+
+long RoadSectionDialog::SameChainRow(const ListedChains &listed, double chain)
+{
+    long first = -1;
+    // The map narrows the search; the test itself is the plain distance.
+    for (auto it = listed.lower_bound(chain - 2 * SAME_CHAIN); it != listed.end() && it->first < chain + 2 * SAME_CHAIN;
+         ++it)
+        if (std::fabs(it->first - chain) < SAME_CHAIN && (first < 0 || it->second < first))
+            first = it->second;
+    return first;
 }
 
 void RoadSectionDialog::Warn(const wxString &message)
@@ -299,7 +316,7 @@ bool RoadSectionDialog::CheckRows(wks_road_t *road)
         Warn(wxString::Format(wxPLURAL("Row %s of the chain list lies outside the road, which runs from %s to %s.",
                                        "Rows %s of the chain list lie outside the road, which runs from %s to %s.",
                                        outside.size()),
-                              SectionText::LineNumbers(outside), Fixed3(start), Fixed3(end)));
+                              SectionText::LineNumbers(outside), SectionText::Fixed3(start), SectionText::Fixed3(end)));
         return false;
     }
     if (!backwards.empty()) {
@@ -318,29 +335,57 @@ void RoadSectionDialog::OnImport(wxCommandEvent &)
     wxString path;
     if (!ChooseImportFile(&path))
         return;
-    std::vector<SectionText::Line> lines;
+    std::vector<ChainListLine> rows;
+    std::vector<int> unread;
     wxString error;
-    if (!SectionText::ReadLines(path, &lines, &error)) {
+    const long room = std::max(0L, SectionText::MAX_ROWS - long(m_chainList->GetItemCount()));
+    if (!SectionText::ReadRows(path, room, [&rows](const std::string &text) {
+            ChainListLine row;
+            if (!ChainListLine::Parse(text, &row))
+                return false;
+            rows.push_back(row);
+            return true;
+        }, &unread, &error)) {
         Warn(error);
         return;
     }
-    std::vector<int> unread;
+    ListedChains listed = GetListedChains();
+    int added = 0, duplicates = 0;
     m_chainList->Freeze();
-    const int added = SectionText::TakeRows(lines, [this](const std::string &text) {
-        ChainListLine row;
-        if (!ChainListLine::Parse(text, &row))
-            return false;
-        AppendRow(row.first, row.second);
-        return true;
-    }, &unread);
+    for (const ChainListLine &row : rows) {
+        if (SameChainRow(listed, row.first) >= 0) {
+            ++duplicates;
+            continue;
+        }
+        const double chain = AppendRow(row.first, row.second);
+        listed.emplace(chain, long(m_chainList->GetItemCount()) - 1);
+        ++added;
+    }
     m_chainList->Thaw();
+    ReportImport(added, unread, duplicates);
+}
+
+void RoadSectionDialog::ReportImport(int added, const std::vector<int> &unread, int duplicates)
+{
+    wxString message;
+    if (!unread.empty() || duplicates > 0)
+        message = wxString::Format(wxPLURAL("%d row was imported.", "%d rows were imported.", added), added);
     if (!unread.empty())
-        Warn(wxString::Format(wxPLURAL("%d rows were imported. Line %s of the file is not two numbers separated by "
-                                       "a comma or semicolon and was skipped.",
-                                       "%d rows were imported. Lines %s of the file are not two numbers separated by "
-                                       "a comma or semicolon and were skipped.",
-                                       unread.size()),
-                              added, SectionText::LineNumbers(unread)));
+        message += " " + wxString::Format(wxPLURAL("Line %s of the file is not two numbers separated by a comma or "
+                                                   "semicolon and was skipped.",
+                                                   "Lines %s of the file are not two numbers separated by a comma "
+                                                   "or semicolon and were skipped.",
+                                                   unread.size()),
+                                          SectionText::LineNumbers(unread));
+    if (duplicates > 0)
+        message += " " + wxString::Format(wxPLURAL("%d row was dropped as a duplicate: its chainage lies within "
+                                                   "0.001 of one already listed.",
+                                                   "%d rows were dropped as duplicates: their chainages lie within "
+                                                   "0.001 of ones already listed.",
+                                                   duplicates),
+                                          duplicates);
+    if (!message.empty())
+        Warn(message);
     else if (added == 0)
         Warn(_("The file holds no chain list rows."));
 }
@@ -403,11 +448,11 @@ void RoadSectionDialog::OnAddChain(wxCommandEvent &)
                               dialog.GetSecondLabel()->GetLabel()));
         return;
     }
-    for (int i = 0; i < m_chainList->GetItemCount(); ++i)
-        if (std::fabs(SectionText::LeadingNumber(m_chainList->GetItemText(i, 1)) - first) < SAME_CHAIN) {
-            Warn(wxString::Format(_("Chain %s is already in the list (row %d)."), Fixed3(first), i + 1));
-            return;
-        }
+    const long same = SameChainRow(GetListedChains(), first);
+    if (same >= 0) {
+        Warn(wxString::Format(_("Chain %s is already in the list (row %ld)."), SectionText::Fixed3(first), same + 1));
+        return;
+    }
     AppendRow(first, second);
 }
 

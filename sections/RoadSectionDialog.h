@@ -7,7 +7,10 @@
 
 #include <wx/dialog.h>
 
+#include "SectionText.h"
+
 #include <array>
+#include <map>
 #include <vector>
 
 class FileChooser;
@@ -45,7 +48,7 @@ public:
 
     // More rows than this at once are refused: a list that long is a typing
     // slip in the spacing, not a survey.
-    static const long MAX_GENERATED_ROWS = 100000;
+    static const long MAX_GENERATED_ROWS = SectionText::MAX_ROWS;
 
     // Where Import asks for its file; the toolkit's dialog unless set.  Not
     // owned.
@@ -69,10 +72,18 @@ public:
     wxTextCtrl *GetBufferWidthField() const { return m_bufferWidthField; }
     wxTextCtrl *GetSectionWidthField() const { return m_sectionWidthField; }
 
-    // Appends a row with the next Index number.
-    void AppendRow(double first, double second);
+    // Appends a row with the next Index number; the chainage as listed.
+    double AppendRow(double first, double second);
 
 private:
+    // Listed chainages, as the list shows them, with their row positions.
+    using ListedChains = std::multimap<double, long>;
+
+    ListedChains GetListedChains() const;
+    // The first row whose chainage lies within 0.001 of chain, -1 when
+    // none: Add and Import keep such a chainage out.
+    static long SameChainRow(const ListedChains &listed, double chain);
+    void ReportImport(int added, const std::vector<int> &unread, int duplicates);
     void FillRoadChoice();
     void ApplyMode();
     bool ChooseImportFile(wxString *path);

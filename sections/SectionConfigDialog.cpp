@@ -1,7 +1,6 @@
 #include "SectionConfigDialog.h"
 
-#include "CorvaneApp.h"
-#include "CorvaneFrame.h"
+#include "SectionToolHost.h"
 #include "SectionValues.h"
 
 #include <wx/sizer.h>
@@ -32,7 +31,7 @@ const int VALUE_WIDTH = 30;
 
 } // namespace
 
-SectionConfigDialog::SectionConfigDialog(wxWindow *parent)
+SectionConfigDialog::SectionConfigDialog(wxWindow *parent, SectionToolHost *host) : m_host(host)
 {
     // 1. The window.
     Create(parent, wxID_ANY, _("Section config"), wxDefaultPosition, wxDefaultSize, 0, "wxID_ANY");
@@ -58,9 +57,9 @@ SectionConfigDialog::SectionConfigDialog(wxWindow *parent)
     Bind(wxEVT_SLIDER, &SectionConfigDialog::OnPointSizeSlider, this, ID_SLIDER1);
     Bind(wxEVT_SCROLL_CHANGED, &SectionConfigDialog::OnPointSizeSlider, this, ID_SLIDER1);
     Bind(wxEVT_SLIDER, &SectionConfigDialog::OnBufferWidthSlider, this, ID_SLIDER2);
-    Bind(wxEVT_SCROLL_CHANGED, &SectionConfigDialog::OnBufferWidthScrollEnd, this, ID_SLIDER2);
+    Bind(wxEVT_SCROLL_CHANGED, &SectionConfigDialog::OnBufferWidthSlider, this, ID_SLIDER2);
     Bind(wxEVT_SLIDER, &SectionConfigDialog::OnSectionWidthSlider, this, ID_SLIDER3);
-    Bind(wxEVT_SCROLL_CHANGED, &SectionConfigDialog::OnSectionWidthScrollEnd, this, ID_SLIDER3);
+    Bind(wxEVT_SCROLL_CHANGED, &SectionConfigDialog::OnSectionWidthSlider, this, ID_SLIDER3);
     Bind(wxEVT_CLOSE_WINDOW, &SectionConfigDialog::OnClose, this);
 }
 
@@ -77,7 +76,7 @@ wxSizer *SectionConfigDialog::CreateValueGroup(const wxString &title, long label
     auto *label = new wxStaticText(this, labelId, title, wxDefaultPosition, wxDefaultSize, 0, labelName);
     label->SetForegroundColour(LABEL_TEXT);
     group->Add(label, 0, wxALL | wxFIXED_MINSIZE | wxALIGN_CENTER_VERTICAL, 5);
-    *slider = new wxSlider(this, sliderId, 0, 0, SLIDER_MAX, wxDefaultPosition, wxDefaultSize, 0,
+    *slider = new wxSlider(this, sliderId, SLIDER_MIN, SLIDER_MIN, SLIDER_MAX, wxDefaultPosition, wxDefaultSize, 0,
                            wxDefaultValidator, sliderName);
     (*slider)->SetMinSize(wxSize(SLIDER_WIDTH, -1));
     group->Add(*slider, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
@@ -98,52 +97,38 @@ void SectionConfigDialog::SetValues(double bufferWidth, double sectionWidth, flo
     m_sectionWidthValue->SetLabel(WholeText(sectionWidth));
 }
 
+void SectionConfigDialog::ShowValuesInForce()
+{
+    if (m_host)
+        SetValues(m_host->SectionThickness(), m_host->SectionWidth(), m_host->GetPointSize());
+}
+
 void SectionConfigDialog::OnPointSizeSlider(wxCommandEvent &)
 {
     const float size = PointSizeAt(m_pointSizeSlider->GetValue());
     m_pointSizeValue->SetLabel(TenthsText(size));
-    if (g_mainFrame)
-        g_mainFrame->SetSectionPointSize(size);
+    if (!m_host || !m_host->SetSectionPointSize(size))
+        ShowValuesInForce();
 }
 
 void SectionConfigDialog::OnBufferWidthSlider(wxCommandEvent &)
 {
-    StepBufferWidth(false);
-}
-
-void SectionConfigDialog::OnBufferWidthScrollEnd(wxCommandEvent &)
-{
-    StepBufferWidth(true);
+    const double width = BufferWidthAt(m_bufferWidthSlider->GetValue());
+    m_bufferWidthValue->SetLabel(TenthsText(width));
+    if (!m_host || !m_host->SetSectionOffset(width))
+        ShowValuesInForce();
 }
 
 void SectionConfigDialog::OnSectionWidthSlider(wxCommandEvent &)
 {
-    StepSectionWidth(false);
-}
-
-void SectionConfigDialog::OnSectionWidthScrollEnd(wxCommandEvent &)
-{
-    StepSectionWidth(true);
+    const double width = SectionWidthAt(m_sectionWidthSlider->GetValue());
+    m_sectionWidthValue->SetLabel(WholeText(width));
+    if (!m_host || !m_host->SetSectionWidth(width))
+        ShowValuesInForce();
 }
 
 // The toolkit's own close handling hides a modeless dialog.
 void SectionConfigDialog::OnClose(wxCloseEvent &event)
 {
     event.Skip();
-}
-
-void SectionConfigDialog::StepBufferWidth(bool force)
-{
-    const double width = BufferWidthAt(m_bufferWidthSlider->GetValue());
-    m_bufferWidthValue->SetLabel(TenthsText(width));
-    if (g_mainFrame)
-        g_mainFrame->SetSectionOffset(width, force);
-}
-
-void SectionConfigDialog::StepSectionWidth(bool force)
-{
-    const double width = SectionWidthAt(m_sectionWidthSlider->GetValue());
-    m_sectionWidthValue->SetLabel(WholeText(width));
-    if (g_mainFrame)
-        g_mainFrame->SetSectionWidth(width, force);
 }

@@ -1,11 +1,12 @@
 // The three section values (point size, buffer width, section width) as a
 // small stand-alone window of sliders with value labels.  Like the section
-// tool window it keeps no values: slider changes go at once to the main
-// frame, and the frame's values come back through SetValues.
+// tool window it keeps no values: slider changes go at once to its host (the
+// main frame), and the host's values come back through SetValues.
 #pragma once
 
 #include <wx/dialog.h>
 
+class SectionToolHost;
 class wxCloseEvent;
 class wxCommandEvent;
 class wxSlider;
@@ -14,7 +15,8 @@ class wxStaticText;
 class SectionConfigDialog : public wxDialog
 {
 public:
-    explicit SectionConfigDialog(wxWindow *parent);
+    // The host outlives the window.
+    SectionConfigDialog(wxWindow *parent, SectionToolHost *host);
     ~SectionConfigDialog() override;
 
     // Shows the values without sending them back to the frame.
@@ -37,14 +39,13 @@ private:
 
     void OnPointSizeSlider(wxCommandEvent &event);
     void OnBufferWidthSlider(wxCommandEvent &event);
-    void OnBufferWidthScrollEnd(wxCommandEvent &event);
     void OnSectionWidthSlider(wxCommandEvent &event);
-    void OnSectionWidthScrollEnd(wxCommandEvent &event);
     void OnClose(wxCloseEvent &event);
 
-    void StepBufferWidth(bool force);
-    void StepSectionWidth(bool force);
+    // The host's values again, after it refused a change.
+    void ShowValuesInForce();
 
+    SectionToolHost *m_host = nullptr;
     wxSlider *m_pointSizeSlider = nullptr;
     wxStaticText *m_pointSizeValue = nullptr;
     wxSlider *m_bufferWidthSlider = nullptr;

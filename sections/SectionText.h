@@ -16,6 +16,7 @@ public:
     struct Line {
         int number;
         std::string text;
+        bool whole = true;
     };
 
     // Reads the longest number at *cursor after optional white space and
@@ -30,24 +31,48 @@ public:
     // for an empty field, trailing text or a value that is not finite.
     static bool WholeNumber(const wxString &text, double *value);
 
-    // Larger files are refused: a million rows fit in far less.
+    // Larger files are refused: a full list fits in far less.
     static const long MAX_FILE_BYTES = 64L << 20;
 
-    // The lines of a text file: a UTF-8 byte-order mark is dropped, a last
-    // line without its line feed is kept, a carriage return before the line
-    // feed is dropped.  False with a message saying why when the file cannot
-    // be read.
-    static bool ReadLines(const wxString &path, std::vector<Line> *lines, wxString *error);
+    // A list holds at most this many rows: more is a slip, not a survey,
+    // and would hold the program for minutes.
+    static const long MAX_ROWS = 100000;
+
+    // A file of more lines, blank ones included, is no list.
+    static const long MAX_LINES = 10 * MAX_ROWS;
+
+    // A row is a few numbers; a longer line is no row and is not kept.
+    static const size_t MAX_LINE_BYTES = 4096;
+
+    // Hands the file's lines in order to visit(line), which answers whether
+    // to go on.  Lines end at LF, CR LF or CR; a UTF-8 byte-order mark is
+    // dropped and a last line without its end is kept.  A line longer than
+    // MAX_LINE_BYTES comes cut, with whole false.  False with a message
+    // saying why when the file cannot be read, is not a regular file, is
+    // larger than MAX_FILE_BYTES or is UTF-16 text.
+    static bool ReadLines(const wxString &path, const std::function<bool(const Line &)> &visit, wxString *error);
 
     // True for a line of white space only.
     static bool IsBlank(const std::string &text);
 
-    // Hands every line to take(text), which adds the row it reads and says
-    // whether it could; the numbers of the lines that were neither a row nor
-    // blank go to *unread.  The number of rows taken.
-    static int TakeRows(const std::vector<Line> &lines, const std::function<bool(const std::string &)> &take,
-                        std::vector<int> *unread);
+    // True when the text from offset on is a run of separators (comma,
+    // semicolon, backspace) and white space, or nothing.
+    static bool IsTrailer(const std::string &text, size_t offset);
+
+    // Reads the rows of a list file: take(text) parses one line and keeps
+    // the row it reads, answering whether it could.  Lines holding a NUL or
+    // too long for a row never reach take.  The numbers of the lines that
+    // were neither a row nor blank go to *unread.  Reading stops, false with
+    // a message, at the first row beyond room (the rows the list can still
+    // take), after more than MAX_ROWS lines that are not rows or MAX_LINES
+    // lines in all, or when the file cannot be read; the caller then drops
+    // what take kept.
+    static bool ReadRows(const wxString &path, long room, const std::function<bool(const std::string &)> &take,
+                         std::vector<int> *unread, wxString *error);
 
     // "lines 2, 5 and 9"-style list of line numbers, the first few only.
     static wxString LineNumbers(const std::vector<int> &numbers);
+
+    // "%.3f" as the lists show values; never "-0.000".
+    static wxString Fixed3(double value);
 };

@@ -1,17 +1,15 @@
 #include "SectionToolDialog.h"
 
-#include "AppResources.h"
-#include "CorvaneApp.h"
-#include "CorvaneFrame.h"
+#include "SectionText.h"
+#include "SectionToolHost.h"
 #include "SectionValues.h"
 
 #include <wx/bmpbuttn.h>
+#include <wx/msgdlg.h>
 #include <wx/sizer.h>
 #include <wx/slider.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
-
-#include <cstdlib>
 
 using namespace sectionvalues;
 
@@ -48,7 +46,9 @@ const int BLANK_PICTURE = PICTURE_SIZE;
 
 } // namespace
 
-SectionToolDialog::SectionToolDialog(wxWindow *parent, wxWindowID, const wxPoint &, const wxSize &)
+SectionToolDialog::SectionToolDialog(wxWindow *parent, SectionToolHost *host, wxWindowID, const wxPoint &,
+                                     const wxSize &)
+    : m_host(host)
 {
     // 1. The window: no caption, border or close box.  It must be resizable
     // all the same: the toolkit would not let the frame make a fixed-size
@@ -112,7 +112,7 @@ wxSizer *SectionToolDialog::CreateValueGroup(wxStaticText **label, const wxStrin
                                                           : "ID_STATICTEXT3");
     (*label)->SetForegroundColour(LABEL_TEXT);
     group->Add(*label, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    *slider = new wxSlider(this, sliderId, 0, 0, SLIDER_MAX, wxDefaultPosition, wxDefaultSize, 0,
+    *slider = new wxSlider(this, sliderId, SLIDER_MIN, SLIDER_MIN, SLIDER_MAX, wxDefaultPosition, wxDefaultSize, 0,
                            wxDefaultValidator,
                            sliderId == ID_SLIDER1 ? "ID_SLIDER1" : sliderId == ID_SLIDER2 ? "ID_SLIDER2" : "ID_SLIDER3");
     (*slider)->SetMinSize(wxSize(SLIDER_WIDTH, -1));
@@ -126,7 +126,7 @@ wxSizer *SectionToolDialog::CreateValueGroup(wxStaticText **label, const wxStrin
 
 wxBitmapButton *SectionToolDialog::CreateButton(long id, const wxString &picture, const wxString &tip)
 {
-    wxBitmap bitmap = AppLoadBitmap(picture);
+    wxBitmap bitmap = m_host ? m_host->LoadPicture(picture) : wxBitmap();
     // The ribbon's 32-pixel pictures would make the strip wider than most
     // section views.
     if (bitmap.IsOk() && bitmap.GetWidth() > PICTURE_SIZE)
@@ -158,9 +158,9 @@ void SectionToolDialog::BindHandlers()
     Bind(wxEVT_SLIDER, &SectionToolDialog::OnPointSizeSlider, this, ID_SLIDER1);
     Bind(wxEVT_SCROLL_CHANGED, &SectionToolDialog::OnPointSizeSlider, this, ID_SLIDER1);
     Bind(wxEVT_SLIDER, &SectionToolDialog::OnBufferWidthSlider, this, ID_SLIDER2);
-    Bind(wxEVT_SCROLL_CHANGED, &SectionToolDialog::OnBufferWidthScrollEnd, this, ID_SLIDER2);
+    Bind(wxEVT_SCROLL_CHANGED, &SectionToolDialog::OnBufferWidthSlider, this, ID_SLIDER2);
     Bind(wxEVT_SLIDER, &SectionToolDialog::OnSectionWidthSlider, this, ID_SLIDER3);
-    Bind(wxEVT_SCROLL_CHANGED, &SectionToolDialog::OnSectionWidthScrollEnd, this, ID_SLIDER3);
+    Bind(wxEVT_SCROLL_CHANGED, &SectionToolDialog::OnSectionWidthSlider, this, ID_SLIDER3);
     Bind(wxEVT_TEXT_ENTER, &SectionToolDialog::OnPointSizeEnter, this, ID_TEXTCTRL1);
     Bind(wxEVT_TEXT_ENTER, &SectionToolDialog::OnBufferWidthEnter, this, ID_TEXTCTRL2);
     Bind(wxEVT_TEXT_ENTER, &SectionToolDialog::OnSectionWidthEnter, this, ID_TEXTCTRL3);
@@ -185,90 +185,95 @@ void SectionToolDialog::SetValues(double bufferWidth, double sectionWidth, float
     m_sectionWidthText->ChangeValue(WholeText(sectionWidth));
 }
 
+void SectionToolDialog::ShowValuesInForce()
+{
+    if (!m_host)
+        return;
+    SetValues(m_host->SectionThickness(), m_host->SectionWidth(), m_host->GetPointSize());
+    const bool widthCanChange = !m_host->IsSectionWidthFixed();
+    m_sectionWidthSlider->Enable(widthCanChange);
+    m_sectionWidthText->Enable(widthCanChange);
+}
+
 // ---- Sliders ----------------------------------------------------------------------------
+// A change the host refuses is not left on show.
 
 void SectionToolDialog::OnPointSizeSlider(wxCommandEvent &)
 {
     const float size = PointSizeAt(m_pointSizeSlider->GetValue());
     m_pointSizeText->ChangeValue(TenthsText(size));
-    if (g_mainFrame)
-        g_mainFrame->SetSectionPointSize(size);
+    if (!m_host || !m_host->SetSectionPointSize(size))
+        ShowValuesInForce();
 }
 
 void SectionToolDialog::OnBufferWidthSlider(wxCommandEvent &)
 {
-    StepBufferWidth(false);
-}
-
-void SectionToolDialog::OnBufferWidthScrollEnd(wxCommandEvent &)
-{
-    StepBufferWidth(true);
+    const double width = BufferWidthAt(m_bufferWidthSlider->GetValue());
+    m_bufferWidthText->ChangeValue(TenthsText(width));
+    if (!m_host || !m_host->SetSectionOffset(width))
+        ShowValuesInForce();
 }
 
 void SectionToolDialog::OnSectionWidthSlider(wxCommandEvent &)
 {
-    StepSectionWidth(false);
-}
-
-void SectionToolDialog::OnSectionWidthScrollEnd(wxCommandEvent &)
-{
-    StepSectionWidth(true);
-}
-
-void SectionToolDialog::StepBufferWidth(bool force)
-{
-    const double width = BufferWidthAt(m_bufferWidthSlider->GetValue());
-    m_bufferWidthText->ChangeValue(TenthsText(width));
-    if (g_mainFrame)
-        g_mainFrame->SetSectionOffset(width, force);
-}
-
-void SectionToolDialog::StepSectionWidth(bool force)
-{
     const double width = SectionWidthAt(m_sectionWidthSlider->GetValue());
     m_sectionWidthText->ChangeValue(WholeText(width));
-    if (g_mainFrame)
-        g_mainFrame->SetSectionWidth(width, force);
+    if (!m_host || !m_host->SetSectionWidth(width))
+        ShowValuesInForce();
 }
 
 // ---- Text boxes ----------------------------------------------------------------------------
+// An accepted text stays as typed; the slider shows it as far as it reaches.
 
-float SectionToolDialog::LeadingNumber(const wxTextCtrl *text)
+bool SectionToolDialog::ReadBox(const wxTextCtrl *box, const ValueRange &range, const wxString &rule,
+                                double *value)
 {
-    // The buffer may point into the string: both must live to the end.
-    const wxString value = text->GetValue();
-    const wxScopedCharBuffer narrow = value.mb_str(wxConvLibc);
-    return narrow.data() ? float(std::atof(narrow.data())) : 0.0f;
+    double number = 0;
+    if (SectionText::WholeNumber(box->GetValue(), &number) && range.Holds(number)) {
+        *value = range.Clamp(number);
+        return true;
+    }
+    wxMessageBox(wxString::Format(rule, range.least, range.most), _("Error"), wxOK | wxCENTRE | wxICON_ERROR, this);
+    ShowValuesInForce();
+    return false;
 }
 
-// A value that is not above 0 is ignored; the text stays as typed.
 void SectionToolDialog::OnPointSizeEnter(wxCommandEvent &)
 {
-    const float size = LeadingNumber(m_pointSizeText);
-    if (!(size > 0))
+    double size = 0;
+    if (!ReadBox(m_pointSizeText, POINT_SIZE_RANGE,
+                 _("The point size must be a number from %g to %g pixels."), &size))
         return;
-    if (g_mainFrame)
-        g_mainFrame->SetSectionPointSize(size);
-    m_pointSizeSlider->SetValue(PointSizePosition(size));
+    if (!m_host || !m_host->SetSectionPointSize(float(size))) {
+        ShowValuesInForce();
+        return;
+    }
+    m_pointSizeSlider->SetValue(PointSizePosition(float(size)));
 }
 
 void SectionToolDialog::OnBufferWidthEnter(wxCommandEvent &)
 {
-    const float width = LeadingNumber(m_bufferWidthText);
-    if (!(width > 0))
+    double width = 0;
+    if (!ReadBox(m_bufferWidthText, BUFFER_WIDTH_RANGE,
+                 _("The buffer width must be a number from %g to %g m."), &width))
         return;
-    if (g_mainFrame)
-        g_mainFrame->SetSectionOffset(width, false);
-    m_bufferWidthSlider->SetValue(Clamped(width * 10.0f));
+    if (!m_host || !m_host->SetSectionOffset(width)) {
+        ShowValuesInForce();
+        return;
+    }
+    m_bufferWidthSlider->SetValue(BufferWidthPosition(width));
 }
 
 void SectionToolDialog::OnSectionWidthEnter(wxCommandEvent &)
 {
-    const float width = LeadingNumber(m_sectionWidthText);
-    if (!(width > 0))
+    double width = 0;
+    if (!ReadBox(m_sectionWidthText, SECTION_WIDTH_RANGE,
+                 _("The section width must be a number from %g to %g m."), &width))
         return;
-    if (g_mainFrame)
-        g_mainFrame->SetSectionWidth(width, false);
+    if (!m_host || !m_host->SetSectionWidth(width)) {
+        ShowValuesInForce();
+        return;
+    }
     m_sectionWidthSlider->SetValue(SectionWidthPosition(width));
 }
 
@@ -276,48 +281,48 @@ void SectionToolDialog::OnSectionWidthEnter(wxCommandEvent &)
 
 void SectionToolDialog::OnViewMode(wxCommandEvent &)
 {
-    if (g_mainFrame)
-        g_mainFrame->ShowViewModeMenu();
+    if (m_host)
+        m_host->ShowViewModeMenu();
 }
 
 void SectionToolDialog::OnColor(wxCommandEvent &)
 {
-    if (g_mainFrame)
-        g_mainFrame->ShowColorMenu();
+    if (m_host)
+        m_host->ShowColorMenu();
 }
 
 void SectionToolDialog::OnMeasureDistance(wxCommandEvent &)
 {
-    if (g_mainFrame)
-        g_mainFrame->MeasureDistance();
+    if (m_host)
+        m_host->MeasureDistance();
 }
 
 void SectionToolDialog::OnMeasurePoint(wxCommandEvent &)
 {
-    if (g_mainFrame)
-        g_mainFrame->MeasureSectionPoint();
+    if (m_host)
+        m_host->MeasureSectionPoint();
 }
 
 void SectionToolDialog::OnDeletePoint(wxCommandEvent &)
 {
-    if (g_mainFrame)
-        g_mainFrame->DeleteSectionPoint();
+    if (m_host)
+        m_host->DeleteSectionPoint();
 }
 
 void SectionToolDialog::OnFinishMeasure(wxCommandEvent &)
 {
-    if (g_mainFrame)
-        g_mainFrame->FinishSectionMeasure();
+    if (m_host)
+        m_host->FinishSectionMeasure();
 }
 
-void SectionToolDialog::OnImportDxf(wxCommandEvent &event)
+void SectionToolDialog::OnImportDxf(wxCommandEvent &)
 {
-    if (g_mainFrame)
-        g_mainFrame->OnImportDxf(event);
+    if (m_host)
+        m_host->ImportSectionDxf();
 }
 
-void SectionToolDialog::OnExportDxf(wxCommandEvent &event)
+void SectionToolDialog::OnExportDxf(wxCommandEvent &)
 {
-    if (g_mainFrame)
-        g_mainFrame->OnExportSectionFile(event);
+    if (m_host)
+        m_host->ExportSectionFile();
 }

@@ -1,12 +1,16 @@
 // The narrow strip that floats over the top edge of the section view: point
 // size, buffer width and section width (each a slider and a text box) and
 // eight picture buttons for the view and colour menus, the measuring modes
-// and the DXF files.  It keeps no values: every change goes at once to the
-// main frame, which writes its values back with SetValues.
+// and the DXF files.  It keeps no values: every change goes at once to its
+// host (the main frame), which writes its values back with SetValues.
 #pragma once
 
 #include <wx/dialog.h>
 
+class SectionToolHost;
+namespace sectionvalues {
+struct ValueRange;
+}
 class wxBitmapButton;
 class wxCommandEvent;
 class wxSlider;
@@ -16,8 +20,9 @@ class wxTextCtrl;
 class SectionToolDialog : public wxDialog
 {
 public:
-    SectionToolDialog(wxWindow *parent, wxWindowID id = wxID_ANY, const wxPoint &pos = wxDefaultPosition,
-                      const wxSize &size = wxDefaultSize);
+    // The host outlives the window.
+    SectionToolDialog(wxWindow *parent, SectionToolHost *host, wxWindowID id = wxID_ANY,
+                      const wxPoint &pos = wxDefaultPosition, const wxSize &size = wxDefaultSize);
     ~SectionToolDialog() override;
 
     // Shows the values without sending them back to the frame.
@@ -25,6 +30,8 @@ public:
     // Lays the controls out to fit the room (narrower sliders, no labels,
     // two rows, ... as needed) and answers the height they take.
     int FitToSize(const wxSize &room);
+    // Shows the host's values, the section width only where it can change.
+    void ShowValuesInForce();
 
     static const long ID_STATICTEXT1;
     static const long ID_SLIDER1;
@@ -52,9 +59,7 @@ private:
 
     void OnPointSizeSlider(wxCommandEvent &event);
     void OnBufferWidthSlider(wxCommandEvent &event);
-    void OnBufferWidthScrollEnd(wxCommandEvent &event);
     void OnSectionWidthSlider(wxCommandEvent &event);
-    void OnSectionWidthScrollEnd(wxCommandEvent &event);
     void OnPointSizeEnter(wxCommandEvent &event);
     void OnBufferWidthEnter(wxCommandEvent &event);
     void OnSectionWidthEnter(wxCommandEvent &event);
@@ -67,12 +72,13 @@ private:
     void OnImportDxf(wxCommandEvent &event);
     void OnExportDxf(wxCommandEvent &event);
 
-    void StepBufferWidth(bool force);
-    void StepSectionWidth(bool force);
-    // The number at the start of a text box, as the C library reads it;
-    // 0 when there is none.
-    static float LeadingNumber(const wxTextCtrl *text);
+    // The box's text as one number within range; otherwise false, after a
+    // message saying what the box takes and with the values in force shown
+    // again.
+    bool ReadBox(const wxTextCtrl *box, const sectionvalues::ValueRange &range, const wxString &rule,
+                 double *value);
 
+    SectionToolHost *m_host = nullptr;
     wxStaticText *m_pointSizeLabel = nullptr;
     wxSlider *m_pointSizeSlider = nullptr;
     wxTextCtrl *m_pointSizeText = nullptr;

@@ -14,6 +14,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+
 const long VSectionDialog::ID_STATICTEXT4 = wxNewId();
 const long VSectionDialog::ID_TEXTCTRL6 = wxNewId();
 const long VSectionDialog::ID_STATICTEXT5 = wxNewId();
@@ -121,9 +123,9 @@ void VSectionDialog::AppendRow(double x, double y, double azimuth)
 {
     const long row = m_sectionList->GetItemCount();
     m_sectionList->InsertItem(row, wxString::Format("%ld", row + 1));
-    m_sectionList->SetItem(row, 1, wxString::Format("%.3f", x));
-    m_sectionList->SetItem(row, 2, wxString::Format("%.3f", y));
-    m_sectionList->SetItem(row, 3, wxString::Format("%.3f", azimuth));
+    m_sectionList->SetItem(row, 1, SectionText::Fixed3(x));
+    m_sectionList->SetItem(row, 2, SectionText::Fixed3(y));
+    m_sectionList->SetItem(row, 3, SectionText::Fixed3(azimuth));
 }
 
 void VSectionDialog::Warn(const wxString &message)
@@ -174,29 +176,34 @@ void VSectionDialog::OnImport(wxCommandEvent &)
                            "Azimuth a line)..."),
                          wxString::FromAscii(wxFileSelectorDefaultWildcardStr), wxFD_OPEN, &path))
         return;
-    std::vector<SectionText::Line> lines;
+    std::vector<CustomSectionLine> rows;
+    std::vector<int> unread;
     wxString error;
-    if (!SectionText::ReadLines(path, &lines, &error)) {
+    const long room = std::max(0L, SectionText::MAX_ROWS - long(m_sectionList->GetItemCount()));
+    if (!SectionText::ReadRows(path, room, [&rows](const std::string &text) {
+            CustomSectionLine row;
+            if (!CustomSectionLine::Parse(text, &row))
+                return false;
+            rows.push_back(row);
+            return true;
+        }, &unread, &error)) {
         Warn(error);
         return;
     }
-    std::vector<int> unread;
     m_sectionList->Freeze();
-    const int added = SectionText::TakeRows(lines, [this](const std::string &text) {
-        CustomSectionLine row;
-        if (!CustomSectionLine::Parse(text, &row))
-            return false;
+    for (const CustomSectionLine &row : rows)
         AppendRow(row.x, row.y, row.azimuth);
-        return true;
-    }, &unread);
     m_sectionList->Thaw();
+    const int added = int(rows.size());
     if (!unread.empty())
-        Warn(wxString::Format(wxPLURAL("%d sections were imported. Line %s of the file is not three numbers "
-                                       "separated by commas or semicolons and was skipped.",
-                                       "%d sections were imported. Lines %s of the file are not three numbers "
-                                       "separated by commas or semicolons and were skipped.",
+        Warn(wxString::Format(wxPLURAL("%d section was imported.", "%d sections were imported.", added), added) +
+             " " +
+             wxString::Format(wxPLURAL("Line %s of the file is not three numbers separated by commas or semicolons "
+                                       "and was skipped.",
+                                       "Lines %s of the file are not three numbers separated by commas or "
+                                       "semicolons and were skipped.",
                                        unread.size()),
-                              added, SectionText::LineNumbers(unread)));
+                              SectionText::LineNumbers(unread)));
     else if (added == 0)
         Warn(_("The file holds no custom sections."));
 }

@@ -20,9 +20,9 @@ namespace {
 
 enum { FORMAT_HAIDI = 0, FORMAT_WEIDI = 1 };
 
-int read_pm(road_t *road, const char *path, int format)
+int read_pm(road_t *road, const char *path, int format, int *skipped = nullptr)
 {
-    return format == FORMAT_WEIDI ? road_import_weidi(road, path) : road_import_haidi(road, path);
+    return format == FORMAT_WEIDI ? road_import_weidi_skipping(road, path, skipped) : road_import_haidi(road, path);
 }
 
 // WeiDi files start with their header; everything else is taken as HaiDi.
@@ -120,12 +120,18 @@ wks_road_t *wks_import_road(wks_t *wks, const char *path, int format)
 {
     if (!wks || !wks->state || !wks->project || !path_ok(path))
         return nullptr;
+    wks->state->message.clear();
     road_t loaded;
     road_init(&loaded);
     wks_road_t *road = nullptr;
-    if (read_pm(&loaded, path, format) == 0)
+    int skipped = 0;
+    if (read_pm(&loaded, path, format, &skipped) == 0)
         road = append_road(wks, path, format == FORMAT_WEIDI ? FORMAT_WEIDI : FORMAT_HAIDI, &loaded);
     road_final(&loaded);
+    if (road && skipped > 0)
+        add_message(wks, std::to_string(skipped) + (skipped == 1 ? " element" : " elements") +
+                             " of an unknown kind in \"" + path + "\" " + (skipped == 1 ? "was" : "were") +
+                             " skipped.");
     return road;
 }
 

@@ -10,6 +10,7 @@
 
 #include "section_grid.h"
 #include "section_state.h"
+#include "tile_format.h"
 #include "workspace_state.h"
 
 #include <algorithm>
@@ -30,7 +31,6 @@ namespace {
 const char *const COMPUTING = "Computing section...";
 const uint32_t CHUNK_POINTS = 1u << 16;    // points a thread takes at a time
 const size_t PARALLEL_POINTS = 2 * CHUNK_POINTS; // fewer are read faster than handed to helpers
-const uint32_t GRID_PIECE = 1u << 14;      // points a thread sorts into cells at a time
 const uint32_t PREFETCH_AHEAD = 16;
 const int PROGRESS_STEPS = 10;
 const double BIN_WIDTH = 0.25;             // automatic ground line: bin length along u (m)
@@ -288,7 +288,7 @@ inline void keep(const velmo_point_t &point, std::vector<ProfilePoint> *out)
 struct Scratch {
     std::vector<velmo_point_t> points;
     std::vector<ProfilePoint> profile;
-    std::vector<uint32_t> cells;   // of the tiles whose grids are being built
+    TileGrid grid;                 // the shape of the tile being planned
     std::vector<uint32_t> bin_of;  // ground line: each point's bin
     std::vector<float> heights;    // ground line: the heights of each bin, bin after bin
     std::vector<size_t> counts;    // ground line: four numbers a bin
@@ -513,75 +513,9 @@ struct Plan {
     std::vector<CloudView> clouds;
     std::vector<Run> runs;
     std::vector<size_t> items; // item i is runs[items[i] .. items[i + 1])
-    std::vector<std::shared_ptr<const TileGrid>> grids; // those the runs read, held while they do
     size_t tiles = 0;
     size_t points = 0;         // points the runs read
 };
-
-// The grids of a cloud's tiles; those not kept are built now, on the
-// workspace's helpers when the points to read are many.  A section that
-// meets more tiles than a cloud keeps grids for builds none, and a tile
-// whose grid could not be built has none: such tiles are read whole.
-std::vector<std::shared_ptr<const TileGrid>> grids_of(velmo_cloud_state *state, const std::vector<size_t> &tiles,
-                                                      const Quantisation &q, WorkerPool *workers)
-{
-    CloudGrids &kept = state->section_grids;
-    const size_t tile_count = state->tiles.size();
-    std::vector<std::shared_ptr<const TileGrid>> grids(tiles.size());
-    struct Building {
-        size_t k;
-        const tile_point_t *points;
-        std::shared_ptr<TileGrid> grid;
-        size_t cells; // in the scratch cells
-    };
-    struct Piece {
-        Building *building;
-        uint32_t first, count;
-    };
-    std::vector<Building> building;
-    std::vector<uint32_t> &cells = scratch().cells;
-    size_t points = 0;
-    if (tiles.size() > CloudGrids::KEPT_TILES)
-        return grids; // every tile whole, whatever grids others left: one order of points
-    for (size_t k = 0; k < tiles.size(); k++) {
-        if ((grids[k] = kept.find(tiles[k], tile_count)))
-            continue;
-        const tile_t &tile = state->tiles[tiles[k]];
-        try {
-            cells.resize(points + tile.point_count);
-            building.push_back({k, state->store->points() + tile.first_point, kept.spare(), points});
-            building.back().grid->shape(tile);
-            points += tile.point_count;
-        } catch (...) {
-        }
-    }
-    std::vector<Piece> pieces;
-    for (Building &b : building)
-        for (uint32_t first = 0; first < b.grid->point_count(); first += GRID_PIECE)
-            pieces.push_back({&b, first, std::min(GRID_PIECE, b.grid->point_count() - first)});
-    const std::function<void(size_t)> find = [&](size_t i) {
-        const Piece &p = pieces[i];
-        p.building->grid->find_cells(p.building->points, q, p.first, p.count, cells.data() + p.building->cells);
-    };
-    const std::function<void(size_t)> sort = [&](size_t i) {
-        Building &b = building[i];
-        try {
-            b.grid->sort(cells.data() + b.cells);
-            grids[b.k] = kept.keep(tiles[b.k], tile_count, std::move(b.grid));
-        } catch (...) {
-        }
-    };
-    const bool parallel = workers && points >= PARALLEL_POINTS / 4;
-    for (auto [step, count] : {std::make_pair(&find, pieces.size()), std::make_pair(&sort, building.size())}) {
-        if (parallel)
-            workers->run(count, *step);
-        else
-            for (size_t i = 0; i < count; i++)
-                (*step)(i);
-    }
-    give_back_excess(&cells);
-    return grids;
-}
 
 void add_run(Plan *plan, const Run &run)
 {
@@ -596,46 +530,48 @@ void add_whole_tile(Plan *plan, const CloudView *view, const tile_point_t *point
         add_run(plan, {view, points + first, nullptr, std::min(CHUNK_POINTS, count - first)});
 }
 
-// The cells of a tile that meet the slab, row by row; the whole tile when
-// they hold most of its points, which are then read faster in stored order.
-void add_tile(Plan *plan, const Slab &slab, const CloudView *view, const tile_point_t *points, uint32_t count,
-              std::shared_ptr<const TileGrid> grid)
+// The cells of a tile that meet the slab, row by row and level by level:
+// within a level the store keeps a tile's points cell by cell, so each is
+// one run of the store.  The whole tile when they hold most of its points.
+// Numbers from the cell index are clamped to the tile: a damaged store
+// gives wrong points, never a read beyond the tile.
+void add_tile(Plan *plan, const Slab &slab, const CloudView *view, const TileStore &store, size_t index)
 {
-    if (!grid)
-        return add_whole_tile(plan, view, points, count);
-    const size_t runs = plan->runs.size(), read = plan->points;
+    const StoreTile &stored = store.tile(index);
+    const tile_point_t *points = store.points() + stored.first;
+    const uint32_t count = stored.count;
+    TileGrid &grid = scratch().grid;
+    grid.shape(stored.box, count);
+    const uint32_t *starts = store.cell_index(index);
+    const size_t cells = grid.cells(), runs = plan->runs.size(), read = plan->points;
     int first, last;
-    for (int row = 0; row < grid->rows(); row++)
-        if (slab.columns(*grid, row, &first, &last)) {
-            const uint32_t *begin = grid->begin(row, first);
-            add_run(plan, {view, points, begin, uint32_t(grid->end(row, last) - begin)});
+    for (int row = 0; row < grid.rows(); row++) {
+        if (!slab.columns(grid, row, &first, &last))
+            continue;
+        for (int level = 0; level < tile_format::kIndexLevels; level++) {
+            const size_t cell = level * cells + size_t(row) * size_t(grid.columns());
+            const uint32_t begin = std::min(starts[cell + size_t(first)], count);
+            const uint32_t end = std::clamp(starts[cell + size_t(last) + 1], begin, count);
+            add_run(plan, {view, points + begin, nullptr, end - begin});
         }
-    add_run(plan, {view, points, grid->strays_begin(), uint32_t(grid->strays_end() - grid->strays_begin())});
+    }
     if (2 * (plan->points - read) > count) {
         plan->runs.resize(runs);
         plan->points = read;
         add_whole_tile(plan, view, points, count);
-        return;
     }
-    plan->grids.push_back(std::move(grid));
 }
 
-void plan_cloud(const Slab &slab, const velmo_t *cloud, WorkerPool *workers, Plan *plan)
+void plan_cloud(const Slab &slab, const velmo_t *cloud, Plan *plan)
 {
     velmo_cloud_state *state = cloud->state;
-    const tile_point_t *stored = state->store->points();
     const CloudView *view = &plan->clouds.back();
-    std::vector<size_t> meeting;
     for (size_t t = 0; t < state->tiles.size(); t++) {
         const tile_t &tile = state->tiles[t];
-        if (tile.point_count > 0 && slab.meets(tile.box))
-            meeting.push_back(t);
-    }
-    std::vector<std::shared_ptr<const TileGrid>> grids = grids_of(state, meeting, view->q, workers);
-    for (size_t k = 0; k < meeting.size(); k++) {
-        const tile_t &tile = state->tiles[meeting[k]];
-        plan->tiles++;
-        add_tile(plan, slab, view, stored + tile.first_point, tile.point_count, std::move(grids[k]));
+        if (tile.point_count > 0 && slab.meets(tile.box)) {
+            plan->tiles++;
+            add_tile(plan, slab, view, *state->store, t);
+        }
     }
 }
 
@@ -653,7 +589,7 @@ void make_items(Plan *plan)
     }
 }
 
-Plan make_plan(wks_t *wks, const Slab &slab, WorkerPool *workers)
+Plan make_plan(wks_t *wks, const Slab &slab)
 {
     Plan plan;
     size_t count = array_size(wks->clouds);
@@ -666,7 +602,7 @@ Plan make_plan(wks_t *wks, const Slab &slab, WorkerPool *workers)
         if (!cloud->tiles || !cloud->state || !cloud->state->store)
             continue;
         plan.clouds.push_back(slab.view(*cloud->state->store));
-        plan_cloud(slab, cloud, workers, &plan);
+        plan_cloud(slab, cloud, &plan);
     }
     make_items(&plan);
     return plan;
@@ -725,7 +661,7 @@ void compute_into(wks_t *wks, const section_t *section, const SectionRanges &ran
     WorkerPool *workers = wks->state ? &wks->state->section_workers : nullptr;
     Plan plan;
     if (!slab.empty())
-        plan = make_plan(wks, slab, workers);
+        plan = make_plan(wks, slab);
     else
         make_items(&plan);
     if (progress)

@@ -12,6 +12,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -41,9 +42,6 @@ const int WHITE = 7, BLUE = 5, RED = 1;
 
 // Line ends that meet within this (m) are one point of the design line.
 const double JOIN_TOLERANCE = 1e-4;
-// Drawing coordinates beyond this (m) belong to no section (and would not
-// fit the records' floats).
-const double FARTHEST = 1e9;
 
 struct PlanePoint {
     double u, v;
@@ -206,32 +204,89 @@ bool bounded_line(std::istream &in, std::string *line)
     return !line->empty();
 }
 
-bool sound_dxf(const std::string &path)
+// A coordinate (group codes 10 to 39) must be a number the reader can hold:
+// "inf", "nan" or 1e400 would reach the section as infinities.
+bool coordinate_code(long long code)
+{
+    return code >= 10 && code <= 39;
+}
+
+bool finite_number(const std::string &text)
+{
+    if (text.empty())
+        return false;
+    char *end = nullptr;
+    double value = std::strtod(text.c_str(), &end);
+    return *end == '\0' && std::isfinite(value);
+}
+
+// Line vertices the pair adds: each VERTEX of a POLYLINE, each point of an
+// LWPOLYLINE, the two ends of a LINE.
+size_t vertices_of(const std::string &entity, long long code, const std::string &value)
+{
+    if (code == 0 && value == "VERTEX")
+        return 1;
+    if (code == 0 && value == "LINE")
+        return 2;
+    return entity == "LWPOLYLINE" && code == 10 ? 1 : 0;
+}
+
+std::string at_line(long long number)
+{
+    return "line " + std::to_string(number);
+}
+
+// Why the file cannot be taken as a text DXF file, or "" when it can.  The
+// check stops at the first fault, so a drawing of more line vertices than
+// most_vertices is refused without reading the rest of it.
+std::string dxf_fault(const std::string &path, size_t most_vertices)
 {
     std::error_code ec;
+    if (!std::filesystem::exists(path, ec))
+        return "The file does not exist.";
     if (!std::filesystem::is_regular_file(path, ec))
-        return false;
+        return "It is not a regular file.";
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
-        return false;
-    const long long largest = std::max<long long>(65535, static_cast<long long>(in.tellg()) / 2);
+        return std::string("The file cannot be read: ") + std::strerror(errno) + ".";
+    const long long size = static_cast<long long>(in.tellg());
+    if (size <= 0)
+        return "The file is empty.";
+    const long long largest = std::max<long long>(65535, size / 2);
     in.seekg(0);
     std::string code_line, value_line, entity;
-    for (bool first = true; bounded_line(in, &code_line) && bounded_line(in, &value_line); first = false) {
+    size_t vertices = 0;
+    long long line = 1;
+    for (bool first = true; bounded_line(in, &code_line) && bounded_line(in, &value_line); first = false, line += 2) {
         if (first && code_line.compare(0, 3, "\xEF\xBB\xBF") == 0)
             code_line.erase(0, 3);
         long long code = -1, number = 0;
         if (!integer(trimmed(code_line), &code) || code < 0 || code > 1071 || (first && code != 0 && code != 999))
-            return false;
+            return "It is not a DXF text file: " + at_line(line) + " is not a group code.";
         std::string value = trimmed(value_line);
         if (code == 0 && value == "EOF")
-            return true;
+            return "";
         if (code == 0)
             entity = value;
         else if (sizing_count(entity, code) && integer(value, &number) && number > largest)
-            return false;
+            return "It is damaged: " + at_line(line + 1) + " claims " + value + " items, more than a file of its size holds.";
+        else if (coordinate_code(code) && !finite_number(value))
+            return "It is damaged: the coordinate \"" + value.substr(0, 40) + "\" on " + at_line(line + 1) +
+                   " is not a finite number.";
+        vertices += vertices_of(entity, code, value);
+        if (vertices > most_vertices)
+            return "The drawing has more than " + std::to_string(most_vertices) +
+                   " line vertices; a design line may have at most that many.";
     }
-    return false;
+    if (code_line.size() >= kLongestLine || value_line.size() >= kLongestLine)
+        return "It is not a DXF text file: " + at_line(code_line.size() >= kLongestLine ? line : line + 1) +
+               " is longer than " + std::to_string(kLongestLine) + " bytes.";
+    return "It is cut short: it ends at " + at_line(line) + " without the DXF end marker (0, EOF).";
+}
+
+bool sound_dxf(const std::string &path)
+{
+    return dxf_fault(path, SIZE_MAX).empty();
 }
 
 // ---- import -----------------------------------------------------------------
@@ -247,6 +302,8 @@ struct Piece {
 class DesignReader : public DL_CreationAdapter {
 public:
     std::vector<Piece> pieces;
+    // A line reached farther from the section than any section reaches.
+    bool too_far = false;
 
     void addBlock(const DL_BlockData &) override
     {
@@ -298,10 +355,12 @@ private:
 
     bool wanted() { return !in_block_ && !getAttributes().isInPaperSpace(); }
 
-    static void add_point(Chain &chain, double u, double v)
+    void add_point(Chain &chain, double u, double v)
     {
-        if (std::fabs(u) < FARTHEST && std::fabs(v) < FARTHEST)
+        if (std::fabs(u) <= MEASUREMENT_LIMIT && std::fabs(v) <= MEASUREMENT_LIMIT)
             chain.push_back({u, v});
+        else
+            too_far = true;
     }
 
     void close_polyline()
@@ -400,21 +459,28 @@ private:
     }
 };
 
-bool read_design(const std::string &path, Chain *line)
+// The design line of a DXF file, or why there is none.
+std::string read_design(const std::string &path, Chain *line)
 {
-    if (!sound_dxf(path))
-        return false;
+    std::string fault = dxf_fault(path, VELMO_DESIGN_LINE_MAX);
+    if (!fault.empty())
+        return fault;
     DesignReader reader;
     try {
         DL_Dxf dxf;
         if (!dxf.in(path, &reader))
-            return false;
+            return "The file cannot be read.";
     } catch (...) {
-        return false;
+        return "It is damaged: the DXF reader could not take it.";
     }
     reader.finish();
+    if (reader.too_far)
+        return "A line of the drawing lies farther than " + std::to_string(long(MEASUREMENT_LIMIT / 1000)) +
+               " km from the section's centre; no section reaches that far.";
     *line = DesignLine(design_chains(std::move(reader.pieces))).join();
-    return line->size() >= 2;
+    if (line->size() < 2)
+        return "The drawing holds no line of two or more points in its model space.";
+    return "";
 }
 
 void free_records(Array *records)
@@ -448,11 +514,6 @@ Array *red_line_records(section_t *section, const Chain &line)
     return records;
 }
 
-bool section_usable(const section_t *section, const char *path)
-{
-    return section && section->state && path_ok(path);
-}
-
 } // namespace
 
 } // namespace velmo
@@ -463,20 +524,30 @@ using namespace velmo;
 // "DESIGN", in the section's (u, v); the last argument is reserved.
 int section_export_dxf(wks_t *wks, section_t *section, const char *path, int /*flags*/)
 {
-    if (!wks || !section_usable(section, path))
+    if (!wks || !section || !section->state)
         return 0;
+    if (!path_ok(path))
+        return section_file_failure(section, path ? "The file's path is empty or too long." : "No file was given.");
     Drawing drawing = section_drawing(wks, section);
     if (drawing.points.empty() && drawing.ground.size() < 2 && drawing.design.size() < 2)
-        return 0;
+        return section_file_failure(section, "The section has no points, ground line or design line to export.");
     std::string target = path, part = target + ".part";
+    // The writer does not say why it cannot open a file; a missing or
+    // read-only folder is found here.
+    FILE *probe = std::fopen(part.c_str(), "wb");
+    if (!probe)
+        return section_file_failure(section, cannot_write(target, errno));
+    std::fclose(probe);
     try {
         write_drawing(drawing, part);
     } catch (...) {
     }
-    if (!sound_dxf(part) || std::rename(part.c_str(), target.c_str()) != 0) {
+    int error = 0;
+    if (!sound_dxf(part) || (std::rename(part.c_str(), target.c_str()) != 0 && (error = errno) != 0)) {
         std::remove(part.c_str());
-        return 0;
+        return section_file_failure(section, cannot_write(target, error));
     }
+    section->state->file_message.clear();
     return 1;
 }
 
@@ -486,14 +557,18 @@ int section_export_dxf(wks_t *wks, section_t *section, const char *path, int /*f
 // was.
 int section_import_dxf(section_t *section, const char *path)
 {
-    if (!section_usable(section, path))
+    if (!section || !section->state)
         return 0;
+    if (!path_ok(path))
+        return section_file_failure(section, path ? "The file's path is empty or too long." : "No file was given.");
     Chain line;
-    if (!read_design(path, &line))
-        return 0;
+    std::string fault = read_design(path, &line);
+    if (!fault.empty())
+        return section_file_failure(section, "\"" + std::string(path) + "\" was not imported. " + fault);
     Array *fresh = red_line_records(section, line);
     if (!fresh)
-        return 0;
+        return section_file_failure(section, "Out of memory for the design line.");
+    section->state->file_message.clear();
     {
         // The old records stay readable: the GUI may be drawing them now.
         std::lock_guard<std::mutex> guard(section->state->lock);

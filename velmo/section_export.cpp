@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdarg>
@@ -84,16 +85,21 @@ std::vector<GroundPoint> ground_line(wks_t *wks, section_t *section, bool automa
 
 // ---- files ------------------------------------------------------------------
 
+// errno tells why when the write fails (0: it was cut short).
 bool write_part(const std::string &path, const std::string &text)
 {
     std::string part = path + ".part";
     FILE *file = std::fopen(part.c_str(), "wb");
     if (!file)
         return false;
+    errno = 0;
     bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     ok = std::fclose(file) == 0 && ok;
-    if (!ok)
+    if (!ok) {
+        int error = errno;
         std::remove(part.c_str());
+        errno = error;
+    }
     return ok;
 }
 
@@ -114,6 +120,22 @@ int write_files(const std::vector<OutputFile> &files)
     }
     return ok ? 1 : 0;
 }
+
+} // namespace
+
+int section_file_failure(section_t *section, const std::string &message)
+{
+    section->state->file_message = message;
+    return 0;
+}
+
+std::string cannot_write(const std::string &path, int error)
+{
+    return "Cannot write \"" + path + "\": " +
+           (error ? std::string(std::strerror(error)) : std::string("the file could not be written in full")) + ".";
+}
+
+namespace {
 
 bool same_text_ignoring_case(const std::string &a, const std::string &b)
 {
@@ -389,14 +411,30 @@ int wks_export_custom_sections(wks_t *wks, const char *path, const int options[3
 // program passes picks nothing here.
 int section_export_dat(wks_t *wks, section_t *section, const char *path, int /*filter*/)
 {
-    if (!usable(wks, path))
+    if (!wks || !section || !section->state)
         return 0;
+    if (!path_ok(path))
+        return section_file_failure(section, path ? "The file's path is empty or too long." : "No file was given.");
     std::vector<GroundPoint> line = ground_line(wks, section, true);
     if (line.empty())
-        return 0;
+        return section_file_failure(section, "The section has no ground line to export.");
     std::string text;
     int number = 1;
     for (const GroundPoint &p : line)
         append_format(text, "%d,,%.3f,%.3f,%.3f\r\n", number++, p.x, p.y, p.z);
-    return write_files({{path, text}});
+    if (!write_part(path, text))
+        return section_file_failure(section, cannot_write(path, errno));
+    std::string part = std::string(path) + ".part";
+    if (std::rename(part.c_str(), path) != 0) {
+        int error = errno;
+        std::remove(part.c_str());
+        return section_file_failure(section, cannot_write(path, error));
+    }
+    section->state->file_message.clear();
+    return 1;
+}
+
+const char *section_last_message(const section_t *section)
+{
+    return section && section->state ? section->state->file_message.c_str() : "";
 }

@@ -7,9 +7,25 @@
 
 namespace velmo {
 
+namespace {
+const int32_t far = 1 << 20;
+} // namespace
+
+Quantisation quantisation_of(const double scale[3], const double offset[3], const int64_t base[3])
+{
+    // The arithmetic of TileStore::decode, so that both give the same numbers.
+    Quantisation q;
+    for (int k = 0; k < 3; k++) {
+        const double lo = double(int64_t(0) + base[k]) * scale[k] + offset[k];
+        const double hi = double(int64_t(far) + base[k]) * scale[k] + offset[k];
+        q.origin[k] = lo;
+        q.step[k] = (hi - lo) / far;
+    }
+    return q;
+}
+
 Quantisation quantisation_of(const TileStore &store)
 {
-    const int32_t far = 1 << 20;
     tile_point_t zero{}, reach{};
     reach.x = reach.y = reach.z = far;
     velmo_point_t a, b;
@@ -38,12 +54,18 @@ int cells_along(double extent, double side)
 
 } // namespace
 
-void TileGrid::shape(const tile_t &tile)
+size_t TileGrid::cell_count(const double box[6], uint32_t point_count)
 {
-    const double *b = tile.box;
+    TileGrid grid;
+    grid.shape(box, point_count);
+    return grid.cells();
+}
+
+void TileGrid::shape(const double b[6], uint32_t point_count)
+{
     std::copy(b, b + 6, tile_box_);
     const double width = b[3] - b[0], height = b[4] - b[1];
-    const double side = std::sqrt(width * height * POINTS_PER_CELL / std::max(1.0, double(tile.point_count)));
+    const double side = std::sqrt(width * height * POINTS_PER_CELL / std::max(1.0, double(point_count)));
     columns_ = cells_along(width, side);
     rows_ = cells_along(height, side);
     origin_[0] = b[0];
@@ -54,7 +76,7 @@ void TileGrid::shape(const tile_t &tile)
     scale_[1] = height > 0 ? rows_ / height : 0;
     z_[0] = b[2];
     z_[1] = b[5];
-    point_count_ = tile.point_count;
+    point_count_ = point_count;
 }
 
 TileGrid::TileGrid(const tile_t &tile, const tile_point_t *points, const Quantisation &q) : TileGrid(tile)
@@ -75,12 +97,9 @@ void TileGrid::find_cells(const tile_point_t *points, const Quantisation &q, uin
         const tile_point_t &p = points[i];
         const double x = q.origin[0] + q.step[0] * p.x, y = q.origin[1] + q.step[1] * p.y,
                      z = q.origin[2] + q.step[2] * p.z;
-        size_t c = strays();
-        if (x >= b[0] - near && x <= b[3] + near && y >= b[1] - near && y <= b[4] + near && z >= b[2] - near &&
-            z <= b[5] + near)
-            c = cell(std::clamp(int((y - b[1]) * scale_[1]), 0, rows_ - 1),
-                     std::clamp(int((x - b[0]) * scale_[0]), 0, columns_ - 1));
-        cells[i] = uint32_t(c);
+        const bool inside = x >= b[0] - near && x <= b[3] + near && y >= b[1] - near && y <= b[4] + near &&
+                            z >= b[2] - near && z <= b[5] + near;
+        cells[i] = inside ? cell_at(x, y) : uint32_t(strays());
     }
 }
 

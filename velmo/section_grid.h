@@ -13,6 +13,7 @@
 #include "velmo.h"
 
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -29,6 +30,8 @@ struct Quantisation {
 };
 
 Quantisation quantisation_of(const TileStore &store);
+// The same from a store's numbers: world = (stored + base) * scale + offset.
+Quantisation quantisation_of(const double scale[3], const double offset[3], const int64_t base[3]);
 
 class TileGrid {
 public:
@@ -48,7 +51,17 @@ public:
     // the points, which is most of the work: the cells of the grid ...
     TileGrid() = default;
     explicit TileGrid(const tile_t &tile) { shape(tile); }
-    void shape(const tile_t &tile);
+    void shape(const tile_t &tile) { shape(tile.box, tile.point_count); }
+    void shape(const double box[6], uint32_t point_count);
+    // Cells of the grid over a tile of the given box and points.
+    static size_t cell_count(const double box[6], uint32_t point_count);
+    // The cell of a point of the tile at x, y; one a hair outside the box
+    // is in the edge cell, whose box holds it.
+    uint32_t cell_at(double x, double y) const
+    {
+        return uint32_t(cell(std::clamp(int((y - tile_box_[1]) * scale_[1]), 0, rows_ - 1),
+                             std::clamp(int((x - tile_box_[0]) * scale_[0]), 0, columns_ - 1)));
+    }
     // ... the cell of each of points[first .. first + count) (the tile's
     // points) into cells[first ..], on any thread ...
     void find_cells(const tile_point_t *points, const Quantisation &q, uint32_t first, uint32_t count,
@@ -59,6 +72,7 @@ public:
     uint32_t point_count() const { return point_count_; }
 
     int columns() const { return columns_; }
+    size_t cells() const { return size_t(rows_) * size_t(columns_); }
     int rows() const { return rows_; }
     // Box of cells first..last of a row, with MARGIN: min x, y, z, max x, y, z.
     void box(int row, int first, int last, double out[6]) const;

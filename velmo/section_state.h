@@ -40,6 +40,9 @@ struct velmo_section_state {
     bool auto_line_valid = false;
     uint64_t auto_line_revision = 0;
     std::vector<const void *> auto_line_clouds;
+    // Why the section's last file import or export failed (see
+    // section_last_message); written by the thread making that call.
+    std::string file_message;
 
     // What the project file holds of the section, to write only what changed
     // (under store_lock, which also serialises this section's writes).
@@ -59,6 +62,12 @@ std::vector<GroundPoint> section_ground_line(wks_t *wks, section_t *section, boo
 // Height of a ground line at u, by linear interpolation (the ends are
 // extended flat); NaN for an empty line.
 double ground_height_at(const std::vector<GroundPoint> &line, double u);
+
+// Records why a file import or export of the section failed; returns 0 for
+// the call to hand back.
+int section_file_failure(section_t *section, const std::string &message);
+// "Cannot write <path>: <reason>." from the errno of the failed write.
+std::string cannot_write(const std::string &path, int error);
 
 // Writes the section's measurements and red line to its project file (the
 // one of the workspace that holds it); false without a project or on error.

@@ -1,6 +1,14 @@
 // On-disk layout of a tile store, shared by the importer and the reader.
 //
-//   [header, 256 bytes][directory: one StoreTile per tile][padding][points]
+//   [header, 256 bytes][directory: one StoreTile per tile][cell index][padding][points]
+//
+// Within a level, a tile's points are stored cell by cell of its grid (see
+// TileGrid), so the points of a few cells are a few runs of the store.  The
+// cell index gives, per tile, where each level's cells start: for level 8
+// down to 3, for each cell in row order, the first point's number counted
+// from the tile's first point, and then the tile's point count.  Readers
+// clamp what they read from it: a damaged index gives wrong points, never a
+// read outside the tile.
 //
 // Numbers are in the machine's byte order (the store is a per-machine cache
 // rebuilt from the LAS file).  The checksum covers the header and the
@@ -21,7 +29,7 @@ namespace velmo {
 namespace tile_format {
 
 constexpr char kMagic[8] = {'C', 'V', 'T', 'I', 'L', 'E', 'S', '\n'};
-constexpr uint32_t kVersion = 2;
+constexpr uint32_t kVersion = 3;
 constexpr uint64_t kHeaderSize = 256;
 constexpr uint64_t kPointsAlignment = 4096;
 
@@ -47,7 +55,8 @@ struct Header {
     uint32_t max_depth;
     uint64_t checksum;         // of header (this field zero) and directory
     uint64_t points_sample;    // hash of each tile's first and last point
-    uint8_t reserved[16];
+    uint64_t index_offset;     // of the cell index
+    uint64_t index_count;      // numbers (uint32) in the cell index
 };
 
 static_assert(sizeof(Header) == kHeaderSize, "tile store header is 256 bytes");
@@ -82,10 +91,18 @@ bool points_sample(const StoreTile *tiles, uint64_t tile_count, ReadPoint point,
     return true;
 }
 
-// Where the points start for a directory of tile_count tiles.
-inline uint64_t points_offset(uint64_t tile_count)
+// Levels a tile's cell index has cells for: 8 down to 3.
+constexpr int kIndexLevels = 6;
+constexpr int kIndexTopLevel = 8;
+
+// Numbers of a tile's cell index.
+uint64_t index_numbers(const StoreTile &tile);
+
+// Where the points start for a directory of tile_count tiles and a cell
+// index of index_count numbers.
+inline uint64_t points_offset(uint64_t tile_count, uint64_t index_count)
 {
-    uint64_t end = kHeaderSize + tile_count * sizeof(StoreTile);
+    uint64_t end = kHeaderSize + tile_count * sizeof(StoreTile) + index_count * sizeof(uint32_t);
     return (end + kPointsAlignment - 1) / kPointsAlignment * kPointsAlignment;
 }
 

@@ -14,6 +14,7 @@
 // whatever the size of the file: no pass holds the cloud.
 #include "tile_import.h"
 
+#include "section_grid.h"
 #include "tile_format.h"
 
 #include <algorithm>
@@ -26,7 +27,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <functional>
 #include <exception>
 #include <mutex>
@@ -37,6 +37,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -394,6 +395,8 @@ struct alignas(64) Scratch {
     std::vector<LeafRun> runs;
     Buffer<Entry> entries;
     Buffer<uint8_t> levels;
+    Buffer<uint32_t> bucket;  // of each entry: its level and cell
+    std::vector<uint32_t> cell_starts;
     EntrySorter sorter;
     ScanStats stats;
     uint32_t index = 0;     // of the thread
@@ -590,82 +593,45 @@ private:
     int exceptions_;
 };
 
-// Writes levelled tiles to the store one after another on a thread of its
-// own.  Threads writing one file all queue on its inode lock, spinning where
-// they could be levelling their next tile.  Tiles queued for writing are
-// bounded, so memory stays bounded whatever the disk does.
-class StoreWriter {
+// A tile's range of the store, mapped for writing.  Each levelling thread
+// writes its tiles straight into the store's pages, so the store is written
+// by every core at once: writes through the file's descriptor would all queue
+// on its one inode lock.  The pages are faulted in for writing first, where
+// a full disk or an I/O error is an error to report rather than a signal.
+// Unmapped once written, so the import's resident memory never holds the
+// store.
+class StoreWindow {
 public:
-    using Write = std::function<bool(const tile_point_t *points, size_t count, uint64_t index)>;
-
-    StoreWriter(size_t queue_limit, Write write) : limit_(queue_limit), write_(std::move(write))
+    StoreWindow(int fd, uint64_t offset, size_t size)
     {
-        thread_ = std::thread([this]() { run(); });
-    }
-    ~StoreWriter() { finish(); }
-
-    // An empty buffer for the next tile.
-    Buffer<tile_point_t> take()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (free_.empty())
-            return Buffer<tile_point_t>();
-        Buffer<tile_point_t> b = std::move(free_.back());
-        free_.pop_back();
-        return b;
-    }
-    // Queues a tile's points for the store, waiting while the queue is full.
-    void put(Buffer<tile_point_t> &&points, uint64_t index)
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        room_.wait(lock, [&]() { return queue_.size() < limit_ || stopped_; });
-        queue_.push_back({std::move(points), index});
-        work_.notify_one();
-    }
-    // Writes what is queued and ends the thread.
-    void finish()
-    {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            closing_ = true;
+        const uint64_t page = uint64_t(::sysconf(_SC_PAGESIZE));
+        const uint64_t start = offset / page * page;
+        size_ = size_t(offset + size - start);
+        void *at = size ? ::mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_SHARED, fd, off_t(start)) : MAP_FAILED;
+        if (at == MAP_FAILED)
+            return;
+        address_ = static_cast<uint8_t *>(at);
+        if (::madvise(address_, size_, MADV_POPULATE_WRITE) != 0) {
+            ::munmap(address_, size_);
+            address_ = nullptr;
+            return;
         }
-        work_.notify_one();
-        if (thread_.joinable())
-            thread_.join();
+        data_ = address_ + (offset - start);
     }
+    ~StoreWindow()
+    {
+        if (address_)
+            ::munmap(address_, size_);
+    }
+    StoreWindow(const StoreWindow &) = delete;
+    StoreWindow &operator=(const StoreWindow &) = delete;
+    // Null when the range could not be mapped or its pages not be made.
+    uint8_t *data() const { return data_; }
 
 private:
-    struct Item {
-        Buffer<tile_point_t> points;
-        uint64_t index;
-    };
-    void run()
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        for (;;) {
-            work_.wait(lock, [&]() { return !queue_.empty() || closing_; });
-            if (queue_.empty())
-                break;
-            Item item = std::move(queue_.front());
-            queue_.pop_front();
-            lock.unlock();
-            const bool ok = stopped_ || write_(item.points.data(), item.points.size(), item.index);
-            lock.lock();
-            stopped_ = stopped_ || !ok; // later tiles are dropped: the import has failed
-            free_.push_back(std::move(item.points));
-            room_.notify_all();
-        }
-    }
-
-    const size_t limit_;
-    const Write write_;
-    std::mutex mutex_;
-    std::condition_variable work_, room_;
-    std::deque<Item> queue_;
-    std::vector<Buffer<tile_point_t>> free_;
-    bool closing_ = false;
-    bool stopped_ = false;
-    std::thread thread_;
+    uint8_t *address_ = nullptr;
+    uint8_t *data_ = nullptr;
+    size_t size_ = 0;
 };
 
 class Import {
@@ -686,7 +652,7 @@ private:
     void add_leaf(int depth, uint32_t morton, uint64_t count);
     std::string store_folder() const;
     bool allocate_file();
-    bool store_points(const tile_point_t *points, size_t count, uint64_t index);
+    std::string write_error() const;
     void scatter();
     void scatter_chunk(Scratch &s, uint64_t chunk);
     bool decode_record(const uint8_t *record, const Leaf &leaf, uint8_t *out) const;
@@ -694,8 +660,9 @@ private:
     void choose_spill_record();
     bool spill_runs(Scratch &s, uint64_t chunk);
     void level_tiles();
-    void level_tile(Scratch &s, size_t index, StoreWriter &writer);
+    void level_tile(Scratch &s, size_t index);
     void assign_levels(Scratch &s, size_t n);
+    bool sort_into_cells(Scratch &s, size_t index);
     bool commit();
 
     template <class Work> bool read_chunk(Scratch &s, uint64_t chunk, uint64_t *count, const Work &work);
@@ -778,6 +745,9 @@ private:
     std::vector<uint32_t> group_first_tile_; // and one past the last group's tiles
     std::vector<StoreTile> tiles_;
     std::vector<double> tile_width_;
+    std::vector<uint64_t> index_start_;  // of each tile's cell index, in numbers
+    uint64_t index_count_ = 0;
+    Quantisation q_;
     uint64_t points_offset_ = 0;
     uint64_t file_size_ = 0;
 };
@@ -1095,7 +1065,13 @@ void Import::decide_tiles()
     chunk_runs_.assign(chunks_, {});
     choose_spill_record();
     group_leaves();
-    points_offset_ = tile_format::points_offset(tiles_.size());
+    index_start_.resize(tiles_.size());
+    for (size_t t = 0; t < tiles_.size(); ++t) {
+        index_start_[t] = index_count_;
+        index_count_ += tile_format::index_numbers(tiles_[t]);
+    }
+    q_ = quantisation_of(header_.scale, header_.offset, base_);
+    points_offset_ = tile_format::points_offset(tiles_.size(), index_count_);
     file_size_ = points_offset_ + point_count_ * sizeof(tile_point_t);
 }
 
@@ -1183,12 +1159,14 @@ bool Import::allocate_file()
     return true;
 }
 
-bool Import::store_points(const tile_point_t *points, size_t count, uint64_t index)
+// Faulting in a page of a shared mapping tells only that it failed (EFAULT):
+// a disk without room is the usual reason, else the disk itself.
+std::string Import::write_error() const
 {
-    if (pwrite_all(fd_, points, count * sizeof(tile_point_t), points_offset_ + index * sizeof(tile_point_t)))
-        return true;
-    fail(system_error("Cannot write the tile store", part_path_));
-    return false;
+    struct statvfs disk;
+    const bool full = ::statvfs(store_folder().c_str(), &disk) == 0 && uint64_t(disk.f_bavail) * disk.f_frsize < (1u << 20);
+    errno = errno == EFAULT ? (full ? ENOSPC : EIO) : errno;
+    return system_error("Cannot write the tile store", part_path_);
 }
 
 // ---- pass 2 ------------------------------------------------------------
@@ -1499,20 +1477,15 @@ void Import::level_tiles()
                          [&](uint32_t a, uint32_t b) { return tiles_[a].count > tiles_[b].count; });
         left[g] = group_first_tile_[g + 1] - group_first_tile_[g];
     }
-    StoreWriter writer(threads_, [this](const tile_point_t *points, size_t count, uint64_t index) {
-        return store_points(points, count, index);
-    });
-    // The writer is what the levelling waits for: it is left cores of its own.
-    const unsigned levellers = threads_ > 2 ? threads_ - threads_ / 4 : threads_;
     parallel(order.size(), [&](Scratch &s, uint64_t i) {
         const uint32_t group = leaf_group_[tile_leaf_[order[i]]];
-        level_tile(s, order[i], writer);
+        level_tile(s, order[i]);
         if (--left[group] == 0)
             close_spills(group);
-    }, levellers);
+    });
 }
 
-void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
+void Import::level_tile(Scratch &s, size_t index)
 {
     StoreTile &tile = tiles_[index];
     const double width = tile_width_[index];
@@ -1545,28 +1518,54 @@ void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
     s.sorter.sort(s.entries, kHashBits);
     assign_levels(s, n);
 
-    size_t at[kCoarsestLevel + 1] = {};
-    for (size_t i = 0; i < n; ++i)
-        ++at[s.levels[i]];
-    size_t run = 0;
-    for (int level = kCoarsestLevel; level >= kRestLevel; --level) {
-        size_t c = at[level];
-        at[level] = run;
-        run += c;
+    tile.box[2] = double(int64_t(zmin) + base_[2]) * scale[2] + header_.offset[2];
+    tile.box[5] = double(int64_t(zmax) + base_[2]) * scale[2] + header_.offset[2];
+    if (!sort_into_cells(s, index))
+        return;
+    StoreWindow window(fd_, points_offset_ + tile.first * sizeof(tile_point_t), n * sizeof(tile_point_t));
+    if (!window.data()) {
+        fail(write_error());
+        return;
     }
-    Buffer<tile_point_t> sorted = writer.take();
-    sorted.resize(n);
+    uint8_t *store = window.data();
     for (size_t i = 0; i < n; ++i) {
         if (i + 16 < n) // the points are read in key order, all over the tile
             __builtin_prefetch(&s.points[s.entries[i + 16].index]);
-        tile_point_t &out = sorted[at[s.levels[i]]++];
+        tile_point_t out;
         std::memcpy(&out, &s.points[s.entries[i].index], sizeof out); // padding too
         out.level = s.levels[i];
+        std::memcpy(store + s.cell_starts[s.bucket[i]]++ * sizeof out, &out, sizeof out);
     }
-    writer.put(std::move(sorted), tile.first);
-    tile.box[2] = double(int64_t(zmin) + base_[2]) * scale[2] + header_.offset[2];
-    tile.box[5] = double(int64_t(zmax) + base_[2]) * scale[2] + header_.offset[2];
     done_ += n;
+}
+
+// Levels descending, and within a level the cells of the tile's grid in
+// row order, each cell's points in key order; writes the tile's cell index
+// and leaves in cell_starts where each level's cell starts.
+bool Import::sort_into_cells(Scratch &s, size_t index)
+{
+    const StoreTile &tile = tiles_[index];
+    const size_t n = tile.count;
+    TileGrid grid;
+    grid.shape(tile.box, tile.count);
+    const size_t cells = grid.cells();
+    s.bucket.resize(n);
+    s.cell_starts.assign(tile_format::index_numbers(tile), 0);
+    for (size_t i = 0; i < n; ++i) {
+        const tile_point_t &p = s.points[s.entries[i].index];
+        const double x = q_.origin[0] + q_.step[0] * p.x, y = q_.origin[1] + q_.step[1] * p.y;
+        const uint32_t b = uint32_t((tile_format::kIndexTopLevel - s.levels[i]) * cells + grid.cell_at(x, y));
+        s.bucket[i] = b;
+        ++s.cell_starts[b + 1];
+    }
+    for (size_t b = 1; b < s.cell_starts.size(); ++b)
+        s.cell_starts[b] += s.cell_starts[b - 1];
+    const uint64_t at = tile_format::kHeaderSize + tiles_.size() * sizeof(StoreTile) + index_start_[index] * sizeof(uint32_t);
+    if (!pwrite_all(fd_, s.cell_starts.data(), s.cell_starts.size() * sizeof(uint32_t), at)) {
+        fail(system_error("Cannot write the tile store", part_path_));
+        return false;
+    }
+    return true;
 }
 
 // A point takes the highest level whose cell holds no point of that level
@@ -1627,6 +1626,8 @@ bool Import::commit()
     h.tile_count = tiles_.size();
     h.directory_offset = tile_format::kHeaderSize;
     h.points_offset = points_offset_;
+    h.index_offset = tile_format::kHeaderSize + tiles_.size() * sizeof(StoreTile);
+    h.index_count = index_count_;
     h.file_size = file_size_;
     for (int a = 0; a < 3; ++a) {
         h.scale[a] = header_.scale[a];

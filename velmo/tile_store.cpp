@@ -1,12 +1,14 @@
 // Opening and reading a tile store; the import is in tile_import.cpp.
 #include "tile_store.h"
 
+#include "section_grid.h"
 #include "tile_format.h"
 #include "tile_import.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -35,6 +37,11 @@ uint64_t checksum(const Header &header, const StoreTile *tiles, uint64_t tile_co
     return fnv1a(hash, tiles, size_t(tile_count) * sizeof(StoreTile));
 }
 
+uint64_t index_numbers(const StoreTile &tile)
+{
+    return kIndexLevels * uint64_t(TileGrid::cell_count(tile.box, tile.count)) + 1;
+}
+
 } // namespace tile_format
 
 struct TileStore::Mapping {
@@ -43,6 +50,8 @@ struct TileStore::Mapping {
     const tile_format::Header *header = nullptr;
     const StoreTile *tiles = nullptr;
     const tile_point_t *points = nullptr;
+    const uint32_t *index = nullptr;
+    std::vector<uint64_t> index_start; // of each tile's cell index
     double scale[3] = {1, 1, 1};
     double offset[3] = {0, 0, 0};
     int64_t base[3] = {0, 0, 0};
@@ -80,7 +89,10 @@ bool valid_layout(const tile_format::Header &h, uint64_t file_size)
         return false;
     if (h.directory_offset != kHeaderSize || h.tile_count > (file_size - kHeaderSize) / sizeof(StoreTile))
         return false;
-    if (h.points_offset != points_offset(h.tile_count) || h.points_offset > file_size ||
+    if (h.index_offset != kHeaderSize + h.tile_count * sizeof(StoreTile) ||
+        h.index_count > (file_size - h.index_offset) / sizeof(uint32_t))
+        return false;
+    if (h.points_offset != points_offset(h.tile_count, h.index_count) || h.points_offset > file_size ||
         h.point_count != (file_size - h.points_offset) / sizeof(tile_point_t) ||
         h.points_offset + h.point_count * sizeof(tile_point_t) != file_size)
         return false;
@@ -91,16 +103,19 @@ bool valid_layout(const tile_format::Header &h, uint64_t file_size)
     return finite_box(h.box);
 }
 
-bool valid_directory(const tile_format::Header &h, const StoreTile *tiles)
+bool valid_directory(const tile_format::Header &h, const StoreTile *tiles, std::vector<uint64_t> *index_start)
 {
-    uint64_t next = 0;
+    uint64_t next = 0, numbers = 0;
+    index_start->resize(size_t(h.tile_count));
     for (uint64_t i = 0; i < h.tile_count; ++i) {
         const StoreTile &t = tiles[i];
         if (t.first != next || t.count == 0 || t.count > h.point_count - next || !finite_box(t.box))
             return false;
         next += t.count;
+        (*index_start)[i] = numbers;
+        numbers += tile_format::index_numbers(t);
     }
-    return next == h.point_count;
+    return next == h.point_count && numbers == h.index_count;
 }
 
 } // namespace
@@ -136,7 +151,7 @@ std::unique_ptr<TileStore> TileStore::open(const std::string &store_path, std::s
     if (!valid_layout(*h, map->size))
         return refuse("The tile store is damaged");
     const auto *tiles = reinterpret_cast<const StoreTile *>(bytes + h->directory_offset);
-    if (tile_format::checksum(*h, tiles, h->tile_count) != h->checksum || !valid_directory(*h, tiles))
+    if (tile_format::checksum(*h, tiles, h->tile_count) != h->checksum || !valid_directory(*h, tiles, &map->index_start))
         return refuse("The tile store is damaged");
     // The sample is read with pread: faulting in two pages of the mapping
     // per tile would cost more than the rest of the opening.
@@ -158,6 +173,7 @@ std::unique_ptr<TileStore> TileStore::open(const std::string &store_path, std::s
     map->header = h;
     map->tiles = tiles;
     map->points = reinterpret_cast<const tile_point_t *>(bytes + h->points_offset);
+    map->index = reinterpret_cast<const uint32_t *>(bytes + h->index_offset);
     for (int a = 0; a < 3; ++a) {
         map->scale[a] = h->scale[a];
         map->offset[a] = h->offset[a];
@@ -179,6 +195,8 @@ size_t TileStore::tile_count() const { return size_t(map_->header->tile_count); 
 const StoreTile &TileStore::tile(size_t index) const { return map_->tiles[index]; }
 
 const tile_point_t *TileStore::points() const { return map_->points; }
+
+const uint32_t *TileStore::cell_index(size_t tile) const { return map_->index + map_->index_start[tile]; }
 
 void TileStore::decode(const tile_point_t &stored, velmo_point_t *out) const
 {

@@ -63,6 +63,9 @@ public:
     size_t tile_count() const;
     const StoreTile &tile(size_t index) const;
     const tile_point_t *points() const;   // every point, tile after tile
+    // Where each level's cells of the tile's grid start among its points
+    // (see tile_format.h); numbers read from it may be damaged.
+    const uint32_t *cell_index(size_t tile) const;
     // World coordinates, colour and class of a stored point.  Lock-free.
     void decode(const tile_point_t &stored, velmo_point_t *out) const;
 

@@ -98,7 +98,10 @@ typedef struct velmo_t {
     double box[6];              /* min x, y, z, max x, y, z */
     double height_step;         /* height colour scale: step_count x height_step */
     int step_count;
-    TreeTable *tiles;           /* tile_t * to tile_t *, in quadtree order */
+    /* tile_t * to tile_t *, in quadtree order; set once, whole, with a
+     * release store by velmo_open_file: read it with an acquire load while a
+     * task may be opening the cloud. */
+    TreeTable *tiles;
     velmo_progress_callback_t progress;
     struct velmo_cloud_state *state; /* tile store and bookkeeping */
 } velmo_t;
@@ -223,7 +226,8 @@ VELMO_API int velmo_read_point_osg(velmo_t *cloud, tile_t *tile, tile_point_t *e
 /* ---- roads ---------------------------------------------------------------- */
 
 /* Reads a ".pm" file (format 0 HaiDi, 1 WeiDi) and appends the road; NULL
- * when it cannot be read. */
+ * when it cannot be read.  Elements of a kind a road cannot hold are
+ * skipped, and wks_last_message then says how many. */
 VELMO_API wks_road_t *wks_import_road(wks_t *wks, const char *path, int format);
 /* Appends a road with no elements whose HaiDi file is written on saving. */
 VELMO_API wks_road_t *wks_create_road(wks_t *wks, const char *path);
@@ -264,7 +268,18 @@ VELMO_API int wks_export_longitude_sections(wks_t *wks, const char *path, const 
 VELMO_API int wks_export_custom_sections(wks_t *wks, const char *path, const int options[3]);
 VELMO_API int section_export_dat(wks_t *wks, section_t *section, const char *path, int filter);
 VELMO_API int section_export_dxf(wks_t *wks, section_t *section, const char *path, int flags);
+/* The most vertices a design line read from a DXF file may have; a drawing
+ * with more line vertices is refused before it is parsed. */
+#define VELMO_DESIGN_LINE_MAX 100000
+/* 0 when the file is missing, is not a complete DXF file, holds a
+ * coordinate that is not a finite number within a section's reach, holds no
+ * line or more than VELMO_DESIGN_LINE_MAX line vertices; the red line is then
+ * left as it was and section_last_message says why. */
 VELMO_API int section_import_dxf(section_t *section, const char *path);
+/* Why the last section_import_dxf, section_export_dxf or section_export_dat
+ * on the section failed; "" after a success.  Valid until the next of these
+ * calls on the section. */
+VELMO_API const char *section_last_message(const section_t *section);
 VELMO_API velmo_point_t *section_create_meas(section_t *section, const velmo_point_t *point, int view_mode);
 VELMO_API velmo_point_t *section_add_meas(section_t *section, const velmo_point_t *point);
 VELMO_API int section_remove_meas(section_t *section, velmo_point_t *measurement);

@@ -12,6 +12,7 @@
 #include <wx/uiaction.h>
 
 #include <cmath>
+#include <fstream>
 #include <unistd.h>
 
 using namespace aligntest;
@@ -358,6 +359,28 @@ TEST_F(PanelTest, ConversionMatchesTheRoadLibrary)
     EXPECT_EQ(script.messages.size(), 3u);
     panel->SetRoad(&road);
     road_final(&single);
+}
+
+TEST_F(PanelTest, ImportSaysHowManyElementsOfUnknownKindWereSkipped)
+{
+    test_roads::five_element_alignment(&road);
+    panel->SetRoad(&road);
+    const std::string path = ::testing::TempDir() + "corvane_panel_" + std::to_string(getpid()) + "_unknown.pm";
+    {
+        std::ofstream file(path, std::ios::binary);
+        file << "HINTCAD5.83_PM_SHUJU_PM\n3\tNULL\tNULL\t0.0000\n"
+                "1\t0.000000\t0.300000\t0.000000\t100.000000\t200.000000\n";
+        for (int code : {1, 5, 6})
+            file << "-1\t0.0000\t20.000000\t0.000000\t9999.000000\t9999.000000\t" << code
+                 << "\n1\t2\t3\t4\t5\t6\t7\t8\n0\t20\t\t0.3\t0.3\n";
+    }
+    DialogScript script;
+    EXPECT_TRUE(panel->ImportCentreLine(wxString::FromUTF8(path.c_str()), 1));
+    ASSERT_EQ(script.messages.size(), 1u);
+    EXPECT_TRUE(script.messages[0].StartsWith(wxString::FromUTF8("导入成功!")));
+    EXPECT_TRUE(script.messages[0].Contains(wxString::FromUTF8("2 个未知类型的线元已跳过"))) << script.messages[0];
+    EXPECT_EQ(road_number_horizon(&road), 2);
+    std::remove(path.c_str());
 }
 
 TEST_F(PanelTest, ExportedRoadReadsBackWithTheSameElements)

@@ -6,6 +6,7 @@
 #include "HelpDialog.h"
 #include "PointSliceDialog.h"
 #include "SetupDownload.h"
+#include "SetupDownloadDialog.h"
 #include "StatusView.h"
 #include "TaskTestSupport.h"
 #include "UpdateVersionEvent.h"
@@ -16,6 +17,7 @@
 #include <wx/ribbon/buttonbar.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 #include <wx/webview.h>
 
 #include <sys/stat.h>
@@ -26,6 +28,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -323,6 +326,11 @@ protected:
     }
     void TearDown() override
     {
+        // The server sends until the download is gone.
+        if (frame && frame->GetSetupDownload())
+            frame->GetSetupDownload()->Stop();
+        dripServer.reset();
+        dialogs.reset();
         if (hadDataHome)
             setenv("XDG_DATA_HOME", savedDataHome.c_str(), 1);
         else
@@ -331,15 +339,19 @@ protected:
     }
 
     // Posts the offer as the update check would and answers Yes to the
-    // download and No to starting the setup; returns the dialogs shown.
+    // download, No to starting the setup and closeAnswer to a question on
+    // closing; with wait, returns the dialogs shown once the download is
+    // over.
     std::vector<ScriptedDialogs::Shown> Offer(const std::string &version, const std::string &url, int size,
                                               const std::string &description = "Faster sections",
-                                              int setupAnswer = wxID_NO)
+                                              int setupAnswer = wxID_NO, bool wait = true)
     {
-        ScriptedDialogs dialogs([setupAnswer](wxDialog *dialog) {
+        dialogs = std::make_unique<ScriptedDialogs>([this, setupAnswer](wxDialog *dialog) {
             auto *box = dynamic_cast<wxMessageDialogBase *>(dialog);
             if (!box || !(box->GetMessageDialogStyle() & wxYES_NO))
                 return int(wxID_OK);
+            if (dialog->GetTitle() == "Warning")
+                return closeAnswer;
             return int(dialog->GetTitle() == "Update" ? wxID_YES : setupAnswer);
         });
         auto *event = new UpdateVersionEvent;
@@ -349,7 +361,32 @@ protected:
         event->SetFileSize(size);
         wxQueueEvent(frame, event);
         PumpWithIdleFor(100);
-        return dialogs.shown;
+        if (wait)
+            EXPECT_TRUE(PumpWithIdleUntil([this] { return !frame->GetSetupDownload(); }, 30000))
+                << "the download did not end";
+        return dialogs->shown;
+    }
+
+    // Offers a download from a server that sends one byte of the setup file
+    // every tenth of a second for minutes; returns once bytes arrive.
+    SetupDownloadDialog *StartEndlessDownload()
+    {
+        std::vector<std::string> pieces{tasktest::OneShotHttpServer::Answer(Binary(4000)).substr(0, 100)};
+        pieces.resize(3000, "x");
+        dripServer = std::make_unique<tasktest::OneShotHttpServer>(pieces, false, 100);
+        Offer("99.0.0", Url(dripServer->port()), 4000, "x", wxID_NO, false);
+        SetupDownloadDialog *download = frame->GetSetupDownload();
+        EXPECT_TRUE(download);
+        EXPECT_TRUE(download && PumpWithIdleUntil([download] { return download->GetReceived() > 0; }, 10000));
+        return download;
+    }
+
+    bool PartialFileExists() const
+    {
+        for (const fs::path &file : FolderFiles())
+            if (file.extension() == ".part")
+                return true;
+        return false;
     }
 
     std::string Url(unsigned short port) const
@@ -377,6 +414,9 @@ protected:
     std::string savedDataHome;
     bool hadDataHome = false;
     fs::path folder;
+    std::unique_ptr<ScriptedDialogs> dialogs;
+    int closeAnswer = wxID_NO;
+    std::unique_ptr<tasktest::OneShotHttpServer> dripServer;
 };
 
 } // namespace
@@ -531,6 +571,132 @@ TEST_F(UpdateOfferTest, AServerThatStallsMidwayEndsTheDownloadAfterTheTimeout)
     EXPECT_EQ("The update server sent nothing for 1 seconds; the download stopped after 1000 of 4000 bytes.",
               shown[1].message);
     EXPECT_TRUE(FolderFiles().empty());
+}
+
+TEST_F(UpdateOfferTest, ASenderTooSlowForTheMinimumRateIsGivenUp)
+{
+    tasktest::UpdateServerConfig config("", 0, 1);
+    // Ten bytes a second and never a pause as long as the timeout.
+    std::vector<std::string> pieces{tasktest::OneShotHttpServer::Answer(Binary(4000)).substr(0, 100)};
+    pieces.resize(60, "x");
+    tasktest::OneShotHttpServer slow(pieces, false, 100);
+    const auto shown = Offer("99.0.0", Url(slow.port()), 4000);
+    ASSERT_EQ(2u, shown.size());
+    EXPECT_EQ(0u, shown[1].message.rfind("The update server sent fewer than 1024 bytes a second for 1 seconds; the "
+                                         "download stopped after ",
+                                         0))
+        << shown[1].message;
+    EXPECT_TRUE(FolderFiles().empty());
+}
+
+TEST_F(UpdateOfferTest, TheDownloadRunsBesideTheProgramAndCancelOrEscapeEndItLeavingNothing)
+{
+    tasktest::UpdateServerConfig config("", 0, 60);
+    const std::vector<std::string> ways{"Cancel button", "Escape key", "close box"};
+    for (const std::string &way : ways) {
+        SCOPED_TRACE(way);
+        SetupDownloadDialog *download = StartEndlessDownload();
+        ASSERT_TRUE(download);
+        ASSERT_TRUE(PartialFileExists());
+        EXPECT_TRUE(download->IsShown());
+        EXPECT_EQ("Update", download->GetTitle());
+        EXPECT_TRUE(frame->IsEnabled()) << "the main window stays usable";
+        // The program answers commands meanwhile.
+        Click(CorvaneFrame::ID_RIBBON_ABOUT);
+        ASSERT_EQ(2u, dialogs->shown.size());
+        EXPECT_EQ(download, frame->GetSetupDownload());
+
+        wxUIActionSimulator input;
+        if (way == "Cancel button") {
+            const wxPoint centre = download->CancelButton->GetScreenRect().GetPosition() +
+                                   download->CancelButton->GetSize() / 2;
+            input.MouseMove(centre);
+            PumpWithIdleFor(50);
+            input.MouseClick();
+        } else if (way == "Escape key") {
+            download->Raise();
+            download->CancelButton->SetFocus();
+            PumpWithIdleUntil([download] { return wxWindow::FindFocus() == download->CancelButton; }, 2000);
+            input.Char(WXK_ESCAPE);
+        } else {
+            download->Close();
+        }
+        EXPECT_TRUE(PumpWithIdleUntil([this] { return !frame->GetSetupDownload(); }, 10000));
+        EXPECT_TRUE(FolderFiles().empty());
+        EXPECT_EQ(2u, dialogs->shown.size()) << "a cancelled download asks and says nothing more";
+        frame->SetFocus();
+        dripServer.reset();
+    }
+}
+
+TEST_F(UpdateOfferTest, ClosingTheProgramDuringADownloadAsksThenStopsItAndRemovesThePartialFile)
+{
+    tasktest::UpdateServerConfig config("", 0, 60);
+    SetupDownloadDialog *download = StartEndlessDownload();
+    ASSERT_TRUE(download);
+    closeAnswer = wxID_NO;
+    EXPECT_FALSE(frame->Close());
+    ASSERT_EQ(2u, dialogs->shown.size());
+    EXPECT_EQ("Warning", dialogs->shown[1].title);
+    EXPECT_EQ("The setup file of the new version is still being downloaded. Stop the download and close?",
+              dialogs->shown[1].message);
+    EXPECT_EQ(download, frame->GetSetupDownload()) << "No keeps the download going";
+    const int64_t before = download->GetReceived();
+    EXPECT_TRUE(PumpWithIdleUntil([&] { return download->GetReceived() > before; }, 10000));
+
+    closeAnswer = wxID_YES;
+    bool destroyed = false;
+    frame->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent &event) {
+        if (event.GetEventObject() == frame)
+            destroyed = true;
+        event.Skip();
+    });
+    EXPECT_TRUE(frame->Close());
+    EXPECT_FALSE(PartialFileExists()) << "stopped before the close goes on";
+    EXPECT_TRUE(PumpWithIdleUntil([&] { return destroyed; }));
+    frame = nullptr;
+    EXPECT_TRUE(FolderFiles().empty());
+    EXPECT_EQ(3u, dialogs->shown.size());
+}
+
+TEST_F(UpdateOfferTest, APartialFileLeftByAKilledRunIsRemovedAndNeverTakenForTheSetup)
+{
+    fs::create_directories(folder);
+    const fs::path part = folder / "corvane_99.0.0_setup.part";
+    const fs::path outside = dir.path() / "outside";
+    std::ofstream(outside) << "not the program's";
+    const std::string body = Binary(3000);
+    struct Case {
+        const char *name;
+        bool link, serverAnswers;
+    };
+    for (const Case &c : {Case{"file, no connection", false, false}, Case{"file, whole download", false, true},
+                          Case{"link elsewhere, whole download", true, true}}) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        if (c.link)
+            fs::create_symlink(outside, part);
+        else
+            std::ofstream(part) << "stale";
+        std::unique_ptr<tasktest::OneShotHttpServer> server;
+        if (c.serverAnswers)
+            server = std::make_unique<tasktest::OneShotHttpServer>(
+                std::vector<std::string>{tasktest::OneShotHttpServer::Answer(body)});
+        const auto shown = Offer("99.0.0", Url(server ? server->port() : tasktest::ClosedPort()), 3000);
+        ASSERT_EQ(2u, shown.size());
+        const fs::path setup = folder / "corvane_99.0.0_setup";
+        if (c.serverAnswers) {
+            EXPECT_EQ("Download finished,will you setup it now?", shown[1].message);
+            ASSERT_EQ(std::vector<fs::path>{setup}, FolderFiles());
+            EXPECT_FALSE(fs::is_symlink(setup));
+            EXPECT_EQ(body, read_bytes(setup.string()));
+        } else {
+            EXPECT_EQ("Cannot connect to the update server 127.0.0.1.", shown[1].message);
+            EXPECT_TRUE(FolderFiles().empty());
+        }
+        EXPECT_EQ("not the program's", read_bytes(outside.string()));
+    }
 }
 
 TEST(SetupAddress, HostPortAndPathComeFromTheAddress)

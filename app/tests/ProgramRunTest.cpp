@@ -109,7 +109,7 @@ protected:
     }
 
     // Starts the program from the temporary folder with home as its home.
-    void Start(const std::string &home)
+    void Start(const std::string &home, std::string program = CORVANE_PROGRAM)
     {
         std::vector<std::string> variables;
         for (char **entry = environ; *entry; ++entry)
@@ -120,7 +120,6 @@ protected:
         for (std::string &variable : variables)
             envp.push_back(variable.data());
         envp.push_back(nullptr);
-        std::string program = CORVANE_PROGRAM;
         char *argv[] = {program.data(), nullptr};
         const std::string saved = std::filesystem::current_path();
         std::filesystem::current_path(dir.path());
@@ -207,6 +206,46 @@ TEST_F(ProgramRunTest, AHomeItCannotWriteSettingsToDoesNotSpoilTheExit)
     ASSERT_NE(-1, exit) << "the program did not end after its window was closed";
     ASSERT_TRUE(WIFEXITED(exit)) << "ended by signal " << (WIFSIGNALED(exit) ? WTERMSIG(exit) : 0);
     EXPECT_EQ(0, WEXITSTATUS(exit));
+}
+
+// What a user gets from `cmake --install build --prefix DIR`: DIR/bin/corvane
+// finds its libraries, icons, manual and tile reader from wherever it is
+// started, with nothing of the source or build tree beside it.
+TEST_F(ProgramRunTest, AnInstalledCopyStartsWithItsIconsManualAndTileReader)
+{
+    namespace fs = std::filesystem;
+    const fs::path prefix = dir.path() / "prefix";
+    const std::string install = std::string("\"") + CORVANE_CMAKE_COMMAND + "\" --install \"" +
+                                CORVANE_BUILD_DIR + "\" --prefix \"" + prefix.string() + "\" >\"" +
+                                dir.file("install.txt") + "\" 2>&1";
+    ASSERT_EQ(0, std::system(install.c_str())) << read_bytes(dir.file("install.txt"));
+
+    const fs::path share = prefix / "share/corvane";
+    EXPECT_TRUE(fs::is_regular_file(share / "doc/manual.html"));
+    EXPECT_TRUE(fs::is_regular_file(share / "icons/logo.png"));
+    bool reader = false;
+    for (const auto &entry : fs::directory_iterator(prefix / "lib"))
+        if (entry.path().filename().string().rfind("osgPlugins-", 0) == 0)
+            reader = reader || fs::is_regular_file(entry.path() / "osgdb_octree.so");
+    EXPECT_TRUE(reader) << "no tile reader under " << (prefix / "lib");
+
+    // Every library the program and the reader need is found.
+    const std::string ldd = "ldd \"" + (prefix / "bin/corvane").string() + "\" " + "\"" + prefix.string() +
+                            "\"/lib/osgPlugins-*/osgdb_octree.so >\"" + dir.file("ldd.txt") + "\" 2>&1";
+    ASSERT_EQ(0, std::system(ldd.c_str())) << read_bytes(dir.file("ldd.txt"));
+    EXPECT_EQ(std::string::npos, read_bytes(dir.file("ldd.txt")).find("not found")) << read_bytes(dir.file("ldd.txt"));
+
+    const std::string home = dir.file("home");
+    fs::create_directories(home);
+    Start(home, (prefix / "bin/corvane").string());
+    const Window window = WaitForWindow();
+    ASSERT_NE(0u, window) << "no main window; exit status " << status << "\n" << read_bytes(errors());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    RequestClose(display, window);
+    const int exit = WaitForExit();
+    ASSERT_NE(-1, exit) << "the installed program did not end after its window was closed";
+    ASSERT_TRUE(WIFEXITED(exit)) << "ended by signal " << (WIFSIGNALED(exit) ? WTERMSIG(exit) : 0);
+    EXPECT_EQ(0, WEXITSTATUS(exit)) << read_bytes(errors());
 }
 
 } // namespace

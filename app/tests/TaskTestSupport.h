@@ -279,7 +279,9 @@ private:
             for (size_t i = 0; i < pieces_.size(); i++) {
                 if (i > 0)
                     std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs_));
-                send(client, pieces_[i].data(), pieces_[i].size(), MSG_NOSIGNAL);
+                // A client that has gone ends the answer.
+                if (send(client, pieces_[i].data(), pieces_[i].size(), MSG_NOSIGNAL) < 0)
+                    break;
             }
         }
         shutdown(client, SHUT_RDWR);

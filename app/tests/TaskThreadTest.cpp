@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <filesystem>
+#include <fstream>
 
 namespace fs = std::filesystem;
 using namespace tasktest;
@@ -130,6 +131,24 @@ TEST_F(TaskTest, UnreadableRoadFinishesWithoutRoad)
                     recorder));
     ExpectFramed(recorder, TASK_IMPORT_WEIDI);
     EXPECT_EQ(recorder.events.back().road, nullptr);
+}
+
+TEST_F(TaskTest, RoadImportSaysWhatItSkipped)
+{
+    TempDir folder;
+    TestWorkspace workspace;
+    ASSERT_NE(wks_create_project(workspace.get(), 0, folder.file("p.qpj").c_str()), 0);
+    const std::string path = folder.file("gaps.pm");
+    {
+        std::ofstream file(path, std::ios::binary);
+        file << "HINTCAD5.83_PM_SHUJU_PM\n1\tNULL\tNULL\t0.0000\n1\t0\t0.3\t0\t100\t200\n"
+                "-1\t0\t20\t0\t9999\t9999\t8\n1\t2\t3\t4\t5\t6\t7\t8\n0\t20\t\t0\t0\n";
+    }
+    EventRecorder recorder;
+    ASSERT_TRUE(RunTask(new TaskThread(&recorder, TASK_IMPORT_WEIDI, wxString::FromUTF8(path.c_str())), recorder));
+    ExpectFramed(recorder, TASK_IMPORT_WEIDI);
+    EXPECT_NE(recorder.events.back().road, nullptr);
+    EXPECT_TRUE(recorder.events.back().message.Contains("1 element of an unknown kind")) << recorder.events.back().message;
 }
 
 // velmo takes paths of at most 1023 bytes; a longer one must not be cut down

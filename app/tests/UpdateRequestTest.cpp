@@ -41,14 +41,11 @@ TEST(UpdateAnswer, StringMembersFillTheirFields)
     EXPECT_EQ(p.description, "Faster sections\\nNew export") << "the literal backslash-n is the frame's to expand";
     EXPECT_EQ(p.filesize, 123456);
 
-    Parsed twice = Parse("{" + Member("version", "1.0.0") + "," + Member("version", "3.0.0") + "}");
+    Parsed twice = Parse("{" + Member("version", "1.0.0") + "," + Member("version", "3.0.0") + "," +
+                         Member("url", "http://h/s") + "}");
     ASSERT_TRUE(twice.ok);
     EXPECT_EQ(twice.version, "3.0.0") << "a later member overwrites an earlier one";
 
-    Parsed bare = Parse("{" + Member("version", "3.0.0") + "}");
-    ASSERT_TRUE(bare.ok);
-    EXPECT_EQ(bare.url, "");
-    EXPECT_EQ(bare.filesize, 0);
 }
 
 TEST(UpdateAnswer, AnswersNamingNoVersionAreRefused)
@@ -63,20 +60,29 @@ TEST(UpdateAnswer, AnswersNamingNoVersionAreRefused)
     }
 }
 
-TEST(UpdateAnswer, ValuesOfOtherTypesAreIgnored)
+TEST(UpdateAnswer, MembersOfOtherTypesOrNoAddressRefuseTheWholeAnswer)
 {
-    Parsed p = Parse("{\"version\":\"2.0.0\",\"url\":7,\"description\":[\"a\"],\"filesize\":1000}");
-    ASSERT_TRUE(p.ok);
-    EXPECT_EQ(p.url, "");
-    EXPECT_EQ(p.description, "");
-    EXPECT_EQ(p.filesize, 0);
+    const std::string version = Member("version", "2.0.0"), url = Member("url", "http://h/setup");
+    for (const std::string &members :
+         {version + ",\"url\":7", version + ",\"url\":null", version + ",\"url\":[\"http://h/setup\"]",
+          version + "," + url + ",\"description\":[\"a\"]", version + "," + url + ",\"description\":{}",
+          version + "," + url + ",\"filesize\":1000", version + "," + url + ",\"filesize\":true",
+          url + ",\"version\":2", version + "," + url + "," + "\"url\":false", version,
+          version + "," + Member("url", ""), Member("version", "") + "," + url}) {
+        SCOPED_TRACE(members);
+        EXPECT_FALSE(Parse("{" + members + "}").ok);
+    }
+    Parsed least = Parse("{" + version + "," + url + ",\"other\":[1,{}]}");
+    ASSERT_TRUE(least.ok) << "members of other names may be anything";
+    EXPECT_EQ(least.description, "");
+    EXPECT_EQ(least.filesize, 0);
 }
 
 TEST(UpdateAnswer, OverlongVersionOrAddressRefusesTheAnswer)
 {
-    EXPECT_TRUE(Parse("{" + Member("version", std::string(63, '9')) + "}").ok);
-    EXPECT_FALSE(Parse("{" + Member("version", std::string(64, '9')) + "}").ok);
-    EXPECT_FALSE(Parse("{" + Member("version", "2.0.0") + "," + Member("version", std::string(500, '1')) + "}").ok);
+    EXPECT_TRUE(Parse("{" + Member("version", std::string(63, '9')) + "," + Member("url", "http://h/s") + "}").ok);
+    EXPECT_FALSE(Parse("{" + Member("version", std::string(64, '9')) + "," + Member("url", "http://h/s") + "}").ok);
+    EXPECT_FALSE(Parse("{" + Member("version", "2.0.0") + "," + Member("version", std::string(500, '1')) + "," + Member("url", "http://h/s") + "}").ok);
 
     std::string url259 = "http://h/" + std::string(250, 'u');
     Parsed fits = Parse("{" + Member("version", "2.0.0") + "," + Member("url", url259) + "}");
@@ -92,21 +98,21 @@ TEST(UpdateAnswer, OverlongDescriptionIsCutOnACharacterBoundary)
     for (int i = 0; i < 200; i++)
         wide += "\xc3\xa9"; // é, two bytes
     std::string description = "xx" + wide; // 402 bytes; byte 259 falls inside a character
-    Parsed p = Parse("{" + Member("version", "2.0.0") + "," + Member("description", description) + "}");
+    Parsed p = Parse("{" + Member("version", "2.0.0") + "," + Member("description", description) + "," + Member("url", "http://h/s") + "}");
     ASSERT_TRUE(p.ok);
     EXPECT_EQ(p.description.size(), 258u);
     EXPECT_EQ(p.description, description.substr(0, 258));
     EXPECT_FALSE(wxString::FromUTF8(p.description.c_str()).empty()) << "still valid UTF-8";
 
     std::string ascii(300, 'd');
-    Parsed cut = Parse("{" + Member("version", "2.0.0") + "," + Member("description", ascii) + "}");
+    Parsed cut = Parse("{" + Member("version", "2.0.0") + "," + Member("description", ascii) + "," + Member("url", "http://h/s") + "}");
     EXPECT_EQ(cut.description, ascii.substr(0, 259));
 }
 
 TEST(UpdateAnswer, FileSizeIsReadAsAWholeNumberWithinRange)
 {
     auto size = [](const std::string &text) {
-        return Parse("{" + Member("version", "2.0.0") + "," + Member("filesize", text) + "}").filesize;
+        return Parse("{" + Member("version", "2.0.0") + "," + Member("filesize", text) + "," + Member("url", "http://h/s") + "}").filesize;
     };
     EXPECT_EQ(size("2048"), 2048);
     EXPECT_EQ(size(" 77 bytes"), 77);
@@ -189,16 +195,18 @@ TEST_F(UpdateCheckTest, NewerVersionPostsOneEventWithItsFields)
 
 TEST_F(UpdateCheckTest, TheProgramsOwnOrAnOlderVersionPostsNothing)
 {
-    EXPECT_TRUE(UpdatesFor({OneShotHttpServer::Answer("{\"version\":\"" + std::string(cvVersion) + "\"}")}).empty());
-    EXPECT_TRUE(UpdatesFor({OneShotHttpServer::Answer("{\"version\":\"0.0.1\"}")}).empty());
+    EXPECT_TRUE(UpdatesFor({OneShotHttpServer::Answer("{\"version\":\"" + std::string(cvVersion) + "\",\"url\":\"http://h/s\"}")}).empty());
+    EXPECT_TRUE(UpdatesFor({OneShotHttpServer::Answer("{\"version\":\"0.0.1\",\"url\":\"http://h/s\"}")}).empty());
 }
 
-TEST_F(UpdateCheckTest, AnswersWithoutAUsableVersionPostNothing)
+TEST_F(UpdateCheckTest, AnswersWithoutAUsableVersionOrAddressPostNothing)
 {
-    const std::string overlong = "{\"version\":\"" + std::string(80, '9') + "\"}";
+    const std::string overlong = "{\"version\":\"" + std::string(80, '9') + "\",\"url\":\"http://x/s\"}";
     for (const std::string &body : {std::string("{}"), std::string("{\"url\":\"http://x/s.exe\",\"description\":\"d\"}"),
                                     std::string("<html>Not here</html>"), std::string("{\"version\":\"99.0.0\""),
-                                    std::string("{\"version\":99}"), overlong}) {
+                                    std::string("{\"version\":99}"), overlong,
+                                    std::string("{\"version\":\"99.0.0\",\"url\":7}"),
+                                    std::string("{\"version\":\"99.0.0\",\"url\":\"http://x/s\",\"filesize\":4096}")}) {
         SCOPED_TRACE(body);
         EXPECT_TRUE(UpdatesFor({OneShotHttpServer::Answer(body)}).empty());
     }
@@ -218,11 +226,11 @@ TEST_F(UpdateCheckTest, AnAnswerArrivingInPiecesIsReadWhole)
 
 TEST_F(UpdateCheckTest, OnlyTheFirstKilobyteIsRead)
 {
-    std::string padded = "{\"version\":\"99.0.0\",\"description\":\"" + std::string(1000, 'p') + "\"}";
+    std::string padded = "{\"version\":\"99.0.0\",\"url\":\"http://h/s\",\"description\":\"" + std::string(1000, 'p') + "\"}";
     ASSERT_GT(padded.size(), 1024u);
     EXPECT_TRUE(UpdatesFor({OneShotHttpServer::Answer(padded)}).empty()) << "the object does not end in time";
 
-    std::string fits = "{\"version\":\"99.0.0\",\"description\":\"" + std::string(900, 'p') + "\"}";
+    std::string fits = "{\"version\":\"99.0.0\",\"url\":\"http://h/s\",\"description\":\"" + std::string(900, 'p') + "\"}";
     ASSERT_LE(fits.size(), 1024u);
     EXPECT_EQ(UpdatesFor({OneShotHttpServer::Answer(fits)}).size(), 1u);
 }

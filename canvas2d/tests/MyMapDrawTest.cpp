@@ -9,6 +9,7 @@
 #include <wx/image.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -186,4 +187,40 @@ TEST_F(MapDrawTest, LabelsAreDrawnRightOfAndBelowTheirAnchorInTheirColour)
         EXPECT_GT(inked, 10) << height;
         EXPECT_EQ(elsewhere, 0) << height;
     }
+}
+
+// A filled polygon leaves its brush on the device context; outlines drawn
+// after it must not pick that fill up.
+TEST_F(MapDrawTest, CirclesAndArcsAfterAFilledPolygonStayOutlines)
+{
+    // Pixel (x, y) is map (x - 20, 220 - y) at this view.
+    Square(0.0, 40.0, 20.0, *wxRED); // pixels 20 .. 40, 160 .. 180
+    auto *circle = new MyCircle();
+    circle->centre = MyPoint(40.0, 120.0); // pixel (60, 100)
+    circle->radius = 30.0;
+    circle->penColour = *wxBLUE;
+    map.circles.push_back(circle);
+    auto *arc = new MyArc();
+    arc->centre = MyPoint(130.0, 120.0); // pixel (150, 100)
+    arc->radius = 30.0;
+    arc->startAngle = 0.0;
+    arc->endAngle = M_PI / 2;
+    arc->penColour = *wxBLUE;
+    map.arcs.push_back(arc);
+
+    const wxImage image = Paint(0.0, 200.0, 1.0);
+    EXPECT_EQ(At(image, 30, 170).GetAsString(), wxRED->GetAsString());
+    bool outline = false; // blue, give or take the smoothing of its edge
+    for (int x = 86; x <= 94; ++x)
+        outline = outline || (At(image, x, 100).Blue() > 200 && At(image, x, 100).Red() < 60);
+    EXPECT_TRUE(outline);
+    const struct {
+        const char *where;
+        int x, y;
+    } inside[] = {{"circle centre", 60, 100},
+                  {"circle, off centre", 70, 90},
+                  {"arc's quarter", 150 + 10, 100 + 10},
+                  {"arc's other three quarters", 150 - 10, 100 - 10}};
+    for (const auto &point : inside)
+        EXPECT_EQ(At(image, point.x, point.y).GetAsString(), wxWHITE->GetAsString()) << point.where;
 }

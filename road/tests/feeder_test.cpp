@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -441,6 +443,57 @@ TEST(FeederLo2h, PointsInsideTheGridGetTheMeasuredSurface)
     // that side: close to the plane, not exactly on it.
     ASSERT_EQ(feeder_lo2h(&j.f, 104, -8, &z, &flag), 0);
     EXPECT_NEAR(z, plane(104, 8), 1e-3);
+}
+
+// Every layout of side roads of equal and unequal length, with and without
+// caps and extensions: points across the whole junction area are answered,
+// both beside the side road's axis up to the grid's far end and in the caps.
+TEST(FeederLo2h, EveryLayoutAnswersAcrossTheWholeJunction)
+{
+    const Counts layouts[] = {{2, 3, 2, 2}, {2, 2, 2, 3}, {2, 2, 2, 2}, {3, 4, 1, 1}, {1, 1, 3, 4}};
+    const std::array<double, 3> ends[] = {{0, 0, 0}, {2, 0, 0}, {0, 0, 2}, {0, 6, 0}, {2, 6, 2}, {-3, 0, -3}};
+    for (const Counts &n : layouts) {
+        for (const auto &e : ends) {
+            Values v = right_angle_junction();
+            v[E1] = e[0];
+            v[E2] = e[1];
+            v[E3] = e[2];
+            Feeder j(v, n);
+            measure_plane(&j.f, 3);
+            double top = 10 * std::max(n[1], n[3]) + e[1];
+            std::vector<Point> probes = {{90, 2}, {110, 2}};
+            // Beside the axis on both sides; across the shorter side road's
+            // extension, which spans its full width.
+            for (double y = 5; y < top; y += 5) {
+                for (double x : {99.5, 100.5})
+                    probes.push_back({x, y});
+                if (y > 10 * n[1] && (n[3] > n[1] || e[1] > 0))
+                    probes.push_back({97.5, y});
+                if (y > 10 * n[3] && (n[1] > n[3] || e[1] > 0))
+                    probes.push_back({102.5, y});
+            }
+            if (e[0] > 0)
+                probes.push_back({80.2, 1});
+            if (e[2] > 0)
+                probes.push_back({119.8, 1});
+            for (const Point &p : probes) {
+                double z = 7;
+                int flag = -1;
+                SCOPED_TRACE(::testing::Message() << "counts " << n[0] << n[1] << n[2] << n[3] << " e " << e[0]
+                                                  << "," << e[1] << "," << e[2] << " at s " << p.x << " o " << -p.y);
+                EXPECT_EQ(feeder_lo2h(&j.f, p.x, -p.y, &z, &flag), 0);
+                EXPECT_NE(flag, 2);
+                // Read on a triangle's side when within centimetres of it.
+                EXPECT_NEAR(z, plane(p.x, p.y), 5e-3);
+            }
+        }
+    }
+    Feeder uneven(right_angle_junction(), {2, 3, 2, 2}); // the case a surveyor reported
+    measure_plane(&uneven.f, 3);
+    double z;
+    int flag;
+    EXPECT_EQ(feeder_lo2h(&uneven.f, 102, -25, &z, &flag), 0);
+    EXPECT_NEAR(z, plane(102, 25), 1e-9);
 }
 
 TEST(FeederLo2h, PointOnAGridPositionGetsItsElevation)

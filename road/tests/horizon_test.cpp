@@ -256,6 +256,38 @@ TEST(PlaneToChainage, ARoadEndingInACurveFindsPointsPastItsEnd)
     EXPECT_GT(s, 50 + M_PI / 2 * 40);
 }
 
+// The end is pushed out along the direction the road leaves in: pushed along
+// the curve's start direction instead, a curve of more than a quarter turn
+// would lose points on its own last metres.
+TEST(PlaneToChainage, ARoadEndingInACurveOfAnyTurnFindsPointsUpToAndPastItsEnd)
+{
+    for (double turn : {30.0, 90.0, 120.0, 150.0}) {
+        Road r;
+        append(r.get(), start_point(0, 0, 0, 0));
+        append(r.get(), line(50));
+        append(r.get(), circle(turn * M_PI / 180 * 40, 40, 1));
+        road_apply_horizon(r.get());
+        double end = 50 + turn * M_PI / 180 * 40;
+        for (double along : {-20.0, -1.0, 0.0, 3.0}) {
+            for (double o : {-3.0, 0.0, 3.0}) {
+                SCOPED_TRACE(::testing::Message() << "turn " << turn << " at " << along << " from the end, offset " << o);
+                double x, y, s, off;
+                road_lo2xy(r.get(), end + along, o, &x, &y, nullptr);
+                int element = road_xy2l(r.get(), x, y, &s, nullptr, nullptr, nullptr, &off);
+                EXPECT_EQ(element, 2);
+                if (element != 2)
+                    continue;
+                if (along > 0) {
+                    EXPECT_GT(s, end);
+                    continue;
+                }
+                EXPECT_NEAR(s, end + along, 1e-6);
+                EXPECT_NEAR(off, o, 1e-6);
+            }
+        }
+    }
+}
+
 TEST(PlaneToChainage, PointsAbreastOfAJointAndAtACurveStartGetTheJointChainage)
 {
     Road r;

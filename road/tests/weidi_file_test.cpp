@@ -76,7 +76,7 @@ TEST(WeiDiFile, WriteAndReadKeepSpiralsInEitherSenseAndBetweenCurves)
     expect_same_centre_line(compound.get(), read.get(), 2e-4);
 }
 
-TEST(WeiDiFile, WritesTheLinesOfRealFiles)
+TEST(WeiDiFile, WritesTheLinesOtherProgramsRead)
 {
     ScratchFile file("weidi_lines.pm");
     Road r;
@@ -88,11 +88,11 @@ TEST(WeiDiFile, WritesTheLinesOfRealFiles)
     EXPECT_EQ(lines[1], "5\tNULL\tNULL\t0.0000");
     EXPECT_EQ(lines[2], "1\t0.000000\t6.252195\t0.000000\t41801.833990\t36973.589290");
     EXPECT_EQ(lines[3], "-1\t0.0000\t36.391405\t0.000000\t9999.000000\t9999.000000\t1");
-    EXPECT_EQ(lines[6], "1\t0.0000\t-35.000000\t43.474130\t9999.000000\t54.000000\t21")
-        << "a spiral into a curve: code 21 and the parameter A = sqrt(R L)";
+    EXPECT_EQ(lines[6], "1\t0.0000\t-35.000000\t0.000000\t9999.000000\t54.000000\t21")
+        << "a spiral into a curve: code 21 and 0 in the fourth field";
     EXPECT_EQ(lines[9], "1\t0.0000\t-50.303930\t0.000000\t54.000000\t54.000000\t3");
-    EXPECT_EQ(lines[12], "1\t0.0000\t-35.000000\t43.474130\t54.000000\t9999.000000\t22");
-    EXPECT_EQ(lines[14], "121.695335\t156.695335\t1.224638\t1.548712") << "four fields on line C";
+    EXPECT_EQ(lines[12], "1\t0.0000\t-35.000000\t0.000000\t54.000000\t9999.000000\t22");
+    EXPECT_EQ(lines[14], "121.695335\t156.695335\t\t1.224638\t1.548712") << "an empty third field on line C";
     EXPECT_EQ(lines[20], "0\t0.0000\t0.0000\t0.0000\t0.0000\t0");
 
     std::vector<std::vector<double>> rows = numeric_lines(file.path());
@@ -216,6 +216,15 @@ std::string with_line(size_t index, const std::string &line)
     return joined(lines, lines.size());
 }
 
+// An element of unknown code is still three lines of their own kinds.
+std::string unknown_with_short_line_b()
+{
+    std::vector<std::string> lines = sound_lines();
+    lines[3] = "-1\t0.0000\t20.000000\t0.000000\t9999.000000\t9999.000000\t7";
+    lines[4] = "1\t2\t3\t4\t5\t6\t7";
+    return joined(lines, lines.size());
+}
+
 TEST(WeiDiFile, BadFilesLeaveTheRoadAsItWas)
 {
     std::vector<std::string> lines = sound_lines();
@@ -240,7 +249,7 @@ TEST(WeiDiFile, BadFilesLeaveTheRoadAsItWas)
         with_line(3, "-1\t0.0000\tinf\t0.000000\t9999.000000\t9999.000000\t1"),
         with_line(3, "-1\t0.0000\t-20.000000\t0.000000\t9999.000000\t9999.000000\t1"),
         with_line(3, "-1\t0.0000\t20.0x0\t0.000000\t9999.000000\t9999.000000\t1"),
-        with_line(3, "-1\t0.0000\t20.000000\t0.000000\t9999.000000\t9999.000000\t7"),
+        unknown_with_short_line_b(),
         with_line(3, "-1\t0.0000\t20.000000\t0.000000\t9999.000000\t9999.000000"),
         with_line(3, "-1\t0.0000\t20.000000\t0.000000\t9999.000000\t9999.000000\t1\t5"),
         with_line(3, "-1\t0.0000\t20.000000\t0.000000\t9999.000000\t9999.000000\t1.5"),
@@ -268,6 +277,39 @@ TEST(WeiDiFile, BadFilesLeaveTheRoadAsItWas)
     std::string too_long(4096, 'w');
     EXPECT_EQ(road_import_weidi(r.get(), too_long.c_str()), -1);
     EXPECT_TRUE(before.same_as(r.get()));
+}
+
+// Elements of a kind the road does not have are passed over whole and
+// counted; those around them are read as written.
+TEST(WeiDiFile, ElementsOfUnknownCodeAreSkippedAndCounted)
+{
+    ScratchFile file("weidi_unknown.pm");
+    const std::string unknown[] = {"1\t0.0000\t-12.000000\t0.000000\t60.000000\t60.000000\t5",
+                                   "1\t2\t3\t4\t5\t6\t7\t8", "20\t32\t\t0.3\t0.5"};
+    struct Case {
+        std::vector<size_t> after; // sound lines after which an unknown element stands
+        int skipped;
+    } cases[] = {{{}, 0}, {{5}, 1}, {{2, 8}, 2}, {{2, 5, 8}, 3}};
+    for (const Case &c : cases) {
+        std::vector<std::string> lines = sound_lines();
+        for (auto at = c.after.rbegin(); at != c.after.rend(); ++at)
+            lines.insert(lines.begin() + *at + 1, std::begin(unknown), std::end(unknown));
+        lines[1] = std::to_string(2 + c.skipped) + "\tNULL\tNULL\t0.0000";
+        write_bytes(file.path(), joined(lines, lines.size()));
+        SCOPED_TRACE(::testing::Message() << c.skipped << " unknown");
+        Road r;
+        ASSERT_EQ(road_import_weidi(r.get(), file.c_str()), 0);
+        ASSERT_EQ(road_number_horizon(r.get()), 3);
+        EXPECT_EQ(road_horizon(r.get(), 1)->type, HORIZON_LINE);
+        EXPECT_EQ(road_horizon(r.get(), 2)->type, HORIZON_CIRCLE);
+        EXPECT_EQ(road_horizon(r.get(), 2)->start_chainage, 20.0);
+        int skipped = -1;
+        ASSERT_EQ(road_import_weidi_skipping(r.get(), file.c_str(), &skipped), 0);
+        EXPECT_EQ(skipped, c.skipped);
+    }
+    int skipped = -1;
+    EXPECT_EQ(road_import_weidi_skipping(nullptr, file.c_str(), &skipped), -1);
+    EXPECT_EQ(skipped, 0);
 }
 
 TEST(WeiDiFile, ARoadThatCannotBeWrittenLeavesTheFileAlone)

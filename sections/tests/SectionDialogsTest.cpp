@@ -258,6 +258,105 @@ TEST_F(RoadDialogTest, ImportAppendsReadableLinesAndNamesTheOthers)
     EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("Cannot open"));
 }
 
+// A line is a row only when it holds the row's numbers, separators and
+// trailing blanks and nothing else; every other line is named.  Lines end
+// at LF, CR LF or CR alike.
+TEST_F(RoadDialogTest, ImportTakesALineOnlyWhenItIsExactlyARow)
+{
+    const struct {
+        const char *what;
+        std::string bytes;
+        Rows rows;
+        const char *named; // "" when no line may be named
+    } cases[] = {
+        {"decimal commas", "120,5 35,2\n10,20\n", {{"1", "10.000", "20.000"}}, "Line 1 "},
+        {"text after the numbers", "120,35.2,99 text\n130,1\n", {{"1", "130.000", "1.000"}}, "Line 1 "},
+        {"a third number", "10,20\n120,35.2,99\n", {{"1", "10.000", "20.000"}}, "Line 2 "},
+        {"CR line ends", "0,1\r20,2\r40,3", {{"1", "0.000", "1.000"}, {"2", "20.000", "2.000"},
+                                            {"3", "40.000", "3.000"}}, ""},
+        {"mixed line ends", "0,1\r\n20,2\r40,3\n\r", {{"1", "0.000", "1.000"}, {"2", "20.000", "2.000"},
+                                                       {"3", "40.000", "3.000"}}, ""},
+        {"a NUL inside a row", std::string("100\0,5\n7,8\n", 11), {{"1", "7.000", "8.000"}}, "Line 1 "},
+        {"a NUL alone", std::string("7,8\n\0\n", 6), {{"1", "7.000", "8.000"}}, "Line 2 "},
+        {"trailing separators and blanks", "7,8,; \t\n", {{"1", "7.000", "8.000"}}, ""},
+    };
+    for (const auto &c : cases) {
+        RoadSectionDialog dialog(nullptr, ROAD_SECTION_LATITUDE);
+        driver.messages.clear();
+        Import(dialog, c.bytes);
+        EXPECT_EQ(c.rows, ListRows(dialog.GetChainList())) << c.what;
+        if (*c.named) {
+            ASSERT_EQ(1u, driver.messages.size()) << c.what;
+            EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find(c.named)) << c.what << ": " << driver.messages[0].text;
+        } else {
+            EXPECT_TRUE(driver.messages.empty()) << c.what;
+        }
+    }
+}
+
+// A file the list cannot take whole is refused with the reason, and the
+// rows already listed stay as they are.
+TEST_F(RoadDialogTest, ImportRefusesAFileItCannotTakeAndKeepsTheList)
+{
+    std::string rows;
+    for (long k = 1; k <= RoadSectionDialog::MAX_GENERATED_ROWS; ++k)
+        rows += std::to_string(k) + ",1\n";
+    const std::string utf16 = std::string("1\0,\0" "2\0\n\0" "3\0,\0" "4\0\n\0", 16);
+    const std::string utf16be = std::string("\0" "1\0,\0" "2\0\n\0" "3\0,\0" "4\0\n", 16);
+    const struct {
+        const char *what;
+        std::string bytes;
+        const char *reason;
+    } cases[] = {
+        {"UTF-16 with a mark", "\xFF\xFE" + utf16, "UTF-16"},
+        {"UTF-16 without a mark", utf16, "UTF-16"},
+        {"big-endian UTF-16 with a mark", "\xFE\xFF" + utf16be, "UTF-16"},
+        {"big-endian UTF-16 without a mark", utf16be, "UTF-16"},
+        {"more rows than the list may hold", rows + "0.5,1\n", "at most 100000 rows"},
+        {"more rows than the list has room for", rows, "at most 100000 rows"},
+    };
+    for (const auto &c : cases) {
+        RoadSectionDialog dialog(nullptr, ROAD_SECTION_LATITUDE);
+        Import(dialog, "-5,1\n");
+        driver.messages.clear();
+        Import(dialog, c.bytes);
+        EXPECT_EQ((Rows{{"1", "-5.000", "1.000"}}), ListRows(dialog.GetChainList())) << c.what;
+        ASSERT_EQ(1u, driver.messages.size()) << c.what;
+        EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find(c.reason)) << c.what << ": " << driver.messages[0].text;
+    }
+}
+
+// Import keeps out what Add keeps out: a chainage within 0.001 of one
+// already listed or read earlier from the same file.
+TEST_F(RoadDialogTest, ImportDropsDuplicateChainagesAsAddDoesAndCountsThem)
+{
+    RoadSectionDialog dialog(nullptr, ROAD_SECTION_LATITUDE);
+    Add(dialog, "200", "9");
+    Import(dialog, "100,1\n100.000000001,2\n100.0009,3\n200.0004,4\n100.002,5\n");
+    EXPECT_EQ((Rows{{"1", "200.000", "9.000"}, {"2", "100.000", "1.000"}, {"3", "100.002", "5.000"}}),
+              ListRows(dialog.GetChainList()));
+    ASSERT_EQ(1u, driver.messages.size());
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("2 rows were imported")) << driver.messages[0].text;
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("3 rows were dropped")) << driver.messages[0].text;
+}
+
+TEST_F(RoadDialogTest, NegativeZeroIsListedAsZero)
+{
+    RoadSectionDialog dialog(nullptr, ROAD_SECTION_LONGITUDE);
+    Import(dialog, "-0,-0.0004\n");
+    Add(dialog, "5", "-0.0");
+    EXPECT_EQ((Rows{{"1", "0.000", "0.000"}, {"2", "5.000", "0.000"}}), ListRows(dialog.GetChainList()));
+
+    VSectionDialog custom(nullptr);
+    ScriptedChooser customChooser;
+    custom.SetFileChooser(&customChooser);
+    const std::string path = dir.file("custom.txt");
+    std::ofstream(path, std::ios::binary) << "-0,-0.0002,-0.0\n";
+    customChooser.answers.push_back(path);
+    Press(Child(&custom, VSectionDialog::ID_BUTTON2));
+    EXPECT_EQ((Rows{{"1", "0.000", "0.000", "0.000"}}), ListRows(custom.GetSectionList()));
+}
+
 TEST_F(RoadDialogTest, DeleteTakesTheSelectedRowAndIndexTextsStay)
 {
     RoadSectionDialog dialog(nullptr, ROAD_SECTION_LATITUDE);
@@ -392,22 +491,52 @@ TEST(VSectionDialogTest, AddImportDeleteAndClearBuildTheList)
                     {"2", "10.000", "20.000", "30.000"},
                     {"3", "10.000", "20.000", "30.000"},
                     {"4", "10.000", "20.000", "30.000"},
-                    {"5", "10.000", "20.000", "30.000"},
-                    {"6", "11.000", "21.000", "31.000"}}),
+                    {"5", "11.000", "21.000", "31.000"}}),
               ListRows(dialog.GetSectionList()));
     ASSERT_EQ(2u, driver.messages.size());
-    EXPECT_NE(wxNOT_FOUND, driver.messages[1].text.Find("5 sections were imported"));
-    EXPECT_NE(wxNOT_FOUND, driver.messages[1].text.Find("Lines 1, 5, 7, 8 "));
+    EXPECT_NE(wxNOT_FOUND, driver.messages[1].text.Find("4 sections were imported"));
+    EXPECT_NE(wxNOT_FOUND, driver.messages[1].text.Find("Lines 1, 4, 5, 7, 8 "));
     EXPECT_DOUBLE_EQ(500010.123, dialog.GetRows()[0].x);
 
     // Several selected: only the topmost goes.
     dialog.GetSectionList()->Select(2);
     dialog.GetSectionList()->Select(4);
     Press(Child(&dialog, VSectionDialog::ID_BUTTON3));
-    EXPECT_EQ(5, dialog.GetSectionList()->GetItemCount());
+    EXPECT_EQ(4, dialog.GetSectionList()->GetItemCount());
     EXPECT_EQ("4", dialog.GetSectionList()->GetItemText(2, 0));
     Press(Child(&dialog, VSectionDialog::ID_BUTTON4));
     EXPECT_EQ(0, dialog.GetSectionList()->GetItemCount());
+}
+
+TEST(VSectionDialogTest, ImportRefusesTooManyRowsAndUtf16AndKeepsTheList)
+{
+    SECTIONTEST_NEED_TOOLKIT();
+    TempDir dir;
+    DialogDriver driver;
+    ScriptedChooser chooser;
+    std::string rows;
+    for (long k = 0; k <= RoadSectionDialog::MAX_GENERATED_ROWS; ++k)
+        rows += "500000," + std::to_string(k) + ",90\r\n";
+    const struct {
+        std::string bytes;
+        const char *reason;
+    } cases[] = {{rows, "at most 100000 rows"},
+                 {std::string("\xFF\xFE" "1\0,\0" "2\0,\0" "3\0\n\0", 14), "UTF-16"}};
+    for (const auto &c : cases) {
+        VSectionDialog dialog(nullptr);
+        dialog.SetFileChooser(&chooser);
+        const std::string path = dir.file("custom.txt");
+        std::ofstream(path, std::ios::binary) << "1,2,3\n";
+        chooser.answers.push_back(path);
+        Press(Child(&dialog, VSectionDialog::ID_BUTTON2));
+        std::ofstream(path, std::ios::binary) << c.bytes;
+        chooser.answers.push_back(path);
+        Press(Child(&dialog, VSectionDialog::ID_BUTTON2));
+        EXPECT_EQ((Rows{{"1", "1.000", "2.000", "3.000"}}), ListRows(dialog.GetSectionList())) << c.reason;
+        ASSERT_EQ(1u, driver.messages.size()) << c.reason;
+        EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find(c.reason)) << driver.messages[0].text;
+        driver.messages.clear();
+    }
 }
 
 TEST(VSectionDialogTest, OkNeedsPositiveWidthsAndARow)

@@ -93,7 +93,7 @@ TEST_F(ToolWindowTest, SetValuesShowsTruncatedPositionsAndRoundedTextsWithoutCal
     EXPECT_DOUBLE_EQ(40.0, Width());
 }
 
-TEST_F(ToolWindowTest, SlidersSendTheirValuesAndOnlyTheScrollEndIsForced)
+TEST_F(ToolWindowTest, SlidersSendTheirValuesAndAChangeDuringATaskIsComputedWhenItEnds)
 {
     Slide(SectionToolDialog::ID_SLIDER1, 25, false);
     EXPECT_EQ("2.5", Text(SectionToolDialog::ID_TEXTCTRL1)->GetValue());
@@ -101,38 +101,79 @@ TEST_F(ToolWindowTest, SlidersSendTheirValuesAndOnlyTheScrollEndIsForced)
 
     Slide(SectionToolDialog::ID_SLIDER2, 15, false);
     ASSERT_TRUE(frame->IsTaskRunning());
-    // A drag step while the recomputation runs is dropped ...
+    // A drag step while the recomputation runs is what the section ends
+    // with, as the window shows ...
     Slide(SectionToolDialog::ID_SLIDER2, 18, false);
     EXPECT_EQ("1.8", Text(SectionToolDialog::ID_TEXTCTRL2)->GetValue());
-    // ... the end of the scroll is not.
-    Slide(SectionToolDialog::ID_SLIDER3, 0, true);
-    EXPECT_EQ("0", Text(SectionToolDialog::ID_TEXTCTRL3)->GetValue());
+    // ... and so is a value typed meanwhile.
+    Enter(SectionToolDialog::ID_TEXTCTRL3, "12");
+    EXPECT_EQ(12, Slider(SectionToolDialog::ID_SLIDER3)->GetValue());
     ASSERT_TRUE(WaitForTasks());
-    EXPECT_NEAR(1.5, Thickness(), 1e-9);
-    EXPECT_DOUBLE_EQ(0.0, Width());
+    EXPECT_NEAR(1.8, Thickness(), 1e-9);
+    EXPECT_DOUBLE_EQ(12.0, Width());
+
+    Slide(SectionToolDialog::ID_SLIDER3, 30, true);
+    EXPECT_EQ("30", Text(SectionToolDialog::ID_TEXTCTRL3)->GetValue());
+    ASSERT_TRUE(WaitForTasks());
+    EXPECT_DOUBLE_EQ(30.0, Width());
 }
 
-TEST_F(ToolWindowTest, TextBoxesTakeTheLeadingNumberAboveZero)
+// A slider at its left end sends its smallest step, never 0: a point size of
+// 0 is an error to OpenGL, a width of 0 an empty section.
+TEST_F(ToolWindowTest, SlidersStopAtTheirSmallestStep)
 {
-    for (const char *text : {"abc", "0", "-3", ""})
-        Enter(SectionToolDialog::ID_TEXTCTRL2, text);
-    EXPECT_FALSE(frame->IsTaskRunning());
-    EXPECT_EQ("", Text(SectionToolDialog::ID_TEXTCTRL2)->GetValue());
+    for (long id : {SectionToolDialog::ID_SLIDER1, SectionToolDialog::ID_SLIDER2, SectionToolDialog::ID_SLIDER3}) {
+        Slide(id, 0, false);
+        Slide(id, 0, true);
+        ASSERT_TRUE(WaitForTasks());
+    }
+    EXPECT_FLOAT_EQ(0.1f, frame->GetPointSize());
+    EXPECT_NEAR(0.1, Thickness(), 1e-9);
+    EXPECT_DOUBLE_EQ(1.0, Width());
+    EXPECT_EQ("0.1", Text(SectionToolDialog::ID_TEXTCTRL1)->GetValue());
+    EXPECT_EQ("1", Text(SectionToolDialog::ID_TEXTCTRL3)->GetValue());
+}
 
-    Enter(SectionToolDialog::ID_TEXTCTRL2, "2.5m");
+// A box takes one number, all of it, within its range; anything else is
+// refused with a message and the box shows the value in force again.
+TEST_F(ToolWindowTest, TextBoxesTakeOneWholeNumberWithinTheirRange)
+{
+    const long point = SectionToolDialog::ID_TEXTCTRL1;
+    const long buffer = SectionToolDialog::ID_TEXTCTRL2;
+    const long width = SectionToolDialog::ID_TEXTCTRL3;
+    const struct {
+        long box;
+        const char *text;
+    } refused[] = {
+        {buffer, "inf"},  {buffer, "1e39"}, {buffer, "1e30"}, {buffer, "nan"},    {buffer, "2.5m"},
+        {buffer, "abc"},  {buffer, ""},     {buffer, "0"},    {buffer, "-3"},     {buffer, "0.05"},
+        {buffer, "1001"}, {width, "1e30"},  {width, "0.5"},   {width, "1000.5"},  {width, "10,5"},
+        {point, "0"},     {point, "0.05"},  {point, "25"},    {point, "inf"},
+    };
+    for (const auto &entry : refused) {
+        DialogAnswerer answers(wxID_OK);
+        Enter(entry.box, entry.text);
+        EXPECT_EQ(1u, answers.shown.size()) << entry.text;
+        EXPECT_FALSE(frame->IsTaskRunning()) << entry.text;
+    }
+    EXPECT_EQ("1.0", Text(buffer)->GetValue());
+    EXPECT_EQ("40", Text(width)->GetValue());
+    EXPECT_EQ("2.0", Text(point)->GetValue());
+    EXPECT_DOUBLE_EQ(1.0, Thickness());
+    EXPECT_DOUBLE_EQ(40.0, Width());
+    EXPECT_EQ(2.0f, frame->GetPointSize());
+
+    Enter(buffer, " 2.5 ");
     EXPECT_EQ(25, Slider(SectionToolDialog::ID_SLIDER2)->GetValue());
-    EXPECT_EQ("2.5m", Text(SectionToolDialog::ID_TEXTCTRL2)->GetValue());
     ASSERT_TRUE(WaitForTasks());
-    EXPECT_NEAR(2.5, Thickness(), 1e-6);
-
-    Enter(SectionToolDialog::ID_TEXTCTRL3, "250");
+    EXPECT_NEAR(2.5, Thickness(), 1e-9);
+    Enter(width, "1000");
     EXPECT_EQ(100, Slider(SectionToolDialog::ID_SLIDER3)->GetValue());
     ASSERT_TRUE(WaitForTasks());
-    EXPECT_DOUBLE_EQ(250.0, Width());
-
-    Enter(SectionToolDialog::ID_TEXTCTRL1, "0.05");
-    EXPECT_EQ(0.05f, frame->GetPointSize());
-    EXPECT_EQ(0, Slider(SectionToolDialog::ID_SLIDER1)->GetValue());
+    EXPECT_DOUBLE_EQ(1000.0, Width());
+    Enter(point, "20");
+    EXPECT_EQ(20.0f, frame->GetPointSize());
+    EXPECT_EQ(100, Slider(SectionToolDialog::ID_SLIDER1)->GetValue());
 }
 
 TEST_F(ToolWindowTest, ButtonsSwitchTheFramesModes)
@@ -165,7 +206,7 @@ TEST_F(ToolWindowTest, ButtonsSwitchTheFramesModes)
 
 TEST_F(ToolWindowTest, TheConfigurationWindowSendsTheSameValuesWithLabels)
 {
-    auto *config = new SectionConfigDialog(frame);
+    auto *config = new SectionConfigDialog(frame, frame);
     config->SetValues(1.0, 40.0, 2.0f);
     auto slider = [config](long id) { return dynamic_cast<wxSlider *>(config->FindWindow(id)); };
     auto label = [config](long id) { return dynamic_cast<wxStaticText *>(config->FindWindow(id))->GetLabel(); };

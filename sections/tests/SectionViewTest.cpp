@@ -11,8 +11,12 @@
 
 #include <wx/aui/framemanager.h>
 #include <wx/bmpbuttn.h>
+#include <wx/propgrid/propgrid.h>
+#include <wx/treelist.h>
 #include <wx/textctrl.h>
 
+#include <clocale>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -87,7 +91,7 @@ TEST_F(SectionViewTest, MeasureMakesASectionCurrentWithItsPaneToolWindowAndName)
     EXPECT_EQ(section, frame->GetCurrentSection());
     EXPECT_GT(CountOf(section->points), 100u);
     EXPECT_TRUE(frame->GetAuiManager()->GetPane(frame->GetSectionCanvas()).IsShown());
-    EXPECT_EQ(wxString(section->name), Status(2));
+    EXPECT_EQ(wxString::FromUTF8(section->name), Status(2));
     EXPECT_EQ(VIEW_FRONT, frame->GetModelViewMode());
     EXPECT_TRUE(dynamic_cast<OrthoManipulator *>(frame->GetSectionViewer()->getCameraManipulator()));
 
@@ -121,6 +125,33 @@ TEST_F(SectionViewTest, MeasureMakesASectionCurrentWithItsPaneToolWindowAndName)
     EXPECT_EQ(VIEW_3D, frame->GetModelViewMode());
 }
 
+// Names are UTF-8 whatever the locale: under the C locale, which cannot
+// convert them, a Chinese name still shows in the status bar, the tree and
+// the property grid.
+TEST_F(SectionViewTest, AChineseSectionNameShowsEverywhereUnderTheCLocale)
+{
+    section_t *section = Latitude(1);
+    ASSERT_TRUE(section);
+    const std::string name = "\xE6\x96\xAD\xE9\x9D\xA2" "1";
+    std::snprintf(section->name, sizeof section->name, "%s", name.c_str());
+    const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+    std::setlocale(LC_CTYPE, "C");
+    frame->UpdateWorkspaceTree();
+    MakeCurrent(section);
+    frame->ShowProperties(nullptr, nullptr, section);
+    const wxString status = Status(2);
+    bool inTree = false;
+    wxTreeListCtrl *tree = frame->GetWorkspaceTree();
+    for (wxTreeListItem item = tree->GetFirstItem(); item.IsOk(); item = tree->GetNextItem(item))
+        inTree = inTree || tree->GetItemText(item) == wxString::FromUTF8(name);
+    wxPGProperty *shown = frame->GetPropertyGrid()->GetProperty(_("Name"));
+    std::setlocale(LC_CTYPE, saved.c_str());
+    EXPECT_EQ(wxString::FromUTF8(name), status);
+    EXPECT_TRUE(inTree);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(wxString::FromUTF8(name), shown->GetValueAsString());
+}
+
 TEST_F(SectionViewTest, DoubleClickInTheModelViewPicksTheSectionUnderTheMouse)
 {
     MakeCurrent(Latitude(0));
@@ -146,7 +177,7 @@ TEST_F(SectionViewTest, DoubleClickInTheModelViewPicksTheSectionUnderTheMouse)
     ASSERT_TRUE(WaitForTasks());
     EXPECT_EQ(target, frame->GetCurrentSection());
     EXPECT_GT(CountOf(target->points), 100u);
-    EXPECT_EQ(wxString(target->name), Status(2));
+    EXPECT_EQ(wxString::FromUTF8(target->name), Status(2));
 }
 
 // ---- Measuring points ------------------------------------------------------------------------
@@ -303,21 +334,23 @@ TEST_F(SectionViewTest, KeysStepWidthThicknessAndPointSizeAndTheToolWindowFollow
     auto *widthText = dynamic_cast<wxTextCtrl *>(frame->GetSectionTool()->FindWindow(SectionToolDialog::ID_TEXTCTRL3));
     Key(WXK_LEFT);
     EXPECT_TRUE(frame->IsTaskRunning());
-    // Without force a change waits for nobody: it is dropped.
+    // A step while the recomputation runs is computed once it ends.
     Key(WXK_LEFT);
+    EXPECT_EQ("38", widthText->GetValue());
     ASSERT_TRUE(WaitForTasks());
-    EXPECT_DOUBLE_EQ(39.0, section->width_range[1] - section->width_range[0]);
+    EXPECT_DOUBLE_EQ(38.0, section->width_range[1] - section->width_range[0]);
 
-    frame->SetSectionWidth(1.5, false);
+    // The width stops at its smallest step, 1.
+    frame->SetSectionWidth(1.5);
     ASSERT_TRUE(WaitForTasks());
     Key(WXK_LEFT);
     ASSERT_TRUE(WaitForTasks());
-    EXPECT_DOUBLE_EQ(0.5, section->width_range[1] - section->width_range[0]);
+    EXPECT_DOUBLE_EQ(1.0, section->width_range[1] - section->width_range[0]);
     for (size_t i = 0; i < CountOf(section->points); ++i)
-        ASSERT_LE(std::fabs(PointAt(section->points, i)->u), 0.26f);
+        ASSERT_LE(std::fabs(PointAt(section->points, i)->u), 0.51f);
     Key(WXK_LEFT);
     EXPECT_FALSE(frame->IsTaskRunning());
-    EXPECT_EQ("0", widthText->GetValue());
+    EXPECT_EQ("1", widthText->GetValue());
 
     Key(WXK_UP);
     ASSERT_TRUE(WaitForTasks());
@@ -327,25 +360,51 @@ TEST_F(SectionViewTest, KeysStepWidthThicknessAndPointSizeAndTheToolWindowFollow
     frame->SetSectionPointSize(1.0f);
     Key(WXK_NUMPAD_SUBTRACT);
     EXPECT_EQ(1.0f, frame->GetPointSize());
+    frame->SetSectionPointSize(19.5f);
+    Key(WXK_NUMPAD_ADD);
+    EXPECT_EQ(20.0f, frame->GetPointSize());
+}
 
-    // A longitude section spans its chainage range: its width stays.
+// After a key the tool window shows the values in force, also where the
+// step was not made.
+TEST_F(SectionViewTest, KeysLeaveTheToolWindowShowingTheValuesInForce)
+{
+    auto text = [this](long id) {
+        return dynamic_cast<wxTextCtrl *>(frame->GetSectionTool()->FindWindow(id))->GetValue();
+    };
+    section_t *latitude = Latitude(1);
+    MakeCurrent(latitude);
+    Key(WXK_LEFT);
+    ASSERT_TRUE(frame->IsTaskRunning());
+    Key(WXK_UP);
+    ASSERT_TRUE(WaitForTasks());
+    const double thickness = latitude->normal_range[1] - latitude->normal_range[0];
+    EXPECT_EQ(wxString::Format("%.1f", thickness), text(SectionToolDialog::ID_TEXTCTRL2));
+    EXPECT_NEAR(1.2, thickness, 1e-9);
+
+    // A longitude section spans its chainage range: its width stays, and
+    // the window says so.
     section_t *longitude = Longitude(0);
     ASSERT_TRUE(longitude);
     MakeCurrent(longitude);
     const double width = longitude->width_range[1] - longitude->width_range[0];
-    Key(WXK_RIGHT);
-    frame->SetSectionWidth(5.0, true);
+    for (int i = 0; i < 3; ++i)
+        Key(WXK_RIGHT);
+    EXPECT_EQ(wxString::Format("%.0f", width), text(SectionToolDialog::ID_TEXTCTRL3));
+    EXPECT_FALSE(frame->GetSectionTool()->FindWindow(SectionToolDialog::ID_TEXTCTRL3)->IsEnabled());
+    EXPECT_FALSE(frame->SetSectionWidth(5.0));
     EXPECT_FALSE(frame->IsTaskRunning());
     EXPECT_DOUBLE_EQ(width, longitude->width_range[1] - longitude->width_range[0]);
+    EXPECT_NE(wxNOT_FOUND, frame->GetStatusView()->GetProgressMessage().Find("longitude"));
 }
 
-TEST_F(SectionViewTest, AForcedChangeDuringARecomputationIsWhatTheSectionEndsWith)
+TEST_F(SectionViewTest, AChangeDuringARecomputationIsWhatTheSectionEndsWith)
 {
     section_t *section = Latitude(2);
     MakeCurrent(section);
-    frame->SetSectionOffset(2.0, false);
+    frame->SetSectionOffset(2.0);
     ASSERT_TRUE(frame->IsTaskRunning());
-    frame->SetSectionWidth(10.0, true);
+    frame->SetSectionWidth(10.0);
     ASSERT_TRUE(WaitForTasks());
     EXPECT_DOUBLE_EQ(10.0, section->width_range[1] - section->width_range[0]);
     ASSERT_GT(CountOf(section->points), 0u);

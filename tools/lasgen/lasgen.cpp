@@ -420,6 +420,16 @@ void build_alignment(const CorridorSpec &spec, road_t *road)
     road_apply_horizon(road);
 }
 
+CorridorSpec gentle_corridor(uint64_t points)
+{
+    CorridorSpec spec;
+    spec.points = points;
+    spec.alignment = Alignment::curved;
+    spec.length = std::max(200.0, double(points) / 20000.0);
+    spec.curve_radius = std::max(spec.curve_radius, spec.length / 2);
+    return spec;
+}
+
 bool write_corridor(const CorridorSpec &spec, const std::string &path, std::string *error)
 {
     std::string problem = check_spec(spec);

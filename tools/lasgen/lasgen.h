@@ -65,6 +65,11 @@ int design_class(const CorridorSpec &spec, double offset);
 double corridor_half_width(const CorridorSpec &spec);
 // Builds the corridor's centre line into an initialised, empty road.
 void build_alignment(const CorridorSpec &spec, road_t *road);
+// A curved corridor of the given points at about 800 points a square metre:
+// its length grows with the points and its curve's radius with the length,
+// so the road turns by about a radian whatever its size and never meets
+// itself.
+CorridorSpec gentle_corridor(uint64_t points);
 
 // Writes the corridor as a LAS file.  False with *error set when the description
 // is not usable or the file cannot be written (nothing is left behind).

@@ -1,6 +1,7 @@
 #include "velmo.h"
 
 #include "lasgen.h"
+#include "tile_format.h"
 #include "las_samples.h"
 #include "temp_dir.h"
 #include "test_workspace.h"
@@ -227,7 +228,9 @@ TEST(CloudProject, RemovalKeepsOtherCloudsAndTheRemovedTilesReadable)
     EXPECT_FALSE(fs::exists(dir.file("p.data/1.tiles"))) << "the removed store went with the old workspace";
 }
 
-TEST(CloudProject, ADamagedTileStoreIsRebuiltFromItsLasFile)
+// A damaged store, and one an older version wrote (a layout without the
+// cell index the sections read), are rebuilt from the LAS file.
+TEST(CloudProject, ADamagedOrOlderTileStoreIsRebuiltFromItsLasFile)
 {
     TempDir dir;
     std::string project = dir.file("p.qpj");
@@ -237,24 +240,36 @@ TEST(CloudProject, ADamagedTileStoreIsRebuiltFromItsLasFile)
     ASSERT_NE(wks_export_project(w.wks), 0);
     w.close();
     std::string store = dir.file("p.data/1.tiles");
-    std::string bytes = read_bytes(store);
-    ASSERT_GT(bytes.size(), 200u);
+    const std::string good = read_bytes(store);
+    ASSERT_GT(good.size(), 200u);
+    std::string damaged = good;
     for (size_t i = 20; i < 200; i++)
-        bytes[i] = (char)~bytes[i];
-    write_bytes(store, bytes.substr(0, bytes.size() / 2));
-    w.open_empty();
-    ASSERT_NE(wks_open_project(w.wks, project.c_str()), 0);
-    velmo_t *cloud = item<velmo_t>(w.wks->clouds, 0);
-    ASSERT_NE(velmo_open_file(cloud), 0);
-    EXPECT_EQ(decode_all(cloud), 25000u);
+        damaged[i] = (char)~damaged[i];
+    std::string older = good;
+    velmo::tile_format::Header header;
+    std::memcpy(&header, older.data(), sizeof header);
+    header.version = 2;
+    header.index_offset = header.index_count = 0;
+    std::memcpy(&older[0], &header, sizeof header);
+    for (const auto &[name, bytes] : {std::make_pair("damaged", damaged.substr(0, damaged.size() / 2)),
+                                      std::make_pair("older", older)}) {
+        SCOPED_TRACE(name);
+        write_bytes(store, bytes);
+        w.open_empty();
+        ASSERT_NE(wks_open_project(w.wks, project.c_str()), 0);
+        velmo_t *cloud = item<velmo_t>(w.wks->clouds, 0);
+        ASSERT_NE(velmo_open_file(cloud), 0);
+        EXPECT_EQ(decode_all(cloud), 25000u);
+        w.close();
+        EXPECT_EQ(read_bytes(store), good);
+    }
 
     // Without its LAS file the cloud stays empty and the project still opens.
-    w.close();
     fs::remove(store);
     fs::remove(dir.file("a.las"));
     w.open_empty();
     ASSERT_NE(wks_open_project(w.wks, project.c_str()), 0);
-    cloud = item<velmo_t>(w.wks->clouds, 0);
+    velmo_t *cloud = item<velmo_t>(w.wks->clouds, 0);
     EXPECT_EQ(velmo_open_file(cloud), 0);
     EXPECT_EQ(cloud->tiles, nullptr);
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -140,6 +141,32 @@ TEST(Lasgen, GroundFollowsTheDesignOnStraightAndCurvedRoads)
     curved.noise = 0;
     curved.grade = -0.03;
     expect_follows_design(curved, read_corridor(curved, generate(dir, curved, "curved.las")));
+}
+
+// The benchmark's corridor at every size it is run at: a road that turned
+// more than a full circle laid the corridor over itself, and sections cut
+// through both passes.
+TEST(Lasgen, GentleCorridorTurnsLessThanAQuarterCircleAtAnySize)
+{
+    for (uint64_t points : {20000000ull, 60000000ull, 120000000ull, 300000000ull}) {
+        const lasgen::CorridorSpec spec = lasgen::gentle_corridor(points);
+        EXPECT_NEAR(spec.length, double(points) / 20000.0, 1.0);
+        road_t road;
+        road_init(&road);
+        lasgen::build_alignment(spec, &road);
+        double x0, y0, x, y, previous, azimuth;
+        ASSERT_GE(road_l2xy(&road, spec.start_chainage, &x0, &y0, &previous), 0);
+        double turn = 0, most = 0;
+        for (double s = 1; s <= spec.length; s += 1) {
+            ASSERT_GE(road_l2xy(&road, spec.start_chainage + s, &x, &y, &azimuth), 0);
+            turn += std::remainder(azimuth - previous, 2 * M_PI);
+            most = std::max(most, std::fabs(turn));
+            previous = azimuth;
+        }
+        road_final(&road);
+        EXPECT_LT(most, M_PI / 2) << points << " points";
+        EXPECT_GT(std::hypot(x - x0, y - y0), 0.8 * spec.length) << points << " points";
+    }
 }
 
 TEST(Lasgen, WritesEveryPointFormatAndVersion)

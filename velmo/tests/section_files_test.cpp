@@ -481,10 +481,19 @@ TEST(SectionFiles, ExportsThatCannotWriteReturnZeroAndLeaveNothing)
 
     std::string file = dir.file("plain.txt");
     write_bytes(file, "keep");
-    for (const std::string &bad : {dir.file("missing/x.HDM"), file + "/x.HDM", std::string()}) {
+    const std::string missing = dir.file("missing/x.HDM");
+    const std::pair<std::string, std::string> refusals[] = {
+        {missing, "Cannot write \"" + missing + "\": No such file or directory."},
+        {file + "/x.HDM", "Cannot write \"" + file + "/x.HDM\": Not a directory."},
+        {std::string(), "The file's path is empty or too long."},
+        {"/" + std::string(VELMO_PATH_SIZE, 'a'), "The file's path is empty or too long."},
+    };
+    for (const auto &[bad, why] : refusals) {
         EXPECT_EQ(wks_export_latitude_sections(w.wks, bad.c_str(), options), 0) << bad;
         EXPECT_EQ(section_export_dat(w.wks, section, bad.c_str(), 1), 0) << bad;
+        EXPECT_EQ(section_last_message(section), why);
         EXPECT_EQ(section_export_dxf(w.wks, section, bad.c_str(), 0), 0) << bad;
+        EXPECT_EQ(section_last_message(section), why);
     }
     EXPECT_EQ(wks_export_latitude_sections(nullptr, path.c_str(), options), 0);
     EXPECT_EQ(wks_export_latitude_sections(w.wks, nullptr, options), 0);
@@ -630,11 +639,37 @@ TEST(SectionFiles, DxfImportOfBrokenFilesKeepsTheRedLine)
         {"huge count.dxf", text + "ENTITIES\n  0\nLWPOLYLINE\n  8\nDESIGN\n 90\n500000000\n 10\n1\n 20\n2\n"
                                   "  0\nENDSEC\n  0\nEOF\n"},
     };
+    std::string design = text + "ENTITIES\n  0\nPOLYLINE\n  8\nDESIGN\n 66\n1\n";
+    auto vertex = [](const std::string &u, const std::string &v) {
+        return "  0\nVERTEX\n  8\nDESIGN\n 10\n" + u + "\n 20\n" + v + "\n 30\n0\n";
+    };
+    const std::string end = "  0\nSEQEND\n  0\nENDSEC\n  0\nEOF\n";
+    broken["inf.dxf"] = design + vertex("0", "1") + vertex("inf", "2") + end;
+    broken["overflow.dxf"] = design + vertex("0", "1") + vertex("1", "1e400") + end;
+    broken["far.dxf"] = design + vertex("0", "1") + vertex("2e7", "2") + end;
+    std::string many = design;
+    for (int i = 0; i <= VELMO_DESIGN_LINE_MAX; i++)
+        many += vertex(std::to_string(i * 0.001), "1");
+    broken["many.dxf"] = many + end;
+    const std::map<std::string, std::string> why = {
+        {"empty.dxf", "The file is empty."},
+        {"text.dxf", "line 1 is not a group code"},
+        {"binary.dxf", "line 1 is not a group code"},
+        {"truncated.dxf", "It is cut short"},
+        {"no entities.dxf", "holds no line"},
+        {"huge count.dxf", "claims 500000000 items"},
+        {"inf.dxf", "\"inf\" on line"},
+        {"overflow.dxf", "\"1e400\" on line"},
+        {"far.dxf", "farther than 10000 km"},
+        {"many.dxf", "more than 100000 line vertices"},
+    };
     Array *before = section->red_line;
     for (const auto &[name, content] : broken) {
         write_bytes(dir.file(name), content);
         EXPECT_EQ(section_import_dxf(section, dir.file(name).c_str()), 0) << name;
         EXPECT_EQ(section->red_line, before) << name;
+        EXPECT_NE(std::string(section_last_message(section)).find(why.at(name)), std::string::npos)
+            << name << ": " << section_last_message(section);
     }
     // Cut anywhere before its last pair, an export of ours is refused.
     std::string cut = dir.file("cut.dxf");
@@ -643,7 +678,12 @@ TEST(SectionFiles, DxfImportOfBrokenFilesKeepsTheRedLine)
         ASSERT_EQ(section_import_dxf(section, cut.c_str()), 0) << size;
     }
     EXPECT_EQ(section_import_dxf(section, dir.file("absent.dxf").c_str()), 0);
+    EXPECT_EQ(section_last_message(section), "\"" + dir.file("absent.dxf") + "\" was not imported. The file does not exist.");
+    EXPECT_EQ(section_import_dxf(section, dir.path().string().c_str()), 0);
+    EXPECT_NE(std::string(section_last_message(section)).find("not a regular file"), std::string::npos);
     EXPECT_EQ(array_size(section->red_line), 2u);
+    ASSERT_NE(section_import_dxf(section, good.c_str()), 0);
+    EXPECT_STREQ(section_last_message(section), "");
     EXPECT_TRUE(section->state->retired_points.empty());
 }
 

@@ -28,15 +28,19 @@ public:
         unsigned long flags = MS_REMOUNT | (on ? MS_RDONLY : 0);
         return mount("tmpfs", folder_.c_str(), "tmpfs", flags, "size=1m") == 0;
     }
-    // Writes a filler file until nothing more fits.
-    void fill()
+    // Writes a filler file until nothing more fits, then gives back the
+    // blocks of the given bytes.
+    void fill(size_t leave = 0)
     {
         std::string block(4096, 'f');
-        FILE *f = fopen((folder_ + "/filler").c_str(), "wb");
+        const std::string path = folder_ + "/filler";
+        FILE *f = fopen(path.c_str(), "wb");
         ASSERT_NE(f, nullptr);
         while (fwrite(block.data(), 1, block.size(), f) == block.size() && fflush(f) == 0) {
         }
         fclose(f);
+        const auto size = std::filesystem::file_size(path);
+        std::filesystem::resize_file(path, size > leave ? size - leave : 0);
     }
     void free_space() { std::filesystem::remove(folder_ + "/filler"); }
 

@@ -187,6 +187,16 @@ TEST(TileImport, FullDiskFailsTheImportCleanlyBeforeOrWhileWriting)
     EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
     disk.free_space();
 
+    // Room for the scratch files but not for the store's pages: the
+    // levelling threads write the store through a mapping, where a full disk
+    // must be an error, not a signal.
+    options.threads = 1;
+    options.between_passes = [&]() { disk.fill(120 << 10); };
+    error.clear();
+    EXPECT_FALSE(build(small_las, store, options, &error));
+    EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+    disk.free_space();
+
     EXPECT_EQ(read_bytes(store), "the old store");
     std::vector<std::string> left;
     for (const auto &entry : fs::directory_iterator(dir.file("disk")))

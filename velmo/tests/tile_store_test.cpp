@@ -5,6 +5,7 @@
 #include "lasgen.h"
 #include "las_samples.h"
 #include "temp_dir.h"
+#include "section_grid.h"
 #include "tile_format.h"
 
 #include <gtest/gtest.h>
@@ -266,6 +267,32 @@ TEST_F(TileStoreGrid, LevelsDescendAndEachLevelHoldsOnePointPerOccupiedCell)
         }
     }
     EXPECT_GT(level8, store->tile_count());
+}
+
+// A section reads the cells its slab meets as runs of the store: every
+// point must lie in the cell and level the cell index puts it in.
+TEST_F(TileStoreGrid, EachLevelIsStoredCellByCellWhereTheCellIndexSays)
+{
+    const Quantisation q = quantisation_of(*store);
+    for (size_t t = 0; t < store->tile_count(); ++t) {
+        const StoreTile &tile = store->tile(t);
+        const tile_point_t *stored = store->points() + tile.first;
+        TileGrid grid;
+        grid.shape(tile.box, tile.count);
+        std::vector<uint32_t> cells(tile.count);
+        grid.find_cells(stored, q, 0, tile.count, cells.data());
+        const uint32_t *starts = store->cell_index(t);
+        const size_t buckets = tile_format::kIndexLevels * grid.cells();
+        ASSERT_EQ(starts[0], 0u);
+        ASSERT_EQ(starts[buckets], tile.count);
+        for (size_t b = 0; b < buckets; ++b) {
+            ASSERT_LE(starts[b], starts[b + 1]);
+            for (uint32_t i = starts[b]; i < starts[b + 1]; ++i) {
+                EXPECT_EQ(stored[i].level, tile_format::kIndexTopLevel - int(b / grid.cells())) << "tile " << t;
+                EXPECT_EQ(cells[i], b % grid.cells()) << "tile " << t << ", point " << i;
+            }
+        }
+    }
 }
 
 TEST_F(TileStoreGrid, RebuildGivesTheSameFileWhateverTheThreads)

@@ -162,6 +162,26 @@ TEST(ProjectRoads, UnreadableRoadsAddNothing)
     EXPECT_EQ(array_size(w.wks->roads), 0u);
 }
 
+TEST(ProjectRoads, ImportSaysHowManyElementsOfUnknownKindWereSkipped)
+{
+    TempDir dir;
+    Workspace w;
+    ASSERT_NE(wks_create_project(w.wks, 0, dir.file("p.qpj").c_str()), 0);
+    std::string whole = write_alignment(dir.file("whole.pm"), 1), gaps = dir.file("gaps.pm");
+    write_bytes(gaps, "HINTCAD5.83_PM_SHUJU_PM\n3\tNULL\tNULL\t0.0000\n"
+                      "1\t0.000000\t0.300000\t0.000000\t100.000000\t200.000000\n"
+                      "-1\t0.0000\t20.000000\t0.000000\t9999.000000\t9999.000000\t8\n1\t2\t3\t4\t5\t6\t7\t8\n0\t20\t\t0\t0\n"
+                      "-1\t0.0000\t20.000000\t0.000000\t9999.000000\t9999.000000\t1\n1\t2\t3\t4\t5\t6\t7\t8\n0\t20\t\t0\t0\n"
+                      "-1\t0.0000\t20.000000\t0.000000\t9999.000000\t9999.000000\t9\n1\t2\t3\t4\t5\t6\t7\t8\n0\t20\t\t0\t0\n");
+    wks_road_t *road = wks_import_road(w.wks, gaps.c_str(), 1);
+    ASSERT_NE(road, nullptr);
+    EXPECT_EQ(road_number_horizon(&road->road), 2);
+    EXPECT_NE(std::string(wks_last_message(w.wks)).find("2 elements of an unknown kind"), std::string::npos)
+        << wks_last_message(w.wks);
+    ASSERT_NE(wks_import_road(w.wks, whole.c_str(), 1), nullptr);
+    EXPECT_STREQ(wks_last_message(w.wks), "") << "a whole import says nothing";
+}
+
 TEST(ProjectRoads, CreatedRoadsStartEmptyOrLoadAnExistingFile)
 {
     TempDir dir;
