@@ -39,6 +39,22 @@ wxString TwoDigits(int64_t value)
     return wxString::Format(value < 10 ? "0%lld" : "%lld", static_cast<long long>(value));
 }
 
+// Ten-thousandths of a second in a fraction of a degree (0 <= fraction < 1),
+// rounded once from the exact product, half to even as "%.4f" rounds.  The
+// product's rounding error is recovered exactly with a fused multiply-add,
+// so that a product landing on a half does not round a second time.
+int64_t UnitsOfFraction(double fraction)
+{
+    const double scale = double(kUnitsPerDegree);
+    const double product = fraction * scale;
+    const double error = std::fma(fraction, scale, -product);
+    const double whole = std::floor(product);
+    const double above = product - whole;
+    const bool odd = std::fmod(whole, 2.0) != 0.0;
+    const bool up = above > 0.5 || (above == 0.5 && (error > 0.0 || (error == 0.0 && odd)));
+    return static_cast<int64_t>(whole) + (up ? 1 : 0);
+}
+
 bool AllDigits(const wxString &text)
 {
     for (wxUniChar c : text)
@@ -56,14 +72,18 @@ wxString FormatAngleText(double angle)
         return "---";
     if (std::fabs(degrees) >= kLargestDegrees)
         return wxString::Format("%.0f", degrees) + wxString::FromUTF8("\xC2\xB0");
-    const int64_t units = std::llround(std::fabs(degrees) * double(kUnitsPerDegree));
+    // The whole degrees are split off first: the fraction left is exact.
+    const double whole = std::trunc(std::fabs(degrees));
+    const int64_t units =
+        static_cast<int64_t>(whole) * kUnitsPerDegree + UnitsOfFraction(std::fabs(degrees) - whole);
     const int64_t d = units / kUnitsPerDegree;
     const int64_t m = units % kUnitsPerDegree / kUnitsPerMinute;
     const int64_t rest = units % kUnitsPerMinute;
     const wxString seconds =
         TwoDigits(rest / kUnitsPerSecond) + wxString::Format(".%04lld", static_cast<long long>(rest % kUnitsPerSecond));
-    // A negative angle that rounds to zero has no sign.
-    const wxString sign = degrees < 0.0 && units > 0 ? "-" : "";
+    // Negative angles keep their sign even when they round to zero; -0.0
+    // is no negative angle.
+    const wxString sign = degrees < 0.0 ? "-" : "";
     return sign + wxString::Format("%lld", static_cast<long long>(d)) + wxString::FromUTF8("\xC2\xB0") +
            TwoDigits(m) + wxString::FromUTF8("\xE2\x80\xB2") + seconds + wxString::FromUTF8("\xE2\x80\xB3");
 }

@@ -508,9 +508,16 @@ void VerticalPanel::OnItemDeselected(wxListEvent &)
     ProfileCanvas->Refresh();
 }
 
-void VerticalPanel::OnCanvasSelect(wxCommandEvent &event)
+void VerticalPanel::OnCanvasSelect(wxCommandEvent &)
 {
-    const int picked = event.GetId();
+    // The event names no polyline: the picked one is the newly selected one,
+    // or the highlighted one picked again.
+    const long selected = SelectedRow();
+    const int highlighted = selected > 0 ? int(selected - 1) : -1;
+    int picked = -1;
+    for (int index : ProfileCanvas->GetSelectedPolylines())
+        if (index != highlighted || picked < 0)
+            picked = index;
     for (long row = SelectedRow(); row >= 0; row = SelectedRow())
         ElementList->Select(row, false);
     ClearHighlight();

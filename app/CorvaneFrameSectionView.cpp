@@ -7,6 +7,7 @@
 #include "AppResources.h"
 #include "EngineText.h"
 #include "FileChooser.h"
+#include "ModelPicker.h"
 #include "OSGCanvas.h"
 #include "OrthoManipulator.h"
 #include "SectionColorTableDialog.h"
@@ -661,7 +662,14 @@ void CorvaneFrame::ImportSectionDxf()
         return;
     char buffer[VELMO_PATH_SIZE];
     TaskThread::PathToUtf8(path, buffer);
-    section_import_dxf(m_currentSection, buffer);
+    if (!buffer[0]) {
+        ShowError(_("The file's path is too long."));
+        return;
+    }
+    if (!section_import_dxf(m_currentSection, buffer)) {
+        ShowError(wxString::FromUTF8(section_last_message(m_currentSection)));
+        return;
+    }
     SceneShowSectionLineRed(m_currentSection, m_pointSize);
     SceneShowSectionLineBlue(m_currentSection, m_pointSize);
     RedrawViews();
@@ -678,10 +686,17 @@ void CorvaneFrame::ExportSectionFile()
     const int filter = m_fileChooser->GetFilterIndex();
     char buffer[VELMO_PATH_SIZE];
     TaskThread::PathToUtf8(path, buffer);
+    if (!buffer[0]) {
+        ShowError(_("The file's path is too long."));
+        return;
+    }
     const int written = filter == 0 ? section_export_dxf(g_workspace, m_currentSection, buffer, 0)
                                     : section_export_dat(g_workspace, m_currentSection, buffer, filter);
-    if (written)
-        wxMessageBox(_("Export file finished."), _("Message"), wxOK | wxCENTRE, this);
+    if (!written) {
+        ShowError(wxString::FromUTF8(section_last_message(m_currentSection)));
+        return;
+    }
+    wxMessageBox(_("Export file finished."), _("Message"), wxOK | wxCENTRE, this);
 }
 
 // ---- Model view: picking and read-out ----------------------------------------------------
@@ -691,21 +706,11 @@ void CorvaneFrame::OnModelDoubleClick(wxMouseEvent &event)
     event.Skip();
     if (m_runningTask || !m_modelViewer)
         return;
-    osg::Vec3d point = Unproject(m_modelViewer.get(), event.GetX(), event.GetY(), 0.0);
-    // Seen in perspective the near plane lies at the eye; the section under
-    // the mouse is where the ray meets the ground.
-    if (m_modelViewMode == VIEW_3D && g_workspace) {
-        const osg::Vec3d far = Unproject(m_modelViewer.get(), event.GetX(), event.GetY(), 1.0);
-        double centre[3] = {0, 0, 0};
-        wks_get_center(g_workspace, centre);
-        const osg::Vec3d ray = far - point;
-        if (std::fabs(ray.z()) > 1e-12) {
-            const double t = (centre[2] - point.z()) / ray.z();
-            if (t > 0)
-                point += ray * t;
-        }
-    }
-    StartTask(new TaskThread(this, TASK_PICK_SECTION, point.x(), point.y(), point.z()));
+    // The lines are picked where they are drawn, in screen space: a plane
+    // at another height would put the mouse over a neighbour's slab.
+    section_t *section = ModelPicker(m_modelViewer.get()).LatitudeSectionAt(event.GetX(), event.GetY());
+    if (section)
+        StartTask(new TaskThread(this, TASK_PICK_SECTION, section));
 }
 
 void CorvaneFrame::OnModelMotion(wxMouseEvent &event)
@@ -713,7 +718,11 @@ void CorvaneFrame::OnModelMotion(wxMouseEvent &event)
     event.Skip();
     if (!m_modelViewer)
         return;
-    const osg::Vec3d point = Unproject(m_modelViewer.get(), event.GetX(), event.GetY(), 0.0);
+    osg::Vec3d point;
+    if (!ModelPicker(m_modelViewer.get()).DrawnPointAt(event.GetX(), event.GetY(), &point)) {
+        m_statusView->SetStatusText(0, wxEmptyString);
+        return;
+    }
     m_statusView->SetStatusText(0, wxString::Format("%.2f,%.2f,%.2f", point.x(), point.y(), point.z()));
 }
 

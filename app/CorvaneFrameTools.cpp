@@ -150,7 +150,8 @@ bool CorvaneFrame::StopSetupDownloadForClose(wxCloseEvent &event)
 {
     if (!m_setupDownload)
         return true;
-    if (event.CanVeto() && !Confirm(_("The setup file of the new version is still being downloaded. Stop the "
+    const bool running = m_setupDownload->GetOutcome() == SetupDownloadDialog::RUNNING;
+    if (running && event.CanVeto() && !Confirm(_("The setup file of the new version is still being downloaded. Stop the "
                                       "download and close?"))) {
         event.Veto();
         return false;

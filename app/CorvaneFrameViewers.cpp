@@ -143,7 +143,8 @@ void CorvaneFrame::OnModelSize(wxSizeEvent &event)
 
 void CorvaneFrame::SetColorMode(int mode)
 {
-    if (mode == m_modelColorMode)
+    // Reloading walks every cloud's tile table, which a task may be building.
+    if (mode == m_modelColorMode || RefuseWhileBusy())
         return;
     m_modelColorMode = mode;
     // A new colour shows every cloud again, hidden ones included.

@@ -400,13 +400,23 @@ void TaskThread::CheckUpdate()
     UpdateRequest(m_updateHost, m_updatePort, m_updateTimeout).Run(m_dest);
 }
 
-// The first latitude section whose slab holds the point; the slab is taken
-// twice as thick as the section so a pick near its face still finds it.
+// The section the frame picked on screen, while the workspace still holds
+// it; or, given a point, the first latitude section whose slab holds the
+// point, the slab taken twice as thick as the section so a pick near its
+// face still finds it.
 void TaskThread::PickSection()
 {
+    Array *list = g_workspace ? g_workspace->latitude_sections : nullptr;
+    if (m_section) {
+        bool held = false;
+        for (long i = 0; i < SizeOf(list) && !held; i++)
+            held = ItemAt<section_t>(list, i) == m_section;
+        if (!held)
+            m_section = nullptr;
+        return;
+    }
     if (!g_workspace)
         return;
-    Array *list = g_workspace->latitude_sections;
     const double point[3] = {m_x, m_y, m_z};
     long count = SizeOf(list);
     for (long i = 0; i < count; i++) {

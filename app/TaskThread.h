@@ -42,7 +42,7 @@ public:
     // the constructing (GUI) thread.
     TaskThread(wxEvtHandler *dest, int code, const wxString &path, const int *slice = nullptr);
     TaskThread(wxEvtHandler *dest, int code, velmo_t *cloud);             // task 8
-    TaskThread(wxEvtHandler *dest, int code, section_t *section);         // tasks 9, 10
+    TaskThread(wxEvtHandler *dest, int code, section_t *section);         // tasks 9, 10, 13
     TaskThread(wxEvtHandler *dest, int code, double x, double y, double z); // task 13
     TaskThread(wxEvtHandler *dest, int code, int first, int last);        // tasks 4, 5, 6
     ~TaskThread() override;

@@ -1,9 +1,27 @@
-// Opening any bytes as a project file, then loading its clouds and roads.
+// Opening any bytes as a project file, then loading its clouds and roads and
+// computing and exporting the first section it holds.
 #include "fuzz_input.h"
 #include "velmo.h"
 
 #include <cstdlib>
 #include <filesystem>
+
+namespace {
+
+void compute_first_section(wks_t *wks)
+{
+    for (Array *list : {wks->longitude_sections, wks->latitude_sections, wks->custom_sections}) {
+        void *item = nullptr;
+        if (!list || array_size(list) == 0 || array_get_at(list, 0, &item) != CC_OK)
+            continue;
+        auto *section = static_cast<section_t *>(item);
+        wks_cal_section(wks, section, nullptr);
+        wks_export_section(wks, section);
+        return;
+    }
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -25,6 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
         double centre[3];
         wks_get_center(wks, centre);
+        compute_first_section(wks);
     }
     wks_destroy(wks);
     std::error_code ec;

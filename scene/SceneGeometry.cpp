@@ -270,6 +270,14 @@ void SceneShowSection(section_t *section)
     SceneAddToModel(group.get());
 }
 
+std::vector<osg::Vec3d> SceneShownSectionLine(section_t *section)
+{
+    if (!section || !SceneTableContains(SectionTable, section) || !draws_section_line(section))
+        return {};
+    osg::ref_ptr<osg::Vec3dArray> vertices = section_line_vertices(section);
+    return std::vector<osg::Vec3d>(vertices->begin(), vertices->end());
+}
+
 void SceneShowSectionOverlay(section_t *section, bool show)
 {
     if (!show) {

@@ -6,6 +6,8 @@
 
 #include "velmo.h"
 
+#include <osg/Vec3d>
+
 #include <vector>
 
 // The road's centre line as a white line strip, at its design elevation, or
@@ -16,6 +18,10 @@ void SceneShowRoad(wks_road_t *road);
 // or ground polyline (longitude sections) in dark red, and its blue line.
 // Shown once.
 void SceneShowSection(section_t *section);
+
+// The section's line as the model view draws it, in world space; empty when
+// the section is not shown there.
+std::vector<osg::Vec3d> SceneShownSectionLine(section_t *section);
 
 // Shows the section's points in world space as red points, or removes them.
 void SceneShowSectionOverlay(section_t *section, bool show);

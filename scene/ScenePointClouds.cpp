@@ -49,14 +49,16 @@ void SceneShowCloud(velmo_t *cloud, int mode)
 {
     if (!cloud || SceneTableContains(CloudTable, cloud))
         return;
-    if (!cloud->tiles || treetable_size(cloud->tiles) == 0)
+    // A task may be opening the cloud: its table is published whole, once.
+    TreeTable *tiles = __atomic_load_n(&cloud->tiles, __ATOMIC_ACQUIRE);
+    if (!tiles || treetable_size(tiles) == 0)
         return;
     osg::ref_ptr<osg::Group> group = new osg::Group;
     if (!SceneTableAdd(CloudTable, cloud, group.get()))
         return;
     TreeTableIter it;
     TreeTableEntry entry;
-    treetable_iter_init(&it, cloud->tiles);
+    treetable_iter_init(&it, tiles);
     while (treetable_iter_next(&it, &entry) == CC_OK)
         group->addChild(make_tile_node(cloud, static_cast<tile_t *>(entry.value), mode).get());
     SceneAddToModel(group.get());

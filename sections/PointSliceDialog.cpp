@@ -16,6 +16,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <algorithm>
 #include <cstdlib>
 
 const long PointSliceDialog::ID_STATICTEXT1 = wxNewId();
@@ -131,7 +132,9 @@ PointSliceDialog::PointSliceDialog(wxWindow *parent, wxWindowID id, const wxPoin
     outer->Add(grid, 1, centred, 5);
 
     auto *buttons = new wxBoxSizer(wxHORIZONTAL);
-    buttons->Add(new wxButton(this, wxID_OK, _("OK")), 1, centred, 5);
+    OkButton = new wxButton(this, wxID_OK, _("OK"));
+    OkButton->Disable();
+    buttons->Add(OkButton, 1, centred, 5);
     buttons->Add(new wxButton(this, wxID_CANCEL, _("Cancel")), 1, centred, 5);
     outer->Add(buttons, 1, centred, 5);
 
@@ -206,14 +209,24 @@ bool PointSliceDialog::ShowFileFacts(const wxString &path)
                      wxOK | wxCENTRE | wxICON_ERROR, this);
         return false;
     }
+    double box[6];
+    char reason[VELMO_PATH_SIZE + 128];
+    const int32_t points = velmo_read_las_facts(utf8, box, reason, sizeof reason);
+    if (points < 0) {
+        wxMessageBox(wxString::Format(_("The file is not a LAS file this program can read.\n%s"),
+                                      wxString::FromUTF8(reason)),
+                     _("Error"), wxOK | wxCENTRE | wxICON_ERROR, this);
+        return false;
+    }
+    m_pointNumber = points;
+    std::copy(box, box + 6, m_box);
     PathText->ChangeValue(path);
     const wxFileOffset length = file.Length();
     m_capacity = length > 0 ? (uint32_t)(length / BYTES_PER_MEGABYTE) : 0;
     CapacityText->ChangeValue(wxString::Format("%u", m_capacity));
-    m_pointNumber = velmo_read_point_number(utf8, m_box);
-    PointNumText->ChangeValue(wxString::Format("%u", (unsigned)m_pointNumber));
+    PointNumText->ChangeValue(wxString::Format("%d", m_pointNumber));
     for (int k = 0; k < 3; k++)
         ExtentText[k]->ChangeValue(wxString::Format("%.0f", m_box[k + 3] - m_box[k]));
-    file.Close();
+    OkButton->Enable();
     return true;
 }

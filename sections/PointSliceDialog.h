@@ -53,12 +53,15 @@ public:
     static int ReadCount(const wxString &text);
 
     // Fills the shown facts from the file at path, as the browse button does
-    // after the file has been chosen; false, with a message shown and nothing
-    // changed, when the file cannot be read.
+    // after the file has been chosen, and lets OK be pressed; false, with a
+    // message shown and nothing changed, when the file cannot be read or is
+    // not a LAS file the engine reads.
     bool ShowFileFacts(const wxString &path);
 
     wxTextCtrl *PathText = nullptr;
     wxButton *BrowseButton = nullptr;
+    // Enabled once a readable LAS file is shown.
+    wxButton *OkButton = nullptr;
     wxTextCtrl *CapacityText = nullptr;
     wxTextCtrl *PointNumText = nullptr;
     wxTextCtrl *ExtentText[3] = {nullptr, nullptr, nullptr};

@@ -1681,7 +1681,10 @@ void wxRibbonMetricArtProvider::DrawPartialPageBackground(wxDC &dc, wxWindow *wn
 {
     wxPoint offset(wnd->GetPosition());
     wxWindow *parent = wnd->GetParent();
-    wxRibbonPanel *panel = wxDynamicCast(wnd, wxRibbonPanel);
+    // dynamic_cast rather than wxDynamicCast: that macro casts the window
+    // down to the class before it checks the class, which is undefined for a
+    // window of another class (the bar, a page).
+    wxRibbonPanel *panel = dynamic_cast<wxRibbonPanel *>(wnd);
     wxRibbonPage *page = nullptr;
     bool hovered = false;
 
@@ -1694,14 +1697,14 @@ void wxRibbonMetricArtProvider::DrawPartialPageBackground(wxDC &dc, wxWindow *wn
     }
     for (; parent; parent = parent->GetParent()) {
         if (!panel) {
-            panel = wxDynamicCast(parent, wxRibbonPanel);
+            panel = dynamic_cast<wxRibbonPanel *>(parent);
             if (panel) {
                 hovered = allow_hovered && panel->IsHovered();
                 if (panel->GetExpandedDummy())
                     parent = panel->GetExpandedDummy();
             }
         }
-        page = wxDynamicCast(parent, wxRibbonPage);
+        page = dynamic_cast<wxRibbonPage *>(parent);
         if (page)
             break;
         offset += parent->GetPosition();
@@ -1713,7 +1716,7 @@ void wxRibbonMetricArtProvider::DrawPartialPageBackground(wxDC &dc, wxWindow *wn
     }
     // Outside any page (the bar's own buttons) the tab row lies behind.
     dc.SetPen(*wxTRANSPARENT_PEN);
-    dc.SetBrush(wxDynamicCast(wnd, wxRibbonBar) ? m_tab_ctrl_background_brush : *wxWHITE_BRUSH);
+    dc.SetBrush(dynamic_cast<wxRibbonBar *>(wnd) ? m_tab_ctrl_background_brush : *wxWHITE_BRUSH);
     dc.DrawRectangle(rect.x, rect.y, rect.width, rect.height);
 }
 

@@ -299,7 +299,7 @@ void wxAuiMetricDockArt::DrawBorder(wxDC &dc, wxWindow *window, const wxRect &re
         }
         return;
     }
-    wxAuiNotebook *notebook = wxDynamicCast(window, wxAuiNotebook);
+    wxAuiNotebook *notebook = dynamic_cast<wxAuiNotebook *>(window);
     if (notebook && notebook->GetArtProvider()) {
         notebook->GetArtProvider()->DrawBorder(dc, window, rect);
         return;

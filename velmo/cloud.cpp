@@ -58,10 +58,12 @@ bool publish_tiles(velmo_t *cloud, std::unique_ptr<TileStore> store)
     for (tile_t &tile : state->tiles)
         treetable_add(table, &tile, &tile);
     memcpy(cloud->box, store->box(), sizeof cloud->box);
-    state->point_count = store->point_count();
+    __atomic_store_n(&state->point_count, uint64_t(store->point_count()), __ATOMIC_RELEASE);
     set_height_scale(cloud);
     state->store = std::move(store);
-    cloud->tiles = table;
+    // The GUI may be walking the clouds while a task opens this one: it
+    // sees either no table or the whole of it.
+    __atomic_store_n(&cloud->tiles, table, __ATOMIC_RELEASE);
     return true;
 }
 

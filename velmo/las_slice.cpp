@@ -283,26 +283,38 @@ int slice_points(const char *path, const int counts[3], Reporter *reporter)
 } // namespace
 } // namespace velmo
 
-extern "C" int32_t velmo_read_point_number(const char *path, double box[6])
+extern "C" int32_t velmo_read_las_facts(const char *path, double box[6], char *reason, size_t reason_size)
 {
     if (box)
         std::fill(box, box + 6, 0.0);
-    if (!velmo::path_is_usable(path))
-        return 0;
+    std::string error = "Cannot read file: " + std::string(path ? path : "");
     try {
-        std::string error;
-        auto las = velmo::LasFile::open(path, &error);
-        if (!las)
-            return 0;
-        const velmo::LasHeader &h = las->header();
-        if (box) {
-            std::copy(h.min, h.min + 3, box);
-            std::copy(h.max, h.max + 3, box + 3);
+        std::unique_ptr<velmo::LasFile> las;
+        if (velmo::path_is_usable(path))
+            las = velmo::LasFile::open(path, &error);
+        else
+            error = path ? "Path is too long or empty." : "No file given.";
+        if (las) {
+            const velmo::LasHeader &h = las->header();
+            if (box) {
+                std::copy(h.min, h.min + 3, box);
+                std::copy(h.max, h.max + 3, box + 3);
+            }
+            return static_cast<int32_t>(std::min<uint64_t>(h.point_count, INT32_MAX));
         }
-        return static_cast<int32_t>(std::min<uint64_t>(h.point_count, INT32_MAX));
     } catch (...) {
-        return 0;
     }
+    if (reason && reason_size > 0) {
+        const size_t length = std::min(error.size(), reason_size - 1);
+        std::memcpy(reason, error.data(), length);
+        reason[length] = '\0';
+    }
+    return -1;
+}
+
+extern "C" int32_t velmo_read_point_number(const char *path, double box[6])
+{
+    return std::max<int32_t>(velmo_read_las_facts(path, box, nullptr, 0), 0);
 }
 
 extern "C" int velmo_slice_points(const char *path, const int counts[3], velmo_progress_callback_t progress)

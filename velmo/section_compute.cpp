@@ -95,6 +95,8 @@ bool box_meets(const double box[6], const double d[3], const double centre[3], c
 // The centre line of a longitude section, with a grid over it that lists
 // the segments near each cell.
 class CentreLine {
+    static constexpr double MAX_GRID_CELLS = 4e6;
+
 public:
     CentreLine(const section_t *section, double reach) : reach_(reach)
     {
@@ -190,11 +192,17 @@ private:
         double max_x = min_x_ + nx_ * cell_, max_y = min_y_ + ny_ * cell_;
         if (xb < min_x_ || yb < min_y_ || xa > max_x || ya > max_y)
             return false;
-        *x0 = std::clamp(int((xa - min_x_) / cell_), 0, nx_ - 1);
-        *y0 = std::clamp(int((ya - min_y_) / cell_), 0, ny_ - 1);
-        *x1 = std::clamp(int((xb - min_x_) / cell_), 0, nx_ - 1);
-        *y1 = std::clamp(int((yb - min_y_) / cell_), 0, ny_ - 1);
+        *x0 = cell_index(xa - min_x_, nx_);
+        *y0 = cell_index(ya - min_y_, ny_);
+        *x1 = cell_index(xb - min_x_, nx_);
+        *y1 = cell_index(yb - min_y_, ny_);
         return true;
+    }
+
+    // Clamped before it becomes an int: a box far off the grid would not fit.
+    int cell_index(double offset, int n) const
+    {
+        return int(std::fmin(std::fmax(offset / cell_, 0.0), double(n - 1)));
     }
 
     void segment_box(const Segment &s, double *xa, double *ya, double *xb, double *yb) const
@@ -217,9 +225,16 @@ private:
             hi_x = std::fmax(hi_x, xb);
             hi_y = std::fmax(hi_y, yb);
         }
-        // Cells of about two slab widths, but never more than a few million.
+        const double width = hi_x - lo_x, height = hi_y - lo_y;
+        if (!std::isfinite(width) || !std::isfinite(height)) {
+            segments_.clear();
+            return;
+        }
+        // Cells of about two slab widths, but never more than a few million,
+        // counted as whole rows and columns: a line with one far vertex gets
+        // large cells, not one endless row of them.
         cell_ = std::fmax(1.0, 2 * reach_);
-        while ((hi_x - lo_x) / cell_ * ((hi_y - lo_y) / cell_) > 4e6)
+        while ((std::floor(width / cell_) + 1) * (std::floor(height / cell_) + 1) > MAX_GRID_CELLS)
             cell_ *= 2;
         min_x_ = lo_x;
         min_y_ = lo_y;

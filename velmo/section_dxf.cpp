@@ -236,9 +236,23 @@ std::string at_line(long long number)
     return "line " + std::to_string(number);
 }
 
+// What is wrong with the value of a pair on the given line, or "".
+std::string value_fault(const std::string &entity, long long code, const std::string &value, long long largest,
+                        long long line)
+{
+    long long number = 0;
+    if (sizing_count(entity, code) && integer(value, &number) && number > largest)
+        return "It is damaged: " + at_line(line) + " claims " + value + " items, more than a file of its size holds.";
+    if (coordinate_code(code) && !finite_number(value))
+        return "It is damaged: the coordinate \"" + value.substr(0, 40) + "\" on " + at_line(line) +
+               " is not a finite number.";
+    return "";
+}
+
 // Why the file cannot be taken as a text DXF file, or "" when it can.  The
-// check stops at the first fault, so a drawing of more line vertices than
-// most_vertices is refused without reading the rest of it.
+// check stops at the first line that is no part of a DXF pair, and as soon
+// as the drawing has more line vertices than most_vertices, without reading
+// the rest of it.
 std::string dxf_fault(const std::string &path, size_t most_vertices)
 {
     std::error_code ec;
@@ -254,25 +268,24 @@ std::string dxf_fault(const std::string &path, size_t most_vertices)
         return "The file is empty.";
     const long long largest = std::max<long long>(65535, size / 2);
     in.seekg(0);
-    std::string code_line, value_line, entity;
+    std::string code_line, value_line, entity, damage;
     size_t vertices = 0;
     long long line = 1;
     for (bool first = true; bounded_line(in, &code_line) && bounded_line(in, &value_line); first = false, line += 2) {
         if (first && code_line.compare(0, 3, "\xEF\xBB\xBF") == 0)
             code_line.erase(0, 3);
-        long long code = -1, number = 0;
+        long long code = -1;
         if (!integer(trimmed(code_line), &code) || code < 0 || code > 1071 || (first && code != 0 && code != 999))
             return "It is not a DXF text file: " + at_line(line) + " is not a group code.";
         std::string value = trimmed(value_line);
         if (code == 0 && value == "EOF")
-            return "";
+            return damage;
+        // A damaged value is told only once the file is known to be whole:
+        // in a file cut short it is just the cut.
         if (code == 0)
             entity = value;
-        else if (sizing_count(entity, code) && integer(value, &number) && number > largest)
-            return "It is damaged: " + at_line(line + 1) + " claims " + value + " items, more than a file of its size holds.";
-        else if (coordinate_code(code) && !finite_number(value))
-            return "It is damaged: the coordinate \"" + value.substr(0, 40) + "\" on " + at_line(line + 1) +
-                   " is not a finite number.";
+        else if (damage.empty())
+            damage = value_fault(entity, code, value, largest, line + 1);
         vertices += vertices_of(entity, code, value);
         if (vertices > most_vertices)
             return "The drawing has more than " + std::to_string(most_vertices) +

@@ -1,13 +1,8 @@
-// Points of a tile by place.  A tile's points are stored by level, not by
-// place, so a thin section slab would otherwise read every point of every
-// tile it crosses to keep a few in a hundred.  A tile a section reads gets
-// its point numbers sorted into a grid of cells over its square; a section
-// then reads the cells near its slab alone.
-//
-// A cloud keeps the grids of the tiles used last (a batch of sections along
-// a road reads each tile for many sections in a row), and a dropped grid's
-// memory is reused for the next: memory the process has not touched before
-// can cost more than the sorting done in it.
+// Points of a tile by place: a grid of cells over the tile's square.  The
+// store keeps each level of a tile cell by cell of this grid (see
+// tile_format.h), so a thin section slab reads the cells near it alone
+// instead of every point of every tile it crosses.  The grid can also sort
+// any tile's points into its cells.
 #pragma once
 
 #include "velmo.h"
@@ -15,8 +10,6 @@
 #include <cstddef>
 #include <algorithm>
 #include <cstdint>
-#include <memory>
-#include <mutex>
 #include <vector>
 
 namespace velmo {
@@ -102,32 +95,6 @@ private:
     uint32_t point_count_ = 0;
     std::vector<uint32_t> start_ = std::vector<uint32_t>(3, 0); // cell c holds order_[start_[c] .. start_[c + 1]); the strays come last
     std::vector<uint32_t> order_;
-};
-
-// The grids of one cloud's tiles used last.  Any thread may use it.
-class CloudGrids {
-public:
-    // Tiles whose grids are kept at most; a section that meets more tiles
-    // reads those without a grid whole.
-    static constexpr size_t KEPT_TILES = 16;
-
-    // The grid of tile `index` of `tile_count`, or null when none is kept.
-    std::shared_ptr<const TileGrid> find(size_t index, size_t tile_count);
-    // A grid to build into: one dropped that no reader holds, or a new one.
-    std::shared_ptr<TileGrid> spare();
-    // Keeps the grid unless another thread kept one first (the grid kept is
-    // returned), dropping the one used longest ago when too many are kept.
-    std::shared_ptr<const TileGrid> keep(size_t index, size_t tile_count, std::shared_ptr<TileGrid> grid);
-
-private:
-    void size_for(size_t tile_count);
-
-    std::mutex mutex_;
-    std::vector<std::shared_ptr<TileGrid>> grids_; // by tile, sized on first use
-    std::vector<uint64_t> used_;                   // when each kept grid was last found or kept
-    std::vector<size_t> kept_;                     // tiles with a grid
-    std::vector<std::shared_ptr<TileGrid>> spares_;
-    uint64_t clock_ = 0;
 };
 
 } // namespace velmo

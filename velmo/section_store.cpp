@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -175,9 +176,22 @@ void load_points(const std::string &blob, Array *list)
     }
 }
 
+// No road lies farther than this from its coordinate origin (zone-prefixed
+// eastings reach some 4e7 m) nor is longer, as the road files hold them; a
+// line beyond is damaged, and its section would cost a grid of its extent.
+const double FARTHEST_VERTEX = 1e8;
+const double LONGEST_CHAINAGE = 1e7;
+
+bool vertex_fits_a_road(const std::vector<double> &v)
+{
+    return std::fabs(v[0]) <= FARTHEST_VERTEX && std::fabs(v[1]) <= FARTHEST_VERTEX &&
+           std::fabs(v[2]) <= LONGEST_CHAINAGE;
+}
+
 // A longitude section keeps its centre line only when every vertex is
-// finite and the chainages grow.
-void load_vertices(const std::string &blob, section_t *section)
+// finite and the chainages grow, and only when a road could have it (said
+// in the workspace's message).
+void load_vertices(wks_t *wks, const std::string &blob, section_t *section)
 {
     std::vector<std::vector<double>> records;
     if (!read_blob(blob, VERTEX_FIELDS, &records) || records.size() < 2 || records.size() > INT32_MAX)
@@ -188,6 +202,15 @@ void load_vertices(const std::string &blob, section_t *section)
             (i > 0 && !(v[2] > records[i - 1][2])))
             return;
     }
+    for (const auto &v : records)
+        if (!vertex_fits_a_road(v)) {
+            char where[64];
+            std::snprintf(where, sizeof where, "%.6g, %.6g", v[0], v[1]);
+            add_message(wks, "The longitude section \"" + std::string(section->name) +
+                                 "\" has a centre line no road could have (a vertex at " + where +
+                                 "); its line was left out.");
+            return;
+        }
     section->vertices = static_cast<double *>(malloc(records.size() * VERTEX_FIELDS * sizeof(double)));
     if (!section->vertices)
         return;
@@ -292,7 +315,7 @@ bool type_fits_list(int type, int list)
            (list == 2 && (type == SECTION_CUSTOM || type == SECTION_HORIZONTAL));
 }
 
-section_t *load_row(const Statement &s)
+section_t *load_row(wks_t *wks, const Statement &s)
 {
     int list = int(s.integer(1)), type = int(s.integer(3));
     if (!type_fits_list(type, list) || !finite_row(s))
@@ -312,7 +335,7 @@ section_t *load_row(const Statement &s)
         for (int k = 0; k < 3; k++)
             vectors[v][k] = s.real(8 + 3 * v + k);
     if (type == SECTION_LONGITUDE)
-        load_vertices(s.blob(20), section);
+        load_vertices(wks, s.blob(20), section);
     load_points(s.blob(21), section->measurements);
     load_points(s.blob(22), section->red_line);
     return section;
@@ -425,7 +448,7 @@ void sections_load(const Database &db, wks_t *wks)
     while (s.step()) {
         section_t *section = nullptr;
         try {
-            section = load_row(s);
+            section = load_row(wks, s);
             if (section) {
                 section->state->workspace = wks;
                 mark_saved(section);

@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <exception>
 #include <mutex>
@@ -37,7 +38,6 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -593,45 +593,82 @@ private:
     int exceptions_;
 };
 
-// A tile's range of the store, mapped for writing.  Each levelling thread
-// writes its tiles straight into the store's pages, so the store is written
-// by every core at once: writes through the file's descriptor would all queue
-// on its one inode lock.  The pages are faulted in for writing first, where
-// a full disk or an I/O error is an error to report rather than a signal.
-// Unmapped once written, so the import's resident memory never holds the
-// store.
-class StoreWindow {
+// Writes levelled tiles to the store one after another on a thread of its
+// own.  Threads writing one file all queue on its inode lock, spinning where
+// they could be levelling their next tile.  Tiles queued for writing are
+// bounded, so memory stays bounded whatever the disk does.
+class StoreWriter {
 public:
-    StoreWindow(int fd, uint64_t offset, size_t size)
+    using Write = std::function<bool(const tile_point_t *points, size_t count, uint64_t index)>;
+
+    StoreWriter(size_t queue_limit, Write write) : limit_(queue_limit), write_(std::move(write))
     {
-        const uint64_t page = uint64_t(::sysconf(_SC_PAGESIZE));
-        const uint64_t start = offset / page * page;
-        size_ = size_t(offset + size - start);
-        void *at = size ? ::mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_SHARED, fd, off_t(start)) : MAP_FAILED;
-        if (at == MAP_FAILED)
-            return;
-        address_ = static_cast<uint8_t *>(at);
-        if (::madvise(address_, size_, MADV_POPULATE_WRITE) != 0) {
-            ::munmap(address_, size_);
-            address_ = nullptr;
-            return;
+        thread_ = std::thread([this]() { run(); });
+    }
+    ~StoreWriter() { finish(); }
+
+    // An empty buffer for the next tile.
+    Buffer<tile_point_t> take()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (free_.empty())
+            return Buffer<tile_point_t>();
+        Buffer<tile_point_t> b = std::move(free_.back());
+        free_.pop_back();
+        return b;
+    }
+    // Queues a tile's points for the store, waiting while the queue is full.
+    void put(Buffer<tile_point_t> &&points, uint64_t index)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        room_.wait(lock, [&]() { return queue_.size() < limit_ || stopped_; });
+        queue_.push_back({std::move(points), index});
+        work_.notify_one();
+    }
+    // Writes what is queued and ends the thread.
+    void finish()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            closing_ = true;
         }
-        data_ = address_ + (offset - start);
+        work_.notify_one();
+        if (thread_.joinable())
+            thread_.join();
     }
-    ~StoreWindow()
-    {
-        if (address_)
-            ::munmap(address_, size_);
-    }
-    StoreWindow(const StoreWindow &) = delete;
-    StoreWindow &operator=(const StoreWindow &) = delete;
-    // Null when the range could not be mapped or its pages not be made.
-    uint8_t *data() const { return data_; }
 
 private:
-    uint8_t *address_ = nullptr;
-    uint8_t *data_ = nullptr;
-    size_t size_ = 0;
+    struct Item {
+        Buffer<tile_point_t> points;
+        uint64_t index;
+    };
+    void run()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            work_.wait(lock, [&]() { return !queue_.empty() || closing_; });
+            if (queue_.empty())
+                break;
+            Item item = std::move(queue_.front());
+            queue_.pop_front();
+            lock.unlock();
+            const bool ok = stopped_ || write_(item.points.data(), item.points.size(), item.index);
+            lock.lock();
+            stopped_ = stopped_ || !ok; // later tiles are dropped: the import has failed
+            free_.push_back(std::move(item.points));
+            room_.notify_all();
+        }
+    }
+
+    const size_t limit_;
+    const Write write_;
+    std::mutex mutex_;
+    std::condition_variable work_, room_;
+    std::deque<Item> queue_;
+    std::vector<Buffer<tile_point_t>> free_;
+    bool closing_ = false;
+    bool stopped_ = false;
+    std::thread thread_;
 };
 
 class Import {
@@ -652,7 +689,7 @@ private:
     void add_leaf(int depth, uint32_t morton, uint64_t count);
     std::string store_folder() const;
     bool allocate_file();
-    std::string write_error() const;
+    bool store_points(const tile_point_t *points, size_t count, uint64_t index);
     void scatter();
     void scatter_chunk(Scratch &s, uint64_t chunk);
     bool decode_record(const uint8_t *record, const Leaf &leaf, uint8_t *out) const;
@@ -660,7 +697,7 @@ private:
     void choose_spill_record();
     bool spill_runs(Scratch &s, uint64_t chunk);
     void level_tiles();
-    void level_tile(Scratch &s, size_t index);
+    void level_tile(Scratch &s, size_t index, StoreWriter &writer);
     void assign_levels(Scratch &s, size_t n);
     bool sort_into_cells(Scratch &s, size_t index);
     bool commit();
@@ -1159,14 +1196,12 @@ bool Import::allocate_file()
     return true;
 }
 
-// Faulting in a page of a shared mapping tells only that it failed (EFAULT):
-// a disk without room is the usual reason, else the disk itself.
-std::string Import::write_error() const
+bool Import::store_points(const tile_point_t *points, size_t count, uint64_t index)
 {
-    struct statvfs disk;
-    const bool full = ::statvfs(store_folder().c_str(), &disk) == 0 && uint64_t(disk.f_bavail) * disk.f_frsize < (1u << 20);
-    errno = errno == EFAULT ? (full ? ENOSPC : EIO) : errno;
-    return system_error("Cannot write the tile store", part_path_);
+    if (pwrite_all(fd_, points, count * sizeof(tile_point_t), points_offset_ + index * sizeof(tile_point_t)))
+        return true;
+    fail(system_error("Cannot write the tile store", part_path_));
+    return false;
 }
 
 // ---- pass 2 ------------------------------------------------------------
@@ -1477,15 +1512,20 @@ void Import::level_tiles()
                          [&](uint32_t a, uint32_t b) { return tiles_[a].count > tiles_[b].count; });
         left[g] = group_first_tile_[g + 1] - group_first_tile_[g];
     }
+    StoreWriter writer(threads_, [this](const tile_point_t *points, size_t count, uint64_t index) {
+        return store_points(points, count, index);
+    });
+    // The writer is what the levelling waits for: it is left cores of its own.
+    const unsigned levellers = threads_ > 2 ? threads_ - threads_ / 4 : threads_;
     parallel(order.size(), [&](Scratch &s, uint64_t i) {
         const uint32_t group = leaf_group_[tile_leaf_[order[i]]];
-        level_tile(s, order[i]);
+        level_tile(s, order[i], writer);
         if (--left[group] == 0)
             close_spills(group);
-    });
+    }, levellers);
 }
 
-void Import::level_tile(Scratch &s, size_t index)
+void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
 {
     StoreTile &tile = tiles_[index];
     const double width = tile_width_[index];
@@ -1522,20 +1562,16 @@ void Import::level_tile(Scratch &s, size_t index)
     tile.box[5] = double(int64_t(zmax) + base_[2]) * scale[2] + header_.offset[2];
     if (!sort_into_cells(s, index))
         return;
-    StoreWindow window(fd_, points_offset_ + tile.first * sizeof(tile_point_t), n * sizeof(tile_point_t));
-    if (!window.data()) {
-        fail(write_error());
-        return;
-    }
-    uint8_t *store = window.data();
+    Buffer<tile_point_t> sorted = writer.take();
+    sorted.resize(n);
     for (size_t i = 0; i < n; ++i) {
         if (i + 16 < n) // the points are read in key order, all over the tile
             __builtin_prefetch(&s.points[s.entries[i + 16].index]);
-        tile_point_t out;
+        tile_point_t &out = sorted[s.cell_starts[s.bucket[i]]++];
         std::memcpy(&out, &s.points[s.entries[i].index], sizeof out); // padding too
         out.level = s.levels[i];
-        std::memcpy(store + s.cell_starts[s.bucket[i]]++ * sizeof out, &out, sizeof out);
     }
+    writer.put(std::move(sorted), tile.first);
     done_ += n;
 }
 

@@ -216,6 +216,9 @@ VELMO_API int velmo_get_point_num(velmo_t *cloud);
 /* Point count and box of a LAS file from its header; 0 and a zero box when
  * the file is not a readable LAS file. */
 VELMO_API int32_t velmo_read_point_number(const char *path, double box[6]);
+/* The same, but -1 when the file is not a readable LAS file, with the reason
+ * in reason (reason_size bytes, NUL-terminated, cut short when longer). */
+VELMO_API int32_t velmo_read_las_facts(const char *path, double box[6], char *reason, size_t reason_size);
 /* Cuts a LAS file into counts[0] x counts[1] x counts[2] boxes, written as
  * "<stem>_<i>_<j>_<k>.las" beside it. */
 VELMO_API int velmo_slice_points(const char *path, const int counts[3], velmo_progress_callback_t progress);

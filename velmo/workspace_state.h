@@ -23,7 +23,6 @@ struct velmo_cloud_state {
     std::vector<tile_t> tiles;      // published once, never moved
     std::mutex open_mutex;          // one velmo_open_file at a time per cloud; guards progress
     bool missing = false;           // neither its LAS file nor its store exists
-    velmo::CloudGrids section_grids; // its tiles' points by place, for sections
 };
 
 struct velmo_road_state {

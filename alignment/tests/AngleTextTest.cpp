@@ -50,11 +50,30 @@ TEST(AngleTextTest, SecondsRoundingToSixtyCarry)
     EXPECT_EQ(Utf8(FormatAngleText(Rad(359.0 + 59.0 / 60 + 59.9999 / 3600))), "359°59′59.9999″");
 }
 
-TEST(AngleTextTest, NegativeZeroAndTinyNegativeAnglesHaveNoSign)
+TEST(AngleTextTest, TinyNegativeAnglesKeepTheirSignAndNegativeZeroHasNone)
 {
     EXPECT_EQ(Utf8(FormatAngleText(-0.0)), "0°00′00.0000″");
-    EXPECT_EQ(Utf8(FormatAngleText(-1e-13)), "0°00′00.0000″");
+    EXPECT_EQ(Utf8(FormatAngleText(-1e-13)), "-0°00′00.0000″");
+    EXPECT_EQ(Utf8(FormatAngleText(Rad(-0.00001 / 3600))), "-0°00′00.0000″");
     EXPECT_EQ(Utf8(FormatAngleText(NAN)), "---");
+}
+
+// Seconds are rounded once, from the exact angle the double holds: angles a
+// hair below a half ten-thousandth, whose product with 36e6 rounds up to the
+// half, and angles so large that the product runs out of digits.
+TEST(AngleTextTest, SecondsAreRoundedOnceFromTheExactAngle)
+{
+    const struct {
+        double radians;
+        const char *text;
+    } cases[] = {
+        {4.444298955449675, "254°38′22.4629″"},
+        {3.4390441823615063, "197°02′33.7819″"},
+        {-1.9682983230965763, "-112°46′30.6722″"},
+        {17237819.77299919, "987654321°00′00.0442″"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(Utf8(FormatAngleText(c.radians)), c.text) << c.radians;
 }
 
 TEST(AngleTextTest, DmmssReading)

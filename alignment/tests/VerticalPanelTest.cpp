@@ -357,6 +357,29 @@ TEST_F(VerticalPanelTest, ListSelectionLightsItsElementOnly)
     EXPECT_TRUE(Highlighted().empty());
 }
 
+// Where picking is offered, a click on an element's line selects that
+// element's row, whichever line was lit before.
+TEST_F(VerticalPanelTest, CanvasPickSelectsThePickedElement)
+{
+    CrestProfile(road.get());
+    panel->SetRoad(road.get());
+    panel->ProfileCanvas->SetPolylinesSelectable(1);
+    wxUIActionSimulator sim;
+    for (int line : {2, 0, 1}) {
+        const MyPolyline *polyline = Map().polylines[line];
+        const size_t k = polyline->points.size() / 2;
+        const MyPoint *a = polyline->points[k - 1], *b = polyline->points[k];
+        const wxPoint middle((a->px + b->px) / 2, (a->py + b->py) / 2);
+        sim.MouseMove(panel->ProfileCanvas->ClientToScreen(middle));
+        PumpEventsFor(50);
+        sim.MouseClick();
+        PumpEventsUntil([&] { return Selected() == line + 1; }, 2000);
+        EXPECT_EQ(Selected(), line + 1) << "line " << line;
+        EXPECT_EQ(Highlighted(), std::vector<int>{line});
+        wxMilliSleep(600); // not a double click
+    }
+}
+
 TEST_F(VerticalPanelTest, CanvasRealInputClickOnTheCurveSelectsNothing)
 {
     CrestProfile(road.get());

@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <deque>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,12 @@ protected:
         return path;
     }
 
+    static std::string Contents(const std::string &path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
     std::vector<wxString> Facts() const
     {
         return {dialog->PathText->GetValue(), dialog->CapacityText->GetValue(), dialog->PointNumText->GetValue(),
@@ -146,6 +153,7 @@ TEST_F(PointSliceDialogTest, StartsWithEmptyFactsAndOneSliceAlongEachAxis)
     EXPECT_FALSE(dialog->PointNumText->IsEnabled());
     EXPECT_GE(dialog->PathText->GetSize().GetWidth(), 300);
     EXPECT_TRUE(dialog->GetPath().empty());
+    EXPECT_FALSE(dialog->OkButton->IsEnabled());
 }
 
 TEST_F(PointSliceDialogTest, BrowsingShowsTheFilesSizePointsAndExtent)
@@ -172,18 +180,52 @@ TEST_F(PointSliceDialogTest, BrowsingShowsTheFilesSizePointsAndExtent)
 
 TEST_F(PointSliceDialogTest, CapacityIsWholeMegabytesRoundedDown)
 {
-    const std::string under = WriteBytes("under.las", 1048575);
-    const std::string exact = WriteBytes("exact.las", 1048576);
-    const std::string half = WriteBytes("half.las", 1048576 + 524288);
-    ASSERT_TRUE(dialog->ShowFileFacts(wxString::FromUTF8(under.c_str())));
-    EXPECT_EQ("0", dialog->CapacityText->GetValue());
-    // Not a LAS file: the library finds no points and no box.
-    EXPECT_EQ("0", dialog->PointNumText->GetValue());
-    EXPECT_EQ("0", dialog->ExtentText[0]->GetValue());
-    ASSERT_TRUE(dialog->ShowFileFacts(wxString::FromUTF8(exact.c_str())));
-    EXPECT_EQ("1", dialog->CapacityText->GetValue());
-    ASSERT_TRUE(dialog->ShowFileFacts(wxString::FromUTF8(half.c_str())));
-    EXPECT_EQ("1", dialog->CapacityText->GetValue());
+    // A small corridor padded with bytes after its points to the sizes.
+    const std::string las = WriteCorridor("corridor.las", 2000);
+    const std::string corridor = Contents(las);
+    ASSERT_LT(corridor.size(), 1048575u);
+    for (const auto &[bytes, megabytes] : {std::pair<size_t, const char *>{1048575, "0"}, {1048576, "1"},
+                                          {1048576 + 524288, "1"}}) {
+        const std::string path = dir.file(std::to_string(bytes) + ".las");
+        std::ofstream(path, std::ios::binary) << corridor << std::string(bytes - corridor.size(), '\0');
+        ASSERT_TRUE(dialog->ShowFileFacts(wxString::FromUTF8(path.c_str()))) << bytes;
+        EXPECT_EQ(megabytes, dialog->CapacityText->GetValue()) << bytes;
+        EXPECT_EQ("2000", dialog->PointNumText->GetValue());
+    }
+}
+
+// A file the engine cannot read as LAS is named as such with the engine's
+// reason; the facts stay empty and OK stays disabled.
+TEST_F(PointSliceDialogTest, AFileThatIsNotLasSaysWhyAndOkStaysDisabled)
+{
+    const std::string las = WriteCorridor("corridor.las", 2000);
+    const std::string corridor = Contents(las);
+    const struct {
+        const char *name;
+        std::string bytes;
+    } files[] = {
+        {"notes.las", "chainage,offset\n100,2.5\n"},
+        {"empty.las", ""},
+        {"cut.las", corridor.substr(0, 200)},
+        {"short.las", corridor.substr(0, corridor.size() - 100)},
+    };
+    EXPECT_FALSE(dialog->OkButton->IsEnabled());
+    BoxRecorder boxes;
+    for (const auto &file : files) {
+        const std::string path = dir.file(file.name);
+        std::ofstream(path, std::ios::binary) << file.bytes;
+        EXPECT_FALSE(dialog->ShowFileFacts(wxString::FromUTF8(path.c_str()))) << file.name;
+        ASSERT_FALSE(boxes.messages.empty()) << file.name;
+        EXPECT_TRUE(boxes.messages.back().StartsWith("The file is not a LAS file this program can read.\n"))
+            << boxes.messages.back();
+        EXPECT_NE(wxNOT_FOUND, boxes.messages.back().Find(file.name)) << boxes.messages.back();
+        EXPECT_FALSE(dialog->OkButton->IsEnabled()) << file.name;
+        for (const wxString &fact : Facts())
+            EXPECT_TRUE(fact.empty()) << file.name;
+    }
+    EXPECT_EQ(std::size(files), boxes.messages.size());
+    ASSERT_TRUE(dialog->ShowFileFacts(wxString::FromUTF8(las.c_str())));
+    EXPECT_TRUE(dialog->OkButton->IsEnabled());
 }
 
 TEST_F(PointSliceDialogTest, AnotherFileReplacesEveryFactButKeepsTheTypedCounts)

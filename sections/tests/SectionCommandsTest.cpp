@@ -285,7 +285,9 @@ TEST_F(SectionCommandsTest, HorizontalSectionStartsAtTheWorkspaceCentre)
     MakeProject();
     double centre[3];
     wks_get_center(g_workspace, centre);
-    const wxString longName = wxString::FromUTF8("平面" + std::string(70, 'a'));
+    // Byte 63 falls inside the second "面" after the letters.
+    const std::string kept = "平面" + std::string(56, 'a');
+    const wxString longName = wxString::FromUTF8(kept + "平面平面");
     driver.Then<HSectionDialog>([&](HSectionDialog &dialog) {
         for (int axis = 0; axis < 3; ++axis)
             EXPECT_EQ(wxString::Format("%.3f", centre[axis]), dialog.GetCenterField(axis)->GetValue());
@@ -299,13 +301,13 @@ TEST_F(SectionCommandsTest, HorizontalSectionStartsAtTheWorkspaceCentre)
     ASSERT_EQ(1u, SizeOf(g_workspace->custom_sections));
     section_t *section = ItemAt<section_t>(g_workspace->custom_sections, 0);
     EXPECT_EQ(SECTION_HORIZONTAL, section->type);
-    // Cut to 63 bytes: the six bytes of the two characters and 57 letters.
-    EXPECT_EQ(longName.utf8_string().substr(0, 63), std::string(section->name));
+    // Cut before the character that does not fit whole: 62 bytes.
+    EXPECT_EQ(kept, std::string(section->name));
     EXPECT_NEAR(centre[2] - 0.5, section->center[2], 1e-3);
     EXPECT_NEAR(1.0, section->normal[2], 1e-12);
     EXPECT_NEAR(1.0, section->axis_v[1], 1e-9) << "orientation 0 points north";
     EXPECT_DOUBLE_EQ(15.0, section->width_range[1]);
-    EXPECT_EQ(std::vector<std::string>{longName.utf8_string().substr(0, 63)}, TreeGroup("Custom section"));
+    EXPECT_EQ(std::vector<std::string>{kept}, TreeGroup("Custom section"));
     // Shown in the view, so ticked in the tree, group and project too.
     wxTreeListCtrl *tree = frame->GetWorkspaceTree();
     for (wxTreeListItem item = tree->GetFirstItem(); item.IsOk(); item = tree->GetNextItem(item))

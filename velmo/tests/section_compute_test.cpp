@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -372,3 +373,40 @@ TEST(SectionCompute, ExportKeepsPointsOnlyOfSectionsThatShowThem)
 }
 
 } // namespace
+
+// A centre line with one vertex far out along x or y (a damaged file) still
+// gives the section of its near part, from a grid of bounded size: a long
+// narrow grid neither overflows its row of cells nor grows with the distance.
+TEST(SectionCompute, ALongitudeLineWithAFarVertexKeepsItsNearPart)
+{
+    Project p(CorridorFiles::straight());
+    double rows[] = {1100, 1200};
+    ASSERT_EQ(wks_generate_road_longitude_sections(p.wks, p.road, 1, rows, 2.0), 1);
+    section_t *s = item<section_t>(p.wks->longitude_sections, 0);
+    ASSERT_NE(wks_cal_section(p.wks, s, nullptr), 0);
+    auto near_part = [s] {
+        std::vector<velmo_point_t> points = records(s->points);
+        return count_if(points, [](const velmo_point_t &q) { return q.u < 1199.5f; });
+    };
+    const size_t expected = near_part();
+    ASSERT_GT(expected, 1000u);
+    const std::vector<double> line(s->vertices, s->vertices + 3 * s->vertex_count);
+    const size_t last = line.size() - 3;
+    // Onwards along the axis nearest the road's way, so that the far segment
+    // takes no point before the end.
+    const double dx = line[last] - line[last - 3], dy = line[last + 1] - line[last - 2];
+    const bool along_x = std::fabs(dx) >= std::fabs(dy);
+    const double way = (along_x ? dx : dy) > 0 ? 1.0 : -1.0;
+    for (double far : {1e10, 1e12, 9.4e25}) {
+        std::vector<double> longer = line;
+        longer.insert(longer.end(), {line[last] + (along_x ? way * far : 0.0),
+                                     line[last + 1] + (along_x ? 0.0 : way * far), line[last + 2] + 1.0});
+        auto *vertices = static_cast<double *>(std::realloc(s->vertices, longer.size() * sizeof(double)));
+        ASSERT_NE(vertices, nullptr);
+        std::copy(longer.begin(), longer.end(), vertices);
+        s->vertices = vertices;
+        s->vertex_count = int(longer.size() / 3);
+        ASSERT_NE(wks_cal_section(p.wks, s, nullptr), 0) << far;
+        EXPECT_EQ(expected, near_part()) << far;
+    }
+}

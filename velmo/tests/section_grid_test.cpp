@@ -5,6 +5,8 @@
 
 #include "section_grid.h"
 #include "section_state.h"
+#include "temp_dir.h"
+#include "tile_format.h"
 #include "workspace_state.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <thread>
 #include <tuple>
@@ -159,60 +162,6 @@ TEST(SectionGrid, FlatEmptyAndDamagedTilesStillListEveryPoint)
     EXPECT_EQ(size_t(damaged_grid.strays_end() - damaged_grid.strays_begin()), line.size());
 }
 
-// A cloud keeps the grids used last; a dropped grid is built into again
-// only when no reader holds it.
-TEST(SectionGrid, DroppedGridsAreReusedOnlyOnceNoReaderHoldsThem)
-{
-    std::vector<tile_point_t> points;
-    for (int i = 0; i < 300; i++)
-        points.push_back(stored_at(10 + 0.03 * i, 20 + 0.02 * i, 1));
-    const tile_t tile = tile_over(10, 20, 19, 26, 1, 1, points.size());
-    const size_t tiles = 3 * velmo::CloudGrids::KEPT_TILES;
-    velmo::CloudGrids grids;
-    std::vector<const velmo::TileGrid *> built;
-    for (size_t t = 0; t < velmo::CloudGrids::KEPT_TILES; t++) {
-        std::shared_ptr<velmo::TileGrid> grid = grids.spare();
-        grid->shape(tile);
-        std::vector<uint32_t> cells(points.size());
-        grid->find_cells(points.data(), FINE, 0, uint32_t(points.size()), cells.data());
-        grid->sort(cells.data());
-        built.push_back(grids.keep(t, tiles, grid).get());
-        EXPECT_EQ(built.back(), grid.get());
-    }
-    for (size_t t = 0; t < velmo::CloudGrids::KEPT_TILES; t++)
-        EXPECT_EQ(grids.find(t, tiles).get(), built[t]);
-
-    // Tile 1 is used longest ago, and a reader holds it; tile 0 next.
-    std::shared_ptr<const velmo::TileGrid> reading = grids.find(1, tiles);
-    ASSERT_TRUE(grids.find(0, tiles));
-    for (size_t t = 2; t < velmo::CloudGrids::KEPT_TILES; t++)
-        grids.find(t, tiles);
-    auto fresh = [&](size_t t) {
-        std::shared_ptr<velmo::TileGrid> grid = grids.spare();
-        grid->shape(tile);
-        std::vector<uint32_t> cells(points.size());
-        grid->find_cells(points.data(), FINE, 0, uint32_t(points.size()), cells.data());
-        grid->sort(cells.data());
-        return grids.keep(t, tiles, grid);
-    };
-    fresh(velmo::CloudGrids::KEPT_TILES);
-    EXPECT_FALSE(grids.find(1, tiles)) << "the grid used longest ago is dropped";
-    EXPECT_EQ(grids.find(2, tiles).get(), built[2]);
-    std::shared_ptr<velmo::TileGrid> next = grids.spare();
-    EXPECT_NE(next.get(), reading.get()) << "a grid a reader holds is never built into";
-    expect_lists_every_point_once(*reading, tile, points);
-
-    // Dropped with no reader, a grid's memory serves the next one.
-    fresh(velmo::CloudGrids::KEPT_TILES + 1);
-    EXPECT_FALSE(grids.find(0, tiles));
-    EXPECT_EQ(grids.spare().get(), built[0]);
-
-    // Two threads building one tile: both get the grid kept first.
-    std::shared_ptr<velmo::TileGrid> other = std::make_shared<velmo::TileGrid>(tile, points.data(), FINE);
-    std::shared_ptr<const velmo::TileGrid> first = fresh(40);
-    EXPECT_EQ(grids.keep(40, tiles, other), first);
-}
-
 // ---- sections over a corridor, against a reading of every point ---------
 
 std::vector<velmo_point_t> every_point(velmo_t *cloud)
@@ -325,6 +274,34 @@ TEST(SectionGrid, PointsOutsideTheirTilesBoxAreStillFound)
         SCOPED_TRACE(s->name);
         ASSERT_NE(wks_cal_section(p.wks, s, nullptr), 0);
         ASSERT_EQ(held_by(s), slab_of(s, cloud));
+    }
+}
+
+// The store's checksum covers its head, not its cell index: numbers there
+// that are damaged give a section wrong cells of a tile, never a read
+// beyond it, and every point it keeps is one of the slab's.
+TEST(SectionGrid, ADamagedCellIndexNeverReadsBeyondItsTile)
+{
+    Project p(CorridorFiles::curved());
+    const std::vector<velmo_point_t> cloud = every_point(p.cloud);
+    const std::string store = p.cloud->state->store_path;
+    std::string bytes = read_bytes(store);
+    velmo::tile_format::Header h;
+    std::memcpy(&h, bytes.data(), sizeof h);
+    ASSERT_GT(h.index_count, 1000u);
+    const uint32_t damage[] = {0xFFFFFFF0u, 7, 0, 123456, 0x80000000u, 3};
+    for (uint64_t i = 0; i < h.index_count; i++)
+        std::memcpy(&bytes[h.index_offset + i * 4], &damage[i % 6], 4);
+    write_bytes(store, bytes);
+    p.reopen();
+    std::vector<double> rows = latitude_rows(5, 295, 13);
+    const int n = int(rows.size() / 2);
+    ASSERT_EQ(wks_generate_road_latitude_sections(p.wks, p.road, n, rows.data(), 1.0, 40.0), n);
+    for (int i = 0; i < n; i++) {
+        section_t *s = item<section_t>(p.wks->latitude_sections, size_t(i));
+        ASSERT_NE(wks_cal_section(p.wks, s, nullptr), 0);
+        std::vector<std::tuple<double, double, double>> held = held_by(s), slab = slab_of(s, cloud);
+        EXPECT_TRUE(std::includes(slab.begin(), slab.end(), held.begin(), held.end())) << s->name;
     }
 }
 

@@ -249,3 +249,40 @@ TEST(SectionStore, CallsWithoutAProjectOrOnAnotherWorkspaceWriteNothing)
 }
 
 } // namespace
+
+// A stored centre line with a vertex farther out than any road lies is left
+// out when the project opens, and the open says so.
+TEST(SectionStore, ALongitudeLineNoRoadCouldHaveIsLeftOutWithAMessage)
+{
+    Project p(CorridorFiles::straight());
+    double lrows[] = {1010, 1050};
+    ASSERT_EQ(wks_generate_road_longitude_sections(p.wks, p.road, 1, lrows, 1.0), 1);
+    const std::string name = item<section_t>(p.wks->longitude_sections, 0)->name;
+    for (double far : {2e8, 1e12, 9.4e25}) {
+        {
+            velmo::Database db(p.path(), velmo::Database::READ_WRITE);
+            std::string blob;
+            {
+                velmo::Statement read(db, "select vertices from sections where list = 1");
+                ASSERT_TRUE(read.step());
+                blob = read.blob(0);
+            }
+            ASSERT_GE(blob.size(), 6 * 8u);
+            // The last vertex's x, little-endian as stored.
+            uint64_t bits;
+            std::memcpy(&bits, &far, 8);
+            for (int i = 0; i < 8; i++)
+                blob[blob.size() - 24 + i] = char(bits >> (8 * i));
+            velmo::Statement write(db, "update sections set vertices = ? where list = 1");
+            write.bind_blob(1, blob.data(), blob.size());
+            ASSERT_TRUE(write.run());
+        }
+        p.reopen();
+        ASSERT_EQ(array_size(p.wks->longitude_sections), 1u) << far;
+        section_t *line = item<section_t>(p.wks->longitude_sections, 0);
+        EXPECT_EQ(line->vertex_count, 0) << far;
+        const std::string message = wks_last_message(p.wks);
+        EXPECT_NE(message.find("\"" + name + "\" has a centre line no road could have"), std::string::npos)
+            << message;
+    }
+}

@@ -187,9 +187,8 @@ TEST(TileImport, FullDiskFailsTheImportCleanlyBeforeOrWhileWriting)
     EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
     disk.free_space();
 
-    // Room for the scratch files but not for the store's pages: the
-    // levelling threads write the store through a mapping, where a full disk
-    // must be an error, not a signal.
+    // Room for the scratch files but not for the store: the levelling's
+    // writes fail with the disk's reason.
     options.threads = 1;
     options.between_passes = [&]() { disk.fill(120 << 10); };
     error.clear();
