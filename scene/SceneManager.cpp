@@ -61,6 +61,12 @@ void destroy_table(SceneObjectTable *&table)
     table = nullptr;
 }
 
+void bound_pager(osgDB::DatabasePager *pager)
+{
+    if (pager)
+        pager->setTargetMaximumNumberOfPageLOD(SCENE_MAX_PAGED_TILES);
+}
+
 // The pager threads read tile records without any lock of ours; they must be
 // idle and hold no request before those records are freed.  cancel() waits
 // for a read in progress; clear() drops what was requested or loaded but not
@@ -77,7 +83,9 @@ void stop_tile_paging()
             continue;
         pager->cancel();
         pager->clear();
-        viewer->setDatabasePager(pager->clone());
+        osg::ref_ptr<osgDB::DatabasePager> fresh = pager->clone();
+        bound_pager(fresh.get());
+        viewer->setDatabasePager(fresh.get());
     }
 }
 
@@ -163,6 +171,7 @@ void SceneRegisterViewer(osgViewer::View *viewer)
     for (const osg::observer_ptr<osgViewer::View> &watched : registered_viewers)
         if (watched == viewer)
             return;
+    bound_pager(viewer->getDatabasePager());
     registered_viewers.emplace_back(viewer);
 }
 

@@ -81,8 +81,15 @@ int SceneUnlockSection();
 // outlive the cloud it points into) and give it a fresh pager of the same
 // settings for the next workspace.  The viewer is watched, not owned: one
 // that is destroyed drops out by itself.  Registering twice counts once; the
-// registration outlives SceneDestroy and SceneInit.
+// registration outlives SceneDestroy and SceneInit.  The viewer's pager is
+// bounded to SCENE_MAX_PAGED_TILES tiles holding loaded points.
 void SceneRegisterViewer(osgViewer::View *viewer);
+
+// Tiles whose loaded points the pager keeps before it drops those out of view
+// (or levels out of range) first.  A pager keeps every tile below its bound,
+// so the bound is what keeps a large cloud's memory from growing while the
+// view moves over it; a dropped tile is read again when it is needed.
+#define SCENE_MAX_PAGED_TILES 96
 
 // ---- Hiding --------------------------------------------------------------------
 

@@ -140,6 +140,19 @@ TEST_F(SceneTilePaging, ResetStopsThePagerAndPagingResumesInTheNewWorkspace)
     EXPECT_TRUE(render_until_a_tile_loads(again)) << "the pager must start again after the reset";
 }
 
+// Left at its default, a pager keeps every tile it ever loaded until some
+// hundreds hold points, and a large cloud's memory grows with each view.
+TEST_F(SceneTilePaging, PagerKeepsABoundedNumberOfTilesAcrossResets)
+{
+    ASSERT_NE(viewer->getDatabasePager(), nullptr);
+    EXPECT_EQ(viewer->getDatabasePager()->getTargetMaximumNumberOfPageLOD(), (unsigned int)SCENE_MAX_PAGED_TILES);
+    SceneDestroy();
+    SceneInit();
+    ASSERT_NE(viewer->getDatabasePager(), nullptr);
+    EXPECT_EQ(viewer->getDatabasePager()->getTargetMaximumNumberOfPageLOD(), (unsigned int)SCENE_MAX_PAGED_TILES)
+        << "the fresh pager after a reset keeps the bound";
+}
+
 TEST_F(SceneTilePaging, DestroyedViewerIsForgotten)
 {
     osg::ref_ptr<osgViewer::Viewer> other = new osgViewer::Viewer;
