@@ -340,13 +340,7 @@ void RoadSectionDialog::OnImport(wxCommandEvent &)
     std::vector<int> unread;
     wxString error;
     const long room = std::max(0L, SectionText::MAX_ROWS - long(m_chainList->GetItemCount()));
-    if (!SectionText::ReadRows(path, room, [&rows](const std::string &text) {
-            ChainListLine row;
-            if (!ChainListLine::Parse(text, &row))
-                return false;
-            rows.push_back(row);
-            return true;
-        }, &unread, &error)) {
+    if (!SectionText::ReadParsedRows(path, room, &rows, &unread, &error)) {
         Warn(error);
         return;
     }

@@ -364,6 +364,9 @@ protected:
         event->SetDescription(description.c_str());
         event->SetFileSize(size);
         wxQueueEvent(frame, event);
+        // Handled here and now: on a loaded machine a short pump may end
+        // before the offer is handled, and an unstarted download looks ended.
+        static_cast<wxEvtHandler *>(frame)->ProcessPendingEvents();
         PumpWithIdleFor(100);
         if (wait) {
             EXPECT_TRUE(PumpWithIdleUntil([this] { return !frame->GetSetupDownload(); }, 30000))
