@@ -289,7 +289,7 @@ int pm_append_horizon(road_t *road, const horizon_element_t *element)
  * coordinate origin than PM_COORDINATE_LIMIT (zone-prefixed eastings reach
  * some 4e7 m); beyond that a number is damaged, and chaining along a
  * billion-metre element would crawl. */
-static int within_road_limits(road_t *read)
+int pm_within_road_limits(road_t *read)
 {
     double total = 0.0;
     for (int i = 0; i < road_number_horizon(read); i++) {
@@ -325,7 +325,7 @@ int pm_import_horizon(road_t *road, const char *path,
     road_init(&read);
     int result = read_elements(&lines, &read, &passed_over);
     pm_lines_close(&lines);
-    if (result == 0 && !within_road_limits(&read))
+    if (result == 0 && !pm_within_road_limits(&read))
         result = -1;
     if (result == 0) {
         road_apply_horizon(&read);

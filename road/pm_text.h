@@ -18,6 +18,11 @@
 /* The formats' stand-in for an infinite radius. */
 #define PM_INFINITE_RADIUS 9999.0
 
+/* 1 when no element lies farther than PM_COORDINATE_LIMIT from the origin
+ * and neither an element nor the road is longer than PM_LENGTH_LIMIT; the
+ * road files are held to the same limits as the ".pm" files. */
+int pm_within_road_limits(road_t *road);
+
 /* 1 when path is neither NULL, empty nor PM_PATH_SIZE bytes or longer. */
 int pm_path_ok(const char *path);
 

@@ -4,6 +4,7 @@
  * doubles are stored exactly.  Writing happens in one transaction that is
  * rolled back on the first failure; reading fills a road of its own and
  * hands the records over only when every table was read. */
+#include "pm_text.h"
 #include "road.h"
 #include "road_table.h"
 
@@ -495,6 +496,8 @@ int road_import_file(road_t *road, const char *path)
     vpool_init(&reader.feeder_index, sizeof(int), 0);
     int result = read_road(db, &reader);
     sqlite3_close(db);
+    if (result == 0 && !pm_within_road_limits(&reader.road))
+        result = -1;
     if (result == 0)
         hand_over(road, &reader.road);
     road_final(&reader.road);

@@ -239,6 +239,36 @@ TEST(RoadFile, FilesThatAreNotRoadFilesLeaveTheRoadAsItWas)
     EXPECT_EQ(road_number_feeder(r.get()), feeders);
 }
 
+// A road file is a file like any other: one whose centre line lies where no
+// road could (a damaged number) is refused as a ".pm" file with it would be,
+// before it can make every section of the road crawl.
+TEST(RoadFile, ACentreLineNoRoadCouldHaveIsRefused)
+{
+    struct Case {
+        const char *name;
+        horizon_element_t start;
+        double length;
+    };
+    const Case cases[] = {
+        {"far_start.db", start_point(9.4e25, 0, 0, 0), 100},
+        {"far_north.db", start_point(0, -2e8, 0, 0), 100},
+        {"far_chainage.db", start_point(0, 0, 0, 3e7), 100},
+        {"long_line.db", start_point(0, 0, 0, 0), 1e12},
+    };
+    for (const Case &c : cases) {
+        ScratchFile file(c.name);
+        Road stored;
+        append(stored.get(), c.start);
+        append(stored.get(), line(c.length));
+        ASSERT_EQ(road_export_file(stored.get(), file.c_str()), 0) << c.name;
+        Road r;
+        five_element_alignment(r.get());
+        RoadSnapshot before(r.get());
+        EXPECT_EQ(road_import_file(r.get(), file.c_str()), -1) << c.name;
+        EXPECT_TRUE(before.same_as(r.get())) << c.name;
+    }
+}
+
 TEST(RoadFile, AFailedWriteReportsItAndKeepsTheOldFile)
 {
     ScratchFile text("road_write_text.db"), stored_file("road_write_stored.db");
