@@ -32,19 +32,31 @@ bool Fail(wxString *why, const char *message)
     return false;
 }
 
+// A refusal that also names the field to correct.
+bool FailAt(wxString *why, wxWindow **field, wxWindow *at, const char *message)
+{
+    if (field)
+        *field = at;
+    return Fail(why, message);
+}
+
 // Length from the dialog's measure fields: the length itself, or end minus
 // start mileage.
-bool ReadLength(bool lengthMode, const wxString &first, const wxString &second, double *length, wxString *why)
+bool ReadLength(bool lengthMode, wxTextCtrl *first, wxTextCtrl *second, double *length, wxString *why,
+                wxWindow **field)
 {
     if (lengthMode) {
-        if (!HorizonElementReader::ReadNumber(first, length))
-            return Fail(why, "长度输入有误，请输入数字！");
+        if (!HorizonElementReader::ReadNumber(first->GetValue(), length))
+            return FailAt(why, field, first, "长度输入有误，请输入数字！");
     } else {
         double start = 0, end = 0;
-        if (!HorizonElementReader::ReadNumber(first, &start) || !HorizonElementReader::ReadNumber(second, &end) ||
-            std::fabs(start) > kLargestCoordinate || std::fabs(end) > kLargestCoordinate)
-            return Fail(why, "里程输入有误，请输入数字！");
+        if (!HorizonElementReader::ReadNumber(first->GetValue(), &start) || std::fabs(start) > kLargestCoordinate)
+            return FailAt(why, field, first, "里程输入有误，请输入数字！");
+        if (!HorizonElementReader::ReadNumber(second->GetValue(), &end) || std::fabs(end) > kLargestCoordinate)
+            return FailAt(why, field, second, "里程输入有误，请输入数字！");
         if (start >= end) {
+            if (field)
+                *field = second;
             if (why)
                 *why = HorizonElementReader::MileageMessage();
             return false;
@@ -52,22 +64,22 @@ bool ReadLength(bool lengthMode, const wxString &first, const wxString &second, 
         *length = end - start;
     }
     if (!(*length > 0.0))
-        return Fail(why, "长度必须大于0！");
+        return FailAt(why, field, first, "长度必须大于0！");
     if (*length > kLongestElement)
-        return Fail(why, "长度过大！");
+        return FailAt(why, field, first, "长度过大！");
     return true;
 }
 
-bool ReadRadius(const wxString &text, double *radius, bool zeroIsStraight, wxString *why)
+bool ReadRadius(wxTextCtrl *text, double *radius, bool zeroIsStraight, wxString *why, wxWindow **field)
 {
-    if (!HorizonElementReader::ReadNumber(text, radius))
-        return Fail(why, "半径输入有误，请输入数字！");
+    if (!HorizonElementReader::ReadNumber(text->GetValue(), radius))
+        return FailAt(why, field, text, "半径输入有误，请输入数字！");
     if (*radius < 0.0)
-        return Fail(why, "半径不能为负数！");
+        return FailAt(why, field, text, "半径不能为负数！");
     if (!zeroIsStraight && *radius <= ROAD_INFINITE_RADIUS)
-        return Fail(why, "圆曲线半径必须大于0！");
+        return FailAt(why, field, text, "圆曲线半径必须大于0！");
     if (*radius > kLargestRadius)
-        return Fail(why, "半径过大！");
+        return FailAt(why, field, text, "半径过大！");
     return true;
 }
 
@@ -98,71 +110,74 @@ bool HorizonElementReader::ReadNumber(const wxString &text, double *value)
     return true;
 }
 
-bool HorizonElementReader::ReadStartPoint(const H_StartPoint &dialog, horizon_element_t *element, wxString *why)
+bool HorizonElementReader::ReadStartPoint(const H_StartPoint &dialog, horizon_element_t *element, wxString *why,
+                                          wxWindow **field)
 {
     horizon_element_t e{};
     e.type = HORIZON_START;
     if (!ReadNumber(dialog.TextCtrl3->GetValue(), &e.start_chainage) ||
         std::fabs(e.start_chainage) > kLargestCoordinate)
-        return Fail(why, "起点里程输入有误，请输入数字！");
+        return FailAt(why, field, dialog.TextCtrl3, "起点里程输入有误，请输入数字！");
     wxString reason;
     if (!CheckDmmss(dialog.TextCtrl4->GetValue(), &reason)) {
+        if (field)
+            *field = dialog.TextCtrl4;
         if (why)
             *why = reason;
         return false;
     }
     e.start_azimuth = ParseDmmss(dialog.TextCtrl4->GetValue().Strip(wxString::both));
     if (!ReadNumber(dialog.TextCtrl1->GetValue(), &e.start_x) || std::fabs(e.start_x) > kLargestCoordinate)
-        return Fail(why, "北坐标输入有误，请输入数字！");
+        return FailAt(why, field, dialog.TextCtrl1, "北坐标输入有误，请输入数字！");
     if (!ReadNumber(dialog.TextCtrl2->GetValue(), &e.start_y) || std::fabs(e.start_y) > kLargestCoordinate)
-        return Fail(why, "东坐标输入有误，请输入数字！");
+        return FailAt(why, field, dialog.TextCtrl2, "东坐标输入有误，请输入数字！");
     *element = e;
     return true;
 }
 
-bool HorizonElementReader::ReadLine(const H_Line &dialog, horizon_element_t *element, wxString *why)
+bool HorizonElementReader::ReadLine(const H_Line &dialog, horizon_element_t *element, wxString *why,
+                                    wxWindow **field)
 {
     horizon_element_t e{};
     e.type = HORIZON_LINE;
-    if (!ReadLength(dialog.RadioButton1->GetValue(), dialog.TextCtrl1->GetValue(), dialog.TextCtrl2->GetValue(),
-                    &e.length, why))
+    if (!ReadLength(dialog.RadioButton1->GetValue(), dialog.TextCtrl1, dialog.TextCtrl2, &e.length, why, field))
         return false;
     *element = e;
     return true;
 }
 
-bool HorizonElementReader::ReadCircle(const H_Round &dialog, horizon_element_t *element, wxString *why)
+bool HorizonElementReader::ReadCircle(const H_Round &dialog, horizon_element_t *element, wxString *why,
+                                      wxWindow **field)
 {
     horizon_element_t e{};
     e.type = HORIZON_CIRCLE;
-    if (!ReadRadius(dialog.TextCtrl1->GetValue(), &e.radius, false, why))
+    if (!ReadRadius(dialog.TextCtrl1, &e.radius, false, why, field))
         return false;
-    if (!ReadLength(dialog.RadioButton1->GetValue(), dialog.TextCtrl2->GetValue(), dialog.TextCtrl3->GetValue(),
-                    &e.length, why))
+    if (!ReadLength(dialog.RadioButton1->GetValue(), dialog.TextCtrl2, dialog.TextCtrl3, &e.length, why, field))
         return false;
     // The road library refuses an arc turning more than twice round.
     if (e.length / e.radius > 4.0 * M_PI)
-        return Fail(why, "圆曲线长度超过两周，请检查半径和长度！");
+        return FailAt(why, field, dialog.TextCtrl2, "圆曲线长度超过两周，请检查半径和长度！");
     e.direction = dialog.Choice1->GetSelection() != 0 ? 1 : 0;
     *element = e;
     return true;
 }
 
-bool HorizonElementReader::ReadTransition(const H_Moderate &dialog, horizon_element_t *element, wxString *why)
+bool HorizonElementReader::ReadTransition(const H_Moderate &dialog, horizon_element_t *element, wxString *why,
+                                          wxWindow **field)
 {
     horizon_element_t e{};
     e.type = HORIZON_TRANSITION;
-    if (!ReadRadius(dialog.TextCtrl1->GetValue(), &e.start_radius, true, why) ||
-        !ReadRadius(dialog.TextCtrl2->GetValue(), &e.end_radius, true, why))
+    if (!ReadRadius(dialog.TextCtrl1, &e.start_radius, true, why, field) ||
+        !ReadRadius(dialog.TextCtrl2, &e.end_radius, true, why, field))
         return false;
     const bool startStraight = e.start_radius <= ROAD_INFINITE_RADIUS;
     const bool endStraight = e.end_radius <= ROAD_INFINITE_RADIUS;
     if (startStraight && endStraight)
-        return Fail(why, "缓和曲线起终点半径不能都为0（无穷大），否则不构成曲线！");
+        return FailAt(why, field, dialog.TextCtrl1, "缓和曲线起终点半径不能都为0（无穷大），否则不构成曲线！");
     if (!startStraight && !endStraight && std::fabs(e.start_radius - e.end_radius) <= 1e-9 * e.end_radius)
-        return Fail(why, "缓和曲线起终点半径相同，不构成缓和曲线，请使用圆曲线！");
-    if (!ReadLength(dialog.RadioButton1->GetValue(), dialog.TextCtrl3->GetValue(), dialog.TextCtrl4->GetValue(),
-                    &e.length, why))
+        return FailAt(why, field, dialog.TextCtrl2, "缓和曲线起终点半径相同，不构成缓和曲线，请使用圆曲线！");
+    if (!ReadLength(dialog.RadioButton1->GetValue(), dialog.TextCtrl3, dialog.TextCtrl4, &e.length, why, field))
         return false;
     e.direction = dialog.Choice1->GetSelection() != 0 ? 1 : 0;
     *element = e;

@@ -12,16 +12,22 @@ class H_Line;
 class H_Moderate;
 class H_Round;
 class H_StartPoint;
+class wxWindow;
 
 class HorizonElementReader
 {
 public:
     // Each fills `element` (all other fields zero) and returns true, or
-    // returns false with the message to show in `why`.
-    static bool ReadStartPoint(const H_StartPoint &dialog, horizon_element_t *element, wxString *why);
-    static bool ReadLine(const H_Line &dialog, horizon_element_t *element, wxString *why);
-    static bool ReadCircle(const H_Round &dialog, horizon_element_t *element, wxString *why);
-    static bool ReadTransition(const H_Moderate &dialog, horizon_element_t *element, wxString *why);
+    // returns false with the message to show in `why` and the field to
+    // correct in `field`.
+    static bool ReadStartPoint(const H_StartPoint &dialog, horizon_element_t *element, wxString *why,
+                               wxWindow **field = nullptr);
+    static bool ReadLine(const H_Line &dialog, horizon_element_t *element, wxString *why,
+                         wxWindow **field = nullptr);
+    static bool ReadCircle(const H_Round &dialog, horizon_element_t *element, wxString *why,
+                           wxWindow **field = nullptr);
+    static bool ReadTransition(const H_Moderate &dialog, horizon_element_t *element, wxString *why,
+                               wxWindow **field = nullptr);
 
     // A number typed in a field: the whole text (blanks around it allowed),
     // finite.

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "MyCanvas.h"
+#include "SavePathAsker.h"
 #include "road.h"
 
 #include <wx/button.h>
@@ -36,6 +37,8 @@ public:
     // is unchanged (reading) or the old file kept (writing).
     bool ImportCentreLine(const wxString &path, int kind);
     bool ExportCentreLine(const wxString &path, int kind);
+    // Where "Export" asks for the file to write.
+    void SetSavePathAsker(SavePathAsker asker) { m_savePathAsker = std::move(asker); }
     void DrawPlan(bool zoom);
 
     // Commands, also reachable without the buttons.
@@ -105,7 +108,7 @@ private:
     bool HasRoad() const;
     void AppendElement(const horizon_element_t &element);
     template <typename Dialog>
-    void AppendFromDialog(bool (*read)(const Dialog &, horizon_element_t *, wxString *));
+    void AppendFromDialog(bool (*read)(const Dialog &, horizon_element_t *, wxString *, wxWindow **));
     void AfterChange(int row, bool zoom);
     void SelectRow(int row);
     void HighlightRow(int row);
@@ -120,6 +123,7 @@ private:
     // The polyline the panel last highlighted: a canvas pick adds to the
     // canvas's selection, and the new one is the picked element.
     int m_highlighted = -1;
+    SavePathAsker m_savePathAsker;
 
     wxDECLARE_EVENT_TABLE();
 };

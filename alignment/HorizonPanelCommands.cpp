@@ -5,6 +5,7 @@
 
 #include "AlignmentMessages.h"
 #include "AngleText.h"
+#include "DialogInputCheck.h"
 #include "H_Line.h"
 #include "H_Moderate.h"
 #include "H_Round.h"
@@ -20,6 +21,20 @@ bool Confirmed(wxDialog &dialog)
 {
     dialog.CentreOnParent(wxBOTH);
     return dialog.ShowModal() == wxID_OK;
+}
+
+// OK closes the dialog only once its fields read; until then it stays open
+// with what was typed and the wrong field in focus.
+template <typename Dialog>
+void CheckOnOk(Dialog &dialog, bool (*read)(const Dialog &, horizon_element_t *, wxString *, wxWindow **))
+{
+    DialogInputCheck::Install(
+        dialog,
+        [&dialog, read](wxString *why, wxWindow **field) {
+            horizon_element_t unused;
+            return read(dialog, &unused, why, field);
+        },
+        wxString::FromUTF8("错误"));
 }
 
 // A prefilled field left as it was keeps the stored value exactly, not the
@@ -54,6 +69,7 @@ void HorizonPanel::OnStartPoint(wxCommandEvent &)
     }
     const wxString mileage = dialog.TextCtrl3->GetValue(), north = dialog.TextCtrl1->GetValue();
     const wxString east = dialog.TextCtrl2->GetValue(), direction = dialog.TextCtrl4->GetValue();
+    CheckOnOk(dialog, HorizonElementReader::ReadStartPoint);
     if (!Confirmed(dialog))
         return;
     horizon_element_t record;
@@ -84,16 +100,17 @@ void HorizonPanel::AppendElement(const horizon_element_t &element)
 
 // Asks for one new element in its dialog and appends what it reads.
 template <typename Dialog>
-void HorizonPanel::AppendFromDialog(bool (*read)(const Dialog &, horizon_element_t *, wxString *))
+void HorizonPanel::AppendFromDialog(bool (*read)(const Dialog &, horizon_element_t *, wxString *, wxWindow **))
 {
     if (!HasRoad())
         return;
     Dialog dialog(this);
+    CheckOnOk(dialog, read);
     if (!Confirmed(dialog))
         return;
     horizon_element_t record;
     wxString why;
-    if (!read(dialog, &record, &why))
+    if (!read(dialog, &record, &why, nullptr))
         return ShowInputError(why);
     AppendElement(record);
 }
@@ -133,6 +150,7 @@ void HorizonPanel::EditStartPoint(int row)
     dialog.TextCtrl4->ChangeValue(FormatDmmss(Cell(row, COL_DIRECTION)));
     const wxString mileage = dialog.TextCtrl3->GetValue(), north = dialog.TextCtrl1->GetValue();
     const wxString east = dialog.TextCtrl2->GetValue(), direction = dialog.TextCtrl4->GetValue();
+    CheckOnOk(dialog, HorizonElementReader::ReadStartPoint);
     if (!Confirmed(dialog))
         return;
     horizon_element_t record;
@@ -161,6 +179,7 @@ void HorizonPanel::EditElement(int row)
     if (type == "Line") {
         H_Line dialog(this);
         dialog.TextCtrl1->ChangeValue(length);
+        CheckOnOk(dialog, HorizonElementReader::ReadLine);
         if (!Confirmed(dialog))
             return;
         read = HorizonElementReader::ReadLine(dialog, &record, &why);
@@ -171,6 +190,7 @@ void HorizonPanel::EditElement(int row)
         dialog.TextCtrl1->ChangeValue(radius1);
         dialog.TextCtrl2->ChangeValue(length);
         dialog.Choice1->SetSelection(turn);
+        CheckOnOk(dialog, HorizonElementReader::ReadCircle);
         if (!Confirmed(dialog))
             return;
         read = HorizonElementReader::ReadCircle(dialog, &record, &why);
@@ -185,6 +205,7 @@ void HorizonPanel::EditElement(int row)
         dialog.TextCtrl2->ChangeValue(radius2);
         dialog.TextCtrl3->ChangeValue(length);
         dialog.Choice1->SetSelection(turn);
+        CheckOnOk(dialog, HorizonElementReader::ReadTransition);
         if (!Confirmed(dialog))
             return;
         read = HorizonElementReader::ReadTransition(dialog, &record, &why);

@@ -118,10 +118,11 @@ void HorizonPanel::OnExport(wxCommandEvent &)
 {
     if (!HasRoad())
         return;
-    wxFileDialog dialog(this, wxString::FromUTF8("请选择要导出的道路中线文件路径"), wxEmptyString, wxEmptyString,
-                        wxString::FromUTF8(kPmWildcard), wxFD_SAVE);
-    if (dialog.ShowModal() == wxID_OK)
-        ExportCentreLine(dialog.GetPath(), dialog.GetFilterIndex());
+    wxString path;
+    int kind = 0;
+    if (AskSavePath(m_savePathAsker, this, wxString::FromUTF8("请选择要导出的道路中线文件路径"),
+                    wxString::FromUTF8(kPmWildcard), &path, &kind))
+        ExportCentreLine(path, kind);
 }
 
 bool HorizonPanel::ExportCentreLine(const wxString &file, int kind)

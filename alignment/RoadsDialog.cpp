@@ -11,6 +11,7 @@
 #include <wx/stattext.h>
 
 #include <cstring>
+#include <filesystem>
 
 const long RoadsDialog::ID_STATICTEXT1 = wxNewId();
 const long RoadsDialog::ID_CHOICE1 = wxNewId();
@@ -26,6 +27,18 @@ const int CENTRED = wxALL | wxALIGN_CENTER_HORIZONTAL | wxALIGN_CENTER_VERTICAL;
 Array *RoadList()
 {
     return g_workspace ? g_workspace->roads : nullptr;
+}
+
+// Whether the file reads as a road of either ".pm" kind.
+bool IsRoadFile(const wxString &path)
+{
+    road_t road;
+    road_init(&road);
+    const wxScopedCharBuffer utf8 = path.utf8_str();
+    const bool road_file = utf8.data() && (road_import_haidi(&road, utf8.data()) == 0 ||
+                                           road_import_weidi(&road, utf8.data()) == 0);
+    road_final(&road);
+    return road_file;
 }
 
 } // namespace
@@ -87,12 +100,33 @@ void RoadsDialog::FillRoads()
 
 bool RoadsDialog::ChooseNewRoadFile(wxString *path)
 {
-    wxFileDialog files(this, _("Input road file to create"), wxEmptyString, wxEmptyString,
-                       _("Haidi road file(*.pm)|*.pm"), wxFD_SAVE, wxDefaultPosition, wxDefaultSize);
-    if (files.ShowModal() != wxID_OK)
-        return false;
-    *path = files.GetPath();
-    return true;
+    int filter = 0;
+    return AskSavePath(m_savePathAsker, this, _("Input road file to create"), _("Haidi road file(*.pm)|*.pm"), path,
+                       &filter);
+}
+
+wxString RoadsDialog::RefuseNewRoadFile(const wxString &path)
+{
+    if (!wxFileName(path).GetExt().IsSameAs("pm", false))
+        return wxString::Format(_("\"%s\" is not a road file: a road file's name ends in \".pm\"."), path);
+    Array *roads = RoadList();
+    for (size_t i = 0; roads && i < array_size(roads); ++i) {
+        void *item = nullptr;
+        if (array_get_at(roads, i, &item) != CC_OK || !item)
+            continue;
+        const wxString known = wxString::FromUTF8(static_cast<const wks_road_t *>(item)->path);
+        std::error_code error;
+        if (std::filesystem::equivalent(known.utf8_string(), path.utf8_string(), error) ||
+            wxFileName(known).SameAs(wxFileName(path))) {
+            RoadChoice->SetSelection(int(i));
+            return wxString::Format(_("The road \"%s\" is already in the project; it is selected."), path);
+        }
+    }
+    // The editor writes the road over its file when it closes: a file that
+    // holds anything but a road must not become one.
+    if (wxFileName::Exists(path) && !IsRoadFile(path))
+        return wxString::Format(_("\"%s\" is not a road file; it was left as it is."), path);
+    return wxString();
 }
 
 void RoadsDialog::OnCreate(wxCommandEvent &)
@@ -105,6 +139,11 @@ void RoadsDialog::OnCreate(wxCommandEvent &)
     if (path[0] == '\0' || std::strlen(path) >= VELMO_PATH_SIZE) {
         wxMessageBox(path[0] == '\0' ? _("No road file was given.") : _("The road file's path is too long."),
                      _("Error"), wxOK | wxCENTRE | wxICON_ERROR, this);
+        return;
+    }
+    const wxString refusal = RefuseNewRoadFile(chosen);
+    if (!refusal.empty()) {
+        wxMessageBox(refusal, _("Error"), wxOK | wxCENTRE | wxICON_ERROR, this);
         return;
     }
     if (!g_workspace || !wks_create_road(g_workspace, path)) {

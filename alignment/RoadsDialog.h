@@ -3,6 +3,8 @@
 // caller reads the chosen index from RoadChoice after OK.
 #pragma once
 
+#include "SavePathAsker.h"
+
 #include <wx/dialog.h>
 
 class wxButton;
@@ -19,6 +21,8 @@ public:
 
     // Lists the workspace's roads, the last one selected.
     void FillRoads();
+    // Where "Create" asks for the new road's file.
+    void SetSavePathAsker(SavePathAsker asker) { m_savePathAsker = std::move(asker); }
 
     wxButton *CancelButton = nullptr;
     wxButton *CreateButton = nullptr;
@@ -37,6 +41,11 @@ protected:
 private:
     void OnCreate(wxCommandEvent &event);
     void OnOk(wxCommandEvent &event);
+    // Why a road cannot be made on this file (empty when it can); selects
+    // the road when the project already has it.
+    wxString RefuseNewRoadFile(const wxString &path);
+
+    SavePathAsker m_savePathAsker;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -19,39 +19,44 @@ const double LARGEST_VALUE = 1e7;
 // Grades and lengths are compared after rounding in the list texts.
 const double GRADE_TOLERANCE = 1e-9;
 
-bool ReadField(const wxTextCtrl *field, const wxString &name, double *value, wxString *error)
+// A refusal naming the field to correct.
+bool Refuse(wxString *error, wxWindow **wrong, wxWindow *at, const wxString &message)
 {
-    if (!VerticalInput::ParseNumber(field->GetValue(), value) || std::fabs(*value) > LARGEST_VALUE) {
-        *error = wxString::Format(_("%s must be a number, not \"%s\"."), name, field->GetValue());
-        return false;
-    }
+    *error = message;
+    if (wrong)
+        *wrong = at;
+    return false;
+}
+
+bool ReadField(wxTextCtrl *field, const wxString &name, double *value, wxString *error, wxWindow **wrong)
+{
+    if (!VerticalInput::ParseNumber(field->GetValue(), value) || std::fabs(*value) > LARGEST_VALUE)
+        return Refuse(error, wrong, field,
+                      wxString::Format(_("%s must be a number, not \"%s\"."), name, field->GetValue()));
     return true;
 }
 
-bool ReadPositive(const wxTextCtrl *field, const wxString &name, double *value, wxString *error)
+bool ReadPositive(wxTextCtrl *field, const wxString &name, double *value, wxString *error, wxWindow **wrong)
 {
-    if (!ReadField(field, name, value, error))
+    if (!ReadField(field, name, value, error, wrong))
         return false;
-    if (*value <= 0.0) {
-        *error = wxString::Format(_("%s must be greater than 0."), name);
-        return false;
-    }
+    if (*value <= 0.0)
+        return Refuse(error, wrong, field, wxString::Format(_("%s must be greater than 0."), name));
     return true;
 }
 
 // The length of a grade line or curve from either of the two modes.
-bool ReadLength(const wxRadioButton *lengthRadio, const wxTextCtrl *first, const wxTextCtrl *second,
-                double *length, wxString *error)
+bool ReadLength(const wxRadioButton *lengthRadio, wxTextCtrl *first, wxTextCtrl *second, double *length,
+                wxString *error, wxWindow **wrong)
 {
     if (lengthRadio->GetValue())
-        return ReadPositive(first, _("Length"), length, error);
+        return ReadPositive(first, _("Length"), length, error, wrong);
     double start = 0.0, end = 0.0;
-    if (!ReadField(first, _("Start mileage"), &start, error) || !ReadField(second, _("End mileage"), &end, error))
+    if (!ReadField(first, _("Start mileage"), &start, error, wrong) ||
+        !ReadField(second, _("End mileage"), &end, error, wrong))
         return false;
-    if (end <= start) {
-        *error = VerticalInput::MileageOrderMessage();
-        return false;
-    }
+    if (end <= start)
+        return Refuse(error, wrong, second, VerticalInput::MileageOrderMessage());
     *length = end - start;
     return true;
 }
@@ -74,18 +79,18 @@ bool VerticalInput::ParseNumber(const wxString &text, double *value)
     return true;
 }
 
-bool VerticalInput::ReadStartPoint(const V_StartPoint &dialog, vertical_element_t *element, wxString *error)
+bool VerticalInput::ReadStartPoint(const V_StartPoint &dialog, vertical_element_t *element, wxString *error,
+                                   wxWindow **wrong)
 {
     double chainage = 0.0, elevation = 0.0, grade = 0.0;
-    if (!ReadField(dialog.MileageText, _("Mileage"), &chainage, error)
-        || !ReadField(dialog.HeightText, _("Height"), &elevation, error)
-        || !ReadField(dialog.SlopeText, _("Slope"), &grade, error))
+    if (!ReadField(dialog.MileageText, _("Mileage"), &chainage, error, wrong)
+        || !ReadField(dialog.HeightText, _("Height"), &elevation, error, wrong)
+        || !ReadField(dialog.SlopeText, _("Slope"), &grade, error, wrong))
         return false;
-    if (std::fabs(grade) > MAX_GRADE_PERCENT) {
-        *error = wxString::Format(_("Slope must lie between -%g %% and %g %%."), MAX_GRADE_PERCENT,
-                                  MAX_GRADE_PERCENT);
-        return false;
-    }
+    if (std::fabs(grade) > MAX_GRADE_PERCENT)
+        return Refuse(error, wrong, dialog.SlopeText,
+                      wxString::Format(_("Slope must lie between -%g %% and %g %%."), MAX_GRADE_PERCENT,
+                                       MAX_GRADE_PERCENT));
     vertical_element_t e{};
     e.type = VERTICAL_START;
     e.start_chainage = chainage;
@@ -95,10 +100,10 @@ bool VerticalInput::ReadStartPoint(const V_StartPoint &dialog, vertical_element_
     return true;
 }
 
-bool VerticalInput::ReadLine(const V_Line &dialog, vertical_element_t *element, wxString *error)
+bool VerticalInput::ReadLine(const V_Line &dialog, vertical_element_t *element, wxString *error, wxWindow **wrong)
 {
     double length = 0.0;
-    if (!ReadLength(dialog.LengthRadio, dialog.FirstText, dialog.SecondText, &length, error))
+    if (!ReadLength(dialog.LengthRadio, dialog.FirstText, dialog.SecondText, &length, error, wrong))
         return false;
     vertical_element_t e{};
     e.type = VERTICAL_GRADE;
@@ -107,11 +112,11 @@ bool VerticalInput::ReadLine(const V_Line &dialog, vertical_element_t *element, 
     return true;
 }
 
-bool VerticalInput::ReadCurve(const V_Round &dialog, vertical_element_t *element, wxString *error)
+bool VerticalInput::ReadCurve(const V_Round &dialog, vertical_element_t *element, wxString *error, wxWindow **wrong)
 {
     double radius = 0.0, length = 0.0;
-    if (!ReadPositive(dialog.RadiusText, _("Radius"), &radius, error)
-        || !ReadLength(dialog.LengthRadio, dialog.FirstText, dialog.SecondText, &length, error))
+    if (!ReadPositive(dialog.RadiusText, _("Radius"), &radius, error, wrong)
+        || !ReadLength(dialog.LengthRadio, dialog.FirstText, dialog.SecondText, &length, error, wrong))
         return false;
     vertical_element_t e{};
     e.type = VERTICAL_CURVE;

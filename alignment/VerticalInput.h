@@ -13,6 +13,7 @@
 class V_Line;
 class V_Round;
 class V_StartPoint;
+class wxWindow;
 
 class VerticalInput
 {
@@ -23,11 +24,14 @@ public:
     // A finite number making up the whole text (blanks around it allowed).
     static bool ParseNumber(const wxString &text, double *value);
 
-    // Each fills *element and returns true, or returns false with *error set
-    // and *element untouched.
-    static bool ReadStartPoint(const V_StartPoint &dialog, vertical_element_t *element, wxString *error);
-    static bool ReadLine(const V_Line &dialog, vertical_element_t *element, wxString *error);
-    static bool ReadCurve(const V_Round &dialog, vertical_element_t *element, wxString *error);
+    // Each fills *element and returns true, or returns false with *error set,
+    // *wrong the field to correct, and *element untouched.
+    static bool ReadStartPoint(const V_StartPoint &dialog, vertical_element_t *element, wxString *error,
+                               wxWindow **wrong = nullptr);
+    static bool ReadLine(const V_Line &dialog, vertical_element_t *element, wxString *error,
+                         wxWindow **wrong = nullptr);
+    static bool ReadCurve(const V_Round &dialog, vertical_element_t *element, wxString *error,
+                          wxWindow **wrong = nullptr);
 
     // True when every element of the chained profile has finite ends and
     // grades no steeper than the limit: a vertical curve longer than its

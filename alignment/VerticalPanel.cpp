@@ -1,5 +1,6 @@
 #include "VerticalPanel.h"
 
+#include "DialogInputCheck.h"
 #include "MyCanvas.h"
 #include "ProfileDrawing.h"
 #include "VerticalInput.h"
@@ -41,6 +42,20 @@ wxBEGIN_EVENT_TABLE(VerticalPanel, wxPanel)
 wxEND_EVENT_TABLE()
 
 namespace {
+
+// OK closes the dialog only once its fields read; until then it stays open
+// with what was typed and the wrong field in focus.
+template <typename Dialog>
+void CheckOnOk(Dialog &dialog, bool (*read)(const Dialog &, vertical_element_t *, wxString *, wxWindow **))
+{
+    DialogInputCheck::Install(
+        dialog,
+        [&dialog, read](wxString *why, wxWindow **field) {
+            vertical_element_t unused;
+            return read(dialog, &unused, why, field);
+        },
+        wxString(L"错误"));
+}
 
 enum Column {
     COLUMN_INDEX,
@@ -275,6 +290,7 @@ void VerticalPanel::OnStartPoint(wxCommandEvent &)
         dialog.HeightText->SetValue(GetCellText(0, COLUMN_HEIGHT));
         dialog.SlopeText->SetValue(GetCellText(0, COLUMN_SLOPE));
     }
+    CheckOnOk(dialog, VerticalInput::ReadStartPoint);
     if (dialog.ShowModal() != wxID_OK)
         return;
     vertical_element_t record;
@@ -299,6 +315,7 @@ void VerticalPanel::OnAddLine(wxCommandEvent &)
         return;
     V_Line dialog(this, -1);
     dialog.CentreOnParent(wxBOTH);
+    CheckOnOk(dialog, VerticalInput::ReadLine);
     if (dialog.ShowModal() != wxID_OK)
         return;
     vertical_element_t record;
@@ -316,6 +333,7 @@ void VerticalPanel::OnAddCurve(wxCommandEvent &)
         return;
     V_Round dialog(this, -1);
     dialog.CentreOnParent(wxBOTH);
+    CheckOnOk(dialog, VerticalInput::ReadCurve);
     if (dialog.ShowModal() != wxID_OK)
         return;
     vertical_element_t record;
@@ -362,11 +380,13 @@ void VerticalPanel::OnEdit(wxCommandEvent &)
         pointDialog.MileageText->SetValue(GetCellText(sel, COLUMN_MILEAGE));
         pointDialog.HeightText->SetValue(GetCellText(sel, COLUMN_HEIGHT));
         pointDialog.SlopeText->SetValue(GetCellText(sel, COLUMN_SLOPE));
+        CheckOnOk(pointDialog, VerticalInput::ReadStartPoint);
         if (pointDialog.ShowModal() != wxID_OK)
             return;
         read = VerticalInput::ReadStartPoint(pointDialog, &record, &error);
     } else if (type == "Line") {
         lineDialog.FirstText->SetValue(GetCellText(sel, COLUMN_LENGTH));
+        CheckOnOk(lineDialog, VerticalInput::ReadLine);
         if (lineDialog.ShowModal() != wxID_OK)
             return;
         read = VerticalInput::ReadLine(lineDialog, &record, &error);
@@ -374,6 +394,7 @@ void VerticalPanel::OnEdit(wxCommandEvent &)
         curveDialog.FirstText->SetValue(GetCellText(sel, COLUMN_LENGTH));
         curveDialog.RadiusText->SetValue(GetCellText(sel, COLUMN_RADIUS));
         curveDialog.TurnChoice->SetSelection(GetCellText(sel, COLUMN_TURN) == "Up" ? 0 : 1);
+        CheckOnOk(curveDialog, VerticalInput::ReadCurve);
         if (curveDialog.ShowModal() != wxID_OK)
             return;
         read = VerticalInput::ReadCurve(curveDialog, &record, &error);

@@ -232,6 +232,20 @@ void CorvaneFrame::BindRunTimeHandlers()
     m_auiManager->Bind(wxEVT_AUI_PANE_RESTORE, &CorvaneFrame::OnPaneRestore, this);
     m_mainPanel->Bind(wxEVT_SIZE, &CorvaneFrame::OnPanelSize, this);
     Bind(wxEVT_SIZE, &CorvaneFrame::OnSize, this);
+    // A button's command may open a modal dialog, which keeps the mouse from
+    // the bar: the pointer leaves unseen, and the button would keep its
+    // hovered and pressed face after the dialog closes.  The bar forgets
+    // both before the command runs.
+    const auto forgetFace = [](wxRibbonButtonBarEvent &event) {
+        if (auto *bar = wxDynamicCast(event.GetEventObject(), wxRibbonButtonBar)) {
+            wxMouseEvent leave(wxEVT_LEAVE_WINDOW);
+            leave.SetEventObject(bar);
+            bar->GetEventHandler()->ProcessEvent(leave);
+        }
+        event.Skip();
+    };
+    Bind(wxEVT_RIBBONBUTTONBAR_CLICKED, forgetFace);
+    Bind(wxEVT_RIBBONBUTTONBAR_DROPDOWN_CLICKED, forgetFace);
 }
 
 void CorvaneFrame::SetFieldDefaults()
@@ -285,6 +299,13 @@ void CorvaneFrame::OnRibbonHelp(wxRibbonBarEvent &)
 void CorvaneFrame::OnRibbonToggled(wxRibbonBarEvent &)
 {
     LayOutFrame();
+    // The bar laid its pages out while it was still folded, and gives the
+    // shown page alone its new room: the other pages would keep panels
+    // collapsed to the folded height until the window is resized.
+    if (m_ribbonBar->ArePanelsShown()) {
+        m_ribbonBar->Realize();
+        LayOutFrame();
+    }
 }
 
 void CorvaneFrame::OnIdle(wxIdleEvent &event)
@@ -298,6 +319,7 @@ void CorvaneFrame::OnIdle(wxIdleEvent &event)
     // processor core for nothing.
     if (!modelDrawn && !sectionDrawn)
         wxMilliSleep(IDLE_PAUSE_MS);
+    FollowSectionCanvas();
     event.RequestMore();
 }
 
@@ -383,6 +405,8 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
     case TASK_SLICE_LAS:
         if (!event.GetMessage().empty())
             ReportTaskFailure(event, wxString());
+        else
+            m_statusView->ShowMessage(event.GetString());
         break;
     case TASK_LATITUDE_SECTIONS:
     case TASK_LONGITUDE_SECTIONS:

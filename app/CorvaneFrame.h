@@ -4,6 +4,7 @@
 // long work runs on a TaskThread whose events come back here.
 #pragma once
 
+#include "SavePathAsker.h"
 #include "SceneManager.h"
 #include "SectionToolHost.h"
 
@@ -248,15 +249,20 @@ private:
     // Keeps the task's own message (or the fallback) to be reported once the
     // task's finish has been handled.
     void ReportTaskFailure(const TaskThreadEvent &event, const wxString &fallback);
-    // A yes/no question under "Warning"; true for Yes.
-    bool Confirm(const wxString &question);
+    // A yes/no question under "Warning"; true for Yes.  With noByDefault,
+    // Enter answers No.
+    bool Confirm(const wxString &question, bool noByDefault = false);
     bool ChooseFile(const wxString &message, const wxString &wildcard, long style, wxString *path);
+    // The frame's file chooser for the alignment dialogs' save questions.
+    SavePathAsker SaveAsker();
     // Records the task as the running one and starts it.
     void StartTask(TaskThread *task);
     // Open or create after the dialog: the project in g_workspace, its tree,
     // and the task that loads its contents.
     void LoadProject(const wxString &path, bool create);
     bool IsOpenProject(const wxString &path) const;
+    // The project's point cloud read from this LAS file, or null.
+    velmo_t *FindCloudOfFile(const wxString &path) const;
     void DeleteMenuCloud();
     void DeleteMenuRoad();
     // Latitude (0) or longitude (1) sections from the road section dialog.
@@ -280,7 +286,15 @@ private:
     void ShowSectionToolIfShown();
     // Section view helpers.
     void InstallSectionManipulator();
+    // Puts the tool strip inside the section view, fitted to its width, or
+    // hides it while the view is not on screen.
     void PlaceSectionTool();
+    // On idle: the strip follows the view wherever it went (a frame move, a
+    // pane floated or docked) without an event of its own.
+    void FollowSectionCanvas();
+    // The section view's client area on the screen, 4 pixels in; empty when
+    // the view is not on screen.
+    wxRect SectionToolArea() const;
     // Both views draw again: the scene changed under them.
     void RedrawViews();
     void StartSectionTask(int code);
@@ -386,6 +400,10 @@ private:
     int m_modelViewMode = VIEW_3D;
     int m_modelColorMode = COLOR_HEIGHT;
     SectionToolDialog *m_sectionTool = nullptr;
+    // Whether the strip belongs on screen; it may still be hidden while the
+    // section view is not.
+    bool m_sectionToolWanted = false;
+    wxRect m_sectionToolArea;
 
     // Measuring: +1 a measurement was added, -1 one was removed, 0 none;
     // Backspace undoes the last one.

@@ -16,6 +16,7 @@
 #include <wx/ribbon/buttonbar.h>
 
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -110,9 +111,9 @@ void CorvaneFrame::ReportFailure(const wxString &message)
     ShowError(message);
 }
 
-bool CorvaneFrame::Confirm(const wxString &question)
+bool CorvaneFrame::Confirm(const wxString &question, bool noByDefault)
 {
-    wxMessageDialog dialog(this, question, _("Warning"), wxYES_NO | wxCENTRE);
+    wxMessageDialog dialog(this, question, _("Warning"), wxYES_NO | wxCENTRE | (noByDefault ? wxNO_DEFAULT : 0));
     return dialog.ShowModal() == wxID_YES;
 }
 
@@ -212,7 +213,31 @@ void CorvaneFrame::OnImportLasFile(wxRibbonButtonBarEvent &)
     wxString path;
     if (!ChooseFile(_("Select las file to import."), _("Las file(*.las)|*.las"), wxFD_OPEN, &path))
         return;
+    // A second import of the same file counts every point twice in each
+    // section and export, and keeps a second store on disk.
+    if (FindCloudOfFile(path) &&
+        !Confirm(wxString::Format(_("The point cloud file %s is already in the project.\nImport it again?"), path),
+                 true))
+        return;
     StartTask(new TaskThread(this, TASK_IMPORT_LAS, path, nullptr));
+}
+
+velmo_t *CorvaneFrame::FindCloudOfFile(const wxString &path) const
+{
+    Array *clouds = g_workspace ? g_workspace->clouds : nullptr;
+    const std::filesystem::path chosen(path.utf8_string());
+    for (size_t i = 0; clouds && i < array_size(clouds); i++) {
+        void *item = nullptr;
+        if (array_get_at(clouds, i, &item) != CC_OK || !item)
+            continue;
+        auto *cloud = static_cast<velmo_t *>(item);
+        std::error_code error;
+        // The same file under another name (a link, "..") is the same cloud.
+        if (std::filesystem::equivalent(chosen, std::filesystem::path(cloud->path), error) ||
+            wxFileName(wxString::FromUTF8(cloud->path)).SameAs(wxFileName(path)))
+            return cloud;
+    }
+    return nullptr;
 }
 
 void CorvaneFrame::OnImportRoad(wxRibbonButtonBarEvent &)

@@ -125,6 +125,103 @@ std::vector<wxTreeListItem> ChildrenOf(const wxTreeListCtrl *tree, wxTreeListIte
     return children;
 }
 
+// Rows in the order they are drawn: children only under expanded rows.
+std::vector<wxTreeListItem> VisibleRows(const wxTreeListCtrl *tree)
+{
+    std::vector<wxTreeListItem> rows;
+    auto *self = const_cast<wxTreeListCtrl *>(tree);
+    std::vector<wxTreeListItem> pending = ChildrenOf(tree, self->GetRootItem());
+    std::reverse(pending.begin(), pending.end());
+    while (!pending.empty()) {
+        const wxTreeListItem row = pending.back();
+        pending.pop_back();
+        rows.push_back(row);
+        if (!self->IsExpanded(row))
+            continue;
+        std::vector<wxTreeListItem> children = ChildrenOf(tree, row);
+        pending.insert(pending.end(), children.rbegin(), children.rend());
+    }
+    return rows;
+}
+
+// What the surveyor arranged in the tree, kept across a rebuild.  Rows are
+// known by their object, group rows by their place under the project.
+class TreeViewState
+{
+public:
+    explicit TreeViewState(wxTreeListCtrl *tree) : m_tree(tree)
+    {
+        const wxTreeListItem project = tree->GetFirstChild(tree->GetRootItem());
+        if (!project.IsOk())
+            return;
+        m_known = true;
+        m_projectExpanded = tree->IsExpanded(project);
+        // A group without rows cannot be expanded; it opens with its first.
+        for (wxTreeListItem group : ChildrenOf(tree, project))
+            m_groupsExpanded.push_back(tree->IsExpanded(group) || !tree->GetFirstChild(group).IsOk());
+        m_selected = KeyOf(tree->GetSelection());
+        const wxDataViewItem top = tree->GetDataView()->GetTopItem();
+        m_top = top.IsOk() ? KeyOf(wxTreeListItem(static_cast<wxTreeListModelNode *>(top.GetID()))) : nullptr;
+    }
+
+    bool IsGroupExpanded(size_t group) const
+    {
+        return !m_known || group >= m_groupsExpanded.size() || m_groupsExpanded[group];
+    }
+    bool IsProjectExpanded() const { return !m_known || m_projectExpanded; }
+
+    // Selects the row selected before and scrolls the row that was on top
+    // back to the top, as far as the rows below it allow.
+    void Restore() const
+    {
+        const std::vector<wxTreeListItem> rows = VisibleRows(m_tree);
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const void *key = KeyOf(rows[i]);
+            if (key && key == m_selected)
+                m_tree->Select(rows[i]);
+            if (!key || key != m_top || i == 0)
+                continue;
+            // The rebuilt tree starts at its top; scrolled as little as
+            // needed to show the row a page further down, this row ends on
+            // top.
+            const int perPage = std::max(1, m_tree->GetDataView()->GetCountPerPage());
+            m_tree->EnsureVisible(rows[std::min(rows.size() - 1, i + size_t(perPage) - 1)]);
+        }
+    }
+
+private:
+    const void *KeyOf(wxTreeListItem item) const
+    {
+        if (!item.IsOk())
+            return nullptr;
+        if (auto *data = dynamic_cast<TreeData *>(m_tree->GetItemData(item))) {
+            if (data->GetCloud())
+                return data->GetCloud();
+            if (data->GetRoad())
+                return data->GetRoad();
+            return data->GetSection();
+        }
+        const wxTreeListItem project = m_tree->GetFirstChild(m_tree->GetRootItem());
+        if (item == project)
+            return &GROUP_KEYS[0];
+        const std::vector<wxTreeListItem> groups = ChildrenOf(m_tree, project);
+        const auto found = std::find(groups.begin(), groups.end(), item);
+        return found == groups.end() || found - groups.begin() >= 5 ? nullptr : &GROUP_KEYS[1 + (found - groups.begin())];
+    }
+
+    // Stand-ins for the project row and the five group rows.
+    static const char GROUP_KEYS[6];
+
+    wxTreeListCtrl *m_tree;
+    bool m_known = false;
+    bool m_projectExpanded = true;
+    std::vector<bool> m_groupsExpanded;
+    const void *m_selected = nullptr;
+    const void *m_top = nullptr;
+};
+
+const char TreeViewState::GROUP_KEYS[6] = {};
+
 } // namespace
 
 void CorvaneFrame::UpdateWorkspaceTree()
@@ -133,6 +230,7 @@ void CorvaneFrame::UpdateWorkspaceTree()
     // The tree scrolls to an item only at its next idle time; a request
     // still waiting then would name an item deleted here.
     tree->GetDataView()->OnInternalIdle();
+    const TreeViewState state(tree);
     tree->DeleteAllItems();
     wxTreeListItem project = tree->AppendItem(tree->GetRootItem(), _("Project"));
     if (g_workspace && g_workspace->project)
@@ -163,10 +261,14 @@ void CorvaneFrame::UpdateWorkspaceTree()
             }
         }
     }
-    for (wxTreeListItem group : {clouds, roads, sectionGroups[0], sectionGroups[1], sectionGroups[2]})
-        tree->Expand(group);
-    tree->Expand(project);
+    const wxTreeListItem groups[] = {clouds, roads, sectionGroups[0], sectionGroups[1], sectionGroups[2]};
+    for (size_t g = 0; g < 5; ++g)
+        if (state.IsGroupExpanded(g))
+            tree->Expand(groups[g]);
+    if (state.IsProjectExpanded())
+        tree->Expand(project);
     RefreshTreeChecks();
+    state.Restore();
 }
 
 // Each box tells whether its object is in the view; a group is ticked while

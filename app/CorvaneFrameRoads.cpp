@@ -4,6 +4,7 @@
 #include "CorvaneFrame.h"
 
 #include "FileChooser.h"
+#include "HorizonPanel.h"
 #include "RoadElementDialog.h"
 #include "RoadsDialog.h"
 #include "TaskThread.h"
@@ -12,6 +13,8 @@
 #include <wx/button.h>
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
+
+#include <cmath>
 
 namespace {
 
@@ -34,7 +37,75 @@ int WriteRoad(wks_road_t *road, int format, const char *path)
     return format == FORMAT_WEIDI ? road_export_weidi(&road->road, path) : road_export_haidi(&road->road, path);
 }
 
+// A section generated on the road sits on its centre line: a latitude
+// section's centre on it, facing along the road; a longitude section's
+// polyline along it.  The road library's x is north, y east.
+const double ON_LINE = 0.01;
+
+bool IsOnCentreLine(const road_t *road, double chainage, double east, double north)
+{
+    double x = 0.0, y = 0.0, azimuth = 0.0;
+    return road_l2xy(road, chainage, &x, &y, &azimuth) >= 0 && std::fabs(x - north) < ON_LINE &&
+           std::fabs(y - east) < ON_LINE;
+}
+
+bool IsLatitudeSectionOf(const road_t *road, const section_t *section)
+{
+    double chainage = 0.0, x = 0.0, y = 0.0, azimuth = 0.0, offset = 0.0;
+    if (road_xy2l(road, section->center[1], section->center[0], &chainage, &x, &y, &azimuth, &offset) < 0)
+        return false;
+    return std::fabs(offset) < ON_LINE && std::fabs(section->normal[0] + std::sin(azimuth)) < 1e-3 &&
+           std::fabs(section->normal[1] + std::cos(azimuth)) < 1e-3;
+}
+
+bool IsLongitudeSectionOf(const road_t *road, const section_t *section)
+{
+    const int last = section->vertex_count - 1;
+    const double *v = section->vertices;
+    return v && last >= 1 && IsOnCentreLine(road, v[2], v[0], v[1]) &&
+           IsOnCentreLine(road, v[3 * last + 2], v[3 * last], v[3 * last + 1]);
+}
+
+// Shows the roads of the workspace from index first on in the model view.
+void ShowRoadsFrom(size_t first)
+{
+    const size_t count = array_size(g_workspace->roads);
+    for (size_t i = first; i < count; ++i) {
+        void *item = nullptr;
+        if (array_get_at(g_workspace->roads, i, &item) == CC_OK && item)
+            SceneShowRoad(static_cast<wks_road_t *>(item));
+    }
+}
+
+int CountSectionsOn(const road_t *road)
+{
+    int count = 0;
+    Array *lists[] = {g_workspace->latitude_sections, g_workspace->longitude_sections};
+    for (int l = 0; l < 2; ++l) {
+        const size_t size = lists[l] ? array_size(lists[l]) : 0;
+        for (size_t i = 0; i < size; ++i) {
+            void *item = nullptr;
+            if (array_get_at(lists[l], i, &item) != CC_OK || !item)
+                continue;
+            const auto *section = static_cast<const section_t *>(item);
+            count += (l == 0 ? IsLatitudeSectionOf(road, section) : IsLongitudeSectionOf(road, section)) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
 } // namespace
+
+SavePathAsker CorvaneFrame::SaveAsker()
+{
+    return [this](wxWindow *parent, const wxString &message, const wxString &wildcard, wxString *path, int *filter) {
+        if (!m_fileChooser)
+            m_fileChooser = std::make_unique<DialogFileChooser>();
+        const bool chosen = m_fileChooser->Choose(parent, message, wildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT, path);
+        *filter = m_fileChooser->GetFilterIndex();
+        return chosen;
+    };
+}
 
 void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
 {
@@ -44,19 +115,25 @@ void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
     const size_t roadCount = array_size(g_workspace->roads);
     {
         RoadsDialog roads(this, -1);
+        roads.SetSavePathAsker(SaveAsker());
         const int answer = roads.ShowModal();
         road = answer == wxID_OK ? ChosenRoad(roads) : nullptr;
     }
-    // A road made with "Create" belongs in the tree even when the surveyor
-    // then cancels.
+    // Roads made with "Create" are shown and ticked as imported ones are,
+    // also when the surveyor then cancels.
+    ShowRoadsFrom(roadCount);
     if (!road) {
         if (array_size(g_workspace->roads) != roadCount)
             UpdateWorkspaceTree();
         return;
     }
+    // Counted on the road as it was: an edit may move its centre line away
+    // from them.
+    const int sectionsOnRoad = CountSectionsOn(&road->road);
     bool modified = false;
     {
         RoadElementDialog editor(this, &road->road, -1);
+        editor.HorizonPage->SetSavePathAsker(SaveAsker());
         editor.ShowModal();
         modified = editor.IsModified();
     }
@@ -72,11 +149,21 @@ void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
         if (!wks_export_project(g_workspace))
             ShowError(_("The project could not be saved; the road's changes are not stored in it."));
     }
-    UpdateWorkspaceTree();
     if (modified)
         SceneHideRoad(road);
     SceneShowRoad(road);
+    // Rebuilt once the scene holds the road, so that its tick says so.
+    UpdateWorkspaceTree();
+    if (modified && sectionsOnRoad > 0)
+        wxMessageBox(wxString::Format(wxPLURAL("%d section was generated on this road. It keeps its former "
+                                               "place and contents until it is generated again.",
+                                               "%d sections were generated on this road. They keep their former "
+                                               "place and contents until they are generated again.",
+                                               sectionsOnRoad),
+                                      sectionsOnRoad),
+                     _("Warning"), wxOK | wxCENTRE | wxICON_WARNING, this);
 }
+
 
 void CorvaneFrame::OnExportRoad(wxRibbonButtonBarEvent &)
 {
@@ -96,10 +183,8 @@ void CorvaneFrame::OnExportRoad(wxRibbonButtonBarEvent &)
         return;
     wxString path;
     int filter = 0;
-    if (!m_fileChooser)
-        m_fileChooser = std::make_unique<DialogFileChooser>();
-    if (!m_fileChooser->Choose(this, _("Select haidi road file to export."),
-                               _("Haidi road file(*.pm)|*.pm|Weidi road file(*.pm)|*.pm"), wxFD_SAVE, &path))
+    if (!ChooseFile(_("Select haidi road file to export."), _("Haidi road file(*.pm)|*.pm|Weidi road file(*.pm)|*.pm"),
+                    wxFD_SAVE | wxFD_OVERWRITE_PROMPT, &path))
         return;
     filter = m_fileChooser->GetFilterIndex();
     char buffer[VELMO_PATH_SIZE];

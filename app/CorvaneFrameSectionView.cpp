@@ -680,7 +680,8 @@ void CorvaneFrame::ExportSectionFile()
     if (!m_currentSection)
         return;
     wxString path;
-    if (!ChooseFile(_("Select file to export."), _("DXF file(*.dxf)|*.dxf|DAT file(*.dat)|*.dat"), wxFD_SAVE,
+    if (!ChooseFile(_("Select file to export."), _("DXF file(*.dxf)|*.dxf|DAT file(*.dat)|*.dat"),
+                    wxFD_SAVE | wxFD_OVERWRITE_PROMPT,
                     &path))
         return;
     const int filter = m_fileChooser->GetFilterIndex();
@@ -730,6 +731,7 @@ void CorvaneFrame::OnModelMotion(wxMouseEvent &event)
 
 void CorvaneFrame::ShowSectionTool(bool show)
 {
+    m_sectionToolWanted = show;
     if (!show) {
         if (m_sectionTool)
             m_sectionTool->Hide();
@@ -737,26 +739,17 @@ void CorvaneFrame::ShowSectionTool(bool show)
     }
     if (!m_sectionTool)
         m_sectionTool = new SectionToolDialog(this, this);
+    m_sectionToolArea = wxRect();
     PlaceSectionTool();
-    m_sectionTool->Show();
     m_sectionTool->ShowValuesInForce();
     // A pane that has just been shown gets its place in the next layout.
-    CallAfter([this] {
-        if (m_sectionTool && m_sectionTool->IsShown())
-            PlaceSectionTool();
-    });
-}
-
-void CorvaneFrame::PlaceSectionTool()
-{
-    m_sectionTool->Move(m_sectionCanvas->GetScreenPosition() + wxPoint(4, 4));
-    m_sectionTool->SetSize(wxSize(m_sectionCanvas->GetClientSize().GetWidth() - 8, m_sectionTool->GetSize().y));
+    CallAfter([this] { FollowSectionCanvas(); });
 }
 
 // Places the tool window again after the section canvas moved.
 void CorvaneFrame::ShowSectionToolIfShown()
 {
-    if (m_sectionTool && m_sectionTool->IsShown())
+    if (m_sectionTool && m_sectionToolWanted)
         ShowSectionTool(true);
 }
 

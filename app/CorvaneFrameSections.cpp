@@ -245,7 +245,7 @@ void CorvaneFrame::OnExportSections(wxRibbonButtonBarEvent &)
         return;
     }
     wxString path;
-    if (!ChooseFile(target.message, target.wildcard, wxFD_SAVE, &path))
+    if (!ChooseFile(target.message, target.wildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT, &path))
         return;
     char buffer[VELMO_PATH_SIZE];
     TaskThread::PathToUtf8(path, buffer);

@@ -5,6 +5,7 @@
 #include "AboutDialog.h"
 #include "FileChooser.h"
 #include "HelpDialog.h"
+#include "DialogInputCheck.h"
 #include "PointSliceDialog.h"
 #include "SetupDownload.h"
 #include "SetupDownloadDialog.h"
@@ -20,19 +21,31 @@
 
 #include <climits>
 
+#include <wx/textctrl.h>
+
 namespace {
 
-// Counts that the slicing is asked for: each at least 1, their product a
-// number of pieces that fits an int.
-bool SliceCountsUsable(const int counts[3])
+// The slice counts asked for: each a whole number of at least 1, their
+// product a number of pieces that fits an int.  Refuses at the field to
+// correct.
+bool CheckSliceInput(PointSliceDialog &dialog, wxString *why, wxWindow **field)
 {
+    if (dialog.GetPath().empty())
+        return DialogInputCheck::Refuse(_("Choose the LAS file to slice with the \"...\" button."),
+                                        dialog.FindWindow(PointSliceDialog::ID_BUTTON1), why, field);
+    const char *axes[3] = {"X", "Y", "Z"};
     long long product = 1;
     for (int k = 0; k < 3; k++) {
-        if (counts[k] < 1)
-            return false;
-        product *= counts[k];
+        const int count = PointSliceDialog::ReadCount(dialog.GetSliceText(k));
+        if (count < 1)
+            return DialogInputCheck::Refuse(
+                wxString::Format(_("The %s slice count must be a whole number of at least 1, not \"%s\"."), axes[k],
+                                 dialog.GetSliceText(k)),
+                static_cast<wxWindow *>(dialog.SliceText[k]), why, field);
+        product *= count;
         if (product > INT_MAX)
-            return false;
+            return DialogInputCheck::Refuse(_("The slice counts ask for too many pieces."),
+                                            static_cast<wxWindow *>(dialog.SliceText[k]), why, field);
     }
     return true;
 }
@@ -54,20 +67,20 @@ void CorvaneFrame::OnSliceLas(wxRibbonButtonBarEvent &)
     if (!m_fileChooser)
         m_fileChooser = std::make_unique<DialogFileChooser>();
     dialog.SetFileChooser(m_fileChooser.get());
+    DialogInputCheck::Install(
+        dialog, [&dialog](wxString *why, wxWindow **field) { return CheckSliceInput(dialog, why, field); },
+        _("Error"));
     if (dialog.ShowModal() != wxID_OK)
         return;
+    wxString why;
+    if (!CheckSliceInput(dialog, &why, nullptr)) {
+        ShowError(why);
+        return;
+    }
     const wxString path = dialog.GetPath();
     int counts[3];
     for (int k = 0; k < 3; k++)
         counts[k] = PointSliceDialog::ReadCount(dialog.GetSliceText(k));
-    if (path.empty()) {
-        ShowError(_("Choose the LAS file to slice with the \"...\" button."));
-        return;
-    }
-    if (!SliceCountsUsable(counts)) {
-        ShowError(_("Each slice count must be a whole number of at least 1."));
-        return;
-    }
     StartTask(new TaskThread(this, TASK_SLICE_LAS, path, counts));
 }
 

@@ -4,6 +4,8 @@
 #include <wx/dcclient.h>
 #include <wx/toplevel.h>
 
+#include <algorithm>
+
 wxBEGIN_EVENT_TABLE(StatusView, wxPanel)
 wxEND_EVENT_TABLE()
 
@@ -71,10 +73,69 @@ static void DrawColumnText(wxDC &dc, const wxString &text, const wxRect &rect)
     dc.DrawLabel(text, rect, wxALIGN_LEFT | wxALIGN_CENTER_VERTICAL);
 }
 
+static wxFont StatusFont()
+{
+    return wxFont(10, wxFONTFAMILY_DEFAULT, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD, false, wxString::FromUTF8("微软雅黑"));
+}
+
+// The message column's right edge and the three text columns' left edges.
+// A message that fits keeps the fixed columns (a fifth, two fifths, a fifth
+// and a fifth of the width); a longer one, such as a path, takes the width
+// the texts leave free, each text keeping the room it needs up to its own
+// column's width.
+StatusView::Columns StatusView::LayOut(const wxSize &size) const
+{
+    const int w = size.GetWidth();
+    const int c1 = w / 5, c3 = 3 * w / 5, c4 = 4 * w / 5;
+    Columns columns{c1 - 32, {c1, c3, c4}};
+    const wxString label = GetProgressLabel();
+    const int wanted = label.empty() ? 0 : TextWidth(label) + 4;
+    if (wanted <= columns.messageEnd)
+        return columns;
+    const int shares[TEXT_COUNT] = {c3 - c1, c4 - c3, w - c4};
+    int right = w - GRIP_SIZE;
+    for (int i = TEXT_COUNT - 1; i >= 0; --i) {
+        const int needed = m_texts[i].empty() ? 0 : std::min(TextWidth(m_texts[i]) + 8, shares[i]);
+        right -= needed;
+        columns.textStart[i] = right;
+    }
+    columns.messageEnd = std::max(columns.messageEnd, std::min(wanted, right - 4));
+    // Texts that still fit follow the message; the rest keep the right end.
+    int left = columns.messageEnd + 4;
+    for (int i = 0; i < TEXT_COUNT; ++i) {
+        columns.textStart[i] = std::max(left, std::min(columns.textStart[i], left));
+        left = columns.textStart[i] + (m_texts[i].empty() ? 0 : TextWidth(m_texts[i]) + 8);
+    }
+    return columns;
+}
+
+int StatusView::TextWidth(const wxString &text) const
+{
+    const wxFont font = StatusFont();
+    int width = 0;
+    GetTextExtent(text, &width, nullptr, nullptr, nullptr, &font);
+    return width;
+}
+
+wxRect StatusView::MessageArea(const wxSize &size) const
+{
+    return wxRect(0, 0, LayOut(size).messageEnd, size.GetHeight());
+}
+
+wxRect StatusView::TextArea(int index, const wxSize &size) const
+{
+    if (index < 0 || index >= TEXT_COUNT)
+        return wxRect();
+    const Columns columns = LayOut(size);
+    const int end = index + 1 < TEXT_COUNT ? columns.textStart[index + 1] : size.GetWidth() - GRIP_SIZE;
+    return wxRect(columns.textStart[index] + 4, 0, std::max(0, end - columns.textStart[index] - 8),
+                  size.GetHeight());
+}
+
 void StatusView::Draw(wxDC &dc, const wxSize &size) const
 {
     const int w = size.GetWidth(), h = size.GetHeight();
-    const int c1 = w / 5, c2 = 2 * w / 5, c3 = c1 + c2, c4 = c1 + c3;
+    const Columns columns = LayOut(size);
 
     const wxColour background("#404040");
     dc.SetBrush(wxBrush(background));
@@ -82,14 +143,14 @@ void StatusView::Draw(wxDC &dc, const wxSize &size) const
     dc.DrawRectangle(0, 0, w, h);
 
     dc.SetPen(wxPen(wxColour("#cccccc"), 1));
-    for (int x : {0, c1, c3, c4})
+    dc.DrawLine(0, 0, 0, h);
+    for (int x : columns.textStart)
         dc.DrawLine(x, 0, x, h);
 
-    dc.SetFont(wxFont(10, wxFONTFAMILY_DEFAULT, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD, false,
-                      wxString::FromUTF8("微软雅黑")));
+    dc.SetFont(StatusFont());
     dc.SetTextForeground(wxColour("#ffffff"));
 
-    const int progressWidth = c1 - 32;
+    const int progressWidth = columns.messageEnd;
     const int barWidth = (int)(progressWidth * m_fraction);
     if (barWidth > 0) {
         dc.SetBrush(wxBrush(wxColour(100, 100, 100, 100)));
@@ -97,9 +158,8 @@ void StatusView::Draw(wxDC &dc, const wxSize &size) const
     }
     DrawColumnText(dc, GetProgressLabel(), wxRect(0, 0, progressWidth, h));
 
-    DrawColumnText(dc, m_texts[0], wxRect(c1 + 4, 0, c2 - 8, h));
-    DrawColumnText(dc, m_texts[1], wxRect(c3 + 4, 0, c1 - 8, h));
-    DrawColumnText(dc, m_texts[2], wxRect(c4 + 4, 0, c1 - 8, h));
+    for (int i = 0; i < TEXT_COUNT; ++i)
+        DrawColumnText(dc, m_texts[i], TextArea(i, size));
 
     const wxColour grip("#a0a0a0");
     dc.SetBrush(wxBrush(grip));

@@ -43,8 +43,18 @@ public:
 
     // Paints the panel as it is at the given size onto any device context.
     void Draw(wxDC &dc, const wxSize &size) const;
+    // Where the message and the texts are drawn at the given size.
+    wxRect MessageArea(const wxSize &size) const;
+    wxRect TextArea(int index, const wxSize &size) const;
 
 private:
+    struct Columns {
+        int messageEnd;
+        int textStart[TEXT_COUNT];
+    };
+    Columns LayOut(const wxSize &size) const;
+    int TextWidth(const wxString &text) const;
+
     void OnPaint(wxPaintEvent &event);
     void OnLeftDown(wxMouseEvent &event);
     void OnLeftUp(wxMouseEvent &event);

@@ -4,6 +4,8 @@
 #include "UpdateRequest.h"
 #include "VelmoPath.h"
 
+#include <wx/datetime.h>
+#include <wx/filename.h>
 #include <wx/intl.h>
 
 #include <atomic>
@@ -214,6 +216,10 @@ void TaskThread::PostEvent(wxEventType type)
     auto *event = new TaskThreadEvent(type, 0, 0, message, m_code, m_cloud, m_section, m_road);
     if (saveFailed)
         event->SetInt(FINISH_SAVE_FAILED);
+    if (type == EVT_TASK_FINISH && m_code == TASK_SLICE_LAS) {
+        std::lock_guard<std::mutex> lock(g_taskThreadLock);
+        event->SetString(m_sliceReport.Clone());
+    }
     wxQueueEvent(m_dest, event);
 }
 
@@ -290,14 +296,41 @@ void TaskThread::SlicePoints()
 {
     char path[VELMO_PATH_SIZE];
     PathToUtf8(m_path, path);
+    const time_t started = wxDateTime::Now().GetTicks();
     const bool sliced = velmo_slice_points(path, m_slice, TaskProgressCallback) != 0;
+    const int pieces = sliced ? CountSlicePieces(started) : 0;
     // The finish event carries a message only when the slicing failed: the
     // library's reason, or ours when it gave none.
     std::lock_guard<std::mutex> lock(g_taskThreadLock);
-    if (sliced)
+    if (sliced) {
+        const wxFileName source(m_path);
+        m_sliceReport = wxString::Format(wxPLURAL("Slicing finished: %d piece written to %s as %s_X_Y_Z.las.",
+                                                  "Slicing finished: %d pieces written to %s as %s_X_Y_Z.las.",
+                                                  pieces),
+                                         pieces, source.GetPath(), source.GetName());
         RememberMessage(wxString());
+    }
     else if (m_lastMessage.empty())
         RememberMessage(wxString::Format(_("Cannot slice file %s."), m_path));
+}
+
+// The pieces are "<stem>_<i>_<j>_<k>.las" beside the file, one for each
+// box that holds points; a piece left from an earlier slicing is older than
+// this one.
+int TaskThread::CountSlicePieces(time_t started) const
+{
+    const wxFileName source(m_path);
+    int count = 0;
+    for (int i = 0; i < m_slice[0]; ++i)
+        for (int j = 0; j < m_slice[1]; ++j)
+            for (int k = 0; k < m_slice[2]; ++k) {
+                const wxFileName piece(source.GetPath(),
+                                       wxString::Format("%s_%d_%d_%d.las", source.GetName(), i, j, k));
+                // File times are whole seconds.
+                if (piece.FileExists() && piece.GetModificationTime().GetTicks() >= started - 1)
+                    ++count;
+            }
+    return count;
 }
 
 void TaskThread::RemoveCloud()

@@ -87,6 +87,7 @@ private:
     void ImportRoad(int format);
     void ComputeNewSections();
     void SlicePoints();
+    int CountSlicePieces(time_t started) const;
     void RemoveCloud();
     void ComputeSection();
     void OpenProject();
@@ -104,6 +105,8 @@ private:
     int m_first, m_last;
     wxString m_lastMessage;
     bool m_saveFailed = false;
+    // How many pieces a slicing wrote where; the finish event carries it.
+    wxString m_sliceReport;
     // Update server, read from the configuration when the check is built.
     wxString m_updateHost;
     unsigned short m_updatePort;

@@ -2,6 +2,7 @@
 
 #include "AddChainDialog.h"
 #include "ChainListLine.h"
+#include "DialogInputCheck.h"
 #include "FileChooser.h"
 #include "GenChainsDialog.h"
 #include "SceneManager.h"
@@ -339,13 +340,7 @@ void RoadSectionDialog::OnImport(wxCommandEvent &)
     std::vector<int> unread;
     wxString error;
     const long room = std::max(0L, SectionText::MAX_ROWS - long(m_chainList->GetItemCount()));
-    if (!SectionText::ReadRows(path, room, [&rows](const std::string &text) {
-            ChainListLine row;
-            if (!ChainListLine::Parse(text, &row))
-                return false;
-            rows.push_back(row);
-            return true;
-        }, &unread, &error)) {
+    if (!SectionText::ReadParsedRows(path, room, &rows, &unread, &error)) {
         Warn(error);
         return;
     }
@@ -390,35 +385,57 @@ void RoadSectionDialog::ReportImport(int added, const std::vector<int> &unread, 
         Warn(_("The file holds no chain list rows."));
 }
 
+namespace {
+
+// The rows "Generate" would make, or a refusal at the field to correct.
+bool CountGeneratedRows(GenChainsDialog &dialog, double *start, double *spacing, double *count, wxString *why,
+                        wxWindow **field)
+{
+    double end = 0;
+    const struct {
+        wxTextCtrl *field;
+        double *value;
+        wxString name;
+    } numbers[] = {{dialog.GetStartField(), start, _("Start chain")},
+                   {dialog.GetEndField(), &end, _("End chain")},
+                   {dialog.GetSpacingField(), spacing, _("Chain spacing")}};
+    for (const auto &n : numbers)
+        if (!SectionText::WholeNumber(n.field->GetValue(), n.value))
+            return DialogInputCheck::Refuse(wxString::Format(_("%s must be a number."), n.name), n.field, why,
+                                            field);
+    if (!(end > *start))
+        return DialogInputCheck::Refuse(_("The end chain must be greater than the start chain."),
+                                        dialog.GetEndField(), why, field);
+    if (!(*spacing > 0))
+        return DialogInputCheck::Refuse(_("The chain spacing must be greater than 0."), dialog.GetSpacingField(),
+                                        why, field);
+    *count = std::floor((end - *start) / *spacing * (1 + WHOLE_COUNT_TOLERANCE));
+    if (*count < 1)
+        return DialogInputCheck::Refuse(_("The chain spacing is longer than the distance from start to end chain."),
+                                        dialog.GetSpacingField(), why, field);
+    if (*count > RoadSectionDialog::MAX_GENERATED_ROWS)
+        return DialogInputCheck::Refuse(
+            wxString::Format(_("This spacing gives %.0f rows; at most %ld can be generated at once."), *count,
+                             RoadSectionDialog::MAX_GENERATED_ROWS),
+            dialog.GetSpacingField(), why, field);
+    return true;
+}
+
+} // namespace
+
 void RoadSectionDialog::OnGenerate(wxCommandEvent &)
 {
     GenChainsDialog dialog(this, wxID_ANY);
+    double start = 0, spacing = 0, count = 0;
+    DialogInputCheck::Install(
+        dialog,
+        [&](wxString *why, wxWindow **field) { return CountGeneratedRows(dialog, &start, &spacing, &count, why, field); },
+        _("Warning"));
     if (dialog.ShowModal() != wxID_OK)
         return;
-    double start = 0, end = 0, spacing = 0;
-    if (!SectionText::WholeNumber(dialog.GetStartField()->GetValue(), &start) ||
-        !SectionText::WholeNumber(dialog.GetEndField()->GetValue(), &end) ||
-        !SectionText::WholeNumber(dialog.GetSpacingField()->GetValue(), &spacing)) {
-        Warn(_("Start chain, end chain and chain spacing must be numbers."));
-        return;
-    }
-    if (!(end > start)) {
-        Warn(_("The end chain must be greater than the start chain."));
-        return;
-    }
-    if (!(spacing > 0)) {
-        Warn(_("The chain spacing must be greater than 0."));
-        return;
-    }
-    const double whole = (end - start) / spacing;
-    const double count = std::floor(whole * (1 + WHOLE_COUNT_TOLERANCE));
-    if (count < 1) {
-        Warn(_("The chain spacing is longer than the distance from start to end chain."));
-        return;
-    }
-    if (count > MAX_GENERATED_ROWS) {
-        Warn(wxString::Format(_("This spacing gives %.0f rows; at most %ld can be generated at once."), count,
-                              MAX_GENERATED_ROWS));
+    wxString why;
+    if (!CountGeneratedRows(dialog, &start, &spacing, &count, &why, nullptr)) {
+        Warn(why);
         return;
     }
     m_chainList->Freeze();
@@ -427,6 +444,24 @@ void RoadSectionDialog::OnGenerate(wxCommandEvent &)
         AppendRow(value, m_mode == ROAD_SECTION_LONGITUDE ? value + spacing : 0.0);
     }
     m_chainList->Thaw();
+}
+
+bool RoadSectionDialog::ReadNewChain(AddChainDialog &dialog, double *first, double *second, wxString *why,
+                                     wxWindow **field) const
+{
+    if (!SectionText::WholeNumber(dialog.GetFirstField()->GetValue(), first))
+        return DialogInputCheck::Refuse(wxString::Format(_("%s must be a number."), dialog.GetFirstLabel()->GetLabel()),
+                                        dialog.GetFirstField(), why, field);
+    if (!SectionText::WholeNumber(dialog.GetSecondField()->GetValue(), second))
+        return DialogInputCheck::Refuse(
+            wxString::Format(_("%s must be a number."), dialog.GetSecondLabel()->GetLabel()), dialog.GetSecondField(),
+            why, field);
+    const long same = SameChainRow(GetListedChains(), *first);
+    if (same >= 0)
+        return DialogInputCheck::Refuse(wxString::Format(_("Chain %s is already in the list (row %ld)."),
+                                                         SectionText::Fixed3(*first), same + 1),
+                                        dialog.GetFirstField(), why, field);
+    return true;
 }
 
 void RoadSectionDialog::OnAddChain(wxCommandEvent &)
@@ -439,18 +474,15 @@ void RoadSectionDialog::OnAddChain(wxCommandEvent &)
         dialog.GetFirstLabel()->SetLabel(_("Chain"));
         dialog.GetSecondLabel()->SetLabel(_("Height"));
     }
+    double first = 0, second = 0;
+    DialogInputCheck::Install(
+        dialog, [&](wxString *why, wxWindow **field) { return ReadNewChain(dialog, &first, &second, why, field); },
+        _("Warning"));
     if (dialog.ShowModal() != wxID_OK)
         return;
-    double first = 0, second = 0;
-    if (!SectionText::WholeNumber(dialog.GetFirstField()->GetValue(), &first) ||
-        !SectionText::WholeNumber(dialog.GetSecondField()->GetValue(), &second)) {
-        Warn(wxString::Format(_("%s and %s must be numbers."), dialog.GetFirstLabel()->GetLabel(),
-                              dialog.GetSecondLabel()->GetLabel()));
-        return;
-    }
-    const long same = SameChainRow(GetListedChains(), first);
-    if (same >= 0) {
-        Warn(wxString::Format(_("Chain %s is already in the list (row %ld)."), SectionText::Fixed3(first), same + 1));
+    wxString why;
+    if (!ReadNewChain(dialog, &first, &second, &why, nullptr)) {
+        Warn(why);
         return;
     }
     AppendRow(first, second);

@@ -13,6 +13,7 @@
 #include <map>
 #include <vector>
 
+class AddChainDialog;
 class FileChooser;
 class wxButton;
 class wxChoice;
@@ -93,6 +94,9 @@ private:
     void OnImport(wxCommandEvent &event);
     void OnGenerate(wxCommandEvent &event);
     void OnAddChain(wxCommandEvent &event);
+    // The two numbers of a new chain-list row, or a refusal at the field to
+    // correct (not a number, or a chain the list already has).
+    bool ReadNewChain(AddChainDialog &dialog, double *first, double *second, wxString *why, wxWindow **field) const;
     void OnDelete(wxCommandEvent &event);
     void OnClear(wxCommandEvent &event);
     void OnOK(wxCommandEvent &event);

@@ -3,7 +3,10 @@
 #include <wx/button.h>
 #include <wx/colordlg.h>
 #include <wx/listctrl.h>
+#include <wx/renderer.h>
 #include <wx/sizer.h>
+
+#include <algorithm>
 
 const long SectionColorTableDialog::ID_LISTVIEW1 = wxNewId();
 
@@ -37,7 +40,7 @@ SectionColorTableDialog::SectionColorTableDialog(wxWindow *parent, wxWindowID, c
                             "ID_LISTVIEW1");
     m_list->SetMinSize(wxSize(400, 400));
     m_list->EnableCheckBoxes(true);
-    m_list->AppendColumn(_("Class"), wxLIST_FORMAT_LEFT, 50);
+    m_list->AppendColumn(_("Class"), wxLIST_FORMAT_LEFT, ClassColumnWidth());
     m_list->AppendColumn(_("Description"), wxLIST_FORMAT_LEFT, 200);
     m_list->AppendColumn(_("Color"), wxLIST_FORMAT_LEFT, 150);
     for (int row = 0; row < m_rowCount; ++row) {
@@ -61,6 +64,17 @@ SectionColorTableDialog::SectionColorTableDialog(wxWindow *parent, wxWindowID, c
 
 SectionColorTableDialog::~SectionColorTableDialog()
 {
+}
+
+// The check box shares the first column with the code: room for both, the
+// margins the list draws around them, and the widest code, or the header.
+int SectionColorTableDialog::ClassColumnWidth() const
+{
+    const int checkBox = wxRendererNative::Get().GetCheckBoxSize(m_list).GetWidth();
+    int widest = 0;
+    for (int row = 0; row < m_rowCount; ++row)
+        widest = std::max(widest, m_list->GetTextExtent(wxString::Format("%d", row)).GetWidth());
+    return std::max(checkBox + widest + CHECK_BOX_MARGINS, m_list->GetTextExtent(_("Class")).GetWidth() + 16);
 }
 
 unsigned char SectionColorTableDialog::ChannelOf(float value)

@@ -35,6 +35,11 @@ private:
     void OnItemUnchecked(wxListEvent &event);
     void OnItemActivated(wxListEvent &event);
     void ShowRowColour(long row);
+    int ClassColumnWidth() const;
+
+    // The list draws its check box and the text after it with this much
+    // space around them in all.
+    enum { CHECK_BOX_MARGINS = 32 };
 
     wxListView *m_list = nullptr;
     wxColour m_colors[CLASS_COUNT];

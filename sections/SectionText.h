@@ -70,6 +70,20 @@ public:
     static bool ReadRows(const wxString &path, long room, const std::function<bool(const std::string &)> &take,
                          std::vector<int> *unread, wxString *error);
 
+    // ReadRows for a row type with a static Parse(text, &row).
+    template <class Row>
+    static bool ReadParsedRows(const wxString &path, long room, std::vector<Row> *rows, std::vector<int> *unread,
+                               wxString *error)
+    {
+        return ReadRows(path, room, [rows](const std::string &text) {
+            Row row;
+            if (!Row::Parse(text, &row))
+                return false;
+            rows->push_back(row);
+            return true;
+        }, unread, error);
+    }
+
     // "lines 2, 5 and 9"-style list of line numbers, the first few only.
     static wxString LineNumbers(const std::vector<int> &numbers);
 

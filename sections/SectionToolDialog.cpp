@@ -50,8 +50,11 @@ SectionToolDialog::SectionToolDialog(wxWindow *parent, SectionToolHost *host, wx
                                      const wxSize &)
     : m_host(host)
 {
-    // 1. The window: no caption, border or close box.
-    Create(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0, "wxID_ANY");
+    // 1. The window: no caption, border or close box.  It must be resizable
+    // all the same (without a border to resize it by): the toolkit would not
+    // let the frame make a fixed-size window narrower than it first was.
+    Create(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxRESIZE_BORDER | wxBORDER_NONE,
+           "wxID_ANY");
     SetBackgroundColour(BACKGROUND);
     auto *row = new wxBoxSizer(wxHORIZONTAL);
 

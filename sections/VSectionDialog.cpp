@@ -180,13 +180,7 @@ void VSectionDialog::OnImport(wxCommandEvent &)
     std::vector<int> unread;
     wxString error;
     const long room = std::max(0L, SectionText::MAX_ROWS - long(m_sectionList->GetItemCount()));
-    if (!SectionText::ReadRows(path, room, [&rows](const std::string &text) {
-            CustomSectionLine row;
-            if (!CustomSectionLine::Parse(text, &row))
-                return false;
-            rows.push_back(row);
-            return true;
-        }, &unread, &error)) {
+    if (!SectionText::ReadParsedRows(path, room, &rows, &unread, &error)) {
         Warn(error);
         return;
     }

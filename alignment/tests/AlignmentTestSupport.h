@@ -24,8 +24,7 @@ namespace aligntest {
 
 inline std::string DataFile(const char *name)
 {
-    std::string here = __FILE__;
-    return here.substr(0, here.rfind("/alignment/")) + "/road/tests/data/" + name;
+    return std::string(ROAD_TEST_DATA_DIR) + "/" + name;
 }
 
 // Answers modal dialogs in order with the queued answers; a message box

@@ -131,6 +131,39 @@ TEST_F(ProjectRoads, CreateAddsTheRoadSavesTheProjectAndSelectsIt)
     EXPECT_EQ(array_size(g_workspace->roads), 2u);
 }
 
+TEST_F(ProjectRoads, CreateRefusesFilesThatAreNotNewRoadsAndLeavesThemAsTheyWere)
+{
+    wks_road_t *main = ImportRoad("main.pm");
+    ASSERT_TRUE(main);
+    ImportRoad("side.pm");
+    const std::string las = dir->file("data.las");
+    std::ofstream(las, std::ios::binary) << "LASF" << std::string(300, '\0');
+    const std::string junk = dir->file("notes.pm");
+    std::ofstream(junk) << "shopping list\n";
+    struct Refused {
+        std::string path, reason;
+        int selected;
+    };
+    const Refused refused[] = {
+        {las, "is not a road file", 1},
+        {junk, "is not a road file", 1},
+        {main->path, "already in the project", 0},
+        {(dir->path() / "roads" / "." / "main.pm").string(), "already in the project", 0},
+    };
+    for (const Refused &r : refused) {
+        SCOPED_TRACE(r.path);
+        const std::string before = read_bytes(r.path);
+        DialogScript script;
+        AnsweredRoadsDialog dialog(wxString::FromUTF8(r.path));
+        PressCreate(dialog);
+        ASSERT_EQ(script.Messages().size(), 1u);
+        EXPECT_TRUE(script.Messages()[0].Contains(r.reason)) << script.Messages()[0];
+        EXPECT_EQ(array_size(g_workspace->roads), 2u);
+        EXPECT_EQ(dialog.RoadChoice->GetSelection(), r.selected);
+        EXPECT_EQ(read_bytes(r.path), before);
+    }
+}
+
 TEST_F(ProjectRoads, OkWithoutAnyRoadSaysSoAndStaysOpen)
 {
     RoadsDialog dialog(nullptr);

@@ -359,7 +359,7 @@ TEST_F(VerticalPanelTest, ListSelectionLightsItsElementOnly)
 
 // Where picking is offered, a click on an element's line selects that
 // element's row, whichever line was lit before.
-TEST_F(VerticalPanelTest, CanvasPickSelectsThePickedElement)
+TEST_F(VerticalPanelTest, CanvasRealInputPickSelectsThePickedElement)
 {
     CrestProfile(road.get());
     panel->SetRoad(road.get());

@@ -80,7 +80,7 @@ class FixedChooser : public FileChooser
 {
 public:
     explicit FixedChooser(std::string path) : m_path(std::move(path)) {}
-    bool Choose(wxWindow *, const wxString &, const wxString &, long, wxString *path) override
+    bool AskPath(wxWindow *, const wxString &, const wxString &, long, wxString *path) override
     {
         *path = wxString::FromUTF8(m_path.c_str());
         return true;
@@ -160,7 +160,10 @@ TEST_F(FrameToolsTest, SlicingACorridorTwoByThreeByOneWritesSixPiecesHoldingEver
     const std::vector<std::string> boxes = Slice(las, {"2", "3", "1"});
     EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? "" : boxes[0]);
     EXPECT_FALSE(progress.empty()) << "the status panel showed no progress";
-    EXPECT_TRUE(frame->GetStatusView()->GetProgressMessage().empty()) << "the progress stays after the task";
+    // The progress gives way to what was written where.
+    EXPECT_FALSE(frame->GetStatusView()->IsShowingPercent());
+    EXPECT_EQ(frame->GetStatusView()->GetProgressLabel(),
+              "Slicing finished: 6 pieces written to " + dir.path().string() + " as ribbon_X_Y_Z.las.");
 
     const std::vector<fs::path> pieces = PiecesOf(las);
     EXPECT_EQ(6u, pieces.size());
@@ -203,7 +206,9 @@ TEST_F(FrameToolsTest, UnusableCountsOrNoFileStartNothingAndSayWhy)
         SCOPED_TRACE((counts[0] + "," + counts[1] + "," + counts[2]).ToStdString());
         const std::vector<std::string> boxes = Slice(las, counts);
         ASSERT_EQ(1u, boxes.size());
-        EXPECT_EQ("Each slice count must be a whole number of at least 1.", boxes[0]);
+        EXPECT_TRUE(boxes[0].find("slice count must be a whole number of at least 1") != std::string::npos ||
+                    boxes[0] == "The slice counts ask for too many pieces.")
+            << boxes[0];
     }
     const std::vector<std::string> boxes = Slice("", {"2", "2", "2"});
     ASSERT_EQ(1u, boxes.size());
@@ -216,8 +221,10 @@ TEST_F(FrameToolsTest, AFileThatIsNotLasShowsTheLibrarysMessage)
     const std::string text = dir.file("notes.las");
     std::ofstream(text) << "not a point cloud\n";
     const std::vector<std::string> boxes = Slice(text, {"2", "1", "1"});
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_FALSE(boxes[0].empty());
+    // The dialog refuses the file when it is chosen and keeps OK disabled;
+    // the script presses OK all the same, and the frame has no file to cut.
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(0u, boxes[0].find("The file is not a LAS file this program can read.\nNot a LAS file: ")) << boxes[0];
     EXPECT_TRUE(PiecesOf(text).empty());
     EXPECT_FALSE(frame->IsTaskRunning());
 }
@@ -357,6 +364,9 @@ protected:
         event->SetDescription(description.c_str());
         event->SetFileSize(size);
         wxQueueEvent(frame, event);
+        // Handled here and now: on a loaded machine a short pump may end
+        // before the offer is handled, and an unstarted download looks ended.
+        static_cast<wxEvtHandler *>(frame)->ProcessPendingEvents();
         PumpWithIdleFor(100);
         if (wait) {
             EXPECT_TRUE(PumpWithIdleUntil([this] { return !frame->GetSetupDownload(); }, 30000))

@@ -53,7 +53,7 @@ class ScriptedChooser : public FileChooser
 public:
     explicit ScriptedChooser(std::shared_ptr<DialogScript> script) : m_script(std::move(script)) {}
 
-    bool Choose(wxWindow *, const wxString &message, const wxString &wildcard, long style, wxString *path) override
+    bool AskPath(wxWindow *, const wxString &message, const wxString &wildcard, long style, wxString *path) override
     {
         m_script->asked.push_back({message, wildcard, style});
         if (m_script->answers.empty())
@@ -437,6 +437,40 @@ TEST_F(ProjectTest, CancelledDialogsAndAnExistingFileLeaveTheOpenProjectAlone)
     EXPECT_EQ(1u, SizeOf(g_workspace->roads));
     EXPECT_EQ(before, TreeLines(Tree()));
     EXPECT_EQ(1u, SceneRoot->getNumChildren());
+}
+
+TEST_F(ProjectTest, ALasFileAlreadyInTheProjectIsImportedAgainOnlyAfterYes)
+{
+    const std::string las = WriteCorridor("corridor.las", 3000, lasgen::Alignment::straight);
+    const std::string link = dir.file("link.las");
+    std::filesystem::create_symlink(las, link);
+    {
+        DialogAnswerer none(wxID_OK);
+        Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("twice.qpj"));
+        Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, las);
+        ASSERT_TRUE(none.shown.empty());
+    }
+    ASSERT_EQ(1u, SizeOf(g_workspace->clouds));
+    const std::vector<std::string> before = TreeLines(Tree());
+
+    struct Again {
+        std::string path;
+        int answer;
+        size_t clouds;
+    };
+    for (const Again &again : {Again{las, wxID_NO, 1}, Again{link, wxID_NO, 1}, Again{las, wxID_OK, 2}}) {
+        SCOPED_TRACE(again.path);
+        DialogAnswerer boxes(again.answer);
+        Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, again.path);
+        ASSERT_EQ(1u, boxes.shown.size());
+        EXPECT_NE(wxNOT_FOUND, boxes.shown[0].message.Find("is already in the project")) << boxes.shown[0].message;
+        EXPECT_NE(wxNOT_FOUND, boxes.shown[0].message.Find(wxString::FromUTF8(again.path)));
+        EXPECT_TRUE(boxes.shown[0].style & wxYES_NO);
+        EXPECT_TRUE(boxes.shown[0].style & wxNO_DEFAULT) << "Enter answers No";
+        EXPECT_EQ(again.clouds, SizeOf(g_workspace->clouds));
+        if (again.clouds == 1)
+            EXPECT_EQ(before, TreeLines(Tree()));
+    }
 }
 
 TEST_F(ProjectTest, AProjectTheEngineRefusesSaysWhyAndLeavesTheOpenProjectOpen)

@@ -8,6 +8,8 @@
 #include "MyCanvas.h"
 #include "RoadElementDialog.h"
 #include "RoadsDialog.h"
+#include "SceneObjects.h"
+#include "TreeData.h"
 #include "VerticalPanel.h"
 #include "V_Line.h"
 #include "V_Round.h"
@@ -19,6 +21,7 @@
 #include <wx/choice.h>
 #include <wx/filedlg.h>
 #include <wx/ribbon/bar.h>
+#include <wx/treelist.h>
 #include <wx/ribbon/buttonbar.h>
 #include <wx/textctrl.h>
 
@@ -41,7 +44,7 @@ public:
     std::deque<Answer> answers;
     std::vector<wxString> wildcards;
 
-    bool Choose(wxWindow *, const wxString &, const wxString &wildcard, long, wxString *path) override
+    bool AskPath(wxWindow *, const wxString &, const wxString &wildcard, long, wxString *path) override
     {
         wildcards.push_back(wildcard);
         if (answers.empty())
@@ -333,6 +336,93 @@ TEST_F(RoadCommandsTest, ExportWritesTheChosenFormatThatImportsAgain)
     script.Then([](wxDialog *) { return int(wxID_OK); });
     Click(CorvaneFrame::ID_RIBBON_EXPORT_ROAD);
     EXPECT_TRUE(script.messages.back().Contains("could not be written")) << script.messages.back();
+}
+
+// A road made with "Create" shows in the tree ticked and in the model view,
+// as an imported one does, whether the surveyor then cancels or edits it.
+TEST_F(RoadCommandsTest, CreatedRoadIsTickedAndDrawnAsAnImportedOne)
+{
+    MakeProject();
+    ModalScript script;
+    // What "Create" does with a new file name; a file dialog that is not
+    // shown gives back no name.
+    const auto createThen = [this](const std::string &name, int answer) {
+        return [this, name, answer](wxDialog *dialog) {
+            auto &roads = dynamic_cast<RoadsDialog &>(*dialog);
+            EXPECT_NE(nullptr, wks_create_road(g_workspace, dir.file(name).c_str()));
+            roads.FillRoads();
+            return answer;
+        };
+    };
+    const auto tickOf = [this](wks_road_t *road) {
+        wxTreeListCtrl *tree = frame->GetWorkspaceTree();
+        for (wxTreeListItem item = tree->GetFirstItem(); item.IsOk(); item = tree->GetNextItem(item)) {
+            auto *data = dynamic_cast<TreeData *>(tree->GetItemData(item));
+            if (data && data->GetRoad() == road)
+                return tree->GetCheckedState(item);
+        }
+        return wxCHK_UNDETERMINED;
+    };
+
+    // Created, then the selection dialog cancelled.
+    script.Then(createThen("centre.pm", wxID_CANCEL));
+    Click(CorvaneFrame::ID_RIBBON_ROAD_ELEMENTS);
+    ASSERT_EQ(array_size(g_workspace->roads), 3u) << (script.messages.empty() ? "" : script.messages[0]);
+    EXPECT_TRUE(SceneTableContains(RoadTable, RoadAt(2)));
+    EXPECT_EQ(tickOf(RoadAt(2)), wxCHK_CHECKED);
+
+    // Created, then opened in the editor and closed unchanged.
+    script.Then(createThen("ramp2.pm", wxID_OK));
+    script.Then([](wxDialog *) { return int(wxID_CANCEL); });
+    Click(CorvaneFrame::ID_RIBBON_ROAD_ELEMENTS);
+    ASSERT_EQ(array_size(g_workspace->roads), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_TRUE(SceneTableContains(RoadTable, RoadAt(i))) << i;
+        EXPECT_EQ(tickOf(RoadAt(i)), wxCHK_CHECKED) << i;
+    }
+}
+
+// Editing a road tells how many of its sections now lie off it, and moves
+// none of them; a road without sections, or an edit that changes nothing,
+// says nothing.
+TEST_F(RoadCommandsTest, EditingARoadWithSectionsSaysTheyStayWhereTheyWere)
+{
+    MakeProject();
+    ModalScript script;
+    script.Then(ChooseRoad(0));
+    script.Then(BuildProfile(script));
+    Click(CorvaneFrame::ID_RIBBON_ROAD_ELEMENTS);
+    EXPECT_TRUE(script.messages.empty());
+
+    wks_road_t *road = RoadAt(0);
+    const double latitude[] = {10.0, 0.0, 20.0, 0.0, 30.0, 0.0};
+    const double longitude[] = {5.0, 60.0};
+    ASSERT_EQ(3, wks_generate_road_latitude_sections(g_workspace, road, 3, latitude, 1.0, 20.0));
+    ASSERT_EQ(1, wks_generate_road_longitude_sections(g_workspace, road, 1, longitude, 1.0));
+    // A custom section across the road is the surveyor's own, not the road's.
+    const double centre[3] = {road_horizon(&road->road, 0)->start_y, road_horizon(&road->road, 0)->start_x, 0.0};
+    const double normal[3] = {1.0, 0.0, 0.0}, up[3] = {0.0, 0.0, 1.0}, range[2] = {-1.0, 1.0};
+    ASSERT_NE(nullptr, wks_add_custom_section(g_workspace, "own", centre, normal, up, range, range));
+    void *first = nullptr;
+    ASSERT_EQ(CC_OK, array_get_at(g_workspace->latitude_sections, 0, &first));
+    const double before[3] = {static_cast<section_t *>(first)->center[0], static_cast<section_t *>(first)->center[1],
+                              static_cast<section_t *>(first)->center[2]};
+
+    script.Then(ChooseRoad(0));
+    script.Then([](wxDialog *) { return int(wxID_CANCEL); });
+    Click(CorvaneFrame::ID_RIBBON_ROAD_ELEMENTS);
+    EXPECT_TRUE(script.messages.empty()) << "nothing was changed";
+
+    script.Then(ChooseRoad(0));
+    script.Then(BuildProfile(script));
+    Click(CorvaneFrame::ID_RIBBON_ROAD_ELEMENTS);
+    ASSERT_EQ(script.messages.size(), 1u);
+    EXPECT_TRUE(script.messages[0].StartsWith("4 sections were generated on this road.")) << script.messages[0];
+    EXPECT_TRUE(script.messages[0].Contains("former place")) << script.messages[0];
+    EXPECT_EQ(array_size(g_workspace->latitude_sections), 3u);
+    EXPECT_EQ(array_size(g_workspace->longitude_sections), 1u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(static_cast<section_t *>(first)->center[i], before[i]) << i;
 }
 
 TEST_F(RoadCommandsTest, GuardsAndCancelsChangeNothing)

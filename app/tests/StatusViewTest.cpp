@@ -138,6 +138,40 @@ TEST_F(StatusViewTest, TextsGoToTheirIndexAndOtherIndexesAreRefused)
     EXPECT_TRUE(view->GetStatusText(3).empty());
 }
 
+// A message longer than its column, such as one naming a path, takes the
+// width the texts leave free, and the texts stay whole beside it; a short
+// message keeps the fixed columns.
+TEST_F(StatusViewTest, ALongMessageTakesTheFreeWidthAndTheTextsStayWhole)
+{
+    StatusFrame f;
+    StatusView *view = f.view();
+    const wxSize size(1400, 24);
+    const wxString path = "Slicing finished: 8 pieces written to /home/surveyor/data/corridor north/ as "
+                          "corridor_X_Y_Z.las.";
+    const wxFont font(10, wxFONTFAMILY_DEFAULT, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD, false,
+                      wxString::FromUTF8("微软雅黑"));
+    const auto width = [&](const wxString &text) {
+        int w = 0;
+        view->GetTextExtent(text, &w, nullptr, nullptr, nullptr, &font);
+        return w;
+    };
+    view->SetStatusText(0, "500012.35,4000020.10,101.25");
+    view->SetStatusText(2, "L K0+020");
+
+    view->ShowMessage("Ready.");
+    EXPECT_EQ(view->MessageArea(size).width, 1400 / 5 - 32);
+    EXPECT_EQ(view->TextArea(0, size).x, 1400 / 5 + 4);
+
+    view->ShowMessage(path);
+    EXPECT_GE(view->MessageArea(size).width, width(path));
+    for (int i : {0, 2}) {
+        const wxRect text = view->TextArea(i, size);
+        EXPECT_GE(text.x, view->MessageArea(size).GetRight()) << i;
+        EXPECT_GE(text.width, width(view->GetStatusText(i))) << i;
+        EXPECT_LE(text.GetRight(), 1400 - 19) << i << ": clear of the grip";
+    }
+}
+
 TEST_F(StatusViewTest, PaintsTheBarTheColumnsAndTheGrip)
 {
     StatusFrame f;

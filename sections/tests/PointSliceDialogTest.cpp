@@ -35,7 +35,7 @@ public:
     std::vector<wxString> messages, wildcards;
     std::vector<long> styles;
 
-    bool Choose(wxWindow *, const wxString &message, const wxString &wildcard, long style, wxString *path) override
+    bool AskPath(wxWindow *, const wxString &message, const wxString &wildcard, long style, wxString *path) override
     {
         messages.push_back(message);
         wildcards.push_back(wildcard);

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <wx/dcclient.h>
 #include <wx/listctrl.h>
+#include <wx/renderer.h>
 #include <wx/modalhook.h>
 
 #include <cstring>
@@ -132,4 +134,19 @@ TEST_F(ColourTableTest, ACancelledColourChoiceLeavesTheRow)
     ClassificationColorTable back = table;
     dialog->GetColorTable(back.visible, back.colors);
     EXPECT_EQ(0 == std::memcmp(table.colors[7], back.colors[7], sizeof table.colors[7]), true);
+}
+
+// The class column holds its check box and every code in full: codes 10 to
+// 17 must not be cut to "1.".  The list draws a row's check box after 3
+// pixels with 5 on either side, and keeps 8 pixels clear at the column's end.
+TEST_F(ColourTableTest, TheClassColumnShowsEveryCodeWhole)
+{
+    wxListView *list = dialog->GetList();
+    const int checkBox = wxRendererNative::Get().GetCheckBoxSize(list).GetWidth();
+    wxClientDC dc(list);
+    dc.SetFont(list->GetFont());
+    for (long row = 0; row < list->GetItemCount(); ++row) {
+        const wxString code = list->GetItemText(row, 0);
+        EXPECT_LE(3 + checkBox + 10 + dc.GetTextExtent(code).GetWidth() + 8, list->GetColumnWidth(0)) << code;
+    }
 }

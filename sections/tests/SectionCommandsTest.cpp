@@ -381,7 +381,7 @@ TEST_F(SectionCommandsTest, ExportsWriteTheEngineOwnFilesWithThePageOptions)
         chooser->answers.push_back(path);
         Click(CorvaneFrame::ID_RIBBON_EXPORT_SECTIONS);
         EXPECT_EQ(e.message, chooser->asked.back().message);
-        EXPECT_EQ(wxFD_SAVE, chooser->asked.back().style);
+        EXPECT_EQ(wxFD_SAVE | wxFD_OVERWRITE_PROMPT, chooser->asked.back().style);
         ASSERT_EQ(1u, driver.messages.size()) << e.file;
         EXPECT_EQ(e.finished, driver.messages[0].text);
         EXPECT_EQ("Message", driver.messages[0].caption);

@@ -170,8 +170,8 @@ TEST_F(RoadDialogTest, GenerateAppendsEvenlySpacedRowsOrSaysWhyNot)
                    {"100", "0", "20", "end chain must be greater"},
                    {"0", "100", "0", "spacing must be greater than 0"},
                    {"0", "100", "-5", "spacing must be greater than 0"},
-                   {"0", "", "5", "must be numbers"},
-                   {"0", "100", "nan", "must be numbers"},
+                   {"0", "", "5", "End chain must be a number"},
+                   {"0", "100", "nan", "Chain spacing must be a number"},
                    {"0", "100000", "0.5", "at most 100000"}};
     for (const auto &r : refused) {
         driver.messages.clear();
@@ -204,7 +204,7 @@ TEST_F(RoadDialogTest, AddRefusesADuplicateChainageOrAnEmptyField)
     EXPECT_EQ((Rows{{"1", "120.000", "12.345"}, {"2", "120.002", "0.000"}}), ListRows(dialog.GetChainList()));
     ASSERT_EQ(2u, driver.messages.size());
     EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("already in the list"));
-    EXPECT_NE(wxNOT_FOUND, driver.messages[1].text.Find("must be numbers"));
+    EXPECT_NE(wxNOT_FOUND, driver.messages[1].text.Find("Chain must be a number"));
     EXPECT_DOUBLE_EQ(12.345, dialog.GetRows()[0][1]);
 
     // A cancelled add changes nothing.

@@ -101,7 +101,7 @@ public:
         long style;
     };
 
-    bool Choose(wxWindow *, const wxString &message, const wxString &wildcard, long style, wxString *path) override
+    bool AskPath(wxWindow *, const wxString &message, const wxString &wildcard, long style, wxString *path) override
     {
         asked.push_back({message, wildcard, style});
         if (answers.empty())

@@ -10,6 +10,7 @@
 #include "SideManipulator.h"
 
 #include <wx/aui/framemanager.h>
+#include <wx/bmpbuttn.h>
 #include <wx/propgrid/propgrid.h>
 #include <wx/treelist.h>
 #include <wx/textctrl.h>
@@ -50,6 +51,32 @@ std::vector<double> Numbers(const wxString &text)
     while (std::getline(in, part, ','))
         values.push_back(std::atof(part.c_str()));
     return values;
+}
+
+// The strip lies inside the section view, 4 pixels in from its corner,
+// with every control it shows inside the strip and no button but the
+// least-used two left out.
+void ExpectStripInsideTheView(CorvaneFrame *frame, const std::string &when)
+{
+    SCOPED_TRACE(when);
+    SectionToolDialog *tool = frame->GetSectionTool();
+    wxWindow *canvas = frame->GetSectionCanvas();
+    ASSERT_TRUE(tool->IsShown());
+    const wxRect view(canvas->GetScreenPosition(), canvas->GetClientSize());
+    const wxRect strip = tool->GetScreenRect();
+    EXPECT_TRUE(view.Contains(strip)) << "view " << view.x << "," << view.y << " " << view.width << "x"
+                                      << view.height << ", strip " << strip.x << "," << strip.y << " "
+                                      << strip.width << "x" << strip.height;
+    EXPECT_EQ(view.GetTopLeft() + wxPoint(4, 4), strip.GetTopLeft());
+    const wxRect inside(wxPoint(0, 0), tool->GetClientSize());
+    int buttons = 0;
+    for (wxWindow *child : tool->GetChildren()) {
+        if (!child->IsShown())
+            continue;
+        buttons += dynamic_cast<wxBitmapButton *>(child) != nullptr;
+        EXPECT_TRUE(inside.Contains(child->GetRect())) << child->GetName() << " is cut off";
+    }
+    EXPECT_GE(buttons, 6);
 }
 
 } // namespace
@@ -539,4 +566,45 @@ TEST_F(SectionViewTest, TheToolWindowFollowsThePanesAndClosingTheSectionPaneEnds
     send(wxEVT_AUI_PANE_RESTORE, frame->GetModelCanvas());
     PumpWithIdleFor(100);
     EXPECT_FALSE(tool->IsShown());
+}
+
+TEST_F(SectionViewTest, TheToolStripStaysInsideTheSectionViewThroughMovesResizesAndFloating)
+{
+    MakeCurrent(Latitude(0));
+    wxAuiManager *aui = frame->GetAuiManager();
+    wxAuiPaneInfo &pane = aui->GetPane(frame->GetSectionCanvas());
+    struct Step {
+        std::string name;
+        std::function<void()> act;
+    };
+    const std::vector<Step> steps = {
+        {"wide frame", [&] { frame->SetSize(0, 100, 1600, 900); }},
+        {"un-maximised to the smallest frame", [&] { frame->SetSize(200, 150, 600, 400); }},
+        {"frame moved only", [&] { frame->Move(420, 260); }},
+        {"middle-sized frame", [&] { frame->SetSize(50, 50, 1000, 700); }},
+        {"section pane floated",
+         [&] {
+             pane.Float().FloatingPosition(300, 300).FloatingSize(520, 320);
+             aui->Update();
+         }},
+        {"floating pane moved",
+         [&] {
+             wxWindow *floating = frame->GetSectionCanvas()->GetParent();
+             floating->Move(floating->GetPosition() + wxPoint(60, 40));
+         }},
+        {"section pane docked again",
+         [&] {
+             pane.Dock().Center();
+             aui->Update();
+         }},
+        {"section pane maximised", [&] { aui->MaximizePane(pane); aui->Update(); }},
+        {"section pane restored", [&] { aui->RestorePane(pane); aui->Update(); }},
+        {"frame maximised", [&] { frame->Maximize(true); }},
+        {"frame restored", [&] { frame->Maximize(false); frame->SetSize(100, 100, 700, 450); }},
+    };
+    for (const Step &step : steps) {
+        step.act();
+        PumpWithIdleFor(250);
+        ExpectStripInsideTheView(frame, step.name);
+    }
 }

@@ -42,7 +42,7 @@ class ScriptedChooser : public FileChooser
 public:
     explicit ScriptedChooser(std::shared_ptr<ChooserScript> script) : m_script(std::move(script)) {}
 
-    bool Choose(wxWindow *, const wxString &message, const wxString &wildcard, long style, wxString *path) override
+    bool AskPath(wxWindow *, const wxString &message, const wxString &wildcard, long style, wxString *path) override
     {
         m_script->asked.push_back({message, wildcard, style});
         if (m_script->answers.empty())
