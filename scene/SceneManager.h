@@ -88,8 +88,10 @@ void SceneRegisterViewer(osgViewer::View *viewer);
 // Tiles whose loaded points the pager keeps before it drops those out of view
 // (or levels out of range) first.  A pager keeps every tile below its bound,
 // so the bound is what keeps a large cloud's memory from growing while the
-// view moves over it; a dropped tile is read again when it is needed.
-#define SCENE_MAX_PAGED_TILES 96
+// view moves over it; a dropped tile is read again when it is needed.  Only
+// levels not drawn in the last frame are dropped, so a close view that needs
+// more tiles than this still shows them all.
+#define SCENE_MAX_PAGED_TILES 32
 
 // ---- Hiding --------------------------------------------------------------------
 
