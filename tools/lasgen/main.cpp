@@ -13,7 +13,8 @@
 
 namespace {
 
-// The defaults shown are the spec's own, so the help cannot drift from them.
+// The defaults shown are read from a default corridor, so the help cannot
+// drift from them.
 std::string usage()
 {
     const lasgen::CorridorSpec d;
