@@ -22,6 +22,21 @@ public:
     // the dialog may close.  caption titles the message box.
     static void Install(wxDialog &dialog, Check check, const wxString &caption);
 
+    // Install for an element dialog and its reader: OK closes the dialog
+    // only once read(dialog, &element, why, field) takes its fields.  The
+    // editors' messages are titled "错误".
+    template <typename Element, typename Dialog>
+    static void InstallReader(Dialog &dialog, bool (*read)(const Dialog &, Element *, wxString *, wxWindow **))
+    {
+        Install(
+            dialog,
+            [&dialog, read](wxString *why, wxWindow **field) {
+                Element unused;
+                return read(dialog, &unused, why, field);
+            },
+            wxString::FromUTF8("错误"));
+    }
+
     // A refusal for checks: fills why and field, answers false.
     static bool Refuse(const wxString &message, wxWindow *at, wxString *why, wxWindow **field);
 };

@@ -23,20 +23,6 @@ bool Confirmed(wxDialog &dialog)
     return dialog.ShowModal() == wxID_OK;
 }
 
-// OK closes the dialog only once its fields read; until then it stays open
-// with what was typed and the wrong field in focus.
-template <typename Dialog>
-void CheckOnOk(Dialog &dialog, bool (*read)(const Dialog &, horizon_element_t *, wxString *, wxWindow **))
-{
-    DialogInputCheck::Install(
-        dialog,
-        [&dialog, read](wxString *why, wxWindow **field) {
-            horizon_element_t unused;
-            return read(dialog, &unused, why, field);
-        },
-        wxString::FromUTF8("错误"));
-}
-
 // A prefilled field left as it was keeps the stored value exactly, not the
 // rounded text the list shows.
 void KeepIfUnchanged(const wxTextCtrl *field, const wxString &prefill, double stored, double *value)
@@ -69,7 +55,7 @@ void HorizonPanel::OnStartPoint(wxCommandEvent &)
     }
     const wxString mileage = dialog.TextCtrl3->GetValue(), north = dialog.TextCtrl1->GetValue();
     const wxString east = dialog.TextCtrl2->GetValue(), direction = dialog.TextCtrl4->GetValue();
-    CheckOnOk(dialog, HorizonElementReader::ReadStartPoint);
+    DialogInputCheck::InstallReader(dialog, HorizonElementReader::ReadStartPoint);
     if (!Confirmed(dialog))
         return;
     horizon_element_t record;
@@ -105,7 +91,7 @@ void HorizonPanel::AppendFromDialog(bool (*read)(const Dialog &, horizon_element
     if (!HasRoad())
         return;
     Dialog dialog(this);
-    CheckOnOk(dialog, read);
+    DialogInputCheck::InstallReader(dialog, read);
     if (!Confirmed(dialog))
         return;
     horizon_element_t record;
@@ -150,7 +136,7 @@ void HorizonPanel::EditStartPoint(int row)
     dialog.TextCtrl4->ChangeValue(FormatDmmss(Cell(row, COL_DIRECTION)));
     const wxString mileage = dialog.TextCtrl3->GetValue(), north = dialog.TextCtrl1->GetValue();
     const wxString east = dialog.TextCtrl2->GetValue(), direction = dialog.TextCtrl4->GetValue();
-    CheckOnOk(dialog, HorizonElementReader::ReadStartPoint);
+    DialogInputCheck::InstallReader(dialog, HorizonElementReader::ReadStartPoint);
     if (!Confirmed(dialog))
         return;
     horizon_element_t record;
@@ -179,7 +165,7 @@ void HorizonPanel::EditElement(int row)
     if (type == "Line") {
         H_Line dialog(this);
         dialog.TextCtrl1->ChangeValue(length);
-        CheckOnOk(dialog, HorizonElementReader::ReadLine);
+        DialogInputCheck::InstallReader(dialog, HorizonElementReader::ReadLine);
         if (!Confirmed(dialog))
             return;
         read = HorizonElementReader::ReadLine(dialog, &record, &why);
@@ -190,7 +176,7 @@ void HorizonPanel::EditElement(int row)
         dialog.TextCtrl1->ChangeValue(radius1);
         dialog.TextCtrl2->ChangeValue(length);
         dialog.Choice1->SetSelection(turn);
-        CheckOnOk(dialog, HorizonElementReader::ReadCircle);
+        DialogInputCheck::InstallReader(dialog, HorizonElementReader::ReadCircle);
         if (!Confirmed(dialog))
             return;
         read = HorizonElementReader::ReadCircle(dialog, &record, &why);
@@ -205,7 +191,7 @@ void HorizonPanel::EditElement(int row)
         dialog.TextCtrl2->ChangeValue(radius2);
         dialog.TextCtrl3->ChangeValue(length);
         dialog.Choice1->SetSelection(turn);
-        CheckOnOk(dialog, HorizonElementReader::ReadTransition);
+        DialogInputCheck::InstallReader(dialog, HorizonElementReader::ReadTransition);
         if (!Confirmed(dialog))
             return;
         read = HorizonElementReader::ReadTransition(dialog, &record, &why);

@@ -43,20 +43,6 @@ wxEND_EVENT_TABLE()
 
 namespace {
 
-// OK closes the dialog only once its fields read; until then it stays open
-// with what was typed and the wrong field in focus.
-template <typename Dialog>
-void CheckOnOk(Dialog &dialog, bool (*read)(const Dialog &, vertical_element_t *, wxString *, wxWindow **))
-{
-    DialogInputCheck::Install(
-        dialog,
-        [&dialog, read](wxString *why, wxWindow **field) {
-            vertical_element_t unused;
-            return read(dialog, &unused, why, field);
-        },
-        wxString(L"错误"));
-}
-
 enum Column {
     COLUMN_INDEX,
     COLUMN_TYPE,
@@ -290,7 +276,7 @@ void VerticalPanel::OnStartPoint(wxCommandEvent &)
         dialog.HeightText->SetValue(GetCellText(0, COLUMN_HEIGHT));
         dialog.SlopeText->SetValue(GetCellText(0, COLUMN_SLOPE));
     }
-    CheckOnOk(dialog, VerticalInput::ReadStartPoint);
+    DialogInputCheck::InstallReader(dialog, VerticalInput::ReadStartPoint);
     if (dialog.ShowModal() != wxID_OK)
         return;
     vertical_element_t record;
@@ -315,7 +301,7 @@ void VerticalPanel::OnAddLine(wxCommandEvent &)
         return;
     V_Line dialog(this, -1);
     dialog.CentreOnParent(wxBOTH);
-    CheckOnOk(dialog, VerticalInput::ReadLine);
+    DialogInputCheck::InstallReader(dialog, VerticalInput::ReadLine);
     if (dialog.ShowModal() != wxID_OK)
         return;
     vertical_element_t record;
@@ -333,7 +319,7 @@ void VerticalPanel::OnAddCurve(wxCommandEvent &)
         return;
     V_Round dialog(this, -1);
     dialog.CentreOnParent(wxBOTH);
-    CheckOnOk(dialog, VerticalInput::ReadCurve);
+    DialogInputCheck::InstallReader(dialog, VerticalInput::ReadCurve);
     if (dialog.ShowModal() != wxID_OK)
         return;
     vertical_element_t record;
@@ -380,13 +366,13 @@ void VerticalPanel::OnEdit(wxCommandEvent &)
         pointDialog.MileageText->SetValue(GetCellText(sel, COLUMN_MILEAGE));
         pointDialog.HeightText->SetValue(GetCellText(sel, COLUMN_HEIGHT));
         pointDialog.SlopeText->SetValue(GetCellText(sel, COLUMN_SLOPE));
-        CheckOnOk(pointDialog, VerticalInput::ReadStartPoint);
+        DialogInputCheck::InstallReader(pointDialog, VerticalInput::ReadStartPoint);
         if (pointDialog.ShowModal() != wxID_OK)
             return;
         read = VerticalInput::ReadStartPoint(pointDialog, &record, &error);
     } else if (type == "Line") {
         lineDialog.FirstText->SetValue(GetCellText(sel, COLUMN_LENGTH));
-        CheckOnOk(lineDialog, VerticalInput::ReadLine);
+        DialogInputCheck::InstallReader(lineDialog, VerticalInput::ReadLine);
         if (lineDialog.ShowModal() != wxID_OK)
             return;
         read = VerticalInput::ReadLine(lineDialog, &record, &error);
@@ -394,7 +380,7 @@ void VerticalPanel::OnEdit(wxCommandEvent &)
         curveDialog.FirstText->SetValue(GetCellText(sel, COLUMN_LENGTH));
         curveDialog.RadiusText->SetValue(GetCellText(sel, COLUMN_RADIUS));
         curveDialog.TurnChoice->SetSelection(GetCellText(sel, COLUMN_TURN) == "Up" ? 0 : 1);
-        CheckOnOk(curveDialog, VerticalInput::ReadCurve);
+        DialogInputCheck::InstallReader(curveDialog, VerticalInput::ReadCurve);
         if (curveDialog.ShowModal() != wxID_OK)
             return;
         read = VerticalInput::ReadCurve(curveDialog, &record, &error);
