@@ -7,6 +7,8 @@
 #include "TaskThread.h"
 #include "dockart_metric.h"
 
+#include <osgDB/DatabasePager>
+
 #include <wx/icon.h>
 #include <wx/msgdlg.h>
 #include <wx/panel.h>
@@ -312,6 +314,8 @@ void CorvaneFrame::OnIdle(wxIdleEvent &event)
 {
     // Model view first; each view renders under its own scene mutex only.
     const bool modelDrawn = RenderFrame(m_modelViewer.get(), m_modelCanvas, SceneLockModel, SceneUnlockModel);
+    if (modelDrawn)
+        NoteModelFrame();
     const bool sectionDrawn =
         RenderFrame(m_sectionViewer.get(), m_sectionCanvas, SceneLockSection, SceneUnlockSection);
     // Idle events keep coming so that a view draws as soon as it needs to;
@@ -321,6 +325,16 @@ void CorvaneFrame::OnIdle(wxIdleEvent &event)
         wxMilliSleep(IDLE_PAUSE_MS);
     FollowSectionCanvas();
     event.RequestMore();
+}
+
+void CorvaneFrame::NoteModelFrame()
+{
+    if (!m_viewTimeLog.Watching())
+        return;
+    const osgDB::DatabasePager *pager = m_modelViewer->getDatabasePager();
+    const bool idle = !pager || (pager->getFileRequestListSize() == 0 && pager->getDataToMergeListSize() == 0 &&
+                                 !pager->getRequestsInProgress());
+    m_viewTimeLog.ModelFrameDrawn(SceneLoadedTileCount(), idle);
 }
 
 bool CorvaneFrame::RenderFrame(osgViewer::Viewer *viewer, OSGCanvas *canvas, int (*lock)(), int (*unlock)())
@@ -399,6 +413,7 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
             ReportTaskFailure(event, _("The road could not be imported."));
         break;
     case TASK_OPEN_PROJECT:
+        m_viewTimeLog.OpenFinished();
         UpdateWorkspaceTree();
         m_pendingMissingCheck = true;
         break;

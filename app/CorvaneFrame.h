@@ -7,6 +7,7 @@
 #include "SavePathAsker.h"
 #include "SceneManager.h"
 #include "SectionToolHost.h"
+#include "ViewTimeLog.h"
 
 #include <osg/ref_ptr>
 #include <osgViewer/Viewer>
@@ -282,6 +283,8 @@ private:
     osgGA::CameraManipulator *CreateManipulator(int mode, osgViewer::Viewer *viewer, OSGCanvas *canvas);
     // Renders one frame of a view that needs one; whether it did.
     bool RenderFrame(osgViewer::Viewer *viewer, OSGCanvas *canvas, int (*lock)(), int (*unlock)());
+    // Tells the view time log about a model view frame just drawn.
+    void NoteModelFrame();
     void LayOutFrame();
     void ShowSectionToolIfShown();
     // Section view helpers.
@@ -383,6 +386,7 @@ private:
     SetupDownloadDialog *m_setupDownload = nullptr;
     wxString m_pendingFailure;
     bool m_pendingMissingCheck = false;
+    ViewTimeLog m_viewTimeLog;
 
     // Objects of the last tree context menu.
     velmo_t *m_menuCloud = nullptr;

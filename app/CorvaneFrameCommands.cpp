@@ -183,6 +183,7 @@ void CorvaneFrame::LoadProject(const wxString &path, bool create)
         return;
     }
     ResetWorkspace();
+    m_viewTimeLog.OpenStarted();
     // A created project is on disk by now; it opens like any other.
     if (!wks_open_project(g_workspace, buffer)) {
         UpdateWorkspaceTree();

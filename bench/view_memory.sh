@@ -30,6 +30,9 @@ turn() { # dx dy
     while [ "$i" -lt 10 ]; do
         xdotool mousemove_relative -- $(($1 / 10)) $(($2 / 10)); sleep 0.03; i=$((i + 1))
     done
+    # Held still before the release: a moving release throws the view into
+    # a spin that no two runs share.
+    sleep 0.2
     xdotool mouseup 1
 }
 

@@ -63,3 +63,21 @@ void SceneShowCloud(velmo_t *cloud, int mode)
         group->addChild(make_tile_node(cloud, static_cast<tile_t *>(entry.value), mode).get());
     SceneAddToModel(group.get());
 }
+
+size_t SceneLoadedTileCount()
+{
+    size_t loaded = 0;
+    TreeTableIter it;
+    TreeTableEntry entry;
+    if (!CloudTable)
+        return 0;
+    treetable_iter_init(&it, CloudTable);
+    while (treetable_iter_next(&it, &entry) == CC_OK) {
+        const osg::Group *group = static_cast<const osg::Group *>(entry.value);
+        for (unsigned int i = 0; i < group->getNumChildren(); i++) {
+            const osg::Group *tile = group->getChild(i)->asGroup();
+            loaded += tile && tile->getNumChildren() > 0 ? 1 : 0;
+        }
+    }
+    return loaded;
+}

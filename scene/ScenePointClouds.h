@@ -24,3 +24,6 @@ int SceneFormatTileName(char *buffer, velmo_t *cloud, tile_t *tile, int level, i
 // cloud that is shown already stays as it is, whatever the mode; a cloud
 // without tiles gets no group.
 void SceneShowCloud(velmo_t *cloud, int mode);
+
+// Tiles of the shown clouds that hold loaded points (any level).
+size_t SceneLoadedTileCount();

@@ -98,8 +98,12 @@ TEST_F(SceneTilePaging, ViewerLoadsTheTilesOfAShownCloud)
     velmo_t *cloud = import_corridor(dir, "corridor");
     ASSERT_NE(cloud, nullptr);
     SceneShowCloud(cloud, COLOR_HEIGHT);
+    EXPECT_EQ(SceneLoadedTileCount(), 0u) << "nothing is read before a frame asks for it";
     look_at(tiles_of(cloud).front());
     ASSERT_TRUE(render_until_a_tile_loads(cloud));
+    EXPECT_GT(SceneLoadedTileCount(), 0u);
+    SceneHideCloud(cloud);
+    EXPECT_EQ(SceneLoadedTileCount(), 0u) << "a hidden cloud's tiles are not shown";
 }
 
 TEST_F(SceneTilePaging, ResetStopsThePagerAndPagingResumesInTheNewWorkspace)
