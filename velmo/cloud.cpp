@@ -5,6 +5,10 @@
 #include "project_file.h"
 #include "workspace_state.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -242,6 +246,23 @@ int velmo_read_point_osg(velmo_t *cloud, tile_t *tile, tile_point_t *entry, velm
         return 0;
     cloud->state->store->decode(*entry, point);
     return 1;
+}
+
+int velmo_release_tile_points(velmo_t *cloud, tile_t *tile, size_t count)
+{
+    if (!cloud || !tile || !cloud->state || !cloud->state->store)
+        return 0;
+    count = std::min<size_t>(count, tile->point_count);
+    if (count == 0)
+        return 1;
+    // Whole pages only from the tile's first page on; the pages at either end
+    // may hold a neighbour's points as well, which is harmless: a read-only
+    // shared mapping drops nothing but this process's claim on them.
+    static const uintptr_t page = (uintptr_t)sysconf(_SC_PAGESIZE);
+    const tile_point_t *first = cloud->state->store->points() + tile->first_point;
+    uintptr_t begin = (uintptr_t)first & ~(page - 1);
+    uintptr_t end = ((uintptr_t)(first + count) + page - 1) & ~(page - 1);
+    return madvise((void *)begin, end - begin, MADV_DONTNEED) == 0 ? 1 : 0;
 }
 
 } // extern "C"

@@ -225,6 +225,12 @@ VELMO_API int velmo_slice_points(const char *path, const int counts[3], velmo_pr
 /* Decodes one tile entry into world coordinates, colour, intensity and
  * class.  Lock-free and re-entrant. */
 VELMO_API int velmo_read_point_osg(velmo_t *cloud, tile_t *tile, tile_point_t *entry, velmo_point_t *point);
+/* Gives back the resident pages of the store mapping that hold the tile's
+ * first count points (all of them when count is larger), so that a tile
+ * once decoded costs the process no memory; the points stay readable and are
+ * read again from the file cache.  Returns 1, or 0 when the cloud has no
+ * store or the kernel refused. */
+VELMO_API int velmo_release_tile_points(velmo_t *cloud, tile_t *tile, size_t count);
 
 /* ---- roads ---------------------------------------------------------------- */
 
