@@ -89,3 +89,13 @@ bool octree_point_color(const velmo_point_t &point, int mode, double min_z, floa
         return false;
     }
 }
+
+osg::Vec4ub octree_color_bytes(const osg::Vec4 &color)
+{
+    auto byte = [](float value) {
+        // Written so that NaN, which fails every comparison, gives 0.
+        float clamped = value > 0.0f ? std::min(value, 1.0f) : 0.0f;
+        return (unsigned char)(clamped * 255.0f + 0.5f);
+    };
+    return osg::Vec4ub(byte(color.r()), byte(color.g()), byte(color.b()), byte(color.a()));
+}

@@ -5,6 +5,7 @@
 #include "velmo.h"
 
 #include <osg/Vec4>
+#include <osg/Vec4ub>
 
 #include <cstdint>
 
@@ -24,3 +25,7 @@ const osg::Vec4 &octree_class_color(uint8_t classification);
 // Colour of a decoded point in a mode; false for a mode without colours.
 // min_z is the cloud's lowest z, height_scale from octree_height_scale.
 bool octree_point_color(const velmo_point_t &point, int mode, double min_z, float height_scale, osg::Vec4 *color);
+
+// A colour as four bytes, each channel clamped to 0 .. 1 and rounded to the
+// nearest of 0 .. 255.
+osg::Vec4ub octree_color_bytes(const osg::Vec4 &color);

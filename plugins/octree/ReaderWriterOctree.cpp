@@ -1,20 +1,21 @@
 // The octree tile reader: a pseudo-loader whose "file" names are tile names
 // "%p_%p_%d_%d.octree" printed by the scene manager in this same process
 // (cloud record, tile record, level, colour mode).  It builds the tile's
-// points of that level and above as one geometry of GL_POINTS, on the
-// database pager's thread.
+// points of that level and above as one geometry of GL_POINTS under a
+// transform to the tile's centre, on the database pager's thread.
 #include "OctreeColors.h"
 
 #include "velmo.h"
 
 #include <osg/Geode>
 #include <osg/Geometry>
+#include <osg/MatrixTransform>
 #include <osgDB/FileNameUtils>
 #include <osgDB/Registry>
 
 #include <cstdio>
 
-osg::ref_ptr<osg::Geode> osgdb_import_octree(velmo_t *cloud, tile_t *tile, int level, int mode);
+osg::ref_ptr<osg::Node> osgdb_import_octree(velmo_t *cloud, tile_t *tile, int level, int mode);
 
 namespace {
 
@@ -99,25 +100,58 @@ public:
     }
 };
 
-// The tile's entries are sorted by level, highest first, so the points of a
-// level and above are a prefix of the list.  No state set and no point size:
-// the scene side owns those.
-osg::ref_ptr<osg::Geode> osgdb_import_octree(velmo_t *cloud, tile_t *tile, int level, int mode)
+namespace {
+
+osg::Vec3d tile_centre(const tile_t *tile)
 {
-    osg::ref_ptr<osg::Geode> geode = new osg::Geode;
+    const double *box = tile->box;
+    return osg::Vec3d((box[0] + box[3]) / 2, (box[1] + box[4]) / 2, (box[2] + box[5]) / 2);
+}
+
+// Both arrays go to the GL as buffer objects rather than being compiled into
+// a display list, which would keep a second, wider copy of every point.
+osg::ref_ptr<osg::Geometry> points_geometry(osg::Vec3Array *vertices, osg::Vec4ubArray *colors)
+{
     osg::ref_ptr<osg::Geometry> geometry = new osg::Geometry;
-    osg::ref_ptr<osg::Vec3dArray> vertices = new osg::Vec3dArray;
-    osg::ref_ptr<osg::Vec4Array> colors = new osg::Vec4Array;
+    geometry->setUseDisplayList(false);
+    geometry->setUseVertexBufferObjects(true);
+    geometry->setVertexArray(vertices);
+    // A mode without colours leaves the points uncoloured rather than with a
+    // colour array shorter than the vertices.
+    if (colors->size() == vertices->size())
+        geometry->setColorArray(colors, osg::Array::BIND_PER_VERTEX);
+    geometry->addPrimitiveSet(new osg::DrawArrays(GL_POINTS, 0, (GLsizei)vertices->size()));
+    return geometry;
+}
+
+} // namespace
+
+// The tile's entries are sorted by level, highest first, so the points of a
+// level and above are a prefix of the list.  Positions are single floats
+// taken from the tile's centre, under a transform to that centre: a tile's
+// few metres keep well below a millimetre in a float, where survey
+// coordinates of millions of metres would not; colours are bytes.  Together
+// 16 bytes a point.  No state set and no point size: the scene side owns
+// those.  The store pages read are given back once decoded: the pager keeps
+// the points, and a tile read again comes from the file cache.
+osg::ref_ptr<osg::Node> osgdb_import_octree(velmo_t *cloud, tile_t *tile, int level, int mode)
+{
+    osg::ref_ptr<osg::Vec3Array> vertices = new osg::Vec3Array;
+    osg::ref_ptr<osg::Vec4ubArray> colors = new osg::Vec4ubArray;
+    colors->setNormalize(true);
+    osg::Vec3d centre;
 
     if (cloud && tile && tile->entries) {
+        centre = tile_centre(tile);
         double min_z = cloud->box[2];
         float height_scale = octree_height_scale(cloud);
         size_t count = array_size(tile->entries);
+        size_t read = 0;
         vertices->reserve(count);
         colors->reserve(count);
-        for (size_t i = 0; i < count; i++) {
+        for (; read < count; read++) {
             void *entry = nullptr;
-            if (array_get_at(tile->entries, i, &entry) != CC_OK)
+            if (array_get_at(tile->entries, read, &entry) != CC_OK)
                 break;
             tile_point_t *stored = static_cast<tile_point_t *>(entry);
             if (stored->level < level)
@@ -125,21 +159,21 @@ osg::ref_ptr<osg::Geode> osgdb_import_octree(velmo_t *cloud, tile_t *tile, int l
             velmo_point_t point = {};
             if (!velmo_read_point_osg(cloud, tile, stored, &point))
                 break;
-            vertices->push_back(osg::Vec3d(point.x, point.y, point.z));
+            vertices->push_back(osg::Vec3(osg::Vec3d(point.x, point.y, point.z) - centre));
             osg::Vec4 color;
             if (octree_point_color(point, mode, min_z, height_scale, &color))
-                colors->push_back(color);
+                colors->push_back(octree_color_bytes(color));
         }
+        vertices->trim();
+        colors->trim();
+        velmo_release_tile_points(cloud, tile, read);
     }
 
-    geometry->setVertexArray(vertices.get());
-    // A mode without colours leaves the points uncoloured rather than with a
-    // colour array shorter than the vertices.
-    if (colors->size() == vertices->size())
-        geometry->setColorArray(colors.get(), osg::Array::BIND_PER_VERTEX);
-    geometry->addPrimitiveSet(new osg::DrawArrays(GL_POINTS, 0, (GLsizei)vertices->size()));
-    geode->addDrawable(geometry.get());
-    return geode;
+    osg::ref_ptr<osg::Geode> geode = new osg::Geode;
+    geode->addDrawable(points_geometry(vertices.get(), colors.get()).get());
+    osg::ref_ptr<osg::MatrixTransform> transform = new osg::MatrixTransform(osg::Matrixd::translate(centre));
+    transform->addChild(geode.get());
+    return transform;
 }
 
 REGISTER_OSGPLUGIN(octree, ReaderWriterOctree)

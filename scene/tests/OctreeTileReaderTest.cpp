@@ -3,6 +3,9 @@
 // names made by the scene manager for a real imported cloud.
 #include "scene_test_support.h"
 
+#include "OctreeColors.h"
+
+#include <osg/MatrixTransform>
 #include <osgDB/ReadFile>
 #include <osgDB/Registry>
 
@@ -10,6 +13,16 @@
 #include <map>
 
 namespace {
+
+struct TileRead {
+    osg::ref_ptr<osg::Node> node;
+    osg::Geometry *geometry = nullptr;
+    osg::Matrixd to_world;
+
+    const osg::Vec3Array *vertices() const { return dynamic_cast<const osg::Vec3Array *>(geometry->getVertexArray()); }
+    osg::Vec3d world(size_t i) const { return osg::Vec3d((*vertices())[i]) * to_world; }
+    const osg::Vec4ubArray &colours() const { return *static_cast<const osg::Vec4ubArray *>(geometry->getColorArray()); }
+};
 
 class OctreeTileReader : public SceneTest {
 protected:
@@ -34,20 +47,26 @@ protected:
         return best;
     }
 
-    osg::ref_ptr<osg::Geometry> read(int level, int mode)
+    TileRead read(int level, int mode)
     {
         char name[SCENE_TILE_NAME_SIZE];
         SceneFormatTileName(name, cloud, tile, level, mode);
         return read_name(name);
     }
 
-    static osg::ref_ptr<osg::Geometry> read_name(const std::string &name)
+    // The reader's node: a transform over one geode of one geometry.
+    static TileRead read_name(const std::string &name)
     {
-        osg::ref_ptr<osg::Node> node = osgDB::readRefNodeFile(name);
-        osg::Geode *geode = node ? node->asGeode() : nullptr;
+        TileRead out;
+        out.node = osgDB::readRefNodeFile(name);
+        osg::Transform *node = out.node ? out.node->asTransform() : nullptr;
+        osg::MatrixTransform *transform = node ? node->asMatrixTransform() : nullptr;
+        osg::Geode *geode = transform && transform->getNumChildren() == 1 ? transform->getChild(0)->asGeode() : nullptr;
         if (!geode || geode->getNumDrawables() != 1)
-            return nullptr;
-        return geode->getDrawable(0)->asGeometry();
+            return TileRead();
+        out.geometry = geode->getDrawable(0)->asGeometry();
+        out.to_world = transform->getMatrix();
+        return out;
     }
 
     size_t entries_at_or_above(int level) const
@@ -81,28 +100,32 @@ TEST_F(OctreeTileReader, RegistryFindsTheReaderByItsExtension)
     EXPECT_EQ(reader->supportedOptions().count("noTriStripPolygons"), 1u);
 }
 
-TEST_F(OctreeTileReader, ReadsExactlyTheTilePointsOfTheLevelAndAbove)
+// The corridor lies 4,000 km from the origin, where a float keeps only half
+// a metre: positions within a millimetre show they are taken from the tile.
+TEST_F(OctreeTileReader, ReadsExactlyTheTilePointsOfTheLevelAndAboveToAMillimetre)
 {
     size_t total = array_size(tile->entries);
     ASSERT_GT(total, 0u);
     bool some_level_splits = false;
     size_t previous = 0;
     for (int level = 8; level >= 3; level--) {
-        osg::ref_ptr<osg::Geometry> geometry = read(level, COLOR_RGB);
-        ASSERT_NE(geometry, nullptr) << "level " << level;
-        const osg::Vec3dArray *vertices = vertices_of(geometry.get());
-        ASSERT_NE(vertices, nullptr);
+        TileRead read_tile = read(level, COLOR_RGB);
+        ASSERT_NE(read_tile.geometry, nullptr) << "level " << level;
+        const osg::Geometry *geometry = read_tile.geometry;
+        ASSERT_NE(read_tile.vertices(), nullptr);
         size_t expected = entries_at_or_above(level);
-        ASSERT_EQ(vertices->size(), expected) << "level " << level;
+        ASSERT_EQ(read_tile.vertices()->size(), expected) << "level " << level;
         EXPECT_GE(expected, previous) << "a lower level keeps more points";
         previous = expected;
         some_level_splits = some_level_splits || (expected > 0 && expected < total);
-        EXPECT_EQ(primitive_of(geometry.get()), (GLenum)GL_POINTS);
-        EXPECT_TRUE(draws_all_vertices(geometry.get()));
+        EXPECT_EQ(primitive_of(geometry), (GLenum)GL_POINTS);
+        EXPECT_TRUE(draws_all_vertices(geometry));
         EXPECT_EQ(geometry->getStateSet(), nullptr) << "point size and lighting are the scene's";
+        EXPECT_FALSE(geometry->getUseDisplayList()) << "a display list keeps a second copy of the points";
         for (size_t i = 0; i < expected; i++) {
             velmo_point_t p = decoded(i);
-            ASSERT_EQ((*vertices)[i], osg::Vec3d(p.x, p.y, p.z)) << "level " << level << " point " << i;
+            ASSERT_LT((read_tile.world(i) - osg::Vec3d(p.x, p.y, p.z)).length(), 1e-3)
+                << "level " << level << " point " << i;
         }
     }
     EXPECT_EQ(previous, total) << "level 3 keeps every point";
@@ -111,10 +134,10 @@ TEST_F(OctreeTileReader, ReadsExactlyTheTilePointsOfTheLevelAndAbove)
 
 TEST_F(OctreeTileReader, LevelAboveEveryPointGivesAnEmptyGeode)
 {
-    osg::ref_ptr<osg::Geometry> geometry = read(9, COLOR_RGB);
-    ASSERT_NE(geometry, nullptr);
-    EXPECT_EQ(vertices_of(geometry.get())->size(), 0u);
-    EXPECT_TRUE(draws_all_vertices(geometry.get()));
+    TileRead read_tile = read(9, COLOR_RGB);
+    ASSERT_NE(read_tile.geometry, nullptr);
+    EXPECT_EQ(read_tile.vertices()->size(), 0u);
+    EXPECT_TRUE(draws_all_vertices(read_tile.geometry));
 }
 
 TEST_F(OctreeTileReader, ColoursEachPointByTheNamedMode)
@@ -122,60 +145,61 @@ TEST_F(OctreeTileReader, ColoursEachPointByTheNamedMode)
     // The corridor's classes: road surface, ground and trees.
     const std::map<int, osg::Vec4> class_colours = {
         {2, osg::Vec4(0.4f, 0.4f, 0, 1)}, {5, osg::Vec4(0, 0.8f, 0, 1)}, {11, osg::Vec4(0.6f, 0.6f, 0.6f, 1)}};
-    osg::ref_ptr<osg::Geometry> by_class = read(3, COLOR_CLASSIFICATION);
-    osg::ref_ptr<osg::Geometry> by_rgb = read(3, COLOR_RGB);
-    osg::ref_ptr<osg::Geometry> by_height = read(3, COLOR_HEIGHT);
-    for (osg::Geometry *g : {by_class.get(), by_rgb.get(), by_height.get()}) {
-        ASSERT_NE(g, nullptr);
-        const osg::Array *colours = g->getColorArray();
-        ASSERT_NE(colours, nullptr);
+    TileRead by_class = read(3, COLOR_CLASSIFICATION);
+    TileRead by_rgb = read(3, COLOR_RGB);
+    TileRead by_height = read(3, COLOR_HEIGHT);
+    for (const TileRead *r : {&by_class, &by_rgb, &by_height}) {
+        ASSERT_NE(r->geometry, nullptr);
+        const osg::Array *colours = r->geometry->getColorArray();
+        ASSERT_NE(dynamic_cast<const osg::Vec4ubArray *>(colours), nullptr);
         EXPECT_EQ(colours->getBinding(), osg::Array::BIND_PER_VERTEX);
-        ASSERT_EQ(colours->getNumElements(), vertices_of(g)->size());
+        EXPECT_TRUE(colours->getNormalize()) << "bytes 0-255 are colours 0-1";
+        ASSERT_EQ(colours->getNumElements(), r->vertices()->size());
     }
-    const osg::Vec4Array &classes = *static_cast<const osg::Vec4Array *>(by_class->getColorArray());
-    const osg::Vec4Array &rgb = *static_cast<const osg::Vec4Array *>(by_rgb->getColorArray());
-    const osg::Vec4Array &height = *static_cast<const osg::Vec4Array *>(by_height->getColorArray());
+    const osg::Vec4ubArray &classes = by_class.colours();
+    const osg::Vec4ubArray &rgb = by_rgb.colours();
+    const osg::Vec4ubArray &height = by_height.colours();
     for (size_t i = 0; i < classes.size(); i++) {
         velmo_point_t p = decoded(i);
         auto known = class_colours.find(p.classification & 31);
         ASSERT_NE(known, class_colours.end()) << "class " << (int)p.classification;
-        ASSERT_EQ(classes[i], known->second) << "point " << i;
-        ASSERT_EQ(rgb[i], osg::Vec4(p.red / 255.0f, p.green / 255.0f, p.blue / 255.0f, 1)) << "point " << i;
+        ASSERT_EQ(classes[i], octree_color_bytes(known->second)) << "point " << i;
+        ASSERT_EQ(rgb[i], osg::Vec4ub(p.red, p.green, p.blue, 255)) << "point " << i;
         // Ramp colours mix two neighbours: blue falls as red rises, green is
         // full in the middle, and nothing is transparent.
-        ASSERT_FLOAT_EQ(height[i].a(), 1.0f);
+        ASSERT_EQ(height[i].a(), 255);
         ASSERT_TRUE(height[i].r() == 0 || height[i].b() == 0) << "point " << i;
     }
 }
 
 TEST_F(OctreeTileReader, ModeWithoutColoursLeavesThePointsUncoloured)
 {
-    osg::ref_ptr<osg::Geometry> geometry = read(3, 7);
-    ASSERT_NE(geometry, nullptr);
-    EXPECT_EQ(vertices_of(geometry.get())->size(), array_size(tile->entries));
-    EXPECT_EQ(geometry->getColorArray(), nullptr);
+    TileRead read_tile = read(3, 7);
+    ASSERT_NE(read_tile.geometry, nullptr);
+    EXPECT_EQ(read_tile.vertices()->size(), array_size(tile->entries));
+    EXPECT_EQ(read_tile.geometry->getColorArray(), nullptr);
 }
 
 TEST_F(OctreeTileReader, NamesThatDoNotParseAreRefusedWithoutReading)
 {
     char name[SCENE_TILE_NAME_SIZE];
     SceneFormatTileName(name, cloud, nullptr, 3, 0);
-    EXPECT_EQ(read_name(name), nullptr);
+    EXPECT_EQ(read_name(name).geometry, nullptr);
     SceneFormatTileName(name, nullptr, tile, 3, 0);
-    EXPECT_EQ(read_name(name), nullptr);
-    EXPECT_EQ(read_name("survey.octree"), nullptr);
-    EXPECT_EQ(read_name("0x1234_.octree"), nullptr);
+    EXPECT_EQ(read_name(name).geometry, nullptr);
+    EXPECT_EQ(read_name("survey.octree").geometry, nullptr);
+    EXPECT_EQ(read_name("0x1234_.octree").geometry, nullptr);
     SceneFormatTileName(name, cloud, tile, 3, 0);
-    EXPECT_EQ(read_name(std::string(name) + ".octree"), nullptr) << "trailing text after the name";
+    EXPECT_EQ(read_name(std::string(name) + ".octree").geometry, nullptr) << "trailing text after the name";
 }
 
 TEST_F(OctreeTileReader, NameBehindADatabasePathIsStillRead)
 {
     char name[SCENE_TILE_NAME_SIZE];
     SceneFormatTileName(name, cloud, tile, 3, COLOR_INTENSITY);
-    osg::ref_ptr<osg::Geometry> geometry = read_name(std::string("tiles/") + name);
-    ASSERT_NE(geometry, nullptr);
-    EXPECT_EQ(vertices_of(geometry.get())->size(), array_size(tile->entries));
+    TileRead read_tile = read_name(std::string("tiles/") + name);
+    ASSERT_NE(read_tile.geometry, nullptr);
+    EXPECT_EQ(read_tile.vertices()->size(), array_size(tile->entries));
 }
 
 } // namespace

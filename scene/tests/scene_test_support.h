@@ -117,7 +117,7 @@ inline bool draws_all_vertices(const osg::Geometry *geometry)
 {
     const osg::PrimitiveSet *set = geometry->getNumPrimitiveSets() == 1 ? geometry->getPrimitiveSet(0) : nullptr;
     return set && set->getType() == osg::PrimitiveSet::DrawArraysPrimitiveType && set->index(0) == 0 &&
-           set->getNumIndices() == vertices_of(geometry)->size();
+           geometry->getVertexArray() && set->getNumIndices() == geometry->getVertexArray()->getNumElements();
 }
 
 inline osg::Vec4 overall_colour(const osg::Geometry *geometry)

@@ -113,6 +113,20 @@ TEST(OctreeColors, UnusedClassesAreTransparentBlack)
     expect_color(color_of(p, 3, cloud), 0, 0, 0, 0);
 }
 
+TEST(OctreeColors, BytesRoundEachChannelAndClampWhatLiesOutside)
+{
+    struct Case {
+        float value;
+        unsigned char byte;
+    };
+    for (const Case &c : {Case{0, 0}, Case{1, 255}, Case{0.2f, 51}, Case{0.4f, 102}, Case{0.5f, 128},
+                          Case{0.6f, 153}, Case{-0.5f, 0}, Case{1.5f, 255}, Case{std::nanf(""), 0}}) {
+        osg::Vec4ub b = octree_color_bytes(osg::Vec4(c.value, c.value, c.value, c.value));
+        EXPECT_EQ(b, osg::Vec4ub(c.byte, c.byte, c.byte, c.byte)) << c.value;
+    }
+    EXPECT_EQ(octree_color_bytes(osg::Vec4(1, 0.2f, 0, 0.4f)), osg::Vec4ub(255, 51, 0, 102)) << "channels apart";
+}
+
 TEST(OctreeColors, UnknownModeGivesNoColour)
 {
     velmo_point_t p = {};
