@@ -255,14 +255,20 @@ int velmo_release_tile_points(velmo_t *cloud, tile_t *tile, size_t count)
     count = std::min<size_t>(count, tile->point_count);
     if (count == 0)
         return 1;
-    // Whole pages only from the tile's first page on; the pages at either end
-    // may hold a neighbour's points as well, which is harmless: a read-only
+    // A read of a file mapping maps the cached pages up to 64 KB around the
+    // page it faults in, so the window given back reaches as far beyond the
+    // points read, within the store's points.  Pages shared with a neighbour
+    // tile cost it no more than a fault when it reads them next: a read-only
     // shared mapping drops nothing but this process's claim on them.
+    const uintptr_t fault_around = 64 * 1024;
     static const uintptr_t page = (uintptr_t)sysconf(_SC_PAGESIZE);
-    const tile_point_t *first = cloud->state->store->points() + tile->first_point;
-    uintptr_t begin = (uintptr_t)first & ~(page - 1);
-    uintptr_t end = ((uintptr_t)(first + count) + page - 1) & ~(page - 1);
-    return madvise((void *)begin, end - begin, MADV_DONTNEED) == 0 ? 1 : 0;
+    const TileStore &store = *cloud->state->store;
+    const uintptr_t lowest = (uintptr_t)store.points() & ~(page - 1);
+    const uintptr_t highest = ((uintptr_t)(store.points() + store.point_count()) + page - 1) & ~(page - 1);
+    const tile_point_t *first = store.points() + tile->first_point;
+    uintptr_t begin = std::max(lowest, (uintptr_t)first & ~(fault_around - 1));
+    uintptr_t end = std::min(highest, ((uintptr_t)(first + count) + fault_around - 1) & ~(fault_around - 1));
+    return begin >= end || madvise((void *)begin, end - begin, MADV_DONTNEED) == 0 ? 1 : 0;
 }
 
 } // extern "C"
