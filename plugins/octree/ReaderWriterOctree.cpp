@@ -108,6 +108,38 @@ osg::Vec3d tile_centre(const tile_t *tile)
     return osg::Vec3d((box[0] + box[3]) / 2, (box[1] + box[4]) / 2, (box[2] + box[5]) / 2);
 }
 
+// Decodes the tile's points of the level and above into positions from the
+// centre and colours of the mode; returns how many entries it read.
+size_t decode_points(velmo_t *cloud, tile_t *tile, int level, int mode, const osg::Vec3d &centre,
+                     osg::Vec3Array *vertices, osg::Vec4ubArray *colors)
+{
+    double min_z = cloud->box[2];
+    float height_scale = octree_height_scale(cloud);
+    size_t count = array_size(tile->entries);
+    size_t read = 0;
+    vertices->reserve(count);
+    colors->reserve(count);
+    for (; read < count; read++) {
+        void *entry = nullptr;
+        if (array_get_at(tile->entries, read, &entry) != CC_OK)
+            break;
+        tile_point_t *stored = static_cast<tile_point_t *>(entry);
+        if (stored->level < level)
+            break;
+        velmo_point_t point = {};
+        if (!velmo_read_point_osg(cloud, tile, stored, &point))
+            break;
+        vertices->push_back(osg::Vec3(osg::Vec3d(point.x, point.y, point.z) - centre));
+        osg::Vec4 color;
+        if (octree_point_color(point, mode, min_z, height_scale, &color))
+            colors->push_back(octree_color_bytes(color));
+    }
+    // A coarse level is a small prefix of what was reserved.
+    vertices->trim();
+    colors->trim();
+    return read;
+}
+
 // Both arrays go to the GL as buffer objects rather than being compiled into
 // a display list, which would keep a second, wider copy of every point.
 osg::ref_ptr<osg::Geometry> points_geometry(osg::Vec3Array *vertices, osg::Vec4ubArray *colors)
@@ -140,35 +172,11 @@ osg::ref_ptr<osg::Node> osgdb_import_octree(velmo_t *cloud, tile_t *tile, int le
     osg::ref_ptr<osg::Vec4ubArray> colors = new osg::Vec4ubArray;
     colors->setNormalize(true);
     osg::Vec3d centre;
-
     if (cloud && tile && tile->entries) {
         centre = tile_centre(tile);
-        double min_z = cloud->box[2];
-        float height_scale = octree_height_scale(cloud);
-        size_t count = array_size(tile->entries);
-        size_t read = 0;
-        vertices->reserve(count);
-        colors->reserve(count);
-        for (; read < count; read++) {
-            void *entry = nullptr;
-            if (array_get_at(tile->entries, read, &entry) != CC_OK)
-                break;
-            tile_point_t *stored = static_cast<tile_point_t *>(entry);
-            if (stored->level < level)
-                break;
-            velmo_point_t point = {};
-            if (!velmo_read_point_osg(cloud, tile, stored, &point))
-                break;
-            vertices->push_back(osg::Vec3(osg::Vec3d(point.x, point.y, point.z) - centre));
-            osg::Vec4 color;
-            if (octree_point_color(point, mode, min_z, height_scale, &color))
-                colors->push_back(octree_color_bytes(color));
-        }
-        vertices->trim();
-        colors->trim();
+        size_t read = decode_points(cloud, tile, level, mode, centre, vertices.get(), colors.get());
         velmo_release_tile_points(cloud, tile, read);
     }
-
     osg::ref_ptr<osg::Geode> geode = new osg::Geode;
     geode->addDrawable(points_geometry(vertices.get(), colors.get()).get());
     osg::ref_ptr<osg::MatrixTransform> transform = new osg::MatrixTransform(osg::Matrixd::translate(centre));
