@@ -1,9 +1,10 @@
 #!/bin/sh
 # Opens a project in the program through its Open button, prints how long
 # after the open finished the model view drew its first frame with points
-# (and the first with every wanted tile loaded), then turns the view to look
-# down on the first cloud, brings its points under the middle of the view and
-# drives it with view_memory.sh, and prints where the resident memory is.
+# (and the first with every wanted tile loaded), then looks down on the
+# clouds, brings points under the middle of the view, turns to look along
+# them and drives the view with view_memory.sh (zooming in flies along the
+# cloud, close to its points), and prints where the resident memory is.
 # Needs $DISPLAY (Xvfb will do) with a 1600x1000 screen, xdotool and
 # ImageMagick.  usage: bench/view_open.sh PROGRAM PROJECT [SECONDS]
 #   PROGRAM  the program's executable (its lib/ and icons beside it as built)
