@@ -667,13 +667,18 @@ void run_plan(WorkerPool *workers, const Slab &slab, const Plan &plan, std::vect
 
 // ---- computing -----------------------------------------------------------
 
-// The points of the section's slab into *out (emptied first, its room kept).
+WorkerPool *workers_of(wks_t *wks)
+{
+    return wks->state ? &wks->state->section_workers : nullptr;
+}
+
+// The points of the section's slab into *out (emptied first, its room
+// kept), read on the given helpers (null: on the calling thread alone).
 template <typename Out>
 void compute_into(wks_t *wks, const section_t *section, const SectionRanges &ranges,
-                  velmo_progress_callback_t progress, std::vector<Out> *out)
+                  velmo_progress_callback_t progress, std::vector<Out> *out, WorkerPool *workers)
 {
     Slab slab(section, ranges);
-    WorkerPool *workers = wks->state ? &wks->state->section_workers : nullptr;
     Plan plan;
     if (!slab.empty())
         plan = make_plan(wks, slab);
@@ -765,7 +770,7 @@ std::vector<velmo_point_t> section_compute_points(wks_t *wks, const section_t *s
                                                   velmo_progress_callback_t progress)
 {
     std::vector<velmo_point_t> points;
-    compute_into(wks, section, ranges, progress, &points);
+    compute_into(wks, section, ranges, progress, &points, workers_of(wks));
     return points;
 }
 
@@ -774,10 +779,11 @@ std::vector<GroundPoint> section_automatic_line(const section_t *section, const 
     return automatic_line(section, points);
 }
 
-std::vector<GroundPoint> section_profile_line(wks_t *wks, const section_t *section, const SectionRanges &ranges)
+std::vector<GroundPoint> section_profile_line(wks_t *wks, const section_t *section, const SectionRanges &ranges,
+                                              WorkerPool *workers)
 {
     std::vector<ProfilePoint> &profile = scratch().profile;
-    compute_into(wks, section, ranges, nullptr, &profile);
+    compute_into(wks, section, ranges, nullptr, &profile, workers);
     std::vector<GroundPoint> line = automatic_line(section, profile);
     give_back_excess(&profile);
     return line;
@@ -882,13 +888,13 @@ bool holds(const Array *published, const std::vector<velmo_point_t> &points)
 // are kept as they are: the replaced records could not be freed before the
 // section is (a reader may hold them), so a section opened again and again
 // would otherwise grow by its whole cloud of points each time.
-bool compute_and_publish(wks_t *wks, section_t *section, velmo_progress_callback_t progress)
+bool compute_and_publish(wks_t *wks, section_t *section, velmo_progress_callback_t progress, WorkerPool *workers)
 {
     for (int attempt = 0;; attempt++) {
         SectionRanges ranges;
         uint64_t revision = ranges_of(section, &ranges);
         std::vector<velmo_point_t> &points = scratch().points;
-        compute_into(wks, section, ranges, progress, &points);
+        compute_into(wks, section, ranges, progress, &points, workers);
         if (holds(published_points(section), points)) {
             give_back_excess(&points);
             std::lock_guard<std::mutex> guard(section->state->lock);
@@ -914,11 +920,11 @@ bool compute_and_publish(wks_t *wks, section_t *section, velmo_progress_callback
 
 // The automatic line of points computed and not kept; cached for the
 // section's exports.
-std::vector<GroundPoint> unkept_points_line(wks_t *wks, section_t *section)
+std::vector<GroundPoint> unkept_points_line(wks_t *wks, section_t *section, WorkerPool *workers)
 {
     SectionRanges ranges;
     uint64_t revision = ranges_of(section, &ranges);
-    std::vector<GroundPoint> line = section_profile_line(wks, section, ranges);
+    std::vector<GroundPoint> line = section_profile_line(wks, section, ranges, workers);
     std::vector<const void *> clouds = clouds_of(wks);
     std::lock_guard<std::mutex> guard(section->state->lock);
     if (section->state->revision == revision) {
@@ -945,6 +951,27 @@ std::vector<GroundPoint> measured_line(const section_t *section)
 bool owned_by(const wks_t *wks, const section_t *section)
 {
     return wks && section && section->state && section->state->workspace == wks;
+}
+
+// What saving a section computes: its points again when it shows some (a
+// batch of a thousand sections would otherwise hold a copy of the clouds),
+// else its automatic ground line alone.
+void compute_for_export(wks_t *wks, section_t *section, WorkerPool *workers)
+{
+    if (array_size(published_points(section)) > 0)
+        compute_and_publish(wks, section, nullptr, workers);
+    else
+        unkept_points_line(wks, section, workers);
+}
+
+// The sections of the list that this workspace owns, each once.
+std::vector<section_t *> owned_sections(const wks_t *wks, section_t *const *sections, int count)
+{
+    std::vector<section_t *> owned;
+    for (int i = 0; sections && i < count; i++)
+        if (owned_by(wks, sections[i]) && std::find(owned.begin(), owned.end(), sections[i]) == owned.end())
+            owned.push_back(sections[i]);
+    return owned;
 }
 
 } // namespace
@@ -977,7 +1004,7 @@ std::vector<GroundPoint> section_ground_line(wks_t *wks, section_t *section, boo
             }
             return section_automatic_line(section, copy);
         }
-        return wks ? unkept_points_line(wks, section) : std::vector<GroundPoint>();
+        return wks ? unkept_points_line(wks, section, workers_of(wks)) : std::vector<GroundPoint>();
     } catch (...) {
         return {};
     }
@@ -994,27 +1021,58 @@ int wks_cal_section(wks_t *wks, section_t *section, velmo_progress_callback_t pr
     if (!owned_by(wks, section))
         return 0;
     try {
-        return compute_and_publish(wks, section, progress) ? 1 : 0;
+        return compute_and_publish(wks, section, progress, workers_of(wks)) ? 1 : 0;
     } catch (...) {
         return 0;
     }
 }
 
 // A new section is computed for its ground line and saved; its points are
-// kept only when it already shows some (a batch of a thousand sections
-// would otherwise hold a copy of the clouds).  The section view loads them
-// with wks_cal_section when the section is opened.
+// kept only when it already shows some.  The section view loads them with
+// wks_cal_section when the section is opened.
 int wks_export_section(wks_t *wks, section_t *section)
 {
     if (!owned_by(wks, section))
         return 0;
     try {
-        if (array_size(published_points(section)) > 0)
-            compute_and_publish(wks, section, nullptr);
-        else
-            unkept_points_line(wks, section);
+        compute_for_export(wks, section, workers_of(wks));
         sections_store(wks, {section});
         return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+// One section is a few thousand points read from a few tiles: too little
+// to share among threads, so a batch gives each helper whole sections,
+// and saves them in one transaction.
+int wks_export_sections(wks_t *wks, section_t *const *sections, int count)
+{
+    try {
+        std::vector<section_t *> owned = owned_sections(wks, sections, count);
+        if (owned.empty())
+            return 0;
+        std::vector<char> computed(owned.size(), 0);
+        const std::function<void(size_t)> work = [&](size_t i) {
+            try {
+                compute_for_export(wks, owned[i], nullptr);
+                computed[i] = 1;
+            } catch (...) {
+                // Left out of the count, as wks_export_section returns 0.
+            }
+        };
+        if (WorkerPool *workers = workers_of(wks))
+            workers->run(owned.size(), work);
+        else
+            for (size_t i = 0; i < owned.size(); i++)
+                work(i);
+        std::vector<section_t *> done;
+        for (size_t i = 0; i < owned.size(); i++)
+            if (computed[i])
+                done.push_back(owned[i]);
+        if (!done.empty())
+            sections_store(wks, done);
+        return int(done.size());
     } catch (...) {
         return 0;
     }
