@@ -2,10 +2,14 @@
 // the section's own (u, v, w), and the automatic ground line.
 //
 // Only tiles whose box meets the slab are read, and of those only the cells
-// of the tile's grid that meet it (see section_grid.h).  The points read are
-// first tested on their stored integer coordinates with the section's frame
-// folded into one linear form per axis, which is a few multiply-adds a
-// point; the few that pass are decoded and measured exactly.
+// of the tile's grid that meet it (see section_grid.h), copied from the
+// store's file: a section reads a few hundred short runs spread over its
+// tiles, and mapping the pages they lie on costs more than reading them
+// (sections of a batch lie far apart, so nearly every run is on a page
+// mapped for it alone).  The points read are first tested on their stored
+// integer coordinates with the section's frame folded into one linear form
+// per axis, which is a few multiply-adds a point; the few that pass are
+// decoded and measured exactly.
 #include "velmo.h"
 
 #include "section_grid.h"
@@ -20,6 +24,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <numeric>
 #include <new>
 #include <thread>
 #include <vector>
@@ -31,7 +36,8 @@ namespace {
 const char *const COMPUTING = "Computing section...";
 const uint32_t CHUNK_POINTS = 1u << 16;    // points a thread takes at a time
 const size_t PARALLEL_POINTS = 2 * CHUNK_POINTS; // fewer are read faster than handed to helpers
-const uint32_t PREFETCH_AHEAD = 16;
+// Runs of a tile this close (points) are read from the file as one.
+const uint32_t MERGE_GAP = 256;
 const int PROGRESS_STEPS = 10;
 const double BIN_WIDTH = 0.25;             // automatic ground line: bin length along u (m)
 const double GROUND_PERCENTILE = 0.10;
@@ -297,6 +303,14 @@ inline void keep(const velmo_point_t &point, std::vector<ProfilePoint> *out)
     out->push_back({point.u, point.v, point.classification});
 }
 
+// A piece of a store read at once: runs that lie near each other.
+struct Span {
+    const TileStore *store;
+    uint64_t first, end; // in the store's points()
+    size_t placed;       // where it is read to
+    bool read;
+};
+
 // Buffers a thread reuses from one section to the next: memory the process
 // has not touched before can cost more than the work done in it, so a batch
 // of sections must not take fresh memory for each.
@@ -307,6 +321,11 @@ struct Scratch {
     std::vector<uint32_t> bin_of;  // ground line: each point's bin
     std::vector<float> heights;    // ground line: the heights of each bin, bin after bin
     std::vector<size_t> counts;    // ground line: four numbers a bin
+    std::vector<tile_point_t> read; // the runs of an item, read from the stores' files
+    std::vector<uint32_t> by_place; // the runs of an item in store order
+    std::vector<const tile_point_t *> run_points; // where each run of the item was read to
+    std::vector<Span> spans;         // the reads of an item
+    std::vector<uint32_t> span_of;   // the read of each run of an item
 };
 
 // A buffer a large section left bigger than this is given back.
@@ -325,11 +344,10 @@ void give_back_excess(std::vector<T> *buffer)
         std::vector<T>().swap(*buffer);
 }
 
-// Points of one tile to read: the first `count`, or those `numbers` lists.
+// Points of one tile to read, one after the other in the store.
 struct Run {
     const CloudView *cloud;
-    const tile_point_t *points; // the tile's first point
-    const uint32_t *numbers;    // null: every point in stored order
+    uint64_t first; // in the store's points()
     uint32_t count;
 };
 
@@ -413,23 +431,12 @@ public:
         return view;
     }
 
-    // Appends the run's points that lie in the slab.
+    // Appends those of the run's points, read to `points`, that lie in the
+    // slab.
     template <typename Out>
-    void collect(const Run &run, std::vector<Out> *out) const
+    void collect(const Run &run, const tile_point_t *points, std::vector<Out> *out) const
     {
-        const tile_point_t *points = run.points;
-        const uint32_t *numbers = run.numbers;
-        // The points a grid lists lie all over the tile: asking for them a
-        // few ahead lets their loads overlap.
-        const uint32_t count = run.count;
-        if (numbers)
-            collect(*run.cloud, count, [=](uint32_t i) -> const tile_point_t & {
-                if (i + PREFETCH_AHEAD < count)
-                    __builtin_prefetch(points + numbers[i + PREFETCH_AHEAD]);
-                return points[numbers[i]];
-            }, out);
-        else
-            collect(*run.cloud, run.count, [=](uint32_t i) -> const tile_point_t & { return points[i]; }, out);
+        collect(*run.cloud, run.count, [=](uint32_t i) -> const tile_point_t & { return points[i]; }, out);
     }
 
 private:
@@ -539,10 +546,10 @@ void add_run(Plan *plan, const Run &run)
     plan->points += run.count;
 }
 
-void add_whole_tile(Plan *plan, const CloudView *view, const tile_point_t *points, uint32_t count)
+void add_whole_tile(Plan *plan, const CloudView *view, uint64_t tile_first, uint32_t count)
 {
     for (uint32_t first = 0; first < count; first += CHUNK_POINTS)
-        add_run(plan, {view, points + first, nullptr, std::min(CHUNK_POINTS, count - first)});
+        add_run(plan, {view, tile_first + first, std::min(CHUNK_POINTS, count - first)});
 }
 
 // The cells of a tile that meet the slab, row by row and level by level:
@@ -553,7 +560,6 @@ void add_whole_tile(Plan *plan, const CloudView *view, const tile_point_t *point
 void add_tile(Plan *plan, const Slab &slab, const CloudView *view, const TileStore &store, size_t index)
 {
     const StoreTile &stored = store.tile(index);
-    const tile_point_t *points = store.points() + stored.first;
     const uint32_t count = stored.count;
     TileGrid &grid = scratch().grid;
     grid.shape(stored.box, count);
@@ -567,13 +573,13 @@ void add_tile(Plan *plan, const Slab &slab, const CloudView *view, const TileSto
             const size_t cell = level * cells + size_t(row) * size_t(grid.columns());
             const uint32_t begin = std::min(starts[cell + size_t(first)], count);
             const uint32_t end = std::clamp(starts[cell + size_t(last) + 1], begin, count);
-            add_run(plan, {view, points + begin, nullptr, end - begin});
+            add_run(plan, {view, stored.first + begin, end - begin});
         }
     }
     if (2 * (plan->points - read) > count) {
         plan->runs.resize(runs);
         plan->points = read;
-        add_whole_tile(plan, view, points, count);
+        add_whole_tile(plan, view, stored.first, count);
     }
 }
 
@@ -623,6 +629,52 @@ Plan make_plan(wks_t *wks, const Slab &slab)
     return plan;
 }
 
+// Reads runs[begin .. end) of a plan from the stores' files, and where each
+// run's points are into *at, in the plan's order.  Runs near each other in
+// a store are read as one.  A run whose read fails is read through the
+// store's mapping.
+void read_runs(const Plan &plan, size_t begin, size_t end, std::vector<const tile_point_t *> *at)
+{
+    Scratch &s = scratch();
+    const Run *runs = plan.runs.data() + begin;
+    const size_t count = end - begin;
+    std::vector<uint32_t> &order = s.by_place;
+    order.resize(count);
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [runs](uint32_t a, uint32_t b) {
+        const TileStore *x = runs[a].cloud->store, *y = runs[b].cloud->store;
+        return x != y ? std::less<const TileStore *>()(x, y) : runs[a].first < runs[b].first;
+    });
+    std::vector<Span> &spans = s.spans;
+    std::vector<uint32_t> &span_of = s.span_of;
+    spans.clear();
+    span_of.resize(count);
+    size_t total = 0;
+    for (uint32_t k : order) {
+        const Run &run = runs[k];
+        const TileStore *store = run.cloud->store;
+        if (spans.empty() || spans.back().store != store || run.first > spans.back().end + MERGE_GAP) {
+            if (!spans.empty())
+                total += size_t(spans.back().end - spans.back().first);
+            spans.push_back({store, run.first, run.first, total, false});
+        }
+        spans.back().end = std::max(spans.back().end, run.first + run.count);
+        span_of[k] = uint32_t(spans.size() - 1);
+    }
+    if (!spans.empty())
+        total += size_t(spans.back().end - spans.back().first);
+    if (s.read.size() < total)
+        s.read.resize(total);
+    for (Span &span : spans)
+        span.read = span.store->copy_points(span.first, uint32_t(span.end - span.first), s.read.data() + span.placed);
+    at->resize(count);
+    for (size_t k = 0; k < count; k++) {
+        const Span &span = spans[span_of[k]];
+        (*at)[k] = span.read ? s.read.data() + span.placed + (runs[k].first - span.first)
+                             : span.store->points() + runs[k].first;
+    }
+}
+
 // Runs the items on the workspace's helpers and the calling thread, which
 // alone reports progress.  A plan small enough for the caller alone fills
 // the first result only.
@@ -644,8 +696,10 @@ void run_plan(WorkerPool *workers, const Slab &slab, const Plan &plan, std::vect
             return;
         try {
             std::vector<Out> &out = (*results)[parallel ? i : 0];
+            std::vector<const tile_point_t *> &at = scratch().run_points;
+            read_runs(plan, plan.items[i], plan.items[i + 1], &at);
             for (size_t r = plan.items[i]; r < plan.items[i + 1]; r++)
-                slab.collect(plan.runs[r], &out);
+                slab.collect(plan.runs[r], at[r - plan.items[i]], &out);
             size_t finished = done.fetch_add(1) + 1;
             int step = int(finished * PROGRESS_STEPS / total);
             if (progress && std::this_thread::get_id() == caller && step > reported && finished < total) {

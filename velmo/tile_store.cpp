@@ -47,6 +47,8 @@ uint64_t index_numbers(const StoreTile &tile)
 struct TileStore::Mapping {
     void *address = MAP_FAILED;
     size_t size = 0;
+    int fd = -1; // the store's file, read by copy_points
+    uint64_t points_offset = 0;
     const tile_format::Header *header = nullptr;
     const StoreTile *tiles = nullptr;
     const tile_point_t *points = nullptr;
@@ -60,6 +62,8 @@ struct TileStore::Mapping {
     {
         if (address != MAP_FAILED)
             ::munmap(address, size);
+        if (fd >= 0)
+            ::close(fd);
     }
 };
 
@@ -154,9 +158,10 @@ std::unique_ptr<TileStore> TileStore::open(const std::string &store_path, std::s
     if (tile_format::checksum(*h, tiles, h->tile_count) != h->checksum || !valid_directory(*h, tiles, &map->index_start))
         return refuse("The tile store is damaged");
     // The sample is read with pread: faulting in two pages of the mapping
-    // per tile would cost more than the rest of the opening.
+    // per tile would cost more than the rest of the opening.  The file stays
+    // open for copy_points.
     uint64_t sample = 0;
-    int sample_fd = ::open(store_path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int sample_fd = map->fd = ::open(store_path.c_str(), O_RDONLY | O_CLOEXEC);
     const uint64_t points_offset = h->points_offset;
     bool sampled = sample_fd >= 0 &&
                    tile_format::points_sample(tiles, h->tile_count,
@@ -165,14 +170,13 @@ std::unique_ptr<TileStore> TileStore::open(const std::string &store_path, std::s
                                                   return ::pread(sample_fd, out, sizeof *out, at) == ssize_t(sizeof *out);
                                               },
                                               &sample);
-    if (sample_fd >= 0)
-        ::close(sample_fd);
     if (!sampled || sample != h->points_sample)
         return refuse("The tile store is damaged");
 
     map->header = h;
     map->tiles = tiles;
     map->points = reinterpret_cast<const tile_point_t *>(bytes + h->points_offset);
+    map->points_offset = h->points_offset;
     map->index = reinterpret_cast<const uint32_t *>(bytes + h->index_offset);
     for (int a = 0; a < 3; ++a) {
         map->scale[a] = h->scale[a];
@@ -197,6 +201,21 @@ const StoreTile &TileStore::tile(size_t index) const { return map_->tiles[index]
 const tile_point_t *TileStore::points() const { return map_->points; }
 
 const uint32_t *TileStore::cell_index(size_t tile) const { return map_->index + map_->index_start[tile]; }
+
+bool TileStore::copy_points(uint64_t first, uint32_t count, tile_point_t *out) const
+{
+    if (first > point_count() || count > point_count() - first)
+        return false;
+    const size_t bytes = size_t(count) * sizeof *out;
+    const uint64_t at = map_->points_offset + first * sizeof *out;
+    for (size_t done = 0; done < bytes;) {
+        const ssize_t n = ::pread(map_->fd, reinterpret_cast<char *>(out) + done, bytes - done, off_t(at + done));
+        if (n <= 0)
+            return false;
+        done += size_t(n);
+    }
+    return true;
+}
 
 void TileStore::decode(const tile_point_t &stored, velmo_point_t *out) const
 {
