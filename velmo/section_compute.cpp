@@ -665,8 +665,17 @@ void read_runs(const Plan &plan, size_t begin, size_t end, std::vector<const til
         total += size_t(spans.back().end - spans.back().first);
     if (s.read.size() < total)
         s.read.resize(total);
+    // What is not in memory is asked for all at once before any of it is
+    // waited for: one disk read at a time would take most of the time.
     for (Span &span : spans)
-        span.read = span.store->copy_points(span.first, uint32_t(span.end - span.first), s.read.data() + span.placed);
+        span.read = span.store->copy_points(span.first, uint32_t(span.end - span.first), s.read.data() + span.placed,
+                                            true);
+    for (const Span &span : spans)
+        if (!span.read)
+            span.store->will_need(span.first, uint32_t(span.end - span.first));
+    for (Span &span : spans)
+        if (!span.read)
+            span.read = span.store->copy_points(span.first, uint32_t(span.end - span.first), s.read.data() + span.placed);
     at->resize(count);
     for (size_t k = 0; k < count; k++) {
         const Span &span = spans[span_of[k]];
