@@ -375,7 +375,7 @@ TEST(SectionCompute, ExportKeepsPointsOnlyOfSectionsThatShowThem)
 // Sections saved together, several at once, end as each saved alone does:
 // the same ground line, the points kept only by those that showed some.
 // Null, repeated and foreign sections in the list are passed over.
-TEST(SectionCompute, SectionsExportedTogetherMatchThoseExportedAlone)
+TEST(SectionCompute, SectionsExportedTogetherOnThreadsMatchThoseExportedAlone)
 {
     Project alone(CorridorFiles::curved()), together(CorridorFiles::curved());
     std::vector<double> rows = latitude_rows(10, 290, 20);
