@@ -36,6 +36,10 @@ namespace {
 const char *const COMPUTING = "Computing section...";
 const uint32_t CHUNK_POINTS = 1u << 16;    // points a thread takes at a time
 const size_t PARALLEL_POINTS = 2 * CHUNK_POINTS; // fewer are read faster than handed to helpers
+// The same for a section of a batch, whose helpers are busy with the
+// batch's other sections: only a section many times larger than most is
+// worth sharing.
+const size_t BATCH_PARALLEL_POINTS = 16 * CHUNK_POINTS;
 // Runs of a tile this close (points) are read from the file as one.
 const uint32_t MERGE_GAP = 256;
 const int PROGRESS_STEPS = 10;
@@ -330,6 +334,13 @@ struct Scratch {
 
 // A buffer a large section left bigger than this is given back.
 const size_t KEPT_BYTES = 8u << 20;
+
+// Whether the calling thread computes a section of a batch.
+bool &in_batch()
+{
+    thread_local bool batch = false;
+    return batch;
+}
 
 Scratch &scratch()
 {
@@ -692,7 +703,7 @@ void run_plan(WorkerPool *workers, const Slab &slab, const Plan &plan, std::vect
               velmo_progress_callback_t progress)
 {
     const size_t total = plan.items.size() - 1;
-    const bool parallel = workers && plan.points >= PARALLEL_POINTS;
+    const bool parallel = workers && plan.points >= (in_batch() ? BATCH_PARALLEL_POINTS : PARALLEL_POINTS);
     results->resize(parallel ? total : 1);
     if (!parallel)
         (*results)[0].reserve(plan.points); // the points read bound the points kept
@@ -1106,9 +1117,11 @@ int wks_export_section(wks_t *wks, section_t *section)
     }
 }
 
-// One section is a few thousand points read from a few tiles: too little
-// to share among threads, so a batch gives each helper whole sections,
-// and saves them in one transaction.
+// A latitude section is a few thousand points read from a few tiles: too
+// little to share among threads, so a batch gives each helper whole
+// sections, and saves them in one transaction.  A section large enough to
+// share (a long longitude section) still shares its reading with whichever
+// helpers are free.
 int wks_export_sections(wks_t *wks, section_t *const *sections, int count)
 {
     try {
@@ -1117,12 +1130,14 @@ int wks_export_sections(wks_t *wks, section_t *const *sections, int count)
             return 0;
         std::vector<char> computed(owned.size(), 0);
         const std::function<void(size_t)> work = [&](size_t i) {
+            in_batch() = true;
             try {
-                compute_for_export(wks, owned[i], nullptr);
+                compute_for_export(wks, owned[i], workers_of(wks));
                 computed[i] = 1;
             } catch (...) {
                 // Left out of the count, as wks_export_section returns 0.
             }
+            in_batch() = false;
         };
         if (WorkerPool *workers = workers_of(wks))
             workers->run(owned.size(), work);

@@ -379,16 +379,21 @@ TEST(SectionCompute, SectionsExportedTogetherOnThreadsMatchThoseExportedAlone)
 {
     Project alone(CorridorFiles::curved()), together(CorridorFiles::curved());
     std::vector<double> rows = latitude_rows(10, 290, 20);
-    const int n = int(rows.size() / 2);
+    const int n = int(rows.size() / 2) + 1; // and a longitude section, large enough to share among threads
+    const double along[] = {0, 300};
     std::vector<section_t *> single, batch;
     for (Project *p : {&alone, &together}) {
-        ASSERT_EQ(wks_generate_road_latitude_sections(p->wks, p->road, n, rows.data(), 1.0, 40.0), n);
+        ASSERT_EQ(wks_generate_road_latitude_sections(p->wks, p->road, n - 1, rows.data(), 1.0, 40.0), n - 1);
+        ASSERT_EQ(wks_generate_road_longitude_sections(p->wks, p->road, 1, along, 10.0), 1);
         for (int i : {0, 5})
             ASSERT_NE(wks_cal_section(p->wks, item<section_t>(p->wks->latitude_sections, size_t(i)), nullptr), 0);
     }
     for (int i = 0; i < n; i++) {
-        single.push_back(item<section_t>(alone.wks->latitude_sections, size_t(i)));
-        batch.push_back(item<section_t>(together.wks->latitude_sections, size_t(i)));
+        const bool last = i == n - 1;
+        single.push_back(last ? item<section_t>(alone.wks->longitude_sections, 0)
+                              : item<section_t>(alone.wks->latitude_sections, size_t(i)));
+        batch.push_back(last ? item<section_t>(together.wks->longitude_sections, 0)
+                             : item<section_t>(together.wks->latitude_sections, size_t(i)));
         ASSERT_NE(wks_export_section(alone.wks, single.back()), 0);
     }
     std::vector<section_t *> list = batch;
