@@ -27,6 +27,7 @@
 #include <numeric>
 #include <new>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 namespace velmo {
@@ -1042,8 +1043,9 @@ void compute_for_export(wks_t *wks, section_t *section, WorkerPool *workers)
 std::vector<section_t *> owned_sections(const wks_t *wks, section_t *const *sections, int count)
 {
     std::vector<section_t *> owned;
+    std::unordered_set<section_t *> seen;
     for (int i = 0; sections && i < count; i++)
-        if (owned_by(wks, sections[i]) && std::find(owned.begin(), owned.end(), sections[i]) == owned.end())
+        if (owned_by(wks, sections[i]) && seen.insert(sections[i]).second)
             owned.push_back(sections[i]);
     return owned;
 }
