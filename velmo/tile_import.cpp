@@ -60,6 +60,19 @@ constexpr uint64_t kMaxGroups = 16;           // of leaves with scratch files of
 const char *const kMessage = "Importing point cloud...";
 const char *const kChanged = "The LAS file changed during the import";
 
+// CORVANE_IMPORT_TIMES=1 prints each phase's wall time on stderr.
+struct PhaseClock {
+    bool on = std::getenv("CORVANE_IMPORT_TIMES") != nullptr;
+    std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
+    void lap(const char *name)
+    {
+        auto now = std::chrono::steady_clock::now();
+        if (on)
+            std::fprintf(stderr, "import %s %.3f s\n", name, std::chrono::duration<double>(now - last).count());
+        last = now;
+    }
+};
+
 uint32_t spread_bits2(uint32_t v)
 {
     v &= 0xFFFF;
@@ -593,13 +606,22 @@ private:
     int exceptions_;
 };
 
+// A levelled tile on its way to the store: its points in store order and
+// its cell index.
+struct TileOutput {
+    Buffer<tile_point_t> points;
+    std::vector<uint32_t> index;
+    uint64_t tile = 0;
+};
+
 // Writes levelled tiles to the store one after another on a thread of its
 // own.  Threads writing one file all queue on its inode lock, spinning where
-// they could be levelling their next tile.  Tiles queued for writing are
-// bounded, so memory stays bounded whatever the disk does.
+// they could be levelling their next tile: the tiles' cell indexes go
+// through this thread too.  Tiles queued for writing are bounded, so memory
+// stays bounded whatever the disk does.
 class StoreWriter {
 public:
-    using Write = std::function<bool(const tile_point_t *points, size_t count, uint64_t index)>;
+    using Write = std::function<bool(const TileOutput &tile)>;
 
     StoreWriter(size_t queue_limit, Write write) : limit_(queue_limit), write_(std::move(write))
     {
@@ -607,22 +629,22 @@ public:
     }
     ~StoreWriter() { finish(); }
 
-    // An empty buffer for the next tile.
-    Buffer<tile_point_t> take()
+    // Buffers for the next tile, of one written before when there is one.
+    TileOutput take()
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (free_.empty())
-            return Buffer<tile_point_t>();
-        Buffer<tile_point_t> b = std::move(free_.back());
+            return TileOutput();
+        TileOutput b = std::move(free_.back());
         free_.pop_back();
         return b;
     }
-    // Queues a tile's points for the store, waiting while the queue is full.
-    void put(Buffer<tile_point_t> &&points, uint64_t index)
+    // Queues a tile for the store, waiting while the queue is full.
+    void put(TileOutput &&tile)
     {
         std::unique_lock<std::mutex> lock(mutex_);
         room_.wait(lock, [&]() { return queue_.size() < limit_ || stopped_; });
-        queue_.push_back({std::move(points), index});
+        queue_.push_back(std::move(tile));
         work_.notify_one();
     }
     // Writes what is queued and ends the thread.
@@ -638,10 +660,6 @@ public:
     }
 
 private:
-    struct Item {
-        Buffer<tile_point_t> points;
-        uint64_t index;
-    };
     void run()
     {
         std::unique_lock<std::mutex> lock(mutex_);
@@ -649,13 +667,13 @@ private:
             work_.wait(lock, [&]() { return !queue_.empty() || closing_; });
             if (queue_.empty())
                 break;
-            Item item = std::move(queue_.front());
+            TileOutput item = std::move(queue_.front());
             queue_.pop_front();
             lock.unlock();
-            const bool ok = stopped_ || write_(item.points.data(), item.points.size(), item.index);
+            const bool ok = stopped_ || write_(item);
             lock.lock();
             stopped_ = stopped_ || !ok; // later tiles are dropped: the import has failed
-            free_.push_back(std::move(item.points));
+            free_.push_back(std::move(item));
             room_.notify_all();
         }
     }
@@ -664,8 +682,8 @@ private:
     const Write write_;
     std::mutex mutex_;
     std::condition_variable work_, room_;
-    std::deque<Item> queue_;
-    std::vector<Buffer<tile_point_t>> free_;
+    std::deque<TileOutput> queue_;
+    std::vector<TileOutput> free_;
     bool closing_ = false;
     bool stopped_ = false;
     std::thread thread_;
@@ -689,7 +707,7 @@ private:
     void add_leaf(int depth, uint32_t morton, uint64_t count);
     std::string store_folder() const;
     bool allocate_file();
-    bool store_points(const tile_point_t *points, size_t count, uint64_t index);
+    bool store_tile(const TileOutput &tile);
     void scatter();
     void scatter_chunk(Scratch &s, uint64_t chunk);
     bool decode_record(const uint8_t *record, const Leaf &leaf, uint8_t *out) const;
@@ -699,7 +717,7 @@ private:
     void level_tiles();
     void level_tile(Scratch &s, size_t index, StoreWriter &writer);
     void assign_levels(Scratch &s, size_t n);
-    bool sort_into_cells(Scratch &s, size_t index);
+    void sort_into_cells(Scratch &s, size_t index, std::vector<uint32_t> &cell_index);
     bool commit();
 
     template <class Work> bool read_chunk(Scratch &s, uint64_t chunk, uint64_t *count, const Work &work);
@@ -837,6 +855,7 @@ bool Import::run(std::string *error)
             *error = error_;
         return false;
     };
+    PhaseClock clock;
     if (!check_header() || !create_part_file())
         return finish();
     scratch_.resize(threads_);
@@ -867,15 +886,18 @@ bool Import::run(std::string *error)
         if (failed())
             return finish();
     }
+    clock.lap("count");
     decide_tiles();
     if (!allocate_file())
         return finish();
+    clock.lap("tiles");
     if (options_.between_passes)
         options_.between_passes();
     begin_phase(chunks_, chunks_, point_count_);
     scatter();
     if (failed())
         return finish();
+    clock.lap("scatter");
     grid_.release();
     for (Scratch &s : scratch_) { // the levelling needs other buffers
         s.records = Buffer<uint8_t>();
@@ -885,13 +907,18 @@ bool Import::run(std::string *error)
     if (!gather_leaf_runs())
         return finish();
     begin_phase(2.0 * chunks_, chunks_, point_count_);
+    clock.lap("gather");
     level_tiles();
+    clock.lap("level");
     close_spills();
+    clock.lap("close");
     if (failed())
         return finish();
     begin_phase(report_total_, 0, 1);
     report(true);
-    return commit() || finish();
+    const bool ok = commit();
+    clock.lap("commit");
+    return ok || finish();
 }
 
 bool Import::check_header()
@@ -1196,9 +1223,13 @@ bool Import::allocate_file()
     return true;
 }
 
-bool Import::store_points(const tile_point_t *points, size_t count, uint64_t index)
+bool Import::store_tile(const TileOutput &tile)
 {
-    if (pwrite_all(fd_, points, count * sizeof(tile_point_t), points_offset_ + index * sizeof(tile_point_t)))
+    const uint64_t index_at = tile_format::kHeaderSize + tiles_.size() * sizeof(StoreTile) +
+                              index_start_[tile.tile] * sizeof(uint32_t);
+    const uint64_t points_at = points_offset_ + tiles_[tile.tile].first * sizeof(tile_point_t);
+    if (pwrite_all(fd_, tile.index.data(), tile.index.size() * sizeof(uint32_t), index_at) &&
+        pwrite_all(fd_, tile.points.data(), tile.points.size() * sizeof(tile_point_t), points_at))
         return true;
     fail(system_error("Cannot write the tile store", part_path_));
     return false;
@@ -1512,9 +1543,7 @@ void Import::level_tiles()
                          [&](uint32_t a, uint32_t b) { return tiles_[a].count > tiles_[b].count; });
         left[g] = group_first_tile_[g + 1] - group_first_tile_[g];
     }
-    StoreWriter writer(threads_, [this](const tile_point_t *points, size_t count, uint64_t index) {
-        return store_points(points, count, index);
-    });
+    StoreWriter writer(threads_, [this](const TileOutput &tile) { return store_tile(tile); });
     // The writer is what the levelling waits for: it is left cores of its own.
     const unsigned levellers = threads_ > 2 ? threads_ - threads_ / 4 : threads_;
     parallel(order.size(), [&](Scratch &s, uint64_t i) {
@@ -1560,9 +1589,9 @@ void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
 
     tile.box[2] = double(int64_t(zmin) + base_[2]) * scale[2] + header_.offset[2];
     tile.box[5] = double(int64_t(zmax) + base_[2]) * scale[2] + header_.offset[2];
-    if (!sort_into_cells(s, index))
-        return;
-    Buffer<tile_point_t> sorted = writer.take();
+    TileOutput output = writer.take();
+    sort_into_cells(s, index, output.index);
+    Buffer<tile_point_t> &sorted = output.points;
     sorted.resize(n);
     for (size_t i = 0; i < n; ++i) {
         if (i + 16 < n) // the points are read in key order, all over the tile
@@ -1571,14 +1600,15 @@ void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
         std::memcpy(&out, &s.points[s.entries[i].index], sizeof out); // padding too
         out.level = s.levels[i];
     }
-    writer.put(std::move(sorted), tile.first);
+    output.tile = index;
+    writer.put(std::move(output));
     done_ += n;
 }
 
 // Levels descending, and within a level the cells of the tile's grid in
-// row order, each cell's points in key order; writes the tile's cell index
+// row order, each cell's points in key order; gives the tile's cell index
 // and leaves in cell_starts where each level's cell starts.
-bool Import::sort_into_cells(Scratch &s, size_t index)
+void Import::sort_into_cells(Scratch &s, size_t index, std::vector<uint32_t> &cell_index)
 {
     const StoreTile &tile = tiles_[index];
     const size_t n = tile.count;
@@ -1596,12 +1626,7 @@ bool Import::sort_into_cells(Scratch &s, size_t index)
     }
     for (size_t b = 1; b < s.cell_starts.size(); ++b)
         s.cell_starts[b] += s.cell_starts[b - 1];
-    const uint64_t at = tile_format::kHeaderSize + tiles_.size() * sizeof(StoreTile) + index_start_[index] * sizeof(uint32_t);
-    if (!pwrite_all(fd_, s.cell_starts.data(), s.cell_starts.size() * sizeof(uint32_t), at)) {
-        fail(system_error("Cannot write the tile store", part_path_));
-        return false;
-    }
-    return true;
+    cell_index.assign(s.cell_starts.begin(), s.cell_starts.end());
 }
 
 // A point takes the highest level whose cell holds no point of that level
