@@ -399,7 +399,6 @@ struct SpillRun {
 // evict its neighbour's buffer pointers.
 struct alignas(64) Scratch {
     Buffer<uint8_t> records;
-    Buffer<tile_point_t> points;
     Buffer<uint8_t> sorted;   // a chunk's spill records, grouped by leaf
     Buffer<uint8_t> spilled;  // a tile's spill records, read back
     Buffer<uint32_t> leaf_of;
@@ -409,6 +408,7 @@ struct alignas(64) Scratch {
     Buffer<Entry> entries;
     Buffer<uint8_t> levels;
     Buffer<uint32_t> bucket;  // of each entry: its level and cell
+    Buffer<uint32_t> cell_of; // of each point of the tile: its cell of the tile's grid
     std::vector<uint32_t> cell_starts;
     EntrySorter sorter;
     ScanStats stats;
@@ -711,13 +711,13 @@ private:
     void scatter();
     void scatter_chunk(Scratch &s, uint64_t chunk);
     bool decode_record(const uint8_t *record, const Leaf &leaf, uint8_t *out) const;
-    void expand_spilled(Scratch &s, const Leaf &leaf, size_t n);
+    tile_point_t spilled_point(const uint8_t *record, int64_t x0, int64_t y0) const;
     void choose_spill_record();
     bool spill_runs(Scratch &s, uint64_t chunk);
     void level_tiles();
     void level_tile(Scratch &s, size_t index, StoreWriter &writer);
     void assign_levels(Scratch &s, size_t n);
-    void sort_into_cells(Scratch &s, size_t index, std::vector<uint32_t> &cell_index);
+    void sort_into_cells(Scratch &s, size_t index, size_t cells, std::vector<uint32_t> &cell_index);
     bool commit();
 
     template <class Work> bool read_chunk(Scratch &s, uint64_t chunk, uint64_t *count, const Work &work);
@@ -1285,25 +1285,26 @@ bool Import::decode_record(const uint8_t *record, const Leaf &leaf, uint8_t *out
     return true;
 }
 
-// A tile's spill records back into stored points.
-void Import::expand_spilled(Scratch &s, const Leaf &leaf, size_t n)
+// A spill record back into a stored point; x0 and y0 are its leaf's origin
+// in stored units.
+tile_point_t Import::spilled_point(const uint8_t *record, int64_t x0, int64_t y0) const
 {
-    const int64_t x0 = leaf.x0 - base_[0], y0 = leaf.y0 - base_[1];
-    const uint8_t *in = s.spilled.data();
-    for (size_t i = 0; i < n; ++i, in += sizeof(SpillPoint)) {
-        SpillPoint sp;
-        std::memcpy(&sp, in, sizeof sp);
-        tile_point_t p{};
-        p.classification = uint8_t(sp.x_class >> 24);
-        p.intensity = uint16_t(sp.y_intensity >> 24);
-        p.red = uint16_t(sp.rgb & 0xFF);
-        p.green = uint16_t(sp.rgb >> 8 & 0xFF);
-        p.blue = uint16_t(sp.rgb >> 16 & 0xFF);
-        p.x = int32_t(x0 + int64_t(sp.x_class & 0xFFFFFF));
-        p.y = int32_t(y0 + int64_t(sp.y_intensity & 0xFFFFFF));
-        p.z = sp.z;
-        std::memcpy(&s.points[i], &p, sizeof p); // padding too, not only the fields
+    tile_point_t p{}; // padding too, not only the fields
+    if (!compact_) {
+        std::memcpy(&p, record, sizeof p);
+        return p;
     }
+    SpillPoint sp;
+    std::memcpy(&sp, record, sizeof sp);
+    p.classification = uint8_t(sp.x_class >> 24);
+    p.intensity = uint16_t(sp.y_intensity >> 24);
+    p.red = uint16_t(sp.rgb & 0xFF);
+    p.green = uint16_t(sp.rgb >> 8 & 0xFF);
+    p.blue = uint16_t(sp.rgb >> 16 & 0xFF);
+    p.x = int32_t(x0 + int64_t(sp.x_class & 0xFFFFFF));
+    p.y = int32_t(y0 + int64_t(sp.y_intensity & 0xFFFFFF));
+    p.z = sp.z;
+    return p;
 }
 
 void Import::scatter_chunk(Scratch &s, uint64_t chunk)
@@ -1499,9 +1500,8 @@ bool Import::load_tile(Scratch &s, size_t index)
     uint64_t skip = tile_in_leaf_[index];
     const size_t n = tiles_[index].count;
     size_t left = n;
-    if (compact_)
-        s.spilled.resize(n * spill_record_);
-    uint8_t *to = compact_ ? s.spilled.data() : reinterpret_cast<uint8_t *>(s.points.data());
+    s.spilled.resize(n * spill_record_);
+    uint8_t *to = s.spilled.data();
     for (const SpillRun &r : leaf_runs_[tile_leaf_[index]]) {
         if (left == 0)
             break;
@@ -1519,8 +1519,6 @@ bool Import::load_tile(Scratch &s, size_t index)
         left -= take;
         skip = 0;
     }
-    if (compact_)
-        expand_spilled(s, leaves_[tile_leaf_[index]], n);
     return true;
 }
 
@@ -1559,13 +1557,23 @@ void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
     StoreTile &tile = tiles_[index];
     const double width = tile_width_[index];
     const size_t n = tile.count;
-    s.points.resize(n);
     if (!load_tile(s, index))
         return;
+    // The points stay spill records, read where they are: expanded in a
+    // buffer of their own they would cross the memory twice more.
+    const Leaf &leaf = leaves_[tile_leaf_[index]];
+    const int64_t x0 = leaf.x0 - base_[0], y0 = leaf.y0 - base_[1];
+    const uint8_t *spilled = s.spilled.data();
+    const size_t record = spill_record_;
+    TileGrid grid;
+    grid.shape(tile.box, tile.count);
+    s.cell_of.resize(n);
     int32_t zmin = INT32_MAX, zmax = INT32_MIN;
-    for (const tile_point_t &p : s.points) {
+    for (size_t i = 0; i < n; ++i) {
+        const tile_point_t p = spilled_point(spilled + i * record, x0, y0);
         zmin = std::min(zmin, p.z);
         zmax = std::max(zmax, p.z);
+        s.cell_of[i] = grid.cell_at(q_.origin[0] + q_.step[0] * p.x, q_.origin[1] + q_.step[1] * p.y);
     }
     // Key: the point's level-4 cell (z above 7 bits on top, then x, y, z
     // interleaved so that a level-L cell is a key prefix), then a hash that
@@ -1577,7 +1585,7 @@ void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
     const double dy = (tile.box[1] - header_.offset[1]) / scale[1] - double(base_[1]);
     s.entries.resize(n);
     for (size_t i = 0; i < n; ++i) {
-        const tile_point_t &p = s.points[i];
+        const tile_point_t p = spilled_point(spilled + i * record, x0, y0);
         uint32_t cx = clamp_cell((p.x - dx) * per_unit[0], uint32_t(kFinestCells) - 1);
         uint32_t cy = clamp_cell((p.y - dy) * per_unit[1], uint32_t(kFinestCells) - 1);
         uint32_t cz = clamp_cell(double(int64_t(p.z) - zmin) * per_z, kMaxZCell);
@@ -1590,15 +1598,15 @@ void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
     tile.box[2] = double(int64_t(zmin) + base_[2]) * scale[2] + header_.offset[2];
     tile.box[5] = double(int64_t(zmax) + base_[2]) * scale[2] + header_.offset[2];
     TileOutput output = writer.take();
-    sort_into_cells(s, index, output.index);
+    sort_into_cells(s, index, grid.cells(), output.index);
     Buffer<tile_point_t> &sorted = output.points;
     sorted.resize(n);
     for (size_t i = 0; i < n; ++i) {
         if (i + 16 < n) // the points are read in key order, all over the tile
-            __builtin_prefetch(&s.points[s.entries[i + 16].index]);
-        tile_point_t &out = sorted[s.cell_starts[s.bucket[i]]++];
-        std::memcpy(&out, &s.points[s.entries[i].index], sizeof out); // padding too
-        out.level = s.levels[i];
+            __builtin_prefetch(spilled + size_t(s.entries[i + 16].index) * record);
+        tile_point_t p = spilled_point(spilled + size_t(s.entries[i].index) * record, x0, y0);
+        p.level = s.levels[i];
+        std::memcpy(&sorted[s.cell_starts[s.bucket[i]]++], &p, sizeof p); // padding too
     }
     output.tile = index;
     writer.put(std::move(output));
@@ -1608,19 +1616,13 @@ void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
 // Levels descending, and within a level the cells of the tile's grid in
 // row order, each cell's points in key order; gives the tile's cell index
 // and leaves in cell_starts where each level's cell starts.
-void Import::sort_into_cells(Scratch &s, size_t index, std::vector<uint32_t> &cell_index)
+void Import::sort_into_cells(Scratch &s, size_t index, size_t cells, std::vector<uint32_t> &cell_index)
 {
-    const StoreTile &tile = tiles_[index];
-    const size_t n = tile.count;
-    TileGrid grid;
-    grid.shape(tile.box, tile.count);
-    const size_t cells = grid.cells();
+    const size_t n = tiles_[index].count;
     s.bucket.resize(n);
-    s.cell_starts.assign(tile_format::index_numbers(tile), 0);
+    s.cell_starts.assign(tile_format::index_numbers(tiles_[index]), 0);
     for (size_t i = 0; i < n; ++i) {
-        const tile_point_t &p = s.points[s.entries[i].index];
-        const double x = q_.origin[0] + q_.step[0] * p.x, y = q_.origin[1] + q_.step[1] * p.y;
-        const uint32_t b = uint32_t((tile_format::kIndexTopLevel - s.levels[i]) * cells + grid.cell_at(x, y));
+        const uint32_t b = uint32_t((tile_format::kIndexTopLevel - s.levels[i]) * cells + s.cell_of[s.entries[i].index]);
         s.bucket[i] = b;
         ++s.cell_starts[b + 1];
     }
