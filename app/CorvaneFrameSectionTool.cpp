@@ -32,13 +32,16 @@ void CorvaneFrame::PlaceSectionTool()
         return;
     const wxRect area = SectionToolArea();
     m_sectionToolArea = area;
-    if (!m_sectionToolWanted || area.IsEmpty()) {
+    const wxSize needed = m_sectionToolWanted && !area.IsEmpty() ? m_sectionTool->FitToSize(area.GetSize()) : wxSize();
+    // A view too small for even the most compact strip (a pane being docked,
+    // a frame dragged very small) shows no strip rather than one with its
+    // controls crushed; it comes back once the view has room for it.
+    if (!m_sectionToolWanted || area.IsEmpty() || needed.x > area.width || needed.y > area.height) {
         if (m_sectionTool->IsShown())
             m_sectionTool->Hide();
         return;
     }
-    const int height = std::min(m_sectionTool->FitToSize(area.GetSize()), area.height);
-    const wxRect strip(area.GetTopLeft(), wxSize(area.width, height));
+    const wxRect strip(area.GetTopLeft(), wxSize(area.width, needed.y));
     if (m_sectionTool->GetRect() != strip)
         m_sectionTool->SetSize(strip);
     if (!m_sectionTool->IsShown()) {

@@ -28,8 +28,9 @@ public:
     // Shows the values without sending them back to the frame.
     void SetValues(double bufferWidth, double sectionWidth, float pointSize);
     // Lays the controls out to fit the room (narrower sliders, no labels,
-    // two rows, ... as needed) and answers the height they take.
-    int FitToSize(const wxSize &room);
+    // two rows, ... as needed) and answers the size they need, which is
+    // larger than the room when not even the most compact form fits.
+    wxSize FitToSize(const wxSize &room);
     // Shows the host's values, the section width only where it can change.
     void ShowValuesInForce();
 

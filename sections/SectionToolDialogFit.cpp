@@ -13,6 +13,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+
 namespace {
 
 struct Compaction {
@@ -33,13 +35,13 @@ const Compaction LAYOUTS[] = {
 
 } // namespace
 
-int SectionToolDialog::FitToSize(const wxSize &room)
+wxSize SectionToolDialog::FitToSize(const wxSize &room)
 {
     auto *row = dynamic_cast<wxBoxSizer *>(GetSizer());
     wxSizerItem *valuesItem = row ? row->GetItem(size_t(0)) : nullptr;
     auto *values = valuesItem ? dynamic_cast<wxBoxSizer *>(valuesItem->GetSizer()) : nullptr;
     if (!row || !values)
-        return GetSize().GetHeight();
+        return GetSize();
     wxStaticText *labels[] = {m_pointSizeLabel, m_bufferWidthLabel, m_sectionWidthLabel};
     wxSlider *sliders[] = {m_pointSizeSlider, m_bufferWidthSlider, m_sectionWidthSlider};
     wxTextCtrl *texts[] = {m_pointSizeText, m_bufferWidthText, m_sectionWidthText};
@@ -67,6 +69,10 @@ int SectionToolDialog::FitToSize(const wxSize &room)
     // The toolkit keeps a window at least as large as its minimum size; the
     // strip must never be larger than the view, even when its controls are.
     SetSizeHints(wxSize(1, 1));
-    Layout();
-    return needed.GetHeight();
+    // The controls are laid out at the size the strip is about to get, not at
+    // the size it has: under a window manager the strip keeps its old size
+    // until the manager grants the new one, and controls squeezed into the
+    // old size in the meantime make the toolkit complain.
+    row->SetDimension(wxPoint(0, 0), wxSize(room.GetWidth(), std::min(needed.GetHeight(), room.GetHeight())));
+    return needed;
 }

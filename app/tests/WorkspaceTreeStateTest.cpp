@@ -23,12 +23,9 @@ protected:
     {
         lasgen::CorridorSpec spec;
         spec.length = 500.0;
-        road_t road;
-        road_init(&road);
-        lasgen::build_alignment(spec, &road);
         const std::string pm = dir.file("centre.pm");
-        ASSERT_EQ(0, road_export_haidi(&road, pm.c_str()));
-        road_final(&road);
+        std::string error;
+        ASSERT_TRUE(lasgen::write_centre_line(spec, pm, &error)) << error;
         ASSERT_NE(0, wks_create_project(g_workspace, 0, dir.file("tree.qpj").c_str()));
         wks_road_t *imported = wks_import_road(g_workspace, pm.c_str(), 0);
         ASSERT_NE(imported, nullptr);

@@ -101,12 +101,8 @@ protected:
         std::string error;
         const std::string las = dir.file("corridor.las");
         ASSERT_TRUE(lasgen::write_corridor(spec, las, &error)) << error;
-        road_t road;
-        road_init(&road);
-        lasgen::build_alignment(spec, &road);
         const std::string pm = dir.file("centre.pm");
-        ASSERT_EQ(0, road_export_haidi(&road, pm.c_str()));
-        road_final(&road);
+        ASSERT_TRUE(lasgen::write_centre_line(spec, pm, &error)) << error;
         Run(CorvaneFrame::ID_RIBBON_NEW, dir.file("survey.qpj"));
         Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, las);
         Run(CorvaneFrame::ID_RIBBON_IMPORT_ROAD, pm);

@@ -58,12 +58,9 @@ protected:
         for (const char *folder : {"a", "b"}) {
             lasgen::CorridorSpec spec;
             spec.alignment = lasgen::Alignment::curved;
-            road_t road;
-            road_init(&road);
-            lasgen::build_alignment(spec, &road);
             const std::string path = dir.file(std::string(folder) + "/centre.pm");
-            ASSERT_EQ(0, road_export_haidi(&road, path.c_str()));
-            road_final(&road);
+            std::string error;
+            ASSERT_TRUE(lasgen::write_centre_line(spec, path, &error)) << error;
             ASSERT_NE(nullptr, wks_import_road(g_workspace, path.c_str(), 0));
         }
     }

@@ -225,3 +225,27 @@ TEST_F(ToolWindowTest, TheConfigurationWindowSendsTheSameValuesWithLabels)
     EXPECT_NEAR(1.5, Thickness(), 1e-9);
     config->Destroy();
 }
+
+// Under a window manager the strip keeps its old size until the manager
+// grants the new one, so whatever the strip is laid out at in between is
+// drawn: no shown control may be squeezed below its smallest size then.
+TEST_F(ToolWindowTest, EachFormIsLaidOutAtTheSizeTheStripIsAboutToGet)
+{
+    const wxSize rooms[] = {{1500, 120}, {600, 200}, {300, 160}, {1500, 120}, {240, 400}, {900, 90}, {1500, 120}};
+    wxSize now = tool->GetSize();
+    for (const wxSize &room : rooms) {
+        SCOPED_TRACE(testing::Message() << "from " << now.x << "x" << now.y << " to " << room.x << "x" << room.y);
+        const wxSize needed = tool->FitToSize(room);
+        ASSERT_LE(needed.y, room.y);
+        ASSERT_LE(needed.x, room.x);
+        for (wxWindow *child : tool->GetChildren()) {
+            if (!child->IsShown())
+                continue;
+            const wxSize least = child->GetEffectiveMinSize();
+            EXPECT_GE(child->GetSize().x, least.x) << child->GetName();
+            EXPECT_GE(child->GetSize().y, least.y) << child->GetName();
+        }
+        now = wxSize(room.x, needed.y);
+        tool->SetSize(now);
+    }
+}
