@@ -38,6 +38,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -726,6 +727,7 @@ private:
     void start_runs(Scratch &s);
     void group_leaves();
     bool open_spill(Scratch &s, uint32_t group);
+    void keep_spill_in_memory();
     void close_spills(uint32_t group);
     void close_spills();
     bool gather_leaf_runs();
@@ -798,6 +800,8 @@ private:
     // store, which keeps the kernel from throttling the writes.
     std::vector<uint32_t> leaf_group_;
     std::vector<uint32_t> group_first_tile_; // and one past the last group's tiles
+    std::vector<uint8_t> group_in_memory_;    // its scratch files are memory-backed
+    uint64_t file_spill_bytes_ = 0;           // of the scratch files on the disk
     std::vector<StoreTile> tiles_;
     std::vector<double> tile_width_;
     std::vector<uint64_t> index_start_;  // of each tile's cell index, in numbers
@@ -1209,7 +1213,7 @@ std::string Import::store_folder() const
 bool Import::allocate_file()
 {
     const std::string folder = store_folder();
-    const uint64_t spill_size = point_count_ * spill_record_;
+    const uint64_t spill_size = file_spill_bytes_;
     struct statvfs disk;
     if (::statvfs(folder.c_str(), &disk) == 0 && uint64_t(disk.f_bavail) * disk.f_frsize < file_size_ + spill_size) {
         errno = ENOSPC;
@@ -1408,12 +1412,54 @@ void Import::group_leaves()
         s.spill_fd.assign(group_first_tile_.size() - 1, -1);
         s.spill_size.assign(group_first_tile_.size() - 1, 0);
     }
+    keep_spill_in_memory();
 }
 
-// Unnamed, so that nothing is left behind whatever ends the import.
+// Bytes of memory the system can give without swapping, as it says; 0 when
+// it does not say.
+uint64_t available_memory()
+{
+    std::FILE *f = std::fopen("/proc/meminfo", "re");
+    if (!f)
+        return 0;
+    char line[256];
+    unsigned long long kb = 0;
+    while (std::fgets(line, sizeof line, f))
+        if (std::sscanf(line, "MemAvailable: %llu kB", &kb) == 1)
+            break;
+    std::fclose(f);
+    return uint64_t(kb) * 1024;
+}
+
+// The last groups' scratch files are read last, after the longest wait in
+// the page cache: they are the ones kept in memory while the budget allows.
+void Import::keep_spill_in_memory()
+{
+    const size_t groups = group_first_tile_.size() - 1;
+    std::vector<uint64_t> bytes(groups, 0);
+    for (size_t i = 0; i < leaves_.size(); ++i)
+        bytes[leaf_group_[i]] += leaves_[i].count * spill_record_;
+    uint64_t budget = options_.spill_memory;
+    if (budget == TileStoreOptions::kAutoSpillMemory)
+        budget = available_memory() / 4;
+    group_in_memory_.assign(groups, 0);
+    file_spill_bytes_ = 0;
+    for (size_t g = groups; g-- > 0;) {
+        group_in_memory_[g] = bytes[g] <= budget;
+        budget = group_in_memory_[g] ? budget - bytes[g] : 0;
+        file_spill_bytes_ += group_in_memory_[g] ? 0 : bytes[g];
+    }
+}
+
+// Unnamed, so that nothing is left behind whatever ends the import; on the
+// disk unless the group's scratch is kept in memory (or the system has no
+// memory-backed files).
 bool Import::open_spill(Scratch &s, uint32_t group)
 {
     int &fd = s.spill_fd[group];
+    fd = group_in_memory_[group] ? ::memfd_create("corvane-import", MFD_CLOEXEC) : -1;
+    if (fd >= 0)
+        return true;
     fd = ::open(store_folder().c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd < 0) { // a file system without unnamed files
         const std::string name = part_path_ + ".spill" + std::to_string(s.index) + "-" + std::to_string(group);
