@@ -58,6 +58,8 @@ constexpr uint64_t kHashMask = (1ull << kHashBits) - 1;
 constexpr int kReports = 200;                 // callbacks per import, about
 constexpr size_t kSliceBytes = 128u << 10;    // records read and looked at while in the cache
 constexpr uint64_t kMaxGroups = 16;           // of leaves with scratch files of their own
+constexpr uint64_t kMaxChunks = 1024;         // of a large cloud, while chunks stay ...
+constexpr uint64_t kMaxChunkBytes = 12u << 20; // ... within this size
 const char *const kMessage = "Importing point cloud...";
 const char *const kChanged = "The LAS file changed during the import";
 
@@ -791,9 +793,11 @@ private:
     // own, a chunk at a time: writes to one shared file all queue on its
     // inode lock.
     std::vector<std::vector<SpillRun>> chunk_runs_;
-    // A leaf's runs in chunk order: its points in the order of the file,
-    // whatever the threads' timing.
-    std::vector<std::vector<SpillRun>> leaf_runs_;
+    // Each leaf's runs in chunk order, its points in the order of the file
+    // whatever the threads' timing, leaf after leaf in one table: leaf i's
+    // start at leaf_run_start_[i].
+    std::vector<SpillRun> leaf_runs_;
+    std::vector<uint64_t> leaf_run_start_;
     // Leaves in store order are cut in groups of a bounded size, each with
     // its own spill files, closed once the group's tiles are written: the
     // spill and the store together then never hold much more than the
@@ -941,6 +945,11 @@ bool Import::check_header()
         return false;
     }
     chunk_points_ = std::clamp<uint64_t>(options_.chunk_bytes / header_.record_length, 1, 1u << 20);
+    // Bigger chunks for a large cloud, up to a bound on the threads' buffers:
+    // every chunk leaves a run of points in each leaf it touches, and each
+    // run is a read when the leaf's tiles are levelled.
+    const uint64_t fewer = std::min((point_count_ + kMaxChunks - 1) / kMaxChunks, kMaxChunkBytes / header_.record_length);
+    chunk_points_ = std::max(chunk_points_, fewer);
     chunk_points_ = std::max(chunk_points_, point_count_ >> 24); // a bounded table of chunk hashes
     chunks_ = (point_count_ + chunk_points_ - 1) / chunk_points_;
     report_total_ = int(std::clamp<uint64_t>(3 * chunks_, 1, INT_MAX / 4));
@@ -1522,21 +1531,30 @@ bool Import::spill_runs(Scratch &s, uint64_t chunk)
 // fewer means the file changed between the passes.
 bool Import::gather_leaf_runs()
 {
-    leaf_runs_.assign(leaves_.size(), {});
+    // Counted first, then placed: a large cloud has millions of runs, and
+    // a table per leaf grown run by run would be copied over and over.
+    leaf_run_start_.assign(leaves_.size() + 1, 0);
     std::vector<uint64_t> counts(leaves_.size(), 0);
-    for (std::vector<SpillRun> &runs : chunk_runs_) {
+    for (const std::vector<SpillRun> &runs : chunk_runs_)
         for (const SpillRun &r : runs) {
-            leaf_runs_[r.leaf].push_back(r);
+            ++leaf_run_start_[r.leaf + 1];
             counts[r.leaf] += r.count;
         }
-        runs = std::vector<SpillRun>();
-    }
-    chunk_runs_ = {};
     for (size_t i = 0; i < leaves_.size(); ++i)
         if (counts[i] != leaves_[i].count) {
             fail(kChanged);
             return false;
         }
+    for (size_t i = 0; i < leaves_.size(); ++i)
+        leaf_run_start_[i + 1] += leaf_run_start_[i];
+    leaf_runs_.resize(leaf_run_start_.back());
+    std::vector<uint64_t> next(leaf_run_start_.begin(), leaf_run_start_.end() - 1);
+    for (std::vector<SpillRun> &runs : chunk_runs_) {
+        for (const SpillRun &r : runs)
+            leaf_runs_[next[r.leaf]++] = r;
+        runs = std::vector<SpillRun>();
+    }
+    chunk_runs_ = {};
     return true;
 }
 
@@ -1548,7 +1566,9 @@ bool Import::load_tile(Scratch &s, size_t index)
     size_t left = n;
     s.spilled.resize(n * spill_record_);
     uint8_t *to = s.spilled.data();
-    for (const SpillRun &r : leaf_runs_[tile_leaf_[index]]) {
+    const uint32_t leaf = tile_leaf_[index];
+    for (uint64_t k = leaf_run_start_[leaf]; k < leaf_run_start_[leaf + 1]; ++k) {
+        const SpillRun &r = leaf_runs_[k];
         if (left == 0)
             break;
         if (skip >= r.count) {
