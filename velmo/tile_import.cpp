@@ -808,6 +808,7 @@ private:
     uint64_t file_spill_bytes_ = 0;           // of the scratch files on the disk
     std::vector<StoreTile> tiles_;
     std::vector<double> tile_width_;
+    std::vector<tile_point_t> tile_ends_; // each tile's first and last point as written
     std::vector<uint64_t> index_start_;  // of each tile's cell index, in numbers
     uint64_t index_count_ = 0;
     Quantisation q_;
@@ -1241,6 +1242,10 @@ bool Import::store_tile(const TileOutput &tile)
     const uint64_t index_at = tile_format::kHeaderSize + tiles_.size() * sizeof(StoreTile) +
                               index_start_[tile.tile] * sizeof(uint32_t);
     const uint64_t points_at = points_offset_ + tiles_[tile.tile].first * sizeof(tile_point_t);
+    if (tile.points.size() > 0) {
+        tile_ends_[2 * tile.tile] = tile.points[0];
+        tile_ends_[2 * tile.tile + 1] = tile.points[tile.points.size() - 1];
+    }
     if (pwrite_all(fd_, tile.index.data(), tile.index.size() * sizeof(uint32_t), index_at) &&
         pwrite_all(fd_, tile.points.data(), tile.points.size() * sizeof(tile_point_t), points_at))
         return true;
@@ -1607,6 +1612,7 @@ void Import::level_tiles()
                          [&](uint32_t a, uint32_t b) { return tiles_[a].count > tiles_[b].count; });
         left[g] = group_first_tile_[g + 1] - group_first_tile_[g];
     }
+    tile_ends_.assign(2 * tiles_.size(), tile_point_t{});
     StoreWriter writer(threads_, [this](const TileOutput &tile) { return store_tile(tile); });
     // The writer is what the levelling waits for: it is left cores of its own.
     const unsigned levellers = threads_ > 2 ? threads_ - threads_ / 4 : threads_;
@@ -1772,16 +1778,20 @@ bool Import::commit()
     h.max_intensity = max_intensity_;
     h.tile_limit = limit_;
     h.max_depth = uint32_t(depth_);
-    const bool sampled = tile_format::points_sample(
+    // From the points as they were written: read back from a large store
+    // they may already have left the page cache for the disk.
+    size_t next = 0;
+    std::vector<tile_point_t> sample;
+    for (size_t t = 0; t < tiles_.size(); ++t)
+        if (tiles_[t].count > 0)
+            sample.insert(sample.end(), {tile_ends_[2 * t], tile_ends_[2 * t + 1]});
+    tile_format::points_sample(
         tiles_.data(), tiles_.size(),
-        [this](uint64_t index, tile_point_t *out) {
-            return pread_all(fd_, out, sizeof *out, points_offset_ + index * sizeof(tile_point_t));
+        [&](uint64_t, tile_point_t *out) {
+            *out = sample[next++];
+            return true;
         },
         &h.points_sample);
-    if (!sampled) {
-        fail(system_error("Cannot read the tile store back", part_path_));
-        return false;
-    }
     h.checksum = tile_format::checksum(h, tiles_.data(), tiles_.size());
     const size_t directory_size = tiles_.size() * sizeof(StoreTile);
     if (!pwrite_all(fd_, &h, sizeof h, 0) ||
