@@ -8,9 +8,11 @@
 #include <wx/filename.h>
 #include <wx/intl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 // Made here, in this order, so every run of the program numbers them alike.
 wxDEFINE_EVENT(EVT_TASK_PROGRESS, TaskThreadEvent);
@@ -284,11 +286,17 @@ void TaskThread::ComputeNewSections()
     Array *list = m_code == TASK_LATITUDE_SECTIONS    ? g_workspace->latitude_sections
                   : m_code == TASK_LONGITUDE_SECTIONS ? g_workspace->longitude_sections
                                                       : g_workspace->custom_sections;
-    for (int i = m_first; i < m_last; i++) {
-        section_t *section = ItemAt<section_t>(list, i);
-        if (section)
-            wks_export_section(g_workspace, section);
-        PostTaskProgress(n, i - m_first + 1, message, TaskResult{m_code, nullptr, section, nullptr});
+    // Computed a block at a time on the workspace's threads; each section is
+    // shown once its block is saved.
+    std::vector<section_t *> block;
+    for (int first = m_first; first < m_last; first += WKS_EXPORT_BLOCK) {
+        const int last = std::min(m_last, first + WKS_EXPORT_BLOCK);
+        block.clear();
+        for (int i = first; i < last; i++)
+            block.push_back(ItemAt<section_t>(list, i));
+        wks_export_sections(g_workspace, block.data(), int(block.size()));
+        for (int i = first; i < last; i++)
+            PostTaskProgress(n, i - m_first + 1, message, TaskResult{m_code, nullptr, block[size_t(i - first)], nullptr});
     }
 }
 

@@ -337,9 +337,15 @@ bool project_figures(const Options &o, const std::string &las_path)
     size_t first = array_size(wks->latitude_sections);
     int made = wks_generate_road_latitude_sections(wks, bench_road, count, rows.data(), 1.0, 40.0);
     print("sections_generated_s", seconds_since(start));
+    // As the program computes and saves new sections: a block at a time.
+    std::vector<section_t *> block;
     for (size_t i = first; i < array_size(wks->latitude_sections); i++) {
         array_get_at(wks->latitude_sections, i, &item);
-        wks_export_section(wks, static_cast<section_t *>(item));
+        block.push_back(static_cast<section_t *>(item));
+        if (block.size() == size_t(WKS_EXPORT_BLOCK) || i + 1 == array_size(wks->latitude_sections)) {
+            wks_export_sections(wks, block.data(), int(block.size()));
+            block.clear();
+        }
     }
     print("sections", made);
     print("sections_generated_computed_saved_s", seconds_since(start));
@@ -355,11 +361,19 @@ bool project_figures(const Options &o, const std::string &las_path)
     print("cal_section_points", double(array_size(static_cast<section_t *>(item)->points)));
 
     // A section computed for the first time keeps new point records: the
-    // figure above repeats one whose points it already holds.
-    array_get_at(wks->latitude_sections, first + count / 4, &item);
-    start = Clock::now();
-    wks_cal_section(wks, static_cast<section_t *>(item), nullptr);
-    print("cal_section_first_ms", seconds_since(start) * 1000);
+    // figure above repeats one whose points it already holds.  Of those, the
+    // first (the figure as it always was) and the slowest of nine.
+    double first_max_ms = 0;
+    for (int i = 0; i < 9; i++) {
+        array_get_at(wks->latitude_sections, first + count / 4 + size_t(i) * count / 18, &item);
+        start = Clock::now();
+        wks_cal_section(wks, static_cast<section_t *>(item), nullptr);
+        const double ms = seconds_since(start) * 1000;
+        if (i == 0)
+            print("cal_section_first_ms", ms);
+        first_max_ms = std::max(first_max_ms, ms);
+    }
+    print("cal_section_first_max_ms", first_max_ms);
     wks_destroy(wks);
     return true;
 }

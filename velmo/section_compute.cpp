@@ -2,10 +2,14 @@
 // the section's own (u, v, w), and the automatic ground line.
 //
 // Only tiles whose box meets the slab are read, and of those only the cells
-// of the tile's grid that meet it (see section_grid.h).  The points read are
-// first tested on their stored integer coordinates with the section's frame
-// folded into one linear form per axis, which is a few multiply-adds a
-// point; the few that pass are decoded and measured exactly.
+// of the tile's grid that meet it (see section_grid.h), copied from the
+// store's file: a section reads a few hundred short runs spread over its
+// tiles, and mapping the pages they lie on costs more than reading them
+// (sections of a batch lie far apart, so nearly every run is on a page
+// mapped for it alone).  The points read are first tested on their stored
+// integer coordinates with the section's frame folded into one linear form
+// per axis, which is a few multiply-adds a point; the few that pass are
+// decoded and measured exactly.
 #include "velmo.h"
 
 #include "section_grid.h"
@@ -20,8 +24,10 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <numeric>
 #include <new>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 namespace velmo {
@@ -31,7 +37,12 @@ namespace {
 const char *const COMPUTING = "Computing section...";
 const uint32_t CHUNK_POINTS = 1u << 16;    // points a thread takes at a time
 const size_t PARALLEL_POINTS = 2 * CHUNK_POINTS; // fewer are read faster than handed to helpers
-const uint32_t PREFETCH_AHEAD = 16;
+// The same for a section of a batch, whose helpers are busy with the
+// batch's other sections: only a section many times larger than most is
+// worth sharing.
+const size_t BATCH_PARALLEL_POINTS = 16 * CHUNK_POINTS;
+// Runs of a tile this close (points) are read from the file as one.
+const uint32_t MERGE_GAP = 256;
 const int PROGRESS_STEPS = 10;
 const double BIN_WIDTH = 0.25;             // automatic ground line: bin length along u (m)
 const double GROUND_PERCENTILE = 0.10;
@@ -297,6 +308,14 @@ inline void keep(const velmo_point_t &point, std::vector<ProfilePoint> *out)
     out->push_back({point.u, point.v, point.classification});
 }
 
+// A piece of a store read at once: runs that lie near each other.
+struct Span {
+    const TileStore *store;
+    uint64_t first, end; // in the store's points()
+    size_t placed;       // where it is read to
+    bool read;
+};
+
 // Buffers a thread reuses from one section to the next: memory the process
 // has not touched before can cost more than the work done in it, so a batch
 // of sections must not take fresh memory for each.
@@ -307,10 +326,22 @@ struct Scratch {
     std::vector<uint32_t> bin_of;  // ground line: each point's bin
     std::vector<float> heights;    // ground line: the heights of each bin, bin after bin
     std::vector<size_t> counts;    // ground line: four numbers a bin
+    std::vector<tile_point_t> read; // the runs of an item, read from the stores' files
+    std::vector<uint32_t> by_place; // the runs of an item in store order
+    std::vector<const tile_point_t *> run_points; // where each run of the item was read to
+    std::vector<Span> spans;         // the reads of an item
+    std::vector<uint32_t> span_of;   // the read of each run of an item
 };
 
 // A buffer a large section left bigger than this is given back.
 const size_t KEPT_BYTES = 8u << 20;
+
+// Whether the calling thread computes a section of a batch.
+bool &in_batch()
+{
+    thread_local bool batch = false;
+    return batch;
+}
 
 Scratch &scratch()
 {
@@ -325,11 +356,10 @@ void give_back_excess(std::vector<T> *buffer)
         std::vector<T>().swap(*buffer);
 }
 
-// Points of one tile to read: the first `count`, or those `numbers` lists.
+// Points of one tile to read, one after the other in the store.
 struct Run {
     const CloudView *cloud;
-    const tile_point_t *points; // the tile's first point
-    const uint32_t *numbers;    // null: every point in stored order
+    uint64_t first; // in the store's points()
     uint32_t count;
 };
 
@@ -413,23 +443,12 @@ public:
         return view;
     }
 
-    // Appends the run's points that lie in the slab.
+    // Appends those of the run's points, read to `points`, that lie in the
+    // slab.
     template <typename Out>
-    void collect(const Run &run, std::vector<Out> *out) const
+    void collect(const Run &run, const tile_point_t *points, std::vector<Out> *out) const
     {
-        const tile_point_t *points = run.points;
-        const uint32_t *numbers = run.numbers;
-        // The points a grid lists lie all over the tile: asking for them a
-        // few ahead lets their loads overlap.
-        const uint32_t count = run.count;
-        if (numbers)
-            collect(*run.cloud, count, [=](uint32_t i) -> const tile_point_t & {
-                if (i + PREFETCH_AHEAD < count)
-                    __builtin_prefetch(points + numbers[i + PREFETCH_AHEAD]);
-                return points[numbers[i]];
-            }, out);
-        else
-            collect(*run.cloud, run.count, [=](uint32_t i) -> const tile_point_t & { return points[i]; }, out);
+        collect(*run.cloud, run.count, [=](uint32_t i) -> const tile_point_t & { return points[i]; }, out);
     }
 
 private:
@@ -539,10 +558,10 @@ void add_run(Plan *plan, const Run &run)
     plan->points += run.count;
 }
 
-void add_whole_tile(Plan *plan, const CloudView *view, const tile_point_t *points, uint32_t count)
+void add_whole_tile(Plan *plan, const CloudView *view, uint64_t tile_first, uint32_t count)
 {
     for (uint32_t first = 0; first < count; first += CHUNK_POINTS)
-        add_run(plan, {view, points + first, nullptr, std::min(CHUNK_POINTS, count - first)});
+        add_run(plan, {view, tile_first + first, std::min(CHUNK_POINTS, count - first)});
 }
 
 // The cells of a tile that meet the slab, row by row and level by level:
@@ -553,7 +572,6 @@ void add_whole_tile(Plan *plan, const CloudView *view, const tile_point_t *point
 void add_tile(Plan *plan, const Slab &slab, const CloudView *view, const TileStore &store, size_t index)
 {
     const StoreTile &stored = store.tile(index);
-    const tile_point_t *points = store.points() + stored.first;
     const uint32_t count = stored.count;
     TileGrid &grid = scratch().grid;
     grid.shape(stored.box, count);
@@ -567,13 +585,13 @@ void add_tile(Plan *plan, const Slab &slab, const CloudView *view, const TileSto
             const size_t cell = level * cells + size_t(row) * size_t(grid.columns());
             const uint32_t begin = std::min(starts[cell + size_t(first)], count);
             const uint32_t end = std::clamp(starts[cell + size_t(last) + 1], begin, count);
-            add_run(plan, {view, points + begin, nullptr, end - begin});
+            add_run(plan, {view, stored.first + begin, end - begin});
         }
     }
     if (2 * (plan->points - read) > count) {
         plan->runs.resize(runs);
         plan->points = read;
-        add_whole_tile(plan, view, points, count);
+        add_whole_tile(plan, view, stored.first, count);
     }
 }
 
@@ -623,6 +641,61 @@ Plan make_plan(wks_t *wks, const Slab &slab)
     return plan;
 }
 
+// Reads runs[begin .. end) of a plan from the stores' files, and where each
+// run's points are into *at, in the plan's order.  Runs near each other in
+// a store are read as one.  A run whose read fails is read through the
+// store's mapping.
+void read_runs(const Plan &plan, size_t begin, size_t end, std::vector<const tile_point_t *> *at)
+{
+    Scratch &s = scratch();
+    const Run *runs = plan.runs.data() + begin;
+    const size_t count = end - begin;
+    std::vector<uint32_t> &order = s.by_place;
+    order.resize(count);
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [runs](uint32_t a, uint32_t b) {
+        const TileStore *x = runs[a].cloud->store, *y = runs[b].cloud->store;
+        return x != y ? std::less<const TileStore *>()(x, y) : runs[a].first < runs[b].first;
+    });
+    std::vector<Span> &spans = s.spans;
+    std::vector<uint32_t> &span_of = s.span_of;
+    spans.clear();
+    span_of.resize(count);
+    size_t total = 0;
+    for (uint32_t k : order) {
+        const Run &run = runs[k];
+        const TileStore *store = run.cloud->store;
+        if (spans.empty() || spans.back().store != store || run.first > spans.back().end + MERGE_GAP) {
+            if (!spans.empty())
+                total += size_t(spans.back().end - spans.back().first);
+            spans.push_back({store, run.first, run.first, total, false});
+        }
+        spans.back().end = std::max(spans.back().end, run.first + run.count);
+        span_of[k] = uint32_t(spans.size() - 1);
+    }
+    if (!spans.empty())
+        total += size_t(spans.back().end - spans.back().first);
+    if (s.read.size() < total)
+        s.read.resize(total);
+    // What is not in memory is asked for all at once before any of it is
+    // waited for: one disk read at a time would take most of the time.
+    for (Span &span : spans)
+        span.read = span.store->copy_points(span.first, uint32_t(span.end - span.first), s.read.data() + span.placed,
+                                            true);
+    for (const Span &span : spans)
+        if (!span.read)
+            span.store->will_need(span.first, uint32_t(span.end - span.first));
+    for (Span &span : spans)
+        if (!span.read)
+            span.read = span.store->copy_points(span.first, uint32_t(span.end - span.first), s.read.data() + span.placed);
+    at->resize(count);
+    for (size_t k = 0; k < count; k++) {
+        const Span &span = spans[span_of[k]];
+        (*at)[k] = span.read ? s.read.data() + span.placed + (runs[k].first - span.first)
+                             : span.store->points() + runs[k].first;
+    }
+}
+
 // Runs the items on the workspace's helpers and the calling thread, which
 // alone reports progress.  A plan small enough for the caller alone fills
 // the first result only.
@@ -631,7 +704,7 @@ void run_plan(WorkerPool *workers, const Slab &slab, const Plan &plan, std::vect
               velmo_progress_callback_t progress)
 {
     const size_t total = plan.items.size() - 1;
-    const bool parallel = workers && plan.points >= PARALLEL_POINTS;
+    const bool parallel = workers && plan.points >= (in_batch() ? BATCH_PARALLEL_POINTS : PARALLEL_POINTS);
     results->resize(parallel ? total : 1);
     if (!parallel)
         (*results)[0].reserve(plan.points); // the points read bound the points kept
@@ -644,8 +717,10 @@ void run_plan(WorkerPool *workers, const Slab &slab, const Plan &plan, std::vect
             return;
         try {
             std::vector<Out> &out = (*results)[parallel ? i : 0];
+            std::vector<const tile_point_t *> &at = scratch().run_points;
+            read_runs(plan, plan.items[i], plan.items[i + 1], &at);
             for (size_t r = plan.items[i]; r < plan.items[i + 1]; r++)
-                slab.collect(plan.runs[r], &out);
+                slab.collect(plan.runs[r], at[r - plan.items[i]], &out);
             size_t finished = done.fetch_add(1) + 1;
             int step = int(finished * PROGRESS_STEPS / total);
             if (progress && std::this_thread::get_id() == caller && step > reported && finished < total) {
@@ -667,13 +742,18 @@ void run_plan(WorkerPool *workers, const Slab &slab, const Plan &plan, std::vect
 
 // ---- computing -----------------------------------------------------------
 
-// The points of the section's slab into *out (emptied first, its room kept).
+WorkerPool *workers_of(wks_t *wks)
+{
+    return wks->state ? &wks->state->section_workers : nullptr;
+}
+
+// The points of the section's slab into *out (emptied first, its room
+// kept), read on the given helpers (null: on the calling thread alone).
 template <typename Out>
 void compute_into(wks_t *wks, const section_t *section, const SectionRanges &ranges,
-                  velmo_progress_callback_t progress, std::vector<Out> *out)
+                  velmo_progress_callback_t progress, std::vector<Out> *out, WorkerPool *workers)
 {
     Slab slab(section, ranges);
-    WorkerPool *workers = wks->state ? &wks->state->section_workers : nullptr;
     Plan plan;
     if (!slab.empty())
         plan = make_plan(wks, slab);
@@ -765,7 +845,7 @@ std::vector<velmo_point_t> section_compute_points(wks_t *wks, const section_t *s
                                                   velmo_progress_callback_t progress)
 {
     std::vector<velmo_point_t> points;
-    compute_into(wks, section, ranges, progress, &points);
+    compute_into(wks, section, ranges, progress, &points, workers_of(wks));
     return points;
 }
 
@@ -774,10 +854,11 @@ std::vector<GroundPoint> section_automatic_line(const section_t *section, const 
     return automatic_line(section, points);
 }
 
-std::vector<GroundPoint> section_profile_line(wks_t *wks, const section_t *section, const SectionRanges &ranges)
+std::vector<GroundPoint> section_profile_line(wks_t *wks, const section_t *section, const SectionRanges &ranges,
+                                              WorkerPool *workers)
 {
     std::vector<ProfilePoint> &profile = scratch().profile;
-    compute_into(wks, section, ranges, nullptr, &profile);
+    compute_into(wks, section, ranges, nullptr, &profile, workers);
     std::vector<GroundPoint> line = automatic_line(section, profile);
     give_back_excess(&profile);
     return line;
@@ -882,13 +963,13 @@ bool holds(const Array *published, const std::vector<velmo_point_t> &points)
 // are kept as they are: the replaced records could not be freed before the
 // section is (a reader may hold them), so a section opened again and again
 // would otherwise grow by its whole cloud of points each time.
-bool compute_and_publish(wks_t *wks, section_t *section, velmo_progress_callback_t progress)
+bool compute_and_publish(wks_t *wks, section_t *section, velmo_progress_callback_t progress, WorkerPool *workers)
 {
     for (int attempt = 0;; attempt++) {
         SectionRanges ranges;
         uint64_t revision = ranges_of(section, &ranges);
         std::vector<velmo_point_t> &points = scratch().points;
-        compute_into(wks, section, ranges, progress, &points);
+        compute_into(wks, section, ranges, progress, &points, workers);
         if (holds(published_points(section), points)) {
             give_back_excess(&points);
             std::lock_guard<std::mutex> guard(section->state->lock);
@@ -914,11 +995,11 @@ bool compute_and_publish(wks_t *wks, section_t *section, velmo_progress_callback
 
 // The automatic line of points computed and not kept; cached for the
 // section's exports.
-std::vector<GroundPoint> unkept_points_line(wks_t *wks, section_t *section)
+std::vector<GroundPoint> unkept_points_line(wks_t *wks, section_t *section, WorkerPool *workers)
 {
     SectionRanges ranges;
     uint64_t revision = ranges_of(section, &ranges);
-    std::vector<GroundPoint> line = section_profile_line(wks, section, ranges);
+    std::vector<GroundPoint> line = section_profile_line(wks, section, ranges, workers);
     std::vector<const void *> clouds = clouds_of(wks);
     std::lock_guard<std::mutex> guard(section->state->lock);
     if (section->state->revision == revision) {
@@ -945,6 +1026,28 @@ std::vector<GroundPoint> measured_line(const section_t *section)
 bool owned_by(const wks_t *wks, const section_t *section)
 {
     return wks && section && section->state && section->state->workspace == wks;
+}
+
+// What saving a section computes: its points again when it shows some (a
+// batch of a thousand sections would otherwise hold a copy of the clouds),
+// else its automatic ground line alone.
+void compute_for_export(wks_t *wks, section_t *section, WorkerPool *workers)
+{
+    if (array_size(published_points(section)) > 0)
+        compute_and_publish(wks, section, nullptr, workers);
+    else
+        unkept_points_line(wks, section, workers);
+}
+
+// The sections of the list that this workspace owns, each once.
+std::vector<section_t *> owned_sections(const wks_t *wks, section_t *const *sections, int count)
+{
+    std::vector<section_t *> owned;
+    std::unordered_set<section_t *> seen;
+    for (int i = 0; sections && i < count; i++)
+        if (owned_by(wks, sections[i]) && seen.insert(sections[i]).second)
+            owned.push_back(sections[i]);
+    return owned;
 }
 
 } // namespace
@@ -977,7 +1080,7 @@ std::vector<GroundPoint> section_ground_line(wks_t *wks, section_t *section, boo
             }
             return section_automatic_line(section, copy);
         }
-        return wks ? unkept_points_line(wks, section) : std::vector<GroundPoint>();
+        return wks ? unkept_points_line(wks, section, workers_of(wks)) : std::vector<GroundPoint>();
     } catch (...) {
         return {};
     }
@@ -994,27 +1097,62 @@ int wks_cal_section(wks_t *wks, section_t *section, velmo_progress_callback_t pr
     if (!owned_by(wks, section))
         return 0;
     try {
-        return compute_and_publish(wks, section, progress) ? 1 : 0;
+        return compute_and_publish(wks, section, progress, workers_of(wks)) ? 1 : 0;
     } catch (...) {
         return 0;
     }
 }
 
 // A new section is computed for its ground line and saved; its points are
-// kept only when it already shows some (a batch of a thousand sections
-// would otherwise hold a copy of the clouds).  The section view loads them
-// with wks_cal_section when the section is opened.
+// kept only when it already shows some.  The section view loads them with
+// wks_cal_section when the section is opened.
 int wks_export_section(wks_t *wks, section_t *section)
 {
     if (!owned_by(wks, section))
         return 0;
     try {
-        if (array_size(published_points(section)) > 0)
-            compute_and_publish(wks, section, nullptr);
-        else
-            unkept_points_line(wks, section);
+        compute_for_export(wks, section, workers_of(wks));
         sections_store(wks, {section});
         return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+// A latitude section is a few thousand points read from a few tiles: too
+// little to share among threads, so a batch gives each helper whole
+// sections, and saves them in one transaction.  A section large enough to
+// share (a long longitude section) still shares its reading with whichever
+// helpers are free.
+int wks_export_sections(wks_t *wks, section_t *const *sections, int count)
+{
+    try {
+        std::vector<section_t *> owned = owned_sections(wks, sections, count);
+        if (owned.empty())
+            return 0;
+        std::vector<char> computed(owned.size(), 0);
+        const std::function<void(size_t)> work = [&](size_t i) {
+            in_batch() = true;
+            try {
+                compute_for_export(wks, owned[i], workers_of(wks));
+                computed[i] = 1;
+            } catch (...) {
+                // Left out of the count, as wks_export_section returns 0.
+            }
+            in_batch() = false;
+        };
+        if (WorkerPool *workers = workers_of(wks))
+            workers->run(owned.size(), work);
+        else
+            for (size_t i = 0; i < owned.size(); i++)
+                work(i);
+        std::vector<section_t *> done;
+        for (size_t i = 0; i < owned.size(); i++)
+            if (computed[i])
+                done.push_back(owned[i]);
+        if (!done.empty())
+            sections_store(wks, done);
+        return int(done.size());
     } catch (...) {
         return 0;
     }

@@ -84,6 +84,8 @@ section_t *section_new(int type, int list);
 void section_retire_point(section_t *section, velmo_point_t *record) noexcept;
 void section_retire_array(section_t *section, Array *old) noexcept;
 
+class WorkerPool;
+
 // The points of a section for the given ranges, computed from the
 // workspace's clouds (progress may be null).
 struct SectionRanges {
@@ -98,8 +100,9 @@ std::vector<velmo_point_t> section_compute_points(wks_t *wks, const section_t *s
 std::vector<GroundPoint> section_automatic_line(const section_t *section,
                                                 const std::vector<velmo_point_t> &points);
 // The automatic ground line of the points in the section's slab, computed
-// without keeping them.
-std::vector<GroundPoint> section_profile_line(wks_t *wks, const section_t *section, const SectionRanges &ranges);
+// without keeping them, on the given helpers (null: on the calling thread).
+std::vector<GroundPoint> section_profile_line(wks_t *wks, const section_t *section, const SectionRanges &ranges,
+                                              WorkerPool *workers);
 
 // World x, y, z of a point from its u, v, w (the frame never changes, so
 // this needs no lock).

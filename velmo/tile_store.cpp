@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace velmo {
@@ -47,6 +48,8 @@ uint64_t index_numbers(const StoreTile &tile)
 struct TileStore::Mapping {
     void *address = MAP_FAILED;
     size_t size = 0;
+    int fd = -1; // the store's file, read by copy_points
+    uint64_t points_offset = 0;
     const tile_format::Header *header = nullptr;
     const StoreTile *tiles = nullptr;
     const tile_point_t *points = nullptr;
@@ -60,6 +63,8 @@ struct TileStore::Mapping {
     {
         if (address != MAP_FAILED)
             ::munmap(address, size);
+        if (fd >= 0)
+            ::close(fd);
     }
 };
 
@@ -154,9 +159,12 @@ std::unique_ptr<TileStore> TileStore::open(const std::string &store_path, std::s
     if (tile_format::checksum(*h, tiles, h->tile_count) != h->checksum || !valid_directory(*h, tiles, &map->index_start))
         return refuse("The tile store is damaged");
     // The sample is read with pread: faulting in two pages of the mapping
-    // per tile would cost more than the rest of the opening.
+    // per tile would cost more than the rest of the opening.  The file stays
+    // open for copy_points, whose callers read short runs all over the file
+    // and say ahead what they will read (will_need): reading ahead of each
+    // run would read mostly points nobody asks for.
     uint64_t sample = 0;
-    int sample_fd = ::open(store_path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int sample_fd = map->fd = ::open(store_path.c_str(), O_RDONLY | O_CLOEXEC);
     const uint64_t points_offset = h->points_offset;
     bool sampled = sample_fd >= 0 &&
                    tile_format::points_sample(tiles, h->tile_count,
@@ -166,13 +174,14 @@ std::unique_ptr<TileStore> TileStore::open(const std::string &store_path, std::s
                                               },
                                               &sample);
     if (sample_fd >= 0)
-        ::close(sample_fd);
+        ::posix_fadvise(sample_fd, 0, 0, POSIX_FADV_RANDOM);
     if (!sampled || sample != h->points_sample)
         return refuse("The tile store is damaged");
 
     map->header = h;
     map->tiles = tiles;
     map->points = reinterpret_cast<const tile_point_t *>(bytes + h->points_offset);
+    map->points_offset = h->points_offset;
     map->index = reinterpret_cast<const uint32_t *>(bytes + h->index_offset);
     for (int a = 0; a < 3; ++a) {
         map->scale[a] = h->scale[a];
@@ -197,6 +206,29 @@ const StoreTile &TileStore::tile(size_t index) const { return map_->tiles[index]
 const tile_point_t *TileStore::points() const { return map_->points; }
 
 const uint32_t *TileStore::cell_index(size_t tile) const { return map_->index + map_->index_start[tile]; }
+
+bool TileStore::copy_points(uint64_t first, uint32_t count, tile_point_t *out, bool cached_only) const
+{
+    if (first > point_count() || count > point_count() - first)
+        return false;
+    const size_t bytes = size_t(count) * sizeof *out;
+    const uint64_t at = map_->points_offset + first * sizeof *out;
+    for (size_t done = 0; done < bytes;) {
+        struct iovec to = {reinterpret_cast<char *>(out) + done, bytes - done};
+        const ssize_t n = ::preadv2(map_->fd, &to, 1, off_t(at + done), cached_only ? RWF_NOWAIT : 0);
+        if (n <= 0)
+            return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
+void TileStore::will_need(uint64_t first, uint32_t count) const
+{
+    if (first <= point_count() && count <= point_count() - first)
+        ::posix_fadvise(map_->fd, off_t(map_->points_offset + first * sizeof(tile_point_t)),
+                        off_t(uint64_t(count) * sizeof(tile_point_t)), POSIX_FADV_WILLNEED);
+}
 
 void TileStore::decode(const tile_point_t &stored, velmo_point_t *out) const
 {

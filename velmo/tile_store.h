@@ -73,6 +73,15 @@ public:
     // Where each level's cells of the tile's grid start among its points
     // (see tile_format.h); numbers read from it may be damaged.
     const uint32_t *cell_index(size_t tile) const;
+    // Copies points()[first .. first + count) into out with reads of the
+    // file: for points read once, cheaper than the mapping, where each page
+    // is mapped on its first touch.  Thread-safe.  False when they lie
+    // outside the store or the read fails, and with cached_only, without
+    // waiting, when some are not in memory.
+    bool copy_points(uint64_t first, uint32_t count, tile_point_t *out, bool cached_only = false) const;
+    // Starts reading from the disk points that copy_points will be asked
+    // for, so that many reads are under way at once.
+    void will_need(uint64_t first, uint32_t count) const;
     // World coordinates, colour and class of a stored point.  Lock-free.
     void decode(const tile_point_t &stored, velmo_point_t *out) const;
 

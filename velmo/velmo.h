@@ -259,6 +259,13 @@ VELMO_API section_t *wks_add_custom_section(wks_t *wks, const char *name, const 
                                             const double normal[3], const double up[3],
                                             const double normal_range[2], const double width_range[2]);
 VELMO_API int wks_export_section(wks_t *wks, section_t *section);
+/* As wks_export_section for each of count sections, several at once, saved
+ * in one write; null and foreign sections are skipped.  Returns how many
+ * were computed and saved. */
+VELMO_API int wks_export_sections(wks_t *wks, section_t *const *sections, int count);
+/* Sections a caller that shows each as it is saved passes at a time: enough
+ * to keep every core busy, few enough to show them soon. */
+#define WKS_EXPORT_BLOCK 64
 VELMO_API int wks_import_section(wks_t *wks, section_t *section);
 VELMO_API int wks_cal_section(wks_t *wks, section_t *section, velmo_progress_callback_t progress);
 VELMO_API int wks_modify_section_offset(wks_t *wks, section_t *section, const double range[2]);

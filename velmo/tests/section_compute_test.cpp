@@ -372,6 +372,49 @@ TEST(SectionCompute, ExportKeepsPointsOnlyOfSectionsThatShowThem)
     EXPECT_EQ(wks_export_section(p.wks, nullptr), 0);
 }
 
+// Sections saved together, several at once, end as each saved alone does:
+// the same ground line, the points kept only by those that showed some.
+// Null, repeated and foreign sections in the list are passed over.
+TEST(SectionCompute, SectionsExportedTogetherOnThreadsMatchThoseExportedAlone)
+{
+    Project alone(CorridorFiles::curved()), together(CorridorFiles::curved());
+    std::vector<double> rows = latitude_rows(10, 290, 20);
+    const int n = int(rows.size() / 2) + 1; // and a longitude section, large enough to share among threads
+    const double along[] = {0, 300};
+    std::vector<section_t *> single, batch;
+    for (Project *p : {&alone, &together}) {
+        ASSERT_EQ(wks_generate_road_latitude_sections(p->wks, p->road, n - 1, rows.data(), 1.0, 40.0), n - 1);
+        ASSERT_EQ(wks_generate_road_longitude_sections(p->wks, p->road, 1, along, 10.0), 1);
+        for (int i : {0, 5})
+            ASSERT_NE(wks_cal_section(p->wks, item<section_t>(p->wks->latitude_sections, size_t(i)), nullptr), 0);
+    }
+    for (int i = 0; i < n; i++) {
+        const bool last = i == n - 1;
+        single.push_back(last ? item<section_t>(alone.wks->longitude_sections, 0)
+                              : item<section_t>(alone.wks->latitude_sections, size_t(i)));
+        batch.push_back(last ? item<section_t>(together.wks->longitude_sections, 0)
+                             : item<section_t>(together.wks->latitude_sections, size_t(i)));
+        ASSERT_NE(wks_export_section(alone.wks, single.back()), 0);
+    }
+    std::vector<section_t *> list = batch;
+    list.insert(list.begin() + 3, {nullptr, batch[1], single[2]});
+    EXPECT_EQ(wks_export_sections(together.wks, list.data(), int(list.size())), n);
+    for (int i = 0; i < n; i++) {
+        SCOPED_TRACE(single[i]->name);
+        EXPECT_EQ(array_size(batch[i]->points), array_size(single[i]->points));
+        EXPECT_EQ(array_size(batch[i]->points) > 0, i == 0 || i == 5);
+        std::vector<velmo::GroundPoint> a = velmo::section_ground_line(alone.wks, single[i], true);
+        std::vector<velmo::GroundPoint> b = velmo::section_ground_line(together.wks, batch[i], true);
+        ASSERT_EQ(a.size(), b.size());
+        ASSERT_GT(a.size(), 100u);
+        for (size_t k = 0; k < a.size(); k++)
+            ASSERT_EQ(std::memcmp(&a[k], &b[k], sizeof a[k]), 0) << "point " << k;
+    }
+    EXPECT_EQ(wks_export_sections(together.wks, nullptr, 3), 0);
+    EXPECT_EQ(wks_export_sections(together.wks, list.data(), 0), 0);
+    EXPECT_EQ(wks_export_sections(nullptr, list.data(), int(list.size())), 0);
+}
+
 } // namespace
 
 // A centre line with one vertex far out along x or y (a damaged file) still

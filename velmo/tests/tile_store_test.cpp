@@ -295,6 +295,37 @@ TEST_F(TileStoreGrid, EachLevelIsStoredCellByCellWhereTheCellIndexSays)
     }
 }
 
+// Points copied from the file are those of the mapping, whether read from
+// memory alone or waited for; a range that reaches beyond the store is
+// refused rather than read.
+TEST_F(TileStoreGrid, CopiedPointsAreThoseOfTheMapping)
+{
+    const uint64_t n = store->point_count();
+    ASSERT_GT(n, 10u);
+    struct Case {
+        uint64_t first;
+        uint64_t count;
+        bool copied;
+    };
+    const Case cases[] = {{0, n, true},     {0, 1, true},      {n - 1, 1, true}, {n / 3, n / 2, true},
+                          {n, 0, true},     {n, 1, false},     {n - 1, 2, false}, {n + 1, 0, false},
+                          {1, n, false},    {~0ull - 1, 2, false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.first) + " " + std::to_string(c.count));
+        store->will_need(c.first, uint32_t(c.count));
+        std::vector<tile_point_t> copy(c.count + 1);
+        ASSERT_EQ(store->copy_points(c.first, uint32_t(c.count), copy.data()), c.copied);
+        if (c.copied)
+            EXPECT_EQ(std::memcmp(copy.data(), store->points() + c.first, c.count * sizeof copy[0]), 0);
+        // From memory alone it may find some not read yet, never others.
+        std::vector<tile_point_t> cached(c.count + 1);
+        if (store->copy_points(c.first, uint32_t(c.count), cached.data(), true)) {
+            EXPECT_TRUE(c.copied);
+            EXPECT_EQ(std::memcmp(cached.data(), copy.data(), c.count * sizeof copy[0]), 0);
+        }
+    }
+}
+
 TEST_F(TileStoreGrid, RebuildGivesTheSameFileWhateverTheThreads)
 {
     TileStoreOptions one = options;
