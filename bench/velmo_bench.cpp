@@ -225,6 +225,19 @@ void print_load()
         print("load_average_1min", load[0]);
 }
 
+// What the import is to reach on 8 threads at 20 M and 120 M points: 1 when
+// met.  The copy ratio holds at 20 M; at any size the resident memory stays
+// under 1 GB.
+void print_import_targets(double points_per_s, double copy_ratio, double peak_rss_mb)
+{
+    print("import_target_points_per_s", 40e6);
+    print("import_target_points_per_s_met", points_per_s >= 40e6);
+    print("import_target_copy_ratio", 3);
+    print("import_target_copy_ratio_met", copy_ratio <= 3);
+    print("import_target_peak_rss_mb", 1024);
+    print("import_target_peak_rss_met", peak_rss_mb < 1024);
+}
+
 // Decodes every point of a tile at level 3 as the tile reader does: a zeroed
 // record per point.  Milliseconds.
 double decode_tile(const velmo::TileStore &store, const velmo::StoreTile &tile, double *checksum)
@@ -435,6 +448,7 @@ int main(int argc, char **argv)
     print("import_ns_per_point", import_s * 1e9 / double(o.points));
     print("import_copy_ratio", import_s / copy_s);
     print("import_peak_rss_mb", double(peak_kb) / 1024);
+    print_import_targets(o.points / import_s, import_s / copy_s, double(peak_kb) / 1024);
     if (single_s > 0 && thread_counts.size() > 1) {
         print("import_scaling_1_to_8", single_s / import_s);
         print("compute_scaling_1_to_8", compute_scaling(8));

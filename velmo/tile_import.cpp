@@ -38,6 +38,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -57,8 +58,23 @@ constexpr uint64_t kHashMask = (1ull << kHashBits) - 1;
 constexpr int kReports = 200;                 // callbacks per import, about
 constexpr size_t kSliceBytes = 128u << 10;    // records read and looked at while in the cache
 constexpr uint64_t kMaxGroups = 16;           // of leaves with scratch files of their own
+constexpr uint64_t kMaxChunks = 1024;         // of a large cloud, while chunks stay ...
+constexpr uint64_t kMaxChunkBytes = 12u << 20; // ... within this size
 const char *const kMessage = "Importing point cloud...";
 const char *const kChanged = "The LAS file changed during the import";
+
+// CORVANE_IMPORT_TIMES=1 prints each phase's wall time on stderr.
+struct PhaseClock {
+    bool on = std::getenv("CORVANE_IMPORT_TIMES") != nullptr;
+    std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
+    void lap(const char *name)
+    {
+        auto now = std::chrono::steady_clock::now();
+        if (on)
+            std::fprintf(stderr, "import %s %.3f s\n", name, std::chrono::duration<double>(now - last).count());
+        last = now;
+    }
+};
 
 uint32_t spread_bits2(uint32_t v)
 {
@@ -386,7 +402,6 @@ struct SpillRun {
 // evict its neighbour's buffer pointers.
 struct alignas(64) Scratch {
     Buffer<uint8_t> records;
-    Buffer<tile_point_t> points;
     Buffer<uint8_t> sorted;   // a chunk's spill records, grouped by leaf
     Buffer<uint8_t> spilled;  // a tile's spill records, read back
     Buffer<uint32_t> leaf_of;
@@ -396,6 +411,7 @@ struct alignas(64) Scratch {
     Buffer<Entry> entries;
     Buffer<uint8_t> levels;
     Buffer<uint32_t> bucket;  // of each entry: its level and cell
+    Buffer<uint32_t> cell_of; // of each point of the tile: its cell of the tile's grid
     std::vector<uint32_t> cell_starts;
     EntrySorter sorter;
     ScanStats stats;
@@ -593,13 +609,22 @@ private:
     int exceptions_;
 };
 
+// A levelled tile on its way to the store: its points in store order and
+// its cell index.
+struct TileOutput {
+    Buffer<tile_point_t> points;
+    std::vector<uint32_t> index;
+    uint64_t tile = 0;
+};
+
 // Writes levelled tiles to the store one after another on a thread of its
 // own.  Threads writing one file all queue on its inode lock, spinning where
-// they could be levelling their next tile.  Tiles queued for writing are
-// bounded, so memory stays bounded whatever the disk does.
+// they could be levelling their next tile: the tiles' cell indexes go
+// through this thread too.  Tiles queued for writing are bounded, so memory
+// stays bounded whatever the disk does.
 class StoreWriter {
 public:
-    using Write = std::function<bool(const tile_point_t *points, size_t count, uint64_t index)>;
+    using Write = std::function<bool(const TileOutput &tile)>;
 
     StoreWriter(size_t queue_limit, Write write) : limit_(queue_limit), write_(std::move(write))
     {
@@ -607,22 +632,22 @@ public:
     }
     ~StoreWriter() { finish(); }
 
-    // An empty buffer for the next tile.
-    Buffer<tile_point_t> take()
+    // Buffers for the next tile, of one written before when there is one.
+    TileOutput take()
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (free_.empty())
-            return Buffer<tile_point_t>();
-        Buffer<tile_point_t> b = std::move(free_.back());
+            return TileOutput();
+        TileOutput b = std::move(free_.back());
         free_.pop_back();
         return b;
     }
-    // Queues a tile's points for the store, waiting while the queue is full.
-    void put(Buffer<tile_point_t> &&points, uint64_t index)
+    // Queues a tile for the store, waiting while the queue is full.
+    void put(TileOutput &&tile)
     {
         std::unique_lock<std::mutex> lock(mutex_);
         room_.wait(lock, [&]() { return queue_.size() < limit_ || stopped_; });
-        queue_.push_back({std::move(points), index});
+        queue_.push_back(std::move(tile));
         work_.notify_one();
     }
     // Writes what is queued and ends the thread.
@@ -638,10 +663,6 @@ public:
     }
 
 private:
-    struct Item {
-        Buffer<tile_point_t> points;
-        uint64_t index;
-    };
     void run()
     {
         std::unique_lock<std::mutex> lock(mutex_);
@@ -649,13 +670,13 @@ private:
             work_.wait(lock, [&]() { return !queue_.empty() || closing_; });
             if (queue_.empty())
                 break;
-            Item item = std::move(queue_.front());
+            TileOutput item = std::move(queue_.front());
             queue_.pop_front();
             lock.unlock();
-            const bool ok = stopped_ || write_(item.points.data(), item.points.size(), item.index);
+            const bool ok = stopped_ || write_(item);
             lock.lock();
             stopped_ = stopped_ || !ok; // later tiles are dropped: the import has failed
-            free_.push_back(std::move(item.points));
+            free_.push_back(std::move(item));
             room_.notify_all();
         }
     }
@@ -664,8 +685,8 @@ private:
     const Write write_;
     std::mutex mutex_;
     std::condition_variable work_, room_;
-    std::deque<Item> queue_;
-    std::vector<Buffer<tile_point_t>> free_;
+    std::deque<TileOutput> queue_;
+    std::vector<TileOutput> free_;
     bool closing_ = false;
     bool stopped_ = false;
     std::thread thread_;
@@ -689,17 +710,17 @@ private:
     void add_leaf(int depth, uint32_t morton, uint64_t count);
     std::string store_folder() const;
     bool allocate_file();
-    bool store_points(const tile_point_t *points, size_t count, uint64_t index);
+    bool store_tile(const TileOutput &tile);
     void scatter();
     void scatter_chunk(Scratch &s, uint64_t chunk);
     bool decode_record(const uint8_t *record, const Leaf &leaf, uint8_t *out) const;
-    void expand_spilled(Scratch &s, const Leaf &leaf, size_t n);
+    tile_point_t spilled_point(const uint8_t *record, int64_t x0, int64_t y0) const;
     void choose_spill_record();
     bool spill_runs(Scratch &s, uint64_t chunk);
     void level_tiles();
     void level_tile(Scratch &s, size_t index, StoreWriter &writer);
     void assign_levels(Scratch &s, size_t n);
-    bool sort_into_cells(Scratch &s, size_t index);
+    void sort_into_cells(Scratch &s, size_t index, size_t cells, std::vector<uint32_t> &cell_index);
     bool commit();
 
     template <class Work> bool read_chunk(Scratch &s, uint64_t chunk, uint64_t *count, const Work &work);
@@ -708,6 +729,7 @@ private:
     void start_runs(Scratch &s);
     void group_leaves();
     bool open_spill(Scratch &s, uint32_t group);
+    void keep_spill_in_memory();
     void close_spills(uint32_t group);
     void close_spills();
     bool gather_leaf_runs();
@@ -771,17 +793,22 @@ private:
     // own, a chunk at a time: writes to one shared file all queue on its
     // inode lock.
     std::vector<std::vector<SpillRun>> chunk_runs_;
-    // A leaf's runs in chunk order: its points in the order of the file,
-    // whatever the threads' timing.
-    std::vector<std::vector<SpillRun>> leaf_runs_;
+    // Each leaf's runs in chunk order, its points in the order of the file
+    // whatever the threads' timing, leaf after leaf in one table: leaf i's
+    // start at leaf_run_start_[i].
+    std::vector<SpillRun> leaf_runs_;
+    std::vector<uint64_t> leaf_run_start_;
     // Leaves in store order are cut in groups of a bounded size, each with
     // its own spill files, closed once the group's tiles are written: the
     // spill and the store together then never hold much more than the
     // store, which keeps the kernel from throttling the writes.
     std::vector<uint32_t> leaf_group_;
     std::vector<uint32_t> group_first_tile_; // and one past the last group's tiles
+    std::vector<uint8_t> group_in_memory_;    // its scratch files are memory-backed
+    uint64_t file_spill_bytes_ = 0;           // of the scratch files on the disk
     std::vector<StoreTile> tiles_;
     std::vector<double> tile_width_;
+    std::vector<tile_point_t> tile_ends_; // each tile's first and last point as written
     std::vector<uint64_t> index_start_;  // of each tile's cell index, in numbers
     uint64_t index_count_ = 0;
     Quantisation q_;
@@ -837,6 +864,7 @@ bool Import::run(std::string *error)
             *error = error_;
         return false;
     };
+    PhaseClock clock;
     if (!check_header() || !create_part_file())
         return finish();
     scratch_.resize(threads_);
@@ -867,15 +895,18 @@ bool Import::run(std::string *error)
         if (failed())
             return finish();
     }
+    clock.lap("count");
     decide_tiles();
     if (!allocate_file())
         return finish();
+    clock.lap("tiles");
     if (options_.between_passes)
         options_.between_passes();
     begin_phase(chunks_, chunks_, point_count_);
     scatter();
     if (failed())
         return finish();
+    clock.lap("scatter");
     grid_.release();
     for (Scratch &s : scratch_) { // the levelling needs other buffers
         s.records = Buffer<uint8_t>();
@@ -885,13 +916,18 @@ bool Import::run(std::string *error)
     if (!gather_leaf_runs())
         return finish();
     begin_phase(2.0 * chunks_, chunks_, point_count_);
+    clock.lap("gather");
     level_tiles();
+    clock.lap("level");
     close_spills();
+    clock.lap("close");
     if (failed())
         return finish();
     begin_phase(report_total_, 0, 1);
     report(true);
-    return commit() || finish();
+    const bool ok = commit();
+    clock.lap("commit");
+    return ok || finish();
 }
 
 bool Import::check_header()
@@ -910,6 +946,11 @@ bool Import::check_header()
         return false;
     }
     chunk_points_ = std::clamp<uint64_t>(options_.chunk_bytes / header_.record_length, 1, 1u << 20);
+    // Bigger chunks for a large cloud, up to a bound on the threads' buffers:
+    // every chunk leaves a run of points in each leaf it touches, and each
+    // run is a read when the leaf's tiles are levelled.
+    const uint64_t fewer = std::min((point_count_ + kMaxChunks - 1) / kMaxChunks, kMaxChunkBytes / header_.record_length);
+    chunk_points_ = std::max(chunk_points_, fewer);
     chunk_points_ = std::max(chunk_points_, point_count_ >> 24); // a bounded table of chunk hashes
     chunks_ = (point_count_ + chunk_points_ - 1) / chunk_points_;
     report_total_ = int(std::clamp<uint64_t>(3 * chunks_, 1, INT_MAX / 4));
@@ -1182,7 +1223,7 @@ std::string Import::store_folder() const
 bool Import::allocate_file()
 {
     const std::string folder = store_folder();
-    const uint64_t spill_size = point_count_ * spill_record_;
+    const uint64_t spill_size = file_spill_bytes_;
     struct statvfs disk;
     if (::statvfs(folder.c_str(), &disk) == 0 && uint64_t(disk.f_bavail) * disk.f_frsize < file_size_ + spill_size) {
         errno = ENOSPC;
@@ -1196,9 +1237,17 @@ bool Import::allocate_file()
     return true;
 }
 
-bool Import::store_points(const tile_point_t *points, size_t count, uint64_t index)
+bool Import::store_tile(const TileOutput &tile)
 {
-    if (pwrite_all(fd_, points, count * sizeof(tile_point_t), points_offset_ + index * sizeof(tile_point_t)))
+    const uint64_t index_at = tile_format::kHeaderSize + tiles_.size() * sizeof(StoreTile) +
+                              index_start_[tile.tile] * sizeof(uint32_t);
+    const uint64_t points_at = points_offset_ + tiles_[tile.tile].first * sizeof(tile_point_t);
+    if (tile.points.size() > 0) {
+        tile_ends_[2 * tile.tile] = tile.points[0];
+        tile_ends_[2 * tile.tile + 1] = tile.points[tile.points.size() - 1];
+    }
+    if (pwrite_all(fd_, tile.index.data(), tile.index.size() * sizeof(uint32_t), index_at) &&
+        pwrite_all(fd_, tile.points.data(), tile.points.size() * sizeof(tile_point_t), points_at))
         return true;
     fail(system_error("Cannot write the tile store", part_path_));
     return false;
@@ -1254,25 +1303,26 @@ bool Import::decode_record(const uint8_t *record, const Leaf &leaf, uint8_t *out
     return true;
 }
 
-// A tile's spill records back into stored points.
-void Import::expand_spilled(Scratch &s, const Leaf &leaf, size_t n)
+// A spill record back into a stored point; x0 and y0 are its leaf's origin
+// in stored units.
+tile_point_t Import::spilled_point(const uint8_t *record, int64_t x0, int64_t y0) const
 {
-    const int64_t x0 = leaf.x0 - base_[0], y0 = leaf.y0 - base_[1];
-    const uint8_t *in = s.spilled.data();
-    for (size_t i = 0; i < n; ++i, in += sizeof(SpillPoint)) {
-        SpillPoint sp;
-        std::memcpy(&sp, in, sizeof sp);
-        tile_point_t p{};
-        p.classification = uint8_t(sp.x_class >> 24);
-        p.intensity = uint16_t(sp.y_intensity >> 24);
-        p.red = uint16_t(sp.rgb & 0xFF);
-        p.green = uint16_t(sp.rgb >> 8 & 0xFF);
-        p.blue = uint16_t(sp.rgb >> 16 & 0xFF);
-        p.x = int32_t(x0 + int64_t(sp.x_class & 0xFFFFFF));
-        p.y = int32_t(y0 + int64_t(sp.y_intensity & 0xFFFFFF));
-        p.z = sp.z;
-        std::memcpy(&s.points[i], &p, sizeof p); // padding too, not only the fields
+    tile_point_t p{}; // padding too, not only the fields
+    if (!compact_) {
+        std::memcpy(&p, record, sizeof p);
+        return p;
     }
+    SpillPoint sp;
+    std::memcpy(&sp, record, sizeof sp);
+    p.classification = uint8_t(sp.x_class >> 24);
+    p.intensity = uint16_t(sp.y_intensity >> 24);
+    p.red = uint16_t(sp.rgb & 0xFF);
+    p.green = uint16_t(sp.rgb >> 8 & 0xFF);
+    p.blue = uint16_t(sp.rgb >> 16 & 0xFF);
+    p.x = int32_t(x0 + int64_t(sp.x_class & 0xFFFFFF));
+    p.y = int32_t(y0 + int64_t(sp.y_intensity & 0xFFFFFF));
+    p.z = sp.z;
+    return p;
 }
 
 void Import::scatter_chunk(Scratch &s, uint64_t chunk)
@@ -1376,12 +1426,54 @@ void Import::group_leaves()
         s.spill_fd.assign(group_first_tile_.size() - 1, -1);
         s.spill_size.assign(group_first_tile_.size() - 1, 0);
     }
+    keep_spill_in_memory();
 }
 
-// Unnamed, so that nothing is left behind whatever ends the import.
+// Bytes of memory the system can give without swapping, as it says; 0 when
+// it does not say.
+uint64_t available_memory()
+{
+    std::FILE *f = std::fopen("/proc/meminfo", "re");
+    if (!f)
+        return 0;
+    char line[256];
+    unsigned long long kb = 0;
+    while (std::fgets(line, sizeof line, f))
+        if (std::sscanf(line, "MemAvailable: %llu kB", &kb) == 1)
+            break;
+    std::fclose(f);
+    return uint64_t(kb) * 1024;
+}
+
+// The last groups' scratch files are read last, after the longest wait in
+// the page cache: they are the ones kept in memory while the budget allows.
+void Import::keep_spill_in_memory()
+{
+    const size_t groups = group_first_tile_.size() - 1;
+    std::vector<uint64_t> bytes(groups, 0);
+    for (size_t i = 0; i < leaves_.size(); ++i)
+        bytes[leaf_group_[i]] += leaves_[i].count * spill_record_;
+    uint64_t budget = options_.spill_memory;
+    if (budget == TileStoreOptions::kAutoSpillMemory)
+        budget = available_memory() / 4;
+    group_in_memory_.assign(groups, 0);
+    file_spill_bytes_ = 0;
+    for (size_t g = groups; g-- > 0;) {
+        group_in_memory_[g] = bytes[g] <= budget;
+        budget = group_in_memory_[g] ? budget - bytes[g] : 0;
+        file_spill_bytes_ += group_in_memory_[g] ? 0 : bytes[g];
+    }
+}
+
+// Unnamed, so that nothing is left behind whatever ends the import; on the
+// disk unless the group's scratch is kept in memory (or the system has no
+// memory-backed files).
 bool Import::open_spill(Scratch &s, uint32_t group)
 {
     int &fd = s.spill_fd[group];
+    fd = group_in_memory_[group] ? ::memfd_create("corvane-import", MFD_CLOEXEC) : -1;
+    if (fd >= 0)
+        return true;
     fd = ::open(store_folder().c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd < 0) { // a file system without unnamed files
         const std::string name = part_path_ + ".spill" + std::to_string(s.index) + "-" + std::to_string(group);
@@ -1444,21 +1536,30 @@ bool Import::spill_runs(Scratch &s, uint64_t chunk)
 // fewer means the file changed between the passes.
 bool Import::gather_leaf_runs()
 {
-    leaf_runs_.assign(leaves_.size(), {});
+    // Counted first, then placed: a large cloud has millions of runs, and
+    // a table per leaf grown run by run would be copied over and over.
+    leaf_run_start_.assign(leaves_.size() + 1, 0);
     std::vector<uint64_t> counts(leaves_.size(), 0);
-    for (std::vector<SpillRun> &runs : chunk_runs_) {
+    for (const std::vector<SpillRun> &runs : chunk_runs_)
         for (const SpillRun &r : runs) {
-            leaf_runs_[r.leaf].push_back(r);
+            ++leaf_run_start_[r.leaf + 1];
             counts[r.leaf] += r.count;
         }
-        runs = std::vector<SpillRun>();
-    }
-    chunk_runs_ = {};
     for (size_t i = 0; i < leaves_.size(); ++i)
         if (counts[i] != leaves_[i].count) {
             fail(kChanged);
             return false;
         }
+    for (size_t i = 0; i < leaves_.size(); ++i)
+        leaf_run_start_[i + 1] += leaf_run_start_[i];
+    leaf_runs_.resize(leaf_run_start_.back());
+    std::vector<uint64_t> next(leaf_run_start_.begin(), leaf_run_start_.end() - 1);
+    for (std::vector<SpillRun> &runs : chunk_runs_) {
+        for (const SpillRun &r : runs)
+            leaf_runs_[next[r.leaf]++] = r;
+        runs = std::vector<SpillRun>();
+    }
+    chunk_runs_ = {};
     return true;
 }
 
@@ -1468,10 +1569,11 @@ bool Import::load_tile(Scratch &s, size_t index)
     uint64_t skip = tile_in_leaf_[index];
     const size_t n = tiles_[index].count;
     size_t left = n;
-    if (compact_)
-        s.spilled.resize(n * spill_record_);
-    uint8_t *to = compact_ ? s.spilled.data() : reinterpret_cast<uint8_t *>(s.points.data());
-    for (const SpillRun &r : leaf_runs_[tile_leaf_[index]]) {
+    s.spilled.resize(n * spill_record_);
+    uint8_t *to = s.spilled.data();
+    const uint32_t leaf = tile_leaf_[index];
+    for (uint64_t k = leaf_run_start_[leaf]; k < leaf_run_start_[leaf + 1]; ++k) {
+        const SpillRun &r = leaf_runs_[k];
         if (left == 0)
             break;
         if (skip >= r.count) {
@@ -1488,8 +1590,6 @@ bool Import::load_tile(Scratch &s, size_t index)
         left -= take;
         skip = 0;
     }
-    if (compact_)
-        expand_spilled(s, leaves_[tile_leaf_[index]], n);
     return true;
 }
 
@@ -1512,9 +1612,8 @@ void Import::level_tiles()
                          [&](uint32_t a, uint32_t b) { return tiles_[a].count > tiles_[b].count; });
         left[g] = group_first_tile_[g + 1] - group_first_tile_[g];
     }
-    StoreWriter writer(threads_, [this](const tile_point_t *points, size_t count, uint64_t index) {
-        return store_points(points, count, index);
-    });
+    tile_ends_.assign(2 * tiles_.size(), tile_point_t{});
+    StoreWriter writer(threads_, [this](const TileOutput &tile) { return store_tile(tile); });
     // The writer is what the levelling waits for: it is left cores of its own.
     const unsigned levellers = threads_ > 2 ? threads_ - threads_ / 4 : threads_;
     parallel(order.size(), [&](Scratch &s, uint64_t i) {
@@ -1530,13 +1629,23 @@ void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
     StoreTile &tile = tiles_[index];
     const double width = tile_width_[index];
     const size_t n = tile.count;
-    s.points.resize(n);
     if (!load_tile(s, index))
         return;
+    // The points stay spill records, read where they are: expanded in a
+    // buffer of their own they would cross the memory twice more.
+    const Leaf &leaf = leaves_[tile_leaf_[index]];
+    const int64_t x0 = leaf.x0 - base_[0], y0 = leaf.y0 - base_[1];
+    const uint8_t *spilled = s.spilled.data();
+    const size_t record = spill_record_;
+    TileGrid grid;
+    grid.shape(tile.box, tile.count);
+    s.cell_of.resize(n);
     int32_t zmin = INT32_MAX, zmax = INT32_MIN;
-    for (const tile_point_t &p : s.points) {
+    for (size_t i = 0; i < n; ++i) {
+        const tile_point_t p = spilled_point(spilled + i * record, x0, y0);
         zmin = std::min(zmin, p.z);
         zmax = std::max(zmax, p.z);
+        s.cell_of[i] = grid.cell_at(q_.origin[0] + q_.step[0] * p.x, q_.origin[1] + q_.step[1] * p.y);
     }
     // Key: the point's level-4 cell (z above 7 bits on top, then x, y, z
     // interleaved so that a level-L cell is a key prefix), then a hash that
@@ -1548,7 +1657,7 @@ void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
     const double dy = (tile.box[1] - header_.offset[1]) / scale[1] - double(base_[1]);
     s.entries.resize(n);
     for (size_t i = 0; i < n; ++i) {
-        const tile_point_t &p = s.points[i];
+        const tile_point_t p = spilled_point(spilled + i * record, x0, y0);
         uint32_t cx = clamp_cell((p.x - dx) * per_unit[0], uint32_t(kFinestCells) - 1);
         uint32_t cy = clamp_cell((p.y - dy) * per_unit[1], uint32_t(kFinestCells) - 1);
         uint32_t cz = clamp_cell(double(int64_t(p.z) - zmin) * per_z, kMaxZCell);
@@ -1560,48 +1669,38 @@ void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
 
     tile.box[2] = double(int64_t(zmin) + base_[2]) * scale[2] + header_.offset[2];
     tile.box[5] = double(int64_t(zmax) + base_[2]) * scale[2] + header_.offset[2];
-    if (!sort_into_cells(s, index))
-        return;
-    Buffer<tile_point_t> sorted = writer.take();
+    TileOutput output = writer.take();
+    sort_into_cells(s, index, grid.cells(), output.index);
+    Buffer<tile_point_t> &sorted = output.points;
     sorted.resize(n);
     for (size_t i = 0; i < n; ++i) {
         if (i + 16 < n) // the points are read in key order, all over the tile
-            __builtin_prefetch(&s.points[s.entries[i + 16].index]);
-        tile_point_t &out = sorted[s.cell_starts[s.bucket[i]]++];
-        std::memcpy(&out, &s.points[s.entries[i].index], sizeof out); // padding too
-        out.level = s.levels[i];
+            __builtin_prefetch(spilled + size_t(s.entries[i + 16].index) * record);
+        tile_point_t p = spilled_point(spilled + size_t(s.entries[i].index) * record, x0, y0);
+        p.level = s.levels[i];
+        std::memcpy(&sorted[s.cell_starts[s.bucket[i]]++], &p, sizeof p); // padding too
     }
-    writer.put(std::move(sorted), tile.first);
+    output.tile = index;
+    writer.put(std::move(output));
     done_ += n;
 }
 
 // Levels descending, and within a level the cells of the tile's grid in
-// row order, each cell's points in key order; writes the tile's cell index
+// row order, each cell's points in key order; gives the tile's cell index
 // and leaves in cell_starts where each level's cell starts.
-bool Import::sort_into_cells(Scratch &s, size_t index)
+void Import::sort_into_cells(Scratch &s, size_t index, size_t cells, std::vector<uint32_t> &cell_index)
 {
-    const StoreTile &tile = tiles_[index];
-    const size_t n = tile.count;
-    TileGrid grid;
-    grid.shape(tile.box, tile.count);
-    const size_t cells = grid.cells();
+    const size_t n = tiles_[index].count;
     s.bucket.resize(n);
-    s.cell_starts.assign(tile_format::index_numbers(tile), 0);
+    s.cell_starts.assign(tile_format::index_numbers(tiles_[index]), 0);
     for (size_t i = 0; i < n; ++i) {
-        const tile_point_t &p = s.points[s.entries[i].index];
-        const double x = q_.origin[0] + q_.step[0] * p.x, y = q_.origin[1] + q_.step[1] * p.y;
-        const uint32_t b = uint32_t((tile_format::kIndexTopLevel - s.levels[i]) * cells + grid.cell_at(x, y));
+        const uint32_t b = uint32_t((tile_format::kIndexTopLevel - s.levels[i]) * cells + s.cell_of[s.entries[i].index]);
         s.bucket[i] = b;
         ++s.cell_starts[b + 1];
     }
     for (size_t b = 1; b < s.cell_starts.size(); ++b)
         s.cell_starts[b] += s.cell_starts[b - 1];
-    const uint64_t at = tile_format::kHeaderSize + tiles_.size() * sizeof(StoreTile) + index_start_[index] * sizeof(uint32_t);
-    if (!pwrite_all(fd_, s.cell_starts.data(), s.cell_starts.size() * sizeof(uint32_t), at)) {
-        fail(system_error("Cannot write the tile store", part_path_));
-        return false;
-    }
-    return true;
+    cell_index.assign(s.cell_starts.begin(), s.cell_starts.end());
 }
 
 // A point takes the highest level whose cell holds no point of that level
@@ -1679,16 +1778,20 @@ bool Import::commit()
     h.max_intensity = max_intensity_;
     h.tile_limit = limit_;
     h.max_depth = uint32_t(depth_);
-    const bool sampled = tile_format::points_sample(
+    // From the points as they were written: read back from a large store
+    // they may already have left the page cache for the disk.
+    size_t next = 0;
+    std::vector<tile_point_t> sample;
+    for (size_t t = 0; t < tiles_.size(); ++t)
+        if (tiles_[t].count > 0)
+            sample.insert(sample.end(), {tile_ends_[2 * t], tile_ends_[2 * t + 1]});
+    tile_format::points_sample(
         tiles_.data(), tiles_.size(),
-        [this](uint64_t index, tile_point_t *out) {
-            return pread_all(fd_, out, sizeof *out, points_offset_ + index * sizeof(tile_point_t));
+        [&](uint64_t, tile_point_t *out) {
+            *out = sample[next++];
+            return true;
         },
         &h.points_sample);
-    if (!sampled) {
-        fail(system_error("Cannot read the tile store back", part_path_));
-        return false;
-    }
     h.checksum = tile_format::checksum(h, tiles_.data(), tiles_.size());
     const size_t directory_size = tiles_.size() * sizeof(StoreTile);
     if (!pwrite_all(fd_, &h, sizeof h, 0) ||

@@ -37,6 +37,13 @@ struct TileStoreOptions {
     // Points of the tiles whose scratch files are kept at once while the
     // store is written: bounds what the import leaves for the kernel to write.
     uint64_t group_points = 8u << 20;
+    // Bytes of those scratch files kept in memory-backed files instead, the
+    // last groups' while they fit: on a large cloud, scratch files on the
+    // disk, which the kernel writes out meanwhile, read back several times
+    // slower.
+    // kAutoSpillMemory: a quarter of the memory available at the start.
+    static constexpr uint64_t kAutoSpillMemory = UINT64_MAX;
+    uint64_t spill_memory = kAutoSpillMemory;
     // Called between the counting and the writing pass over the LAS file,
     // where a file changed on disk would go unseen by the counts.
     std::function<void()> between_passes;

@@ -108,15 +108,20 @@ TEST(TileImport, StoreIsTheSameByteForByteWhateverTheThreadCountAndTiming)
             }
             EXPECT_TRUE(bytes == first) << threads << " threads, round " << round;
         }
-    // Scratch files per few leaves instead of one for the whole cloud: only
-    // the import's memory of the disk changes, not the store.
-    for (uint64_t group : {1ull, 2500ull, 7000ull}) {
-        options.threads = 3;
-        options.group_points = group;
-        std::string error;
-        ASSERT_TRUE(build(dir.file("tied.las"), dir.file("tied.tiles"), options, &error)) << error;
-        EXPECT_TRUE(read_bytes(dir.file("tied.tiles")) == first) << "groups of " << group << " points";
-    }
+    // Scratch files per few leaves instead of one for the whole cloud, with
+    // none, some or all of them in memory: only the import's use of the disk
+    // and of memory changes, not the store.
+    for (uint64_t group : {1ull, 2500ull, 7000ull})
+        for (uint64_t memory : {uint64_t(0), uint64_t(40000), TileStoreOptions::kAutoSpillMemory})
+            for (unsigned threads : {1u, 3u}) {
+                options.threads = threads;
+                options.group_points = group;
+                options.spill_memory = memory;
+                std::string error;
+                ASSERT_TRUE(build(dir.file("tied.las"), dir.file("tied.tiles"), options, &error)) << error;
+                EXPECT_TRUE(read_bytes(dir.file("tied.tiles")) == first)
+                    << "groups of " << group << " points, " << memory << " bytes in memory, " << threads << " threads";
+            }
 }
 
 // A file rewritten in place between the passes, with the same box and the
@@ -158,7 +163,8 @@ TEST(TileImport, LasFileRewrittenDuringTheImportFailsIt)
     EXPECT_TRUE(build(las_path, dir.file("moving.tiles"), options, &error)) << error;
 }
 
-// The store and the import's scratch files need about twice the store's size.
+// The store and the import's scratch files need about twice the store's size
+// when the scratch is on the disk.
 TEST(TileImport, FullDiskFailsTheImportCleanlyBeforeOrWhileWriting)
 {
     TempDir dir;
@@ -174,27 +180,32 @@ TEST(TileImport, FullDiskFailsTheImportCleanlyBeforeOrWhileWriting)
 
     TileStoreOptions options;
     options.tile_limit = 1000;
+    options.spill_memory = 0;
     std::string error;
     EXPECT_FALSE(build(las_path, store, options, &error));
     EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
 
-    // Room enough at the start, none once the writing begins.
+    // Room enough at the start, none once the writing begins; then room for
+    // the scratch files but not for the store, where the levelling's writes
+    // fail with the disk's reason.  The same with the scratch in memory.
     std::vector<LasPoint> few(points.begin(), points.begin() + 6000);
     const std::string small_las = write_points(dir.file("small.las"), few);
-    options.between_passes = [&]() { disk.fill(); };
-    error.clear();
-    EXPECT_FALSE(build(small_las, store, options, &error));
-    EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
-    disk.free_space();
+    for (uint64_t memory : {uint64_t(0), TileStoreOptions::kAutoSpillMemory}) {
+        options.spill_memory = memory;
+        options.threads = 0;
+        options.between_passes = [&]() { disk.fill(); };
+        error.clear();
+        EXPECT_FALSE(build(small_las, store, options, &error));
+        EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+        disk.free_space();
 
-    // Room for the scratch files but not for the store: the levelling's
-    // writes fail with the disk's reason.
-    options.threads = 1;
-    options.between_passes = [&]() { disk.fill(120 << 10); };
-    error.clear();
-    EXPECT_FALSE(build(small_las, store, options, &error));
-    EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
-    disk.free_space();
+        options.threads = 1;
+        options.between_passes = [&]() { disk.fill(120 << 10); };
+        error.clear();
+        EXPECT_FALSE(build(small_las, store, options, &error));
+        EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+        disk.free_space();
+    }
 
     EXPECT_EQ(read_bytes(store), "the old store");
     std::vector<std::string> left;
