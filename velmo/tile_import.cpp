@@ -1455,7 +1455,7 @@ void Import::keep_spill_in_memory()
         bytes[leaf_group_[i]] += leaves_[i].count * spill_record_;
     uint64_t budget = options_.spill_memory;
     if (budget == TileStoreOptions::kAutoSpillMemory)
-        budget = available_memory() / 4;
+        budget = std::min(available_memory() / 4, TileStoreOptions::kSpillMemoryCap);
     group_in_memory_.assign(groups, 0);
     file_spill_bytes_ = 0;
     for (size_t g = groups; g-- > 0;) {

@@ -41,8 +41,13 @@ struct TileStoreOptions {
     // last groups' while they fit: on a large cloud, scratch files on the
     // disk, which the kernel writes out meanwhile, read back several times
     // slower.
-    // kAutoSpillMemory: a quarter of the memory available at the start.
+    // kAutoSpillMemory: a quarter of the memory available at the start, at
+    // most kSpillMemoryCap.  The kernel cannot give such memory back while
+    // the import runs, and it is not seen in the process's resident size: the
+    // cap keeps the import's whole footprint, scratch included, under a
+    // gigabyte on the largest clouds.
     static constexpr uint64_t kAutoSpillMemory = UINT64_MAX;
+    static constexpr uint64_t kSpillMemoryCap = 512u << 20;
     uint64_t spill_memory = kAutoSpillMemory;
     // Called between the counting and the writing pass over the LAS file,
     // where a file changed on disk would go unseen by the counts.
