@@ -3,6 +3,7 @@
 // scene functions build.
 #pragma once
 
+#include "cloud_tiles.h"
 #include "SceneManager.h"
 
 #include "lasgen.h"
@@ -65,16 +66,6 @@ inline void use_built_plugins()
         paths.push_front(CORVANE_PLUGIN_LIBRARY_DIR);
 }
 
-inline std::vector<tile_t *> tiles_of(velmo_t *cloud)
-{
-    std::vector<tile_t *> tiles;
-    TreeTableIter it;
-    TreeTableEntry entry;
-    treetable_iter_init(&it, cloud->tiles);
-    while (treetable_iter_next(&it, &entry) == CC_OK)
-        tiles.push_back(static_cast<tile_t *>(entry.value));
-    return tiles;
-}
 
 inline tile_point_t *entry_of(tile_t *tile, size_t index)
 {

@@ -1,3 +1,4 @@
+#include "cloud_tiles.h"
 #include "velmo.h"
 
 #include "lasgen.h"
@@ -38,18 +39,6 @@ std::string last_message()
     return messages.empty() ? std::string() : messages.back();
 }
 
-std::vector<tile_t *> tiles_of(velmo_t *cloud)
-{
-    std::vector<tile_t *> tiles;
-    if (!cloud->tiles)
-        return tiles;
-    TreeTableIter it;
-    TreeTableEntry entry;
-    treetable_iter_init(&it, cloud->tiles);
-    while (treetable_iter_next(&it, &entry) == CC_OK)
-        tiles.push_back(static_cast<tile_t *>(entry.value));
-    return tiles;
-}
 
 // Decodes every point of a cloud at level 3 and checks each lies in its tile.
 uint64_t decode_all(velmo_t *cloud)

@@ -1,6 +1,7 @@
 // A decoded tile's store pages given back to the system: the model view reads
 // tile after tile of a large cloud, and what it has read must not stay
 // resident in the process.
+#include "cloud_tiles.h"
 #include "velmo.h"
 
 #include "lasgen.h"
@@ -17,16 +18,6 @@
 
 namespace {
 
-std::vector<tile_t *> tiles_of(velmo_t *cloud)
-{
-    std::vector<tile_t *> tiles;
-    TreeTableIter it;
-    TreeTableEntry entry;
-    treetable_iter_init(&it, cloud->tiles);
-    while (treetable_iter_next(&it, &entry) == CC_OK)
-        tiles.push_back(static_cast<tile_t *>(entry.value));
-    return tiles;
-}
 
 // Resident KiB of this process's mappings of tile stores under a folder.
 long resident_store_kib(const std::string &folder)
