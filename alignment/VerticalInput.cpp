@@ -1,5 +1,6 @@
 #include "VerticalInput.h"
 
+#include "HorizonElementReader.h"
 #include "V_Line.h"
 #include "V_Round.h"
 #include "V_StartPoint.h"
@@ -30,7 +31,7 @@ bool Refuse(wxString *error, wxWindow **wrong, wxWindow *at, const wxString &mes
 
 bool ReadField(wxTextCtrl *field, const wxString &name, double *value, wxString *error, wxWindow **wrong)
 {
-    if (!VerticalInput::ParseNumber(field->GetValue(), value) || std::fabs(*value) > LARGEST_VALUE)
+    if (!HorizonElementReader::ReadNumber(field->GetValue(), value) || std::fabs(*value) > LARGEST_VALUE)
         return Refuse(error, wrong, field,
                       wxString::Format(_("%s must be a number, not \"%s\"."), name, field->GetValue()));
     return true;
@@ -56,7 +57,7 @@ bool ReadLength(const wxRadioButton *lengthRadio, wxTextCtrl *first, wxTextCtrl 
         !ReadField(second, _("End mileage"), &end, error, wrong))
         return false;
     if (end <= start)
-        return Refuse(error, wrong, second, VerticalInput::MileageOrderMessage());
+        return Refuse(error, wrong, second, HorizonElementReader::MileageMessage());
     *length = end - start;
     return true;
 }
@@ -67,17 +68,6 @@ double GradePercent(double angle)
 }
 
 } // namespace
-
-bool VerticalInput::ParseNumber(const wxString &text, double *value)
-{
-    wxString trimmed = text;
-    trimmed.Trim(true).Trim(false);
-    double parsed = 0.0;
-    if (trimmed.empty() || !trimmed.ToCDouble(&parsed) || !std::isfinite(parsed))
-        return false;
-    *value = parsed;
-    return true;
-}
 
 bool VerticalInput::ReadStartPoint(const V_StartPoint &dialog, vertical_element_t *element, wxString *error,
                                    wxWindow **wrong)
@@ -144,9 +134,4 @@ bool VerticalInput::IsSoundProfile(road_t *road)
 void VerticalInput::ShowError(const wxString &message)
 {
     wxMessageBox(message, wxString(L"错误"), wxOK | wxICON_ERROR | wxCENTRE);
-}
-
-wxString VerticalInput::MileageOrderMessage()
-{
-    return wxString(L"里程输入有误，请重新输入！");
 }

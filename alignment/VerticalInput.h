@@ -21,9 +21,6 @@ public:
     // Steepest grade a profile may have, in percent either way.
     static constexpr double MAX_GRADE_PERCENT = 100.0;
 
-    // A finite number making up the whole text (blanks around it allowed).
-    static bool ParseNumber(const wxString &text, double *value);
-
     // Each fills *element and returns true, or returns false with *error set,
     // *wrong the field to correct, and *element untouched.
     static bool ReadStartPoint(const V_StartPoint &dialog, vertical_element_t *element, wxString *error,
@@ -40,7 +37,4 @@ public:
 
     // The message box of the alignment editors for a refused input.
     static void ShowError(const wxString &message);
-
-    // The message of reversed or equal chainages in Mileage mode.
-    static wxString MileageOrderMessage();
 };

@@ -3,6 +3,7 @@
 #include "DialogInputCheck.h"
 #include "MyCanvas.h"
 #include "ProfileDrawing.h"
+#include "HorizonElementReader.h"
 #include "VerticalInput.h"
 #include "V_Line.h"
 #include "V_Round.h"
@@ -471,7 +472,7 @@ void VerticalPanel::OnMileageEnter(wxCommandEvent &)
     if (text.empty() || !m_road)
         return;
     double chainage = 0.0;
-    if (!VerticalInput::ParseNumber(text, &chainage)) {
+    if (!HorizonElementReader::ReadNumber(text, &chainage)) {
         VerticalInput::ShowError(wxString::Format(_("Mileage must be a number, not \"%s\"."), text));
         return;
     }

@@ -1,6 +1,7 @@
 // The three vertical element dialogs as a surveyor meets them, and the
 // reading of what was typed into them.
 #include "VerticalTestSupport.h"
+#include "HorizonElementReader.h"
 #include "VerticalInput.h"
 #include "V_Line.h"
 #include "V_Round.h"
@@ -153,7 +154,7 @@ TEST_F(VerticalDialogs, MileageModeTakesTheDifferenceOfOrderedChainages)
     vertical_element_t e{};
     wxString error;
     EXPECT_FALSE(VerticalInput::ReadLine(line, &e, &error));
-    EXPECT_EQ(error, VerticalInput::MileageOrderMessage());
+    EXPECT_EQ(error, HorizonElementReader::MileageMessage());
     line.SecondText->SetValue("90");
     EXPECT_FALSE(VerticalInput::ReadLine(line, &e, &error));
     line.SecondText->SetValue("250");
