@@ -97,20 +97,22 @@ bool HorizonPanel::ImportCentreLine(const wxString &file, int kind)
     wxCharBuffer path;
     if (!HasRoad() || !LocalPath(file, &path))
         return false;
-    int skipped = 0;
+    int unknownLine = 0, unknownCode = 0;
     const int result = kind == 0 ? road_import_haidi(m_road, path.data())
-                                 : road_import_weidi_skipping(m_road, path.data(), &skipped);
+                                 : road_import_weidi_report(m_road, path.data(), &unknownLine, &unknownCode);
+    if (result != 0 && unknownLine > 0) {
+        ShowInputError(wxString::Format(wxString::FromUTF8("导入失败：第 %d 行的线元代码 %d 不是已知的线元类型"
+                                                           "（1 直线、3 圆曲线、21 和 22 缓和曲线），道路未改变！"),
+                                        unknownLine, unknownCode));
+        return false;
+    }
     if (result != 0) {
         ShowInputError(wxString::FromUTF8("导入失败：文件无法读取或不是所选格式的中线文件，道路未改变！"));
         return false;
     }
     RefreshList();
     DrawPlan(true);
-    // Elements the road cannot hold are gone from it: the surveyor must know.
-    wxString notice = wxString::FromUTF8("导入成功!");
-    if (skipped > 0)
-        notice += wxString::Format(wxString::FromUTF8("\n%d 个未知类型的线元已跳过。"), skipped);
-    wxMessageBox(notice, wxMessageBoxCaptionStr, wxOK | wxCENTRE, nullptr);
+    wxMessageBox(wxString::FromUTF8("导入成功!"), wxMessageBoxCaptionStr, wxOK | wxCENTRE, nullptr);
     return true;
 }
 

@@ -407,8 +407,7 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
             m_modelViewer->home();
         }
         UpdateWorkspaceTree();
-        // A road imported whole carries no message; one with elements left out
-        // says which.
+        // A road imported whole carries no message.
         if (!event.GetRoad() || !event.GetMessage().empty())
             ReportTaskFailure(event, _("The road could not be imported."));
         break;

@@ -267,7 +267,11 @@ void TaskThread::ImportRoad(int format)
     {
         std::lock_guard<std::mutex> lock(g_taskThreadLock);
         if (!m_road) {
-            RememberMessage(wxString::Format(_("Not a readable %s road file: %s"), format ? "WeiDi" : "HaiDi", m_path));
+            // The engine's reason, when it has one, names the line at fault.
+            const wxString reason = wxString::FromUTF8(wks_last_message(g_workspace));
+            RememberMessage(reason.empty() ? wxString::Format(_("Not a readable %s road file: %s"),
+                                                              format ? "WeiDi" : "HaiDi", m_path)
+                                           : reason);
             return;
         }
         // What was left out of the road the finish event passes on.

@@ -69,9 +69,9 @@ static int parse_element(const char *line, horizon_element_t *e)
 
 /* The header line is free text; lines that start with anything but an
  * element letter (blank lines, notes) are passed over. */
-static int read_elements(pm_lines *lines, road_t *read, int *skipped)
+static int read_elements(pm_lines *lines, road_t *read, void *report)
 {
-    (void)skipped;
+    (void)report;
     horizon_element_t e;
     if (pm_lines_next(lines) != 1 || pm_lines_next(lines) != 1 || parse_start(lines->text, &e) != 0
         || pm_append_horizon(read, &e) != 0)

@@ -37,6 +37,7 @@ int pm_lines_open(pm_lines *lines, const char *path)
     lines->file = NULL;
     lines->text = NULL;
     lines->size = 0;
+    lines->number = 0;
     if (!pm_path_ok(path))
         return -1;
     /* Only a regular file: reading a named pipe or a device would wait for
@@ -83,6 +84,7 @@ int pm_lines_next(pm_lines *lines)
         return -1;
     if (c == EOF && length == 0)
         return 0;
+    lines->number++;
     if (line_grow(lines, length + 1) != 0)
         return -1;
     if (length > 0 && lines->text[length - 1] == '\r')
@@ -309,12 +311,9 @@ int pm_within_road_limits(road_t *read)
 }
 
 int pm_import_horizon(road_t *road, const char *path,
-                      int (*read_elements)(pm_lines *lines, road_t *read, int *skipped), int *skipped)
+                      int (*read_elements)(pm_lines *lines, road_t *read, void *report), void *report)
 {
     pm_lines lines;
-    int passed_over = 0;
-    if (skipped)
-        *skipped = 0;
     if (!road)
         return -1;
     if (pm_lines_open(&lines, path) != 0) {
@@ -323,7 +322,7 @@ int pm_import_horizon(road_t *road, const char *path,
     }
     road_t read;
     road_init(&read);
-    int result = read_elements(&lines, &read, &passed_over);
+    int result = read_elements(&lines, &read, report);
     pm_lines_close(&lines);
     if (result == 0 && !pm_within_road_limits(&read))
         result = -1;
@@ -334,7 +333,5 @@ int pm_import_horizon(road_t *road, const char *path,
         vpool_init(&read.horizon, sizeof(horizon_element_t), 0);
     }
     road_final(&read);
-    if (result == 0 && skipped)
-        *skipped = passed_over;
     return result == 0 ? 0 : -1;
 }

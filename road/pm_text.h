@@ -31,6 +31,7 @@ typedef struct pm_lines {
     FILE *file;
     char *text;  /* current line, NUL-terminated */
     size_t size; /* bytes allocated for text */
+    int number;  /* of the current line, counted from 1 */
 } pm_lines;
 
 /* -1 when the path is refused or the file cannot be opened. */
@@ -85,12 +86,11 @@ int pm_all_finite(const double *values, int count);
 /* Appends a copy of the element; -1 when the table did not take it. */
 int pm_append_horizon(road_t *road, const horizon_element_t *element);
 /* Reads the file at path into a road of its own with read_elements (0 or
- * -1), which counts the elements it passed over in *skipped; only when that
+ * -1), which may say in *report why it refused the file; only when that
  * succeeds are the elements chained and moved into road in place of its
  * horizontal table.  The other tables of road are kept, and a failed read
- * leaves road exactly as it was.  skipped may be NULL; it is set to 0 on
- * failure. */
+ * leaves road exactly as it was. */
 int pm_import_horizon(road_t *road, const char *path,
-                      int (*read_elements)(pm_lines *lines, road_t *read, int *skipped), int *skipped);
+                      int (*read_elements)(pm_lines *lines, road_t *read, void *report), void *report);
 
 #endif

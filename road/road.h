@@ -328,10 +328,12 @@ ROAD_API int road_export_haidi(const road_t *road, const char *path);
 /* Horizontal elements to and from a WeiDi ".pm" file
  * ("HINTCAD5.83_PM_SHUJU_PM"). */
 ROAD_API int road_import_weidi(road_t *road, const char *path);
-/* As road_import_weidi; elements of a code other than 1, 3, 21 and 22 are
- * passed over (their three lines still read), and *skipped, which may be
- * NULL, receives how many were.  0 on failure. */
-ROAD_API int road_import_weidi_skipping(road_t *road, const char *path, int *skipped);
+/* As road_import_weidi.  A file with an element of a code other than 1, 3,
+ * 21 and 22 is refused whole, as every element after one left out would be
+ * chained from the wrong point: *line then receives the number of that
+ * element's first line (the header is line 1) and *code the code.  Both are
+ * 0 for every other outcome; either may be NULL. */
+ROAD_API int road_import_weidi_report(road_t *road, const char *path, int *line, int *code);
 ROAD_API int road_export_weidi(const road_t *road, const char *path);
 
 /* ------------------------------------------------------------------------

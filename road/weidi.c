@@ -79,31 +79,45 @@ static int known_code(int code)
     return code == CODE_LINE || code == CODE_CIRCLE || code == CODE_ENTERING || code == CODE_LEAVING;
 }
 
+/* Where the reading stopped at an element of a code the road has no kind
+ * for; both 0 when it did not. */
+typedef struct weidi_report {
+    int line, code;
+} weidi_report;
+
+enum { UNKNOWN_CODE = 1 };
+
 /* "<turn> 0 <length> <0 or A> <R1> <R2> <code>", exactly seven fields, so
- * that a missing or extra line shows as a misplaced B or C line.  *known is
- * 0 for a code of an element kind the road does not have: the line is still
- * checked, but gives no element. */
-static int parse_element(const char *line, horizon_element_t *e, int *known)
+ * that a missing or extra line shows as a misplaced B or C line.  A code of
+ * no element kind the road has gives UNKNOWN_CODE: such an element cannot be
+ * left out, as every later element would then be chained on from the wrong
+ * point and azimuth. */
+static int parse_element(const char *line, horizon_element_t *e, int *code)
 {
     const char *p = line;
-    int turn, code;
+    int turn;
     double zero, length, parameter, first, second;
     if (pm_integer(&p, &turn) != 0 || pm_number(&p, &zero) != 0 || pm_number(&p, &length) != 0
         || pm_number(&p, &parameter) != 0 || pm_number(&p, &first) != 0 || pm_number(&p, &second) != 0
-        || pm_integer(&p, &code) != 0 || !pm_at_end(p))
+        || pm_integer(&p, code) != 0 || !pm_at_end(p))
         return -1;
-    *known = known_code(code);
-    if (!*known)
-        return 0;
-    return element_from_fields(turn, length, first, second, code, e) == 0 && pm_element_is_sound(e) ? 0 : -1;
+    if (!known_code(*code))
+        return UNKNOWN_CODE;
+    return element_from_fields(turn, length, first, second, *code, e) == 0 && pm_element_is_sound(e) ? 0 : -1;
 }
 
 /* Line C holds the two chainages and the two azimuths; the empty field
  * written between them is not counted, and some files have a fifth. */
-static int read_element(pm_lines *lines, horizon_element_t *e, int *known)
+static int read_element(pm_lines *lines, horizon_element_t *e, weidi_report *report)
 {
-    if (pm_lines_next(lines) != 1 || parse_element(lines->text, e, known) != 0)
+    int code, parsed;
+    if (pm_lines_next(lines) != 1 || (parsed = parse_element(lines->text, e, &code)) == -1)
         return -1;
+    if (parsed == UNKNOWN_CODE) {
+        report->line = lines->number;
+        report->code = code;
+        return -1;
+    }
     if (pm_lines_next(lines) != 1 || pm_count_fields(lines->text) != 8)
         return -1;
     if (pm_lines_next(lines) != 1)
@@ -112,33 +126,33 @@ static int read_element(pm_lines *lines, horizon_element_t *e, int *known)
     return fields == 4 || fields == 5 ? 0 : -1;
 }
 
-static int read_elements(pm_lines *lines, road_t *read, int *skipped)
+static int read_elements(pm_lines *lines, road_t *read, void *report)
 {
     horizon_element_t e;
     int count;
     if (pm_lines_next(lines) != 1 || pm_lines_next(lines) != 1 || parse_count(lines->text, &count) != 0
         || pm_lines_next(lines) != 1 || parse_start(lines->text, &e) != 0 || pm_append_horizon(read, &e) != 0)
         return -1;
-    for (int i = 0; i < count; i++) {
-        int known;
-        if (read_element(lines, &e, &known) != 0)
+    for (int i = 0; i < count; i++)
+        if (read_element(lines, &e, report) != 0 || pm_append_horizon(read, &e) != 0)
             return -1;
-        if (!known)
-            (*skipped)++;
-        else if (pm_append_horizon(read, &e) != 0)
-            return -1;
-    }
     return 0;
 }
 
 int road_import_weidi(road_t *road, const char *path)
 {
-    return pm_import_horizon(road, path, read_elements, NULL);
+    return road_import_weidi_report(road, path, NULL, NULL);
 }
 
-int road_import_weidi_skipping(road_t *road, const char *path, int *skipped)
+int road_import_weidi_report(road_t *road, const char *path, int *line, int *code)
 {
-    return pm_import_horizon(road, path, read_elements, skipped);
+    weidi_report report = {0, 0};
+    int result = pm_import_horizon(road, path, read_elements, &report);
+    if (line)
+        *line = report.line;
+    if (code)
+        *code = report.code;
+    return result;
 }
 
 /* ---- writing ------------------------------------------------------------ */

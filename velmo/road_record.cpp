@@ -20,9 +20,14 @@ namespace {
 
 enum { FORMAT_HAIDI = 0, FORMAT_WEIDI = 1 };
 
-int read_pm(road_t *road, const char *path, int format, int *skipped = nullptr)
+// *unknown_line and *unknown_code say where an element of unknown kind made
+// a WeiDi file be refused; both 0 otherwise.
+int read_pm(road_t *road, const char *path, int format, int *unknown_line = nullptr, int *unknown_code = nullptr)
 {
-    return format == FORMAT_WEIDI ? road_import_weidi_skipping(road, path, skipped) : road_import_haidi(road, path);
+    if (unknown_line)
+        *unknown_line = 0;
+    return format == FORMAT_WEIDI ? road_import_weidi_report(road, path, unknown_line, unknown_code)
+                                  : road_import_haidi(road, path);
 }
 
 // WeiDi files start with their header; everything else is taken as HaiDi.
@@ -124,14 +129,15 @@ wks_road_t *wks_import_road(wks_t *wks, const char *path, int format)
     road_t loaded;
     road_init(&loaded);
     wks_road_t *road = nullptr;
-    int skipped = 0;
-    if (read_pm(&loaded, path, format, &skipped) == 0)
+    int unknown_line = 0, unknown_code = 0;
+    if (read_pm(&loaded, path, format, &unknown_line, &unknown_code) == 0)
         road = append_road(wks, path, format == FORMAT_WEIDI ? FORMAT_WEIDI : FORMAT_HAIDI, &loaded);
     road_final(&loaded);
-    if (road && skipped > 0)
-        add_message(wks, std::to_string(skipped) + (skipped == 1 ? " element" : " elements") +
-                             " of an unknown kind in \"" + path + "\" " + (skipped == 1 ? "was" : "were") +
-                             " skipped.");
+    if (unknown_line > 0)
+        add_message(wks, "Nothing of \"" + std::string(path) + "\" was imported: line " + std::to_string(unknown_line) +
+                             " holds an element of code " + std::to_string(unknown_code) +
+                             ", and a WeiDi road has only the codes 1 (straight), 3 (circular curve), 21 and 22 "
+                             "(transitions).");
     return road;
 }
 

@@ -235,8 +235,9 @@ VELMO_API int velmo_release_tile_points(velmo_t *cloud, tile_t *tile, size_t cou
 /* ---- roads ---------------------------------------------------------------- */
 
 /* Reads a ".pm" file (format 0 HaiDi, 1 WeiDi) and appends the road; NULL
- * when it cannot be read.  Elements of a kind a road cannot hold are
- * skipped, and wks_last_message then says how many. */
+ * when it cannot be read.  A WeiDi file with an element of a kind a road
+ * cannot hold is refused whole, and wks_last_message then names the line
+ * and the code. */
 VELMO_API wks_road_t *wks_import_road(wks_t *wks, const char *path, int format);
 /* Appends a road with no elements whose HaiDi file is written on saving. */
 VELMO_API wks_road_t *wks_create_road(wks_t *wks, const char *path);

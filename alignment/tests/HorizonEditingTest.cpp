@@ -361,10 +361,11 @@ TEST_F(PanelTest, ConversionMatchesTheRoadLibrary)
     road_final(&single);
 }
 
-TEST_F(PanelTest, ImportSaysHowManyElementsOfUnknownKindWereSkipped)
+TEST_F(PanelTest, ImportRefusesAnElementOfUnknownKindNamingItsLineAndCode)
 {
     test_roads::five_element_alignment(&road);
     panel->SetRoad(&road);
+    const int before = road_number_horizon(&road);
     const std::string path = ::testing::TempDir() + "corvane_panel_" + std::to_string(getpid()) + "_unknown.pm";
     {
         std::ofstream file(path, std::ios::binary);
@@ -375,11 +376,13 @@ TEST_F(PanelTest, ImportSaysHowManyElementsOfUnknownKindWereSkipped)
                  << "\n1\t2\t3\t4\t5\t6\t7\t8\n0\t20\t\t0.3\t0.3\n";
     }
     DialogScript script;
-    EXPECT_TRUE(panel->ImportCentreLine(wxString::FromUTF8(path.c_str()), 1));
+    EXPECT_FALSE(panel->ImportCentreLine(wxString::FromUTF8(path.c_str()), 1));
     ASSERT_EQ(script.messages.size(), 1u);
-    EXPECT_TRUE(script.messages[0].StartsWith(wxString::FromUTF8("导入成功!")));
-    EXPECT_TRUE(script.messages[0].Contains(wxString::FromUTF8("2 个未知类型的线元已跳过"))) << script.messages[0];
-    EXPECT_EQ(road_number_horizon(&road), 2);
+    EXPECT_EQ(script.titles[0], wxString::FromUTF8("错误"));
+    EXPECT_TRUE(script.messages[0].Contains(wxString::FromUTF8("第 7 行的线元代码 5 不是已知的线元类型")))
+        << script.messages[0];
+    EXPECT_EQ(road_number_horizon(&road), before) << "the road is as it was";
+    EXPECT_FALSE(panel->IsModified());
     std::remove(path.c_str());
 }
 

@@ -217,6 +217,21 @@ protected:
         return path;
     }
 
+    // The file with the last field (an element's code) of one line replaced.
+    static std::string WithCode(const std::string &path, size_t line, const std::string &code)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::vector<std::string> lines;
+        for (std::string text; std::getline(in, text);)
+            lines.push_back(text);
+        std::string &changed = lines.at(line - 1);
+        changed = changed.substr(0, changed.find_last_of('\t') + 1) + code;
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        for (const std::string &text : lines)
+            out << text << "\n";
+        return path;
+    }
+
     std::string WriteText(const std::string &name, const std::string &text)
     {
         const std::string path = dir.file(name);
@@ -556,6 +571,10 @@ TEST_F(ProjectTest, FilesTheEngineRefusesToImportSayWhyAndAddNothing)
         {CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteText("empty.pm", ""), "road file"},
         {CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WriteText("malformed.pm", "HINTCAD5.83_PM_SHUJU_PM\n3\nbad\n"),
          "road file"},
+        // Left out, the element would put every later one in the wrong place.
+        {CorvaneFrame::ID_RIBBON_IMPORT_ROAD, WithCode(WriteRoad("unknown.pm", true), 7, "5"),
+         "was imported: line 7 holds an element of code 5, and a WeiDi road has only the codes 1 (straight), 3 "
+         "(circular curve), 21 and 22 (transitions)."},
     };
     for (const Refused &file : refused) {
         boxes.shown.clear();

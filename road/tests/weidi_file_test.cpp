@@ -279,37 +279,56 @@ TEST(WeiDiFile, BadFilesLeaveTheRoadAsItWas)
     EXPECT_TRUE(before.same_as(r.get()));
 }
 
-// Elements of a kind the road does not have are passed over whole and
-// counted; those around them are read as written.
-TEST(WeiDiFile, ElementsOfUnknownCodeAreSkippedAndCounted)
+// The real file with the code field (the last) of one element's first line
+// replaced.
+std::string real_file_with_code(int line, const std::string &code)
+{
+    std::vector<std::string> lines = split_lines(read_bytes(data_file("weidi_real_crlf.pm")));
+    std::string &a = lines.at(size_t(line - 1));
+    a = a.substr(0, a.find_last_not_of("0123456789-")) + " " + code;
+    std::string text;
+    for (const std::string &l : lines)
+        text += l + "\r\n";
+    return text;
+}
+
+// Left out, an element of unknown kind would have every later element
+// chained on from the wrong point: the file is refused whole, with the line
+// and the code to tell the surveyor.
+TEST(WeiDiFile, AnElementOfUnknownCodeRefusesTheFileNamingItsLineAndCode)
 {
     ScratchFile file("weidi_unknown.pm");
-    const std::string unknown[] = {"1\t0.0000\t-12.000000\t0.000000\t60.000000\t60.000000\t5",
-                                   "1\t2\t3\t4\t5\t6\t7\t8", "20\t32\t\t0.3\t0.5"};
     struct Case {
-        std::vector<size_t> after; // sound lines after which an unknown element stands
-        int skipped;
-    } cases[] = {{{}, 0}, {{5}, 1}, {{2, 8}, 2}, {{2, 5, 8}, 3}};
+        int line;         // first line of the element whose code is changed
+        const char *code; // what is written there
+        int result, reported_line, reported_code;
+    } cases[] = {
+        {4, "5", -1, 4, 5},     {7, "2", -1, 7, 2},   {10, "0", -1, 10, 0}, {13, "23", -1, 13, 23},
+        {16, "-1", -1, 16, -1}, {16, "1", 0, 0, 0},   {7, "21", 0, 0, 0},
+        {10, "5 7", -1, 0, 0}, // an eighth field: a malformed line, not an unknown code
+    };
     for (const Case &c : cases) {
-        std::vector<std::string> lines = sound_lines();
-        for (auto at = c.after.rbegin(); at != c.after.rend(); ++at)
-            lines.insert(lines.begin() + *at + 1, std::begin(unknown), std::end(unknown));
-        lines[1] = std::to_string(2 + c.skipped) + "\tNULL\tNULL\t0.0000";
-        write_bytes(file.path(), joined(lines, lines.size()));
-        SCOPED_TRACE(::testing::Message() << c.skipped << " unknown");
+        SCOPED_TRACE(::testing::Message() << "line " << c.line << " code " << c.code);
+        write_bytes(file.path(), real_file_with_code(c.line, c.code));
+        int line = -7, code = -7;
+        Road read;
+        EXPECT_EQ(road_import_weidi_report(read.get(), file.c_str(), &line, &code), c.result);
+        EXPECT_EQ(line, c.reported_line);
+        EXPECT_EQ(code, c.reported_code);
         Road r;
-        ASSERT_EQ(road_import_weidi(r.get(), file.c_str()), 0);
-        ASSERT_EQ(road_number_horizon(r.get()), 3);
-        EXPECT_EQ(road_horizon(r.get(), 1)->type, HORIZON_LINE);
-        EXPECT_EQ(road_horizon(r.get(), 2)->type, HORIZON_CIRCLE);
-        EXPECT_EQ(road_horizon(r.get(), 2)->start_chainage, 20.0);
-        int skipped = -1;
-        ASSERT_EQ(road_import_weidi_skipping(r.get(), file.c_str(), &skipped), 0);
-        EXPECT_EQ(skipped, c.skipped);
+        road_in_use(r.get());
+        RoadSnapshot before(r.get());
+        EXPECT_EQ(road_import_weidi(r.get(), file.c_str()), c.result);
+        if (c.result != 0) {
+            EXPECT_TRUE(before.same_as(r.get())) << "nothing of the file was taken";
+        }
     }
-    int skipped = -1;
-    EXPECT_EQ(road_import_weidi_skipping(nullptr, file.c_str(), &skipped), -1);
-    EXPECT_EQ(skipped, 0);
+    int line = -7, code = -7;
+    EXPECT_EQ(road_import_weidi_report(nullptr, file.c_str(), &line, &code), -1);
+    EXPECT_EQ(line, 0);
+    EXPECT_EQ(code, 0);
+    Road r;
+    EXPECT_EQ(road_import_weidi_report(r.get(), "/nonexistent-folder/road.pm", nullptr, nullptr), -1);
 }
 
 TEST(WeiDiFile, ARoadThatCannotBeWrittenLeavesTheFileAlone)

@@ -162,7 +162,7 @@ TEST(ProjectRoads, UnreadableRoadsAddNothing)
     EXPECT_EQ(array_size(w.wks->roads), 0u);
 }
 
-TEST(ProjectRoads, ImportSaysHowManyElementsOfUnknownKindWereSkipped)
+TEST(ProjectRoads, ImportRefusesAFileWithAnElementOfUnknownKindNamingItsLineAndCode)
 {
     TempDir dir;
     Workspace w;
@@ -170,14 +170,14 @@ TEST(ProjectRoads, ImportSaysHowManyElementsOfUnknownKindWereSkipped)
     std::string whole = write_alignment(dir.file("whole.pm"), 1), gaps = dir.file("gaps.pm");
     write_bytes(gaps, "HINTCAD5.83_PM_SHUJU_PM\n3\tNULL\tNULL\t0.0000\n"
                       "1\t0.000000\t0.300000\t0.000000\t100.000000\t200.000000\n"
-                      "-1\t0.0000\t20.000000\t0.000000\t9999.000000\t9999.000000\t8\n1\t2\t3\t4\t5\t6\t7\t8\n0\t20\t\t0\t0\n"
                       "-1\t0.0000\t20.000000\t0.000000\t9999.000000\t9999.000000\t1\n1\t2\t3\t4\t5\t6\t7\t8\n0\t20\t\t0\t0\n"
-                      "-1\t0.0000\t20.000000\t0.000000\t9999.000000\t9999.000000\t9\n1\t2\t3\t4\t5\t6\t7\t8\n0\t20\t\t0\t0\n");
-    wks_road_t *road = wks_import_road(w.wks, gaps.c_str(), 1);
-    ASSERT_NE(road, nullptr);
-    EXPECT_EQ(road_number_horizon(&road->road), 2);
-    EXPECT_NE(std::string(wks_last_message(w.wks)).find("2 elements of an unknown kind"), std::string::npos)
-        << wks_last_message(w.wks);
+                      "-1\t0.0000\t20.000000\t0.000000\t9999.000000\t9999.000000\t8\n1\t2\t3\t4\t5\t6\t7\t8\n0\t20\t\t0\t0\n"
+                      "-1\t0.0000\t20.000000\t0.000000\t9999.000000\t9999.000000\t1\n1\t2\t3\t4\t5\t6\t7\t8\n0\t20\t\t0\t0\n");
+    EXPECT_EQ(wks_import_road(w.wks, gaps.c_str(), 1), nullptr);
+    EXPECT_EQ(array_size(w.wks->roads), 0u);
+    const std::string message = wks_last_message(w.wks);
+    EXPECT_EQ(message.rfind("Nothing of \"" + gaps + "\" was imported: line 7 holds an element of code 8,", 0), 0u)
+        << message;
     ASSERT_NE(wks_import_road(w.wks, whole.c_str(), 1), nullptr);
     EXPECT_STREQ(wks_last_message(w.wks), "") << "a whole import says nothing";
 }
