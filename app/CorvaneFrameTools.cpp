@@ -105,6 +105,9 @@ void CorvaneFrame::OnUpdateVersion(UpdateVersionEvent &event)
     // offer is dropped like any other malformed answer.
     if (!SetupDownload::IsPlainVersion(event.GetVersion()))
         return;
+    // Nor is an offer made that the download would refuse after Yes.
+    if (!SetupDownload::CanFetch(wxString::FromUTF8(event.GetUrl()), event.GetFileSize()))
+        return;
     const wxString version = wxString::FromUTF8(event.GetVersion());
     const wxString description = Unescaped(wxString::FromUTF8(event.GetDescription()));
     wxMessageDialog offer(this, wxString::Format(_("New version:%s\n%s\nWill you download it now?"), version,

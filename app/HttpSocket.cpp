@@ -78,6 +78,22 @@ bool HttpSocket::SendAll(const std::string &text, const wxStopWatch &clock, long
     return true;
 }
 
+// HTTP/1.0, so that the body ends with the connection and comes in no
+// transfer coding.  A port other than the default belongs in the Host line:
+// a server of several sites tells them apart by it.
+bool HttpSocket::SendGet(const std::string &path, const std::string &host, unsigned short port,
+                         const std::string &accept, const wxStopWatch &clock, long limit, const Stopped &stopped)
+{
+    std::string request = "GET " + path + " HTTP/1.0\r\nHost: " + host;
+    if (port != 0 && port != 80)
+        request += ":" + std::to_string(port);
+    request += "\r\n";
+    if (!accept.empty())
+        request += "Accept: " + accept + "\r\n";
+    request += "Connection: close\r\n\r\n";
+    return SendAll(request, clock, limit, stopped);
+}
+
 bool HttpSocket::WaitReadable(int milliseconds) const
 {
     wxStopWatch clock;

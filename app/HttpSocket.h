@@ -27,6 +27,11 @@ public:
     bool Connect(const std::string &host, unsigned short port, const wxStopWatch &clock, long limit,
                  const Stopped &stopped = nullptr);
     bool SendAll(const std::string &text, const wxStopWatch &clock, long limit, const Stopped &stopped = nullptr);
+    // Sends "GET path" to host, which the socket is connected to on port (0:
+    // the HTTP default), asking for accept (none when empty) and for the
+    // connection to close after the answer.
+    bool SendGet(const std::string &path, const std::string &host, unsigned short port, const std::string &accept,
+                 const wxStopWatch &clock, long limit, const Stopped &stopped = nullptr);
     // True when bytes or the end of the connection can be read within
     // milliseconds.
     bool WaitReadable(int milliseconds) const;

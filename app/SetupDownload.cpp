@@ -1,5 +1,6 @@
 #include "SetupDownload.h"
 
+#include "HttpAnswer.h"
 #include "HttpSocket.h"
 
 #include <wx/app.h>
@@ -24,66 +25,6 @@ const size_t READ_BLOCK = 65536;
 // How often a download that waits for bytes looks whether it was cancelled.
 const int POLL_MS = 50;
 const size_t VERSION_LIMIT = 32;
-const size_t HEAD_LIMIT = 65536;
-
-struct Head {
-    int status = 0;
-    int64_t length = -1; // -1: not stated
-    bool encoded = false;
-};
-
-std::string Lowered(std::string text)
-{
-    for (char &c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return text;
-}
-
-std::string Trimmed(const std::string &text)
-{
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return std::string();
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-// A whole number of digits only, at most 18 of them; -1 otherwise.
-int64_t Digits(const std::string &text)
-{
-    if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos)
-        return -1;
-    return std::stoll(text);
-}
-
-// "HTTP/1.x 200 OK" and the headers the download needs; status 0 when the
-// answer is no HTTP answer.
-Head ReadHead(const std::string &text)
-{
-    Head head;
-    size_t lineEnd = text.find("\r\n");
-    const std::string status = text.substr(0, lineEnd);
-    const size_t space = status.find(' ');
-    if (status.compare(0, 5, "HTTP/") == 0 && space != std::string::npos) {
-        const int64_t code = Digits(status.substr(space + 1, 3));
-        head.status = code >= 100 && code <= 999 ? (int)code : 0;
-    }
-    while (lineEnd != std::string::npos && lineEnd + 2 < text.size()) {
-        const size_t start = lineEnd + 2;
-        lineEnd = text.find("\r\n", start);
-        const std::string line = text.substr(start, lineEnd == std::string::npos ? std::string::npos : lineEnd - start);
-        const size_t colon = line.find(':');
-        if (colon == std::string::npos)
-            continue;
-        const std::string name = Lowered(Trimmed(line.substr(0, colon)));
-        const std::string value = Trimmed(line.substr(colon + 1));
-        if (name == "content-length")
-            head.length = Digits(value);
-        else if (name == "transfer-encoding" && Lowered(value) != "identity")
-            head.encoded = true;
-    }
-    return head;
-}
 
 wxString Megabytes(int64_t bytes)
 {
@@ -121,6 +62,12 @@ bool SetupDownload::ParseAddress(const wxString &url, Address *address)
         if (c <= ' ' || c == 127)
             return false;
     return !address->host.empty() && address->host.find_first_of("@?#") == wxString::npos;
+}
+
+bool SetupDownload::CanFetch(const wxString &url, int64_t announcedSize)
+{
+    Address address;
+    return announcedSize >= 0 && announcedSize <= SIZE_LIMIT && ParseAddress(url, &address);
 }
 
 bool SetupDownload::IsPlainVersion(const char *version)
@@ -203,34 +150,32 @@ bool SetupDownload::Fetch(const wxString &url, int64_t announcedSize, const wxSt
     const wxStopWatch clock;
     HttpSocket socket;
     const auto cancelled = [this] { return m_cancelled.load(); };
-    std::string request = "GET " + address.path.ToStdString(wxConvUTF8) + " HTTP/1.0\r\nHost: " + host;
-    if (address.port)
-        request += ":" + std::to_string(address.port);
-    request += "\r\nConnection: close\r\n\r\n";
     if (!socket.Connect(host, address.port ? address.port : 80, clock, m_timeout * 1000L, cancelled) ||
-        !socket.SendAll(request, clock, m_timeout * 1000L, cancelled))
+        !socket.SendGet(address.path.ToStdString(wxConvUTF8), host, address.port, std::string(), clock,
+                        m_timeout * 1000L, cancelled))
         return FailOrCancelled(wxString::Format(_("Cannot connect to the update server %s."), address.host));
-    std::string bytes;
-    size_t headLength = 0;
-    if (!ReceiveHead(socket, &bytes, &headLength))
-        return FailOrCancelled(wxString::Format(_("The update server %s did not answer in %d seconds."),
-                                                address.host, m_timeout));
-    const Head head = ReadHead(bytes.substr(0, headLength));
-    if (head.status != 200)
+    HttpAnswer head;
+    const wxStopWatch headClock;
+    const HttpAnswer::Arrival arrival = head.Receive(socket, headClock, m_timeout * 1000L, cancelled);
+    if (arrival != HttpAnswer::HEAD_WHOLE)
+        return FailOrCancelled(ArrivalFailure(arrival, address.host));
+    if (!head.Read())
+        return Fail(HeadFailure(head, address.host));
+    if (head.GetStatus() != 200)
         return Fail(wxString::Format(_("The update server answered with status %d instead of sending the setup "
                                        "file."),
-                                     head.status));
-    const int64_t expected = announcedSize > 0 ? announcedSize : head.length;
-    if (head.encoded)
+                                     head.GetStatus()));
+    const int64_t expected = announcedSize > 0 ? announcedSize : head.GetLength();
+    if (head.IsEncoded())
         return Fail(_("The update server sent the setup file in a transfer encoding; it was not downloaded."));
     if (expected <= 0)
         return Fail(_("The update server did not say how large the setup file is."));
     if (expected > m_sizeLimit)
         return Fail(wxString::Format(_("The setup file is larger than %s MB; it was not downloaded."),
                                      Megabytes(m_sizeLimit)));
-    if (head.length >= 0 && head.length != expected)
+    if (head.GetLength() >= 0 && head.GetLength() != expected)
         return Fail(wxString::Format(_("The update server sends %lld bytes, but %lld were announced."),
-                                     (long long)head.length, (long long)expected));
+                                     (long long)head.GetLength(), (long long)expected));
     m_expected = expected;
 
     // Written aside: the setup file of an earlier download stays until this
@@ -239,7 +184,7 @@ bool SetupDownload::Fetch(const wxString &url, int64_t announcedSize, const wxSt
     const int file = open(part.fn_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (file < 0)
         return Fail(wxString::Format(_("Cannot create the file %s."), part));
-    wxString failure = ReceiveBody(socket, bytes.substr(headLength), expected, head.length == expected, file, part);
+    wxString failure = ReceiveBody(socket, head.GetEarlyBody(), expected, head.GetLength() == expected, file, part);
     socket.Close();
     if (close(file) != 0 && failure.empty())
         failure = wxString::Format(_("Cannot write the file %s."), part);
@@ -254,27 +199,39 @@ bool SetupDownload::Fetch(const wxString &url, int64_t announcedSize, const wxSt
     return true;
 }
 
-// The status line and the headers, within the timeout from the connection;
-// headLength covers them and the blank line after them.
-bool SetupDownload::ReceiveHead(HttpSocket &socket, std::string *bytes, size_t *headLength)
+wxString SetupDownload::ArrivalFailure(int arrival, const wxString &host) const
 {
-    const wxStopWatch clock;
-    char buffer[4096];
-    for (;;) {
-        const size_t end = bytes->find("\r\n\r\n");
-        if (end != std::string::npos) {
-            *headLength = end + 4;
-            return true;
-        }
-        if (m_cancelled || bytes->size() > HEAD_LIMIT || clock.Time() >= m_timeout * 1000L)
-            return false;
-        if (!socket.WaitReadable(POLL_MS))
-            continue;
-        const ssize_t n = socket.Read(buffer, sizeof buffer);
-        if (n == 0 || n == -1)
-            return false;
-        if (n > 0)
-            bytes->append(buffer, (size_t)n);
+    switch (arrival) {
+    case HttpAnswer::CLOSED_SILENT:
+        return wxString::Format(_("The update server %s closed the connection without answering."), host);
+    case HttpAnswer::CLOSED_IN_HEAD:
+        return wxString::Format(_("The update server %s closed the connection in the middle of its answer."), host);
+    case HttpAnswer::HEAD_TOO_LONG:
+        return wxString::Format(_("The update server %s sent more than %d KB of headers; its answer is not "
+                                  "taken."),
+                                host, int(HttpAnswer::HEAD_LIMIT / 1024));
+    case HttpAnswer::LINE_END_NOT_CRLF:
+        return wxString::Format(_("The update server %s sent a line that does not end in CR LF; its answer is "
+                                  "not HTTP."),
+                                host);
+    case HttpAnswer::CONNECTION_FAILED:
+        return wxString::Format(_("The connection to the update server %s broke off."), host);
+    default:
+        return wxString::Format(_("The update server %s did not answer in %d seconds."), host, m_timeout);
+    }
+}
+
+wxString SetupDownload::HeadFailure(const HttpAnswer &answer, const wxString &host)
+{
+    const wxString shown = wxString::FromAscii(answer.GetFaultLine().c_str());
+    switch (answer.GetFault()) {
+    case HttpAnswer::BAD_STATUS_LINE:
+        return wxString::Format(_("The update server %s did not answer with an HTTP status line: \"%s\"."), host,
+                                shown);
+    case HttpAnswer::LENGTHS_DIFFER:
+        return wxString::Format(_("The update server %s named two different lengths for the setup file."), host);
+    default:
+        return wxString::Format(_("The update server %s sent a malformed header line: \"%s\"."), host, shown);
     }
 }
 

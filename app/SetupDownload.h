@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+class HttpAnswer;
 class HttpSocket;
 
 class SetupDownload
@@ -33,6 +34,11 @@ public:
     // "http://host[:port]/path"; false for another scheme, no host or a port
     // that is no port.  An address without a path asks for "/".
     static bool ParseAddress(const wxString &url, Address *address);
+
+    // Whether an offer can be fetched at all: an address ParseAddress takes
+    // and an announced size from 0 (unknown) to SIZE_LIMIT.  An offer that
+    // cannot is not made.
+    static bool CanFetch(const wxString &url, int64_t announcedSize);
 
     // A version text that may become part of a file name: digits separated
     // by single dots, at most 32 characters.
@@ -69,7 +75,10 @@ public:
 private:
     bool Fail(const wxString &reason);
     bool FailOrCancelled(const wxString &reason);
-    bool ReceiveHead(HttpSocket &socket, std::string *bytes, size_t *headLength);
+    // What went wrong, for the user, when the head did not arrive whole or
+    // is not sound.
+    wxString ArrivalFailure(int arrival, const wxString &host) const;
+    static wxString HeadFailure(const HttpAnswer &answer, const wxString &host);
     // The body after the bytes that came with the head, into file; the reason
     // when it is not whole, empty when it is.
     wxString ReceiveBody(HttpSocket &socket, const std::string &early, int64_t expected, bool lengthDeclared,

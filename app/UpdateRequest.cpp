@@ -1,6 +1,8 @@
 #include "UpdateRequest.h"
 
+#include "HttpAnswer.h"
 #include "HttpSocket.h"
+#include "SetupDownload.h"
 #include "UpdateVersionEvent.h"
 #include "velmo.h"
 
@@ -9,6 +11,7 @@
 
 #include <yajl/yajl_tree.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -62,34 +65,36 @@ void UpdateRequest::Run(wxEvtHandler *dest) const
 
 namespace {
 
-// The status line and headers, then at most bodyLimit bytes of the body,
-// read until the server closes, the body is full or the time is up.
-std::string Receive(HttpSocket &socket, size_t bodyLimit, const wxStopWatch &clock, long limit)
+// The body after the head, until the server closes, the declared length or
+// limit bytes are in, or the time is up; false when a declared length did
+// not arrive whole.
+bool ReceiveBody(HttpSocket &socket, const HttpAnswer &head, size_t limit, const wxStopWatch &clock, long timeout,
+                 std::string *body)
 {
-    std::string bytes;
+    *body = head.GetEarlyBody();
+    const size_t wanted = head.GetLength() >= 0 ? (size_t)std::min<int64_t>(head.GetLength(), (int64_t)limit) : limit;
     char buffer[2048];
-    for (;;) {
-        size_t head = bytes.find("\r\n\r\n");
-        if (head != std::string::npos && bytes.size() - head - 4 >= bodyLimit)
-            break;
-        const long left = limit - clock.Time();
-        if (bytes.size() > 65536 || left <= 0 || !socket.WaitReadable((int)left))
-            break;
+    while (body->size() < wanted) {
+        const long left = timeout - clock.Time();
+        if (left <= 0 || !socket.WaitReadable((int)left))
+            return false;
         const ssize_t n = socket.Read(buffer, sizeof buffer);
         if (n == HttpSocket::NOTHING_YET)
             continue;
-        if (n <= 0)
+        if (n < 0)
+            return false;
+        if (n == 0)
             break;
-        bytes.append(buffer, (size_t)n);
+        body->append(buffer, (size_t)n);
     }
-    return bytes;
+    body->resize(std::min(body->size(), wanted));
+    return head.GetLength() < 0 || body->size() == wanted;
 }
 
 } // namespace
 
-// At most ANSWER_LIMIT bytes of the body.  The body may arrive in several
-// pieces, so reading goes on until it ends, the limit is reached or the time
-// is up.
+// At most ANSWER_LIMIT bytes of the body of a sound answer with status 200;
+// a larger declared body is no answer of this service.
 bool UpdateRequest::Fetch(char *answer, size_t *length) const
 {
     *length = 0;
@@ -97,21 +102,15 @@ bool UpdateRequest::Fetch(char *answer, size_t *length) const
     wxStopWatch clock;
     const std::string host = m_host.ToStdString(wxConvUTF8);
     HttpSocket socket;
-    if (!socket.Connect(host, m_port ? m_port : 80, clock, limit))
+    if (!socket.Connect(host, m_port ? m_port : 80, clock, limit) ||
+        !socket.SendGet(UPDATE_PATH, host, m_port, "application/json", clock, limit))
         return false;
-    std::string request = std::string("GET ") + UPDATE_PATH + " HTTP/1.0\r\nHost: " + host +
-                          "\r\nAccept: application/json\r\nConnection: close\r\n\r\n";
-    std::string bytes = socket.SendAll(request, clock, limit) ? Receive(socket, ANSWER_LIMIT, clock, limit)
-                                                              : std::string();
-    socket.Close();
-    size_t head = bytes.find("\r\n\r\n");
-    // "HTTP/1.x 2xx ..." and a body.
-    if (head == std::string::npos || bytes.compare(0, 5, "HTTP/") != 0)
+    HttpAnswer head;
+    std::string body;
+    if (head.Receive(socket, clock, limit) != HttpAnswer::HEAD_WHOLE || !head.Read() || head.GetStatus() != 200 ||
+        head.IsEncoded() || head.GetLength() > (int64_t)ANSWER_LIMIT ||
+        !ReceiveBody(socket, head, ANSWER_LIMIT, clock, limit, &body))
         return false;
-    size_t space = bytes.find(' ');
-    if (space == std::string::npos || space > head || bytes.size() < space + 2 || bytes[space + 1] != '2')
-        return false;
-    std::string body = bytes.substr(head + 4, ANSWER_LIMIT);
     memcpy(answer, body.data(), body.size());
     *length = body.size();
     return *length > 0;
@@ -134,13 +133,18 @@ static bool ReadInt(const char *text, const char **end, int *value)
     return true;
 }
 
-static int ReadFileSize(const char *text)
+// Digits only and within int: "1e9", " 77 bytes" or "-5" is no size, and an
+// answer with it is refused.
+static bool ReadFileSize(const char *text, int *size)
 {
-    const char *end;
-    int size = 0;
-    if (!ReadInt(text, &end, &size) || size < 0)
-        return 0;
-    return size;
+    const size_t digits = std::strspn(text, "0123456789");
+    if (digits == 0 || text[digits] != '\0' || digits > 10)
+        return false;
+    const long long value = std::strtoll(text, nullptr, 10);
+    if (value > INT_MAX)
+        return false;
+    *size = (int)value;
+    return true;
 }
 
 // The members this answer knows; anything else in the object is ignored.
@@ -180,11 +184,15 @@ bool UpdateRequest::ParseAnswer(const char *text, UpdateVersionEvent *event)
         } else if (strcmp(key, "description") == 0) {
             event->SetDescription(string);
         } else {
-            event->SetFileSize(ReadFileSize(string));
+            int size = 0;
+            refused |= !ReadFileSize(string, &size);
+            event->SetFileSize(size);
         }
     }
     yajl_tree_free(tree);
-    return versionCame && urlCame && !refused;
+    // An offer the download would refuse is not made at all.
+    return versionCame && urlCame && !refused &&
+           SetupDownload::CanFetch(wxString::FromUTF8(event->GetUrl()), event->GetFileSize());
 }
 
 // parts keeps its values for the parts the text lacks, as "%d.%d.%d" would.

@@ -23,13 +23,15 @@ public:
     // GUI thread.
     static UpdateRequest FromConfig();
 
-    // Asks the service and, when it announces a version newer than the
-    // program's, queues one UpdateVersionEvent to dest.  Silent on failure.
+    // Asks the service and, when it answers 200 with a sound head and
+    // announces a version newer than the program's, queues one
+    // UpdateVersionEvent to dest.  Silent on failure.
     void Run(wxEvtHandler *dest) const;
 
     // Fills the event from the service's answer; false when the answer is not
     // a JSON object whose "version", "url", "description" and "filesize" are
-    // strings, with a version and an address that fit their fields.
+    // strings, with a version and an address that fit their fields, a size
+    // of digits alone, and an address and size the download can fetch.
     static bool ParseAnswer(const char *text, UpdateVersionEvent *event);
 
     // Versions "%d.%d.%d" compared as a x 10000 + b x 100 + c; parts the

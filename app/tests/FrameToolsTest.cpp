@@ -474,6 +474,23 @@ TEST_F(UpdateOfferTest, AnEqualOrOlderVersionOrAHostileVersionTextOffersNothing)
     EXPECT_FALSE(fs::exists(folder));
 }
 
+// Yes would only lead to a refusal: such an offer is not made.
+TEST_F(UpdateOfferTest, AnOfferThatCannotBeDownloadedIsNotMade)
+{
+    const std::string url = Url(tasktest::ClosedPort());
+    const struct {
+        std::string url;
+        int size;
+    } offers[] = {{"https://127.0.0.1/cv/corvane_setup", 1000}, {"ftp://127.0.0.1/setup", 1000},
+                  {"127.0.0.1/setup", 1000},                     {"http://127.0.0.1:99999/setup", 1000},
+                  {url, int(SetupDownload::SIZE_LIMIT + 1)},    {url, -1}};
+    for (const auto &offer : offers) {
+        SCOPED_TRACE(offer.url + " " + std::to_string(offer.size));
+        EXPECT_TRUE(Offer("99.0.0", offer.url, offer.size).empty());
+    }
+    EXPECT_FALSE(fs::exists(folder));
+}
+
 TEST_F(UpdateOfferTest, ARefusedConnectionSaysSoAndLeavesNoFile)
 {
     const auto shown = Offer("99.0.0", Url(tasktest::ClosedPort()), 1000);
@@ -712,6 +729,51 @@ TEST_F(UpdateOfferTest, APartialFileLeftByAKilledRunIsRemovedAndNeverTakenForThe
         }
         EXPECT_EQ("not the program's", read_bytes(outside.string()));
     }
+}
+
+// Whatever is wrong with the answer, nothing is saved and the message says
+// what happened, at once rather than after the time-out.
+TEST(SetupDownloadAnswer, AnAnswerThatIsNotSoundHttpWithStatus200IsNotSavedAndSaysWhatHappened)
+{
+    TempDir dir;
+    const std::string body = "#!/bin/sh\n", length = "Content-Length: 10\r\n";
+    const std::string server = "The update server 127.0.0.1 ";
+    const struct {
+        std::vector<std::string> pieces;
+        std::string message;
+    } cases[] = {
+        {{"HTTP/1.1 2000 Bogus\r\n" + length + "\r\n" + body},
+         server + "did not answer with an HTTP status line: \"HTTP/1.1 2000 Bogus\"."},
+        {{"HTTP/1.1 200x\r\n" + length + "\r\n" + body},
+         server + "did not answer with an HTTP status line: \"HTTP/1.1 200x\"."},
+        {{"HTTP/ 200\r\n" + length + "\r\n" + body}, server + "did not answer with an HTTP status line: \"HTTP/ 200\"."},
+        {{"HTTP/1.1 204 No Content\r\n\r\n"},
+         "The update server answered with status 204 instead of sending the setup file."},
+        {{"HTTP/1.1 200 OK\r\nContent-Length : 10\r\n\r\n" + body},
+         server + "sent a malformed header line: \"Content-Length : 10\"."},
+        {{"HTTP/1.1 200 OK\r\n" + length + "Content-Length: 12\r\n\r\n" + body},
+         server + "named two different lengths for the setup file."},
+        {{}, server + "closed the connection without answering."},
+        {{"HTTP/1.1 200 OK\r\nContent-"}, server + "closed the connection in the middle of its answer."},
+        {{"HTTP/1.1 200 OK\r\nX-Pad: " + std::string(70000, 'p') + "\r\n\r\n" + body},
+         server + "sent more than 64 KB of headers; its answer is not taken."},
+        {{"HTTP/1.1 200 OK\nContent-Length: 10\n\n" + body},
+         server + "sent a line that does not end in CR LF; its answer is not HTTP."},
+    };
+    const std::string setup = dir.file("setup");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.message);
+        tasktest::OneShotHttpServer http(c.pieces, false, 20);
+        SetupDownload download(30);
+        EXPECT_FALSE(download.Fetch("http://127.0.0.1:" + std::to_string(http.port()) + "/setup", 10, setup));
+        EXPECT_EQ(download.GetError(), c.message);
+        EXPECT_TRUE(fs::is_empty(dir.path())) << "nothing is saved";
+    }
+    tasktest::OneShotHttpServer sound({"HTTP/1.1 200 OK\r\n" + length + "\r\n" + body});
+    SetupDownload download(30);
+    EXPECT_TRUE(download.Fetch("http://127.0.0.1:" + std::to_string(sound.port()) + "/setup", 10, setup))
+        << download.GetError();
+    EXPECT_EQ(read_bytes(setup), body);
 }
 
 TEST(SetupAddress, HostPortAndPathComeFromTheAddress)

@@ -109,16 +109,40 @@ TEST(UpdateAnswer, OverlongDescriptionIsCutOnACharacterBoundary)
     EXPECT_EQ(cut.description, ascii.substr(0, 259));
 }
 
-TEST(UpdateAnswer, FileSizeIsReadAsAWholeNumberWithinRange)
+TEST(UpdateAnswer, FileSizeIsDigitsAloneWithinWhatTheDownloadTakes)
 {
-    auto size = [](const std::string &text) {
-        return Parse("{" + Member("version", "2.0.0") + "," + Member("filesize", text) + "," + Member("url", "http://h/s") + "}").filesize;
+    auto parse = [](const std::string &text) {
+        return Parse("{" + Member("version", "2.0.0") + "," + Member("filesize", text) + "," + Member("url", "http://h/s") + "}");
     };
-    EXPECT_EQ(size("2048"), 2048);
-    EXPECT_EQ(size(" 77 bytes"), 77);
-    EXPECT_EQ(size("abc"), 0);
-    EXPECT_EQ(size("-5"), 0) << "a negative size would make an unusable progress range";
-    EXPECT_EQ(size("99999999999999"), INT_MAX);
+    const struct {
+        const char *text;
+        bool ok;
+        int size;
+    } cases[] = {
+        {"2048", true, 2048},   {"0", true, 0},       {"536870912", true, 536870912},
+        {"1e9", false, 0},      {" 77 bytes", false, 0}, {"77 ", false, 0}, {"abc", false, 0},
+        {"-5", false, 0},       {"+5", false, 0},      {"", false, 0},     {"4096.0", false, 0},
+        {"536870913", false, 0}, // larger than the download takes
+        {"99999999999999", false, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        const Parsed p = parse(c.text);
+        EXPECT_EQ(p.ok, c.ok);
+        if (c.ok) {
+            EXPECT_EQ(p.filesize, c.size);
+        }
+    }
+}
+
+TEST(UpdateAnswer, AnAddressTheDownloadCannotFetchIsNoAnswer)
+{
+    for (const char *url : {"https://h/setup", "ftp://h/setup", "h/setup", "http://", "http://h:0/s",
+                            "http://h:99999/s", "http://h/a b", "http://user@h/s"}) {
+        SCOPED_TRACE(url);
+        EXPECT_FALSE(Parse("{" + Member("version", "2.0.0") + "," + Member("url", url) + "}").ok);
+    }
+    EXPECT_TRUE(Parse("{" + Member("version", "2.0.0") + "," + Member("url", "http://h:8080/s") + "}").ok);
 }
 
 TEST(UpdateVersionCompare, NumbersCountAsMajorTimesTenThousandAndMinorTimesAHundred)
@@ -191,6 +215,8 @@ TEST_F(UpdateCheckTest, NewerVersionPostsOneEventWithItsFields)
 
     std::string request = server.request();
     EXPECT_EQ(request.rfind("GET /cv/cv_update.php HTTP/1.", 0), 0u) << request;
+    EXPECT_NE(request.find("\r\nHost: 127.0.0.1:" + std::to_string(server.port()) + "\r\n"), std::string::npos)
+        << "a server of several sites tells them apart by the port: " << request;
 }
 
 TEST_F(UpdateCheckTest, TheProgramsOwnOrAnOlderVersionPostsNothing)
@@ -213,6 +239,36 @@ TEST_F(UpdateCheckTest, AnswersWithoutAUsableVersionOrAddressPostNothing)
     EXPECT_TRUE(UpdatesFor({OneShotHttpServer::Answer(NewerAnswer(), "404 Not Found")}).empty())
         << "an error page is no answer";
     EXPECT_TRUE(UpdatesFor({"HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n"}).empty());
+}
+
+TEST_F(UpdateCheckTest, OnlyASoundAnswerWithStatus200IsOffered)
+{
+    const std::string body = NewerAnswer();
+    const std::string length = "Content-Length: " + std::to_string(body.size()) + "\r\n";
+    const struct {
+        std::string head;
+        size_t updates;
+    } cases[] = {
+        {"HTTP/1.1 200 OK\r\n" + length + "\r\n", 1},
+        {"HTTP/1.0 200 OK\r\n\r\n", 1},
+        {"HTTP/1.1 200 OK\r\n" + length + length + "\r\n", 1},
+        {"HTTP/1.1 204 No Content\r\n" + length + "\r\n", 0},
+        {"HTTP/1.1 206 Partial Content\r\n" + length + "\r\n", 0},
+        {"HTTP/1.1 2 OK\r\n" + length + "\r\n", 0},
+        {"HTTP/1.1 2xx OK\r\n" + length + "\r\n", 0},
+        {"HTTP/1.1 2000 Bogus\r\n" + length + "\r\n", 0},
+        {"HTTP/1.1 200x\r\n" + length + "\r\n", 0},
+        {"HTTP/ 200\r\n" + length + "\r\n", 0},
+        {"HTTP/1.1 200 OK\r\nContent-Length : " + std::to_string(body.size()) + "\r\n\r\n", 0},
+        {"HTTP/1.1 200 OK\r\n" + length + "Content-Length: 3\r\n\r\n", 0},
+        {"HTTP/1.1 200 OK\nContent-Length: " + std::to_string(body.size()) + "\n\n", 0},
+        {"HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size() + 10) + "\r\n\r\n", 0}, // cut short
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.head);
+        EXPECT_EQ(UpdatesFor({c.head + body}).size(), c.updates);
+    }
 }
 
 TEST_F(UpdateCheckTest, AnAnswerArrivingInPiecesIsReadWhole)
