@@ -44,15 +44,20 @@ struct Projected {
 // precision) and keeps the drawn spot nearest the eye within a square of
 // pixels around the mouse.  Nodes whose bounds the mouse's ray misses are
 // skipped whole, so a large cloud costs only its tiles under the mouse.
+// Of a level-of-detail node only the child the cull draws from this eye is
+// walked: a tile keeps its coarser levels loaded beside the one drawn, and
+// their points are not on the screen.
 class DrawnPointVisitor : public osg::NodeVisitor
 {
 public:
     DrawnPointVisitor(const osg::Camera &camera, const osg::Vec2d &mouse, double pixels)
-        : osg::NodeVisitor(TRAVERSE_ALL_CHILDREN), m_clip(camera.getViewMatrix() * camera.getProjectionMatrix()),
+        : osg::NodeVisitor(TRAVERSE_ACTIVE_CHILDREN), m_clip(camera.getViewMatrix() * camera.getProjectionMatrix()),
           m_left(camera.getViewport()->x()), m_bottom(camera.getViewport()->y()),
           m_width(camera.getViewport()->width()), m_height(camera.getViewport()->height()), m_mouse(mouse),
-          m_pixels(pixels)
+          m_pixels(pixels), m_eye(osg::Matrixd::inverse(camera.getViewMatrix()).getTrans()), m_eyeLocal(m_eye),
+          m_lodScale(camera.getLODScale())
     {
+        setTraversalMask(camera.getCullMask());
         const osg::Matrixd inverse = osg::Matrixd::inverse(m_clip * camera.getViewport()->computeWindowMatrix());
         m_origin = osg::Vec3d(mouse.x(), mouse.y(), 0.0) * inverse;
         m_direction = osg::Vec3d(mouse.x(), mouse.y(), 1.0) * inverse - m_origin;
@@ -75,9 +80,27 @@ public:
         if (!MayHold(transform.getBound()))
             return;
         const osg::Matrixd saved = m_model;
+        const osg::Vec3d savedEye = m_eyeLocal;
         transform.computeLocalToWorldMatrix(m_model, this);
+        m_eyeLocal = m_eye * osg::Matrixd::inverse(m_model);
         traverse(transform);
         m_model = saved;
+        m_eyeLocal = savedEye;
+    }
+
+    // What a level-of-detail node asks to choose its child, answered as the
+    // cull answers it: distances from the eye in the node's own coordinates,
+    // times the camera's detail scale.
+    osg::Vec3 getEyePoint() const override { return osg::Vec3(m_eyeLocal); }
+    osg::Vec3 getViewPoint() const override { return getEyePoint(); }
+    float getDistanceToEyePoint(const osg::Vec3 &position, bool useLODScale) const override
+    {
+        const double distance = (osg::Vec3d(position) - m_eyeLocal).length();
+        return float(useLODScale ? distance * m_lodScale : distance);
+    }
+    float getDistanceToViewPoint(const osg::Vec3 &position, bool useLODScale) const override
+    {
+        return getDistanceToEyePoint(position, useLODScale);
     }
 
     void apply(osg::Geometry &geometry) override
@@ -102,6 +125,8 @@ private:
     osg::Vec3d m_origin, m_direction, m_beside, m_besideFar;
     double m_depthOfRay = 0.0;
     double m_nearest = 0.0;
+    osg::Vec3d m_eye, m_eyeLocal;
+    double m_lodScale;
 
     // Whether the bound comes within the pick square's reach of the ray.
     bool MayHold(const osg::BoundingSphere &local) const
