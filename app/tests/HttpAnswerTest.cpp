@@ -1,6 +1,6 @@
 // The one reader of HTTP answer heads that the update check and the setup
-// download share: what it takes, what it refuses, and how a head that never
-// comes whole is told apart from a server that is merely slow.
+// download share: what it takes and what it refuses.  How a head that never
+// comes whole is told apart is shown through the download's messages.
 #include "HttpAnswer.h"
 #include "HttpSocket.h"
 #include "TaskTestSupport.h"
@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 using namespace tasktest;
 
@@ -92,56 +91,6 @@ TEST(HttpAnswerHead, TheLineAtFaultIsNamedShortAndPrintable)
     ASSERT_FALSE(answer.Read("HTTP/1.1 \x01\xc3\xa9" + std::string(500, 's') + "\r\n\r\n"));
     EXPECT_EQ(answer.GetFaultLine().size(), 80u);
     EXPECT_EQ(answer.GetFaultLine().substr(0, 12), "HTTP/1.1 ???");
-}
-
-namespace {
-
-struct ArrivalCase {
-    const char *what;
-    std::vector<std::string> pieces;
-    HttpAnswer::Arrival arrival;
-};
-
-// Receives one answer of the server with a generous limit.
-HttpAnswer::Arrival ArrivalOf(const std::vector<std::string> &pieces, HttpAnswer *answer)
-{
-    OneShotHttpServer server(pieces, false, 20);
-    HttpSocket socket;
-    const wxStopWatch clock;
-    if (!socket.Connect("127.0.0.1", server.port(), clock, 5000) ||
-        !socket.SendGet("/x", "127.0.0.1", server.port(), std::string(), clock, 5000))
-        return HttpAnswer::CONNECTION_FAILED;
-    return answer->Receive(socket, clock, 20000);
-}
-
-} // namespace
-
-// A server that closes, floods or does not speak HTTP is told so at once,
-// not waited for until the time runs out.
-TEST(HttpAnswerArrival, EachWayAHeadFailsToArriveIsToldApart)
-{
-    const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\n";
-    const ArrivalCase cases[] = {
-        {"whole", {head + "body"}, HttpAnswer::HEAD_WHOLE},
-        {"in pieces", {"HTTP/1.1 200 OK\r", "\nContent-Length: 4\r\n\r", "\nbody"}, HttpAnswer::HEAD_WHOLE},
-        {"closed at once", {}, HttpAnswer::CLOSED_SILENT},
-        {"closed in the head", {"HTTP/1.1 200 OK\r\nContent-"}, HttpAnswer::CLOSED_IN_HEAD},
-        {"70 KB of headers", {"HTTP/1.1 200 OK\r\nX-Pad: " + std::string(70000, 'p') + "\r\n\r\n"},
-         HttpAnswer::HEAD_TOO_LONG},
-        {"LF alone", {"HTTP/1.1 200 OK\nContent-Length: 4\n\nbody"}, HttpAnswer::LINE_END_NOT_CRLF},
-        {"LF alone at the end", {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\nbody"}, HttpAnswer::LINE_END_NOT_CRLF},
-        {"CR alone", {"HTTP/1.1 200 OK\rContent-Length: 4\r\n\r\nbody"}, HttpAnswer::LINE_END_NOT_CRLF},
-    };
-    for (const ArrivalCase &c : cases) {
-        SCOPED_TRACE(c.what);
-        HttpAnswer answer;
-        EXPECT_EQ(ArrivalOf(c.pieces, &answer), c.arrival);
-        if (c.arrival == HttpAnswer::HEAD_WHOLE) {
-            EXPECT_TRUE(answer.Read());
-            EXPECT_EQ(answer.GetLength(), 4);
-            EXPECT_EQ(answer.GetEarlyBody(), "body");
-        }
-    }
 }
 
 TEST(HttpAnswerArrival, TheRequestNamesTheHostWithItsPortUnlessItIsTheDefault)
