@@ -133,7 +133,7 @@ TEST_F(TaskTest, UnreadableRoadFinishesWithoutRoad)
     EXPECT_EQ(recorder.events.back().road, nullptr);
 }
 
-TEST_F(TaskTest, RoadImportSaysWhatItSkipped)
+TEST_F(TaskTest, RoadImportSaysWhyItRefusedTheFile)
 {
     TempDir folder;
     TestWorkspace workspace;
@@ -147,8 +147,11 @@ TEST_F(TaskTest, RoadImportSaysWhatItSkipped)
     EventRecorder recorder;
     ASSERT_TRUE(RunTask(new TaskThread(&recorder, TASK_IMPORT_WEIDI, wxString::FromUTF8(path.c_str())), recorder));
     ExpectFramed(recorder, TASK_IMPORT_WEIDI);
-    EXPECT_NE(recorder.events.back().road, nullptr);
-    EXPECT_TRUE(recorder.events.back().message.Contains("1 element of an unknown kind")) << recorder.events.back().message;
+    EXPECT_EQ(recorder.events.back().road, nullptr);
+    EXPECT_EQ(array_size(workspace.get()->roads), 0u);
+    EXPECT_TRUE(recorder.events.back().message.StartsWith("Nothing of \"" + path + "\" was imported: line 4 holds an "
+                                                          "element of code 8,"))
+        << recorder.events.back().message;
 }
 
 // velmo takes paths of at most 1023 bytes; a longer one must not be cut down
