@@ -237,9 +237,10 @@ void CorvaneFrame::BindRunTimeHandlers()
     // A button's command may open a modal dialog, which keeps the mouse from
     // the bar: the pointer leaves unseen, and the button would keep its
     // hovered and pressed face after the dialog closes.  The bar forgets
-    // both before the command runs.
+    // both before the command runs.  Events sent by others may carry another
+    // object: the class is checked before any cast.
     const auto forgetFace = [](wxRibbonButtonBarEvent &event) {
-        if (auto *bar = wxDynamicCast(event.GetEventObject(), wxRibbonButtonBar)) {
+        if (auto *bar = dynamic_cast<wxRibbonButtonBar *>(event.GetEventObject())) {
             wxMouseEvent leave(wxEVT_LEAVE_WINDOW);
             leave.SetEventObject(bar);
             bar->GetEventHandler()->ProcessEvent(leave);

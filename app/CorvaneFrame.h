@@ -309,6 +309,8 @@ private:
     bool HandleSectionMenu(long id);
     void ClearMenuSection();
     void DeleteMenuSection();
+    // Empties the distance and the section coordinates in the status panel.
+    void ClearSectionReadouts();
     void UndoMeasureAction();
     void StepSectionValue(int key);
     void StepSectionWidth(double width);

@@ -112,6 +112,7 @@ void CorvaneFrame::SetCurrentSection(section_t *section)
         SetSectionMode(SECTION_IDLE);
         SceneShowSectionOverlay(m_currentSection, false);
     }
+    ClearSectionReadouts();
     if (section)
         SceneShowSectionOverlay(section, true);
     SceneShowSectionPoints(section, m_sectionColorMode, m_pointSize, m_classColors.visible, m_classColors.colors);
@@ -140,6 +141,16 @@ void CorvaneFrame::SetCurrentSection(section_t *section)
     ShowSectionTool(true);
     m_statusView->SetStatusText(2, EngineText::Name(section->name));
     ShowProperties(nullptr, nullptr, section);
+}
+
+// The distance and the coordinates read out belong to the section shown:
+// kept once it has gone, they would be taken for the next one's.
+void CorvaneFrame::ClearSectionReadouts()
+{
+    m_distancePoints.clear();
+    SceneShowPolyline(m_distancePoints, m_pointSize);
+    m_statusView->SetStatusText(0, wxEmptyString);
+    m_statusView->SetStatusText(1, wxEmptyString);
 }
 
 void CorvaneFrame::RedrawViews()
@@ -619,8 +630,7 @@ void CorvaneFrame::DeleteMenuSection()
         m_lastMeasureAction = 0;
         m_lastAddedMeasurement = nullptr;
         m_pendingSectionReload = false;
-        m_distancePoints.clear();
-        SceneShowPolyline(m_distancePoints, m_pointSize);
+        ClearSectionReadouts();
         m_sectionCanvas->SetCursor(wxCursor(wxCURSOR_ARROW));
         m_statusView->SetStatusText(2, wxEmptyString);
         ShowSectionTool(false);

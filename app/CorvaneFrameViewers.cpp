@@ -296,7 +296,8 @@ void CorvaneFrame::ResetWorkspace()
     m_lastMeasureAction = 0;
     m_lastAddedMeasurement = nullptr;
     m_pendingSectionReload = false;
-    m_distancePoints.clear();
+    if (m_statusView)
+        ClearSectionReadouts();
     if (m_propertyGrid)
         m_propertyGrid->Clear();
     if (m_currentSection) {

@@ -10,6 +10,7 @@
 // it rebuilds the tree of a workspace holding T sections (default 5,000).
 // Needs a display (xvfb-run).
 #include "CorvaneFrame.h"
+#include "RibbonClick.h"
 #include "RoadSectionDialog.h"
 #include "SceneManager.h"
 #include "TaskThread.h"
@@ -136,9 +137,7 @@ double EngineBatch(wks_road_t *road, const std::vector<double> &rows)
 double ProgramBatch(CorvaneFrame *frame, const std::vector<double> &rows)
 {
     OkAnswer answer(rows);
-    wxRibbonButtonBarEvent click(wxEVT_RIBBONBUTTONBAR_CLICKED, int(CorvaneFrame::ID_RIBBON_LATITUDE_SECTIONS));
-    click.SetEventObject(frame->GetRibbonBar());
-    frame->GetEventHandler()->ProcessEvent(click);
+    ClickRibbonButton(frame->GetRibbonBar(), CorvaneFrame::ID_RIBBON_LATITUDE_SECTIONS);
     PumpEventsUntil([frame] { return !frame->IsTaskRunning(); }, 3600 * 1000, true);
     return SecondsSince(answer.ok);
 }

@@ -239,9 +239,13 @@ TEST_F(FrameTest, RibbonOffersEveryCommandUnderItsOwnIdentifierAndEachReachesThe
     for (long id : expected) {
         if (id == CorvaneFrame::ID_RIBBON_COLOR)
             continue; // a drop-down: its menu is checked below
-        wxRibbonButtonBarEvent click(wxEVT_RIBBONBUTTONBAR_CLICKED, int(id));
-        click.SetEventObject(ribbon);
-        EXPECT_TRUE(frame->GetEventHandler()->ProcessEvent(click)) << "button " << id;
+        EXPECT_TRUE(ClickRibbonButton(ribbon, id)) << "button " << id;
+    }
+    // Another sender may put any object in the event, or none.
+    for (wxObject *object : {static_cast<wxObject *>(ribbon), static_cast<wxObject *>(frame), (wxObject *)nullptr}) {
+        wxRibbonButtonBarEvent click(wxEVT_RIBBONBUTTONBAR_CLICKED, int(CorvaneFrame::ID_RIBBON_ABOUT));
+        click.SetEventObject(object);
+        EXPECT_TRUE(frame->GetEventHandler()->ProcessEvent(click));
     }
 
     // The ribbon's own help button greets the user.

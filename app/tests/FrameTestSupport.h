@@ -7,6 +7,7 @@
 #include "OSGCanvas.h"
 #include "SceneManager.h"
 #include "TaskThread.h"
+#include "RibbonClick.h"
 #include "canvas_test_app.h"
 
 #include <gtest/gtest.h>
@@ -109,6 +110,9 @@ protected:
     {
         return viewer->getFrameStamp() ? viewer->getFrameStamp()->getFrameNumber() : 0;
     }
+
+    // Clicks a ribbon button of the frame as the user's mouse would.
+    void Click(long id) { EXPECT_TRUE(ClickRibbonButton(frame->GetRibbonBar(), id)) << "button " << id; }
 
     CorvaneFrame *frame = nullptr;
 };

@@ -103,12 +103,6 @@ std::vector<fs::path> PiecesOf(const fs::path &las)
 class FrameToolsTest : public FrameTest
 {
 protected:
-    void Click(long id)
-    {
-        wxRibbonButtonBarEvent click(wxEVT_RIBBONBUTTONBAR_CLICKED, int(id));
-        click.SetEventObject(frame->GetRibbonBar());
-        frame->GetEventHandler()->ProcessEvent(click);
-    }
 
     // Slices path with the counts typed into the dialog; the file comes
     // through the frame's chooser and the dialog's own browse button.

@@ -160,12 +160,6 @@ protected:
         });
     }
 
-    void Click(long id)
-    {
-        wxRibbonButtonBarEvent click(wxEVT_RIBBONBUTTONBAR_CLICKED, int(id));
-        click.SetEventObject(frame->GetRibbonBar());
-        frame->GetEventHandler()->ProcessEvent(click);
-    }
 
     // Answers the command's file dialog with path, clicks, and waits until
     // the task it started (if any) has finished.

@@ -120,12 +120,6 @@ protected:
         frame->SetFileChooser(std::move(owned));
     }
 
-    void Click(long id)
-    {
-        wxRibbonButtonBarEvent click(wxEVT_RIBBONBUTTONBAR_CLICKED, int(id));
-        click.SetEventObject(frame->GetRibbonBar());
-        frame->GetEventHandler()->ProcessEvent(click);
-    }
     void Run(long id, const std::string &path)
     {
         chooser->answers.push_back({wxString::FromUTF8(path), 0});

@@ -72,12 +72,6 @@ protected:
         });
     }
 
-    void Click(long id)
-    {
-        wxRibbonButtonBarEvent click(wxEVT_RIBBONBUTTONBAR_CLICKED, int(id));
-        click.SetEventObject(frame->GetRibbonBar());
-        frame->GetEventHandler()->ProcessEvent(click);
-    }
 
     void WaitForTask()
     {

@@ -18,7 +18,9 @@
 #include <clocale>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <sstream>
+#include <utility>
 
 using namespace sectionview;
 
@@ -321,6 +323,45 @@ TEST_F(SectionViewTest, DistanceLiesInTheViewPlaneAndItsMenuKeepsTheReadOut)
     Menu(CorvaneFrame::ID_MENU_MEASURE_QUIT);
     EXPECT_EQ(SECTION_IDLE, frame->GetSectionMode());
     EXPECT_TRUE(frame->GetDistancePoints().empty());
+}
+
+// The distance and the coordinates read out belong to the section shown:
+// none outlives it, and the next section starts with none.
+TEST_F(SectionViewTest, TheReadOutsOfASectionGoWithIt)
+{
+    const std::string created = (dir.path() / "created.qpj").string();
+    const std::vector<std::pair<const char *, std::function<void()>>> goings = {
+        {"another section opened", [this] { MakeCurrent(Latitude(2)); }},
+        {"the section deleted",
+         [this] {
+             DialogAnswerer yes(wxID_OK);
+             ShowMenuOf(frame->GetCurrentSection());
+             Menu(CorvaneFrame::ID_MENU_DELETE_SECTION);
+         }},
+        {"the project opened again", [this] { OpenProject(); }},
+        {"a project created",
+         [&] {
+             script->answers.push_back({wxString::FromUTF8(created), 0});
+             Click(CorvaneFrame::ID_RIBBON_NEW);
+             EXPECT_TRUE(WaitForTasks());
+         }},
+    };
+    for (const auto &[what, going] : goings) {
+        SCOPED_TRACE(what);
+        section_t *section = Latitude(1);
+        ASSERT_NE(nullptr, section);
+        MakeCurrent(section);
+        Key('W');
+        const velmo_point_t *ground = PointNearU(section, 0.0f);
+        LeftClick(MouseAt(-6.0f, ground->v, 0.0f));
+        LeftClick(MouseAt(0.0f, ground->v, 0.0f));
+        SendMouse(frame->GetSectionCanvas(), wxEVT_MOTION, wxPoint(40, 40));
+        ASSERT_FALSE(Status(0).empty());
+        ASSERT_FALSE(Status(1).empty());
+        going();
+        EXPECT_TRUE(Status(0).empty()) << Status(0);
+        EXPECT_TRUE(Status(1).empty()) << Status(1);
+    }
 }
 
 // ---- Widths and point size -------------------------------------------------------------------

@@ -116,8 +116,7 @@ protected:
     void OpenProject()
     {
         script->answers.push_back({wxString::FromUTF8(project), 0});
-        wxRibbonButtonBarEvent click(wxEVT_RIBBONBUTTONBAR_CLICKED, int(CorvaneFrame::ID_RIBBON_OPEN));
-        frame->GetEventHandler()->ProcessEvent(click);
+        Click(CorvaneFrame::ID_RIBBON_OPEN);
         ASSERT_TRUE(WaitForTasks());
     }
 
