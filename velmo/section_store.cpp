@@ -15,7 +15,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -356,6 +358,20 @@ void mark_saved(section_t *section)
     state.saved_red_line = std::move(s.red_line);
 }
 
+// The store locks of the sections, each once, taken in the order of their
+// addresses whatever the order of the list: two saves of the same sections
+// in different orders (a batch and the project's) never wait for each other.
+std::vector<std::unique_lock<std::mutex>> store_locks(std::vector<section_t *> sections)
+{
+    std::sort(sections.begin(), sections.end(), std::less<section_t *>());
+    sections.erase(std::unique(sections.begin(), sections.end()), sections.end());
+    std::vector<std::unique_lock<std::mutex>> locks;
+    locks.reserve(sections.size());
+    for (section_t *section : sections)
+        locks.emplace_back(section->state->store_lock);
+    return locks;
+}
+
 } // namespace
 
 bool sections_store(wks_t *wks, const std::vector<section_t *> &sections)
@@ -363,11 +379,13 @@ bool sections_store(wks_t *wks, const std::vector<section_t *> &sections)
     if (!has_project(wks))
         return false;
     try {
-        std::vector<std::unique_lock<std::mutex>> locks;
+        std::vector<std::unique_lock<std::mutex>> locks = store_locks(sections);
         std::vector<section_t *> pending;
         std::vector<Snapshot> snapshots;
+        std::set<const section_t *> seen;
         for (section_t *section : sections) {
-            locks.emplace_back(section->state->store_lock);
+            if (!seen.insert(section).second)
+                continue;
             Snapshot s = snapshot_of(section);
             if (section->state->deleted || saved(*section->state, s))
                 continue;
