@@ -113,6 +113,9 @@ void section_unproject(const section_t *section, velmo_point_t *point);
 // have what changed since the last write updated.  False without a project
 // or when the file could not be written.
 bool sections_store(wks_t *wks, const std::vector<section_t *> &sections);
+// Whether the project keeps the section as it is now: not deleted, and (in
+// an open project file) its row holds its ranges, measurements and red line.
+bool section_kept(wks_t *wks, section_t *section);
 // Deletes the section's row; nothing of it is written afterwards.
 bool section_store_delete(wks_t *wks, section_t *section);
 // Deletes the row of a section whose deletion did not reach the file.

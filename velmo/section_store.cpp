@@ -420,6 +420,13 @@ bool sections_store(wks_t *wks, const std::vector<section_t *> &sections)
     }
 }
 
+bool section_kept(wks_t *wks, section_t *section)
+{
+    std::lock_guard<std::mutex> guard(section->state->store_lock);
+    const velmo_section_state &state = *section->state;
+    return !state.deleted && (!has_project(wks) || saved(state, snapshot_of(section)));
+}
+
 namespace {
 
 // Call with the section's store_lock held.

@@ -415,6 +415,30 @@ TEST(SectionCompute, SectionsExportedTogetherOnThreadsMatchThoseExportedAlone)
     EXPECT_EQ(wks_export_sections(nullptr, list.data(), int(list.size())), 0);
 }
 
+// A section the surveyor removed while a batch computed it is neither
+// counted as saved nor written back: deleted (its row gone), or deleted and
+// taken out of its list, as the program removes one.
+TEST(SectionCompute, ExportsCountOnlyTheSectionsTheProjectKeeps)
+{
+    Project p(CorridorFiles::straight());
+    std::vector<double> rows = latitude_rows(1020, 1160, 20);
+    const int n = int(rows.size() / 2);
+    ASSERT_EQ(wks_generate_road_latitude_sections(p.wks, p.road, n, rows.data(), 1.0, 40.0), n);
+    std::vector<section_t *> list;
+    for (int i = 0; i < n; i++)
+        list.push_back(item<section_t>(p.wks->latitude_sections, size_t(i)));
+    section_t *deleted = list[1], *removed = list[4];
+    ASSERT_NE(wks_save_remove_section(p.wks, deleted), 0);
+    ASSERT_NE(wks_save_remove_section(p.wks, removed), 0);
+    ASSERT_NE(wks_remove_section(p.wks, removed), 0);
+    EXPECT_EQ(wks_export_sections(p.wks, list.data(), n), n - 2);
+    EXPECT_EQ(wks_export_sections(p.wks, &deleted, 1), 0);
+    EXPECT_EQ(wks_export_sections(p.wks, &list[2], 1), 1);
+    ASSERT_NE(wks_export_project(p.wks), 0);
+    p.reopen();
+    EXPECT_EQ(array_size(p.wks->latitude_sections), size_t(n - 2));
+}
+
 } // namespace
 
 // A centre line with one vertex far out along x or y (a damaged file) still
