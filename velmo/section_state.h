@@ -45,8 +45,7 @@ struct velmo_section_state {
     std::string file_message;
 
     // What the project file holds of the section, to write only what changed
-    // (under store_lock, which also serialises this section's writes).
-    std::mutex store_lock;
+    // (under the one lock of all sections' rows, in section_store.cpp).
     bool deleted = false;        // its row was deleted: nothing more is written
     double saved_ranges[4] = {0, 0, 0, 0};
     std::string saved_measurements, saved_red_line;

@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -358,18 +357,14 @@ void mark_saved(section_t *section)
     state.saved_red_line = std::move(s.red_line);
 }
 
-// The store locks of the sections, each once, taken in the order of their
-// addresses whatever the order of the list: two saves of the same sections
-// in different orders (a batch and the project's) never wait for each other.
-std::vector<std::unique_lock<std::mutex>> store_locks(std::vector<section_t *> sections)
+// The sections' rows are written one save at a time, under this one lock
+// rather than one per section: saves of the same sections in any order (a
+// batch and the project's) never wait for each other, however many
+// sections they hold.  It guards what velmo_section_state keeps of the rows.
+std::mutex &rows_lock()
 {
-    std::sort(sections.begin(), sections.end(), std::less<section_t *>());
-    sections.erase(std::unique(sections.begin(), sections.end()), sections.end());
-    std::vector<std::unique_lock<std::mutex>> locks;
-    locks.reserve(sections.size());
-    for (section_t *section : sections)
-        locks.emplace_back(section->state->store_lock);
-    return locks;
+    static std::mutex lock;
+    return lock;
 }
 
 } // namespace
@@ -379,7 +374,7 @@ bool sections_store(wks_t *wks, const std::vector<section_t *> &sections)
     if (!has_project(wks))
         return false;
     try {
-        std::vector<std::unique_lock<std::mutex>> locks = store_locks(sections);
+        std::lock_guard<std::mutex> guard(rows_lock());
         std::vector<section_t *> pending;
         std::vector<Snapshot> snapshots;
         std::set<const section_t *> seen;
@@ -422,14 +417,14 @@ bool sections_store(wks_t *wks, const std::vector<section_t *> &sections)
 
 bool section_kept(wks_t *wks, section_t *section)
 {
-    std::lock_guard<std::mutex> guard(section->state->store_lock);
+    std::lock_guard<std::mutex> guard(rows_lock());
     const velmo_section_state &state = *section->state;
     return !state.deleted && (!has_project(wks) || saved(state, snapshot_of(section)));
 }
 
 namespace {
 
-// Call with the section's store_lock held.
+// Call with the rows' lock held.
 bool delete_row(wks_t *wks, section_t *section)
 {
     if (!section->state->stored)
@@ -449,14 +444,14 @@ bool delete_row(wks_t *wks, section_t *section)
 
 bool section_store_delete(wks_t *wks, section_t *section)
 {
-    std::lock_guard<std::mutex> guard(section->state->store_lock);
+    std::lock_guard<std::mutex> guard(rows_lock());
     section->state->deleted = true;
     return delete_row(wks, section);
 }
 
 bool section_store_pending_delete(wks_t *wks, section_t *section)
 {
-    std::lock_guard<std::mutex> guard(section->state->store_lock);
+    std::lock_guard<std::mutex> guard(rows_lock());
     return !section->state->deleted || delete_row(wks, section);
 }
 
