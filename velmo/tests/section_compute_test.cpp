@@ -421,12 +421,9 @@ TEST(SectionCompute, SectionsExportedTogetherOnThreadsMatchThoseExportedAlone)
 TEST(SectionCompute, ExportsCountOnlyTheSectionsTheProjectKeeps)
 {
     Project p(CorridorFiles::straight());
-    std::vector<double> rows = latitude_rows(1020, 1160, 20);
-    const int n = int(rows.size() / 2);
-    ASSERT_EQ(wks_generate_road_latitude_sections(p.wks, p.road, n, rows.data(), 1.0, 40.0), n);
-    std::vector<section_t *> list;
-    for (int i = 0; i < n; i++)
-        list.push_back(item<section_t>(p.wks->latitude_sections, size_t(i)));
+    std::vector<section_t *> list = latitude_sections(p, 1020, 1160, 20);
+    const int n = int(list.size());
+    ASSERT_EQ(n, 8);
     section_t *deleted = list[1], *removed = list[4];
     ASSERT_NE(wks_save_remove_section(p.wks, deleted), 0);
     ASSERT_NE(wks_save_remove_section(p.wks, removed), 0);
