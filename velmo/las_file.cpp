@@ -51,15 +51,18 @@ uint16_t minimum_header_size(uint8_t minor)
 }
 
 // Why a file was refused; turned into the surveyor's message by open().
-enum class Refusal { none, cannot_open, not_las, laz, truncated, inconsistent, unplaceable };
+enum class Refusal { none, cannot_open, not_las, version, laz, truncated, inconsistent, unplaceable, too_fine };
 
-std::string refusal_text(Refusal refusal, const std::string &path)
+std::string refusal_text(Refusal refusal, const std::string &path, const LasHeader &h)
 {
     switch (refusal) {
     case Refusal::cannot_open:
         return "Cannot open file: " + path;
     case Refusal::not_las:
         return "Not a LAS file: " + path;
+    case Refusal::version:
+        return "LAS version " + std::to_string(h.version_major) + "." + std::to_string(h.version_minor) +
+               " is not read (versions 1.0 to 1.4 are): " + path;
     case Refusal::laz:
         return "LAZ files are not supported: " + path;
     case Refusal::truncated:
@@ -68,6 +71,8 @@ std::string refusal_text(Refusal refusal, const std::string &path)
         return "LAS header is inconsistent: " + path;
     case Refusal::unplaceable:
         return "LAS scale or offset cannot place points in double precision: " + path;
+    case Refusal::too_fine:
+        return "LAS scale factor is below 1e-12, finer than any survey measures: " + path;
     case Refusal::none:
         break;
     }
@@ -128,6 +133,17 @@ bool numbers_are_sane(const LasHeader &h)
 // beyond it the stores' quantisation and every difference of coordinates
 // lose their meaning or overflow.
 constexpr double kLargestCoordinate = 1e12;
+
+// No scanner resolves anything near this (in metres, feet or degrees); far
+// below it a tile's extent is so small that the cells of its grid per metre
+// are no longer finite.
+constexpr double kFinestScale = 1e-12;
+
+bool scales_are_measurable(const LasHeader &h)
+{
+    return std::fabs(h.scale[0]) >= kFinestScale && std::fabs(h.scale[1]) >= kFinestScale &&
+           std::fabs(h.scale[2]) >= kFinestScale;
+}
 
 // Every stored integer must give a finite coordinate within
 // kLargestCoordinate, and one step of the scale must still tell two points
@@ -207,8 +223,12 @@ Refusal check_header(LasOpening *o)
         return Refusal::not_las;
     if (!read_fully(o->fd, 0, std::min<uint64_t>(o->size, sizeof bytes), bytes))
         return Refusal::cannot_open;
-    if (std::memcmp(bytes, "LASF", 4) != 0 || bytes[LAS_VERSION_MAJOR] != 1 || bytes[LAS_VERSION_MINOR] > 4)
+    if (std::memcmp(bytes, "LASF", 4) != 0)
         return Refusal::not_las;
+    o->header.version_major = bytes[LAS_VERSION_MAJOR];
+    o->header.version_minor = bytes[LAS_VERSION_MINOR];
+    if (bytes[LAS_VERSION_MAJOR] != 1 || bytes[LAS_VERSION_MINOR] > 4)
+        return Refusal::version;
     if (bytes[LAS_POINT_FORMAT] & kCompressionBits)
         return Refusal::laz;
     LasHeader &h = o->header;
@@ -222,6 +242,8 @@ Refusal check_header(LasOpening *o)
         return Refusal::inconsistent;
     if (h.record_length < las_format_record_size(h.point_format) || !numbers_are_sane(h))
         return Refusal::inconsistent;
+    if (!scales_are_measurable(h))
+        return Refusal::too_fine;
     if (!coordinates_are_placeable(h))
         return Refusal::unplaceable;
     if (h.point_count > (UINT64_MAX - h.offset_to_points) / h.record_length)
@@ -273,7 +295,7 @@ std::unique_ptr<LasFile> LasFile::open(const std::string &path, std::string *err
         if (o.fd >= 0)
             ::close(o.fd);
         if (error)
-            *error = refusal_text(refusal, path);
+            *error = refusal_text(refusal, path, o.header);
         return nullptr;
     }
     std::unique_ptr<LasFile> file(new LasFile());

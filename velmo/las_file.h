@@ -78,8 +78,11 @@ public:
     // Opens and checks the file.  On failure returns null and sets *error to
     // a message for the surveyor, one of:
     //   "Cannot open file: <path>", "Not a LAS file: <path>",
+    //   "LAS version 1.5 is not read (versions 1.0 to 1.4 are): <path>",
     //   "LAZ files are not supported: <path>", "LAS file is truncated: <path>",
-    //   "LAS header is inconsistent: <path>" (counts, offsets or sizes that lie).
+    //   "LAS header is inconsistent: <path>" (counts, offsets or sizes that lie),
+    //   "LAS scale factor is below 1e-12, ...: <path>" and "LAS scale or
+    //   offset cannot place points in double precision: <path>".
     static std::unique_ptr<LasFile> open(const std::string &path, std::string *error);
     ~LasFile();
     LasFile(const LasFile &) = delete;

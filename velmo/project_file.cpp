@@ -234,10 +234,14 @@ bool project_load(wks_t *wks)
 
 namespace {
 
+bool decimal(const std::string &text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 bool digits(const std::string &text)
 {
-    return !text.empty() && text[0] != '0' &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return decimal(text) && text[0] != '0';
 }
 
 bool ends_with(const std::string &text, const std::string &end)
@@ -259,6 +263,22 @@ std::string own_owner(const std::string &name)
     return std::string();
 }
 
+// An import on a file system without unnamed files names its scratch files
+// after the store it writes ("12.tiles.part.spill3-0"): the store's name for
+// those, the name itself for any other.
+std::string spilled_from(const std::string &name)
+{
+    const std::string store = ".tiles.part", mark = store + ".spill";
+    size_t at = name.find(mark);
+    if (at == std::string::npos)
+        return name;
+    std::string tail = name.substr(at + mark.size());
+    size_t dash = tail.find('-');
+    if (dash == std::string::npos || !decimal(tail.substr(0, dash)) || !decimal(tail.substr(dash + 1)))
+        return name;
+    return name.substr(0, at + store.size());
+}
+
 } // namespace
 
 void project_remove_orphans(wks_t *wks)
@@ -277,7 +297,7 @@ void project_remove_orphans(wks_t *wks)
     std::error_code ec;
     std::vector<fs::path> orphans;
     for (fs::directory_iterator it(wks->state->data_folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string name = it->path().filename().string(), owner = own_owner(name);
+        std::string name = spilled_from(it->path().filename().string()), owner = own_owner(name);
         bool unfinished = ends_with(name, ".part");
         if (!owner.empty() && (unfinished || !used.count(owner)) && it->is_regular_file(ec))
             orphans.push_back(it->path());

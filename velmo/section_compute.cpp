@@ -1152,7 +1152,7 @@ int wks_export_sections(wks_t *wks, section_t *const *sections, int count)
                 done.push_back(owned[i]);
         if (!done.empty())
             sections_store(wks, done);
-        return int(done.size());
+        return int(std::count_if(done.begin(), done.end(), [&](section_t *s) { return section_kept(wks, s); }));
     } catch (...) {
         return 0;
     }

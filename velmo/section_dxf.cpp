@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -18,9 +19,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <istream>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <streambuf>
 #include <string>
 #include <utility>
 #include <vector>
@@ -168,6 +171,21 @@ bool integer(const std::string &text, long long *value)
     return *end == '\0' && errno == 0;
 }
 
+// A count as every reader reads it alike: digits alone, no sign, no
+// trailing characters.
+bool plain_count(const std::string &text, long long *value)
+{
+    if (text.empty() || text.size() > 18)
+        return false;
+    *value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        *value = *value * 10 + (c - '0');
+    }
+    return true;
+}
+
 // The counts the reader sizes its buffers by: vertices of LWPOLYLINE and
 // LEADER, loops and edges of HATCH, knots and points of SPLINE.
 bool sizing_count(const std::string &entity, long long code)
@@ -181,14 +199,12 @@ bool sizing_count(const std::string &entity, long long code)
     return entity == "LEADER" && code == 76;
 }
 
-// Text DXF is a list of line pairs, a group code and its value, opening with
-// a code (0 before SECTION, or 999 before a comment) and closed by 0 / EOF.
-// A file that is anything else, was cut short, or claims a count no file of
-// its size could hold (the reader would allocate memory for it) is refused
-// before the reader sees it.
 // Real DXF lines are short; a file without line ends must not be read
 // whole into one line.
 const size_t kLongestLine = 65536;
+// The reader keeps a line in a buffer of 1,024 bytes and takes what does not
+// fit as the next line; every line it is handed fits with room to spare.
+const size_t kReaderLine = 1000;
 
 bool bounded_line(std::istream &in, std::string *line)
 {
@@ -211,13 +227,25 @@ bool coordinate_code(long long code)
     return code >= 10 && code <= 39;
 }
 
-bool finite_number(const std::string &text)
+// A number with a decimal point whatever the locale, as the reader reads it.
+bool finite_number(const std::string &text, double *value)
 {
-    if (text.empty())
-        return false;
-    char *end = nullptr;
-    double value = std::strtod(text.c_str(), &end);
-    return *end == '\0' && std::isfinite(value);
+    const char *first = text.data(), *last = first + text.size();
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-')
+        first++;
+    auto [end, error] = std::from_chars(first, last, *value);
+    return error == std::errc() && end == last && std::isfinite(*value);
+}
+
+// A coordinate in the shortest form that reads back as the same double.
+std::string plain_value(long long code, const std::string &value)
+{
+    double number = 0;
+    char text[32];
+    if (!coordinate_code(code) || !finite_number(value, &number))
+        return value;
+    auto [end, error] = std::to_chars(text, text + sizeof text, number);
+    return error == std::errc() ? std::string(text, end) : value;
 }
 
 // Line vertices the pair adds: each VERTEX of a POLYLINE, each point of an
@@ -231,82 +259,253 @@ size_t vertices_of(const std::string &entity, long long code, const std::string 
     return entity == "LWPOLYLINE" && code == 10 ? 1 : 0;
 }
 
+// The entities a design line is drawn with, and the marks around them.  The
+// reader is handed these alone, so what it would keep of any other entity (a
+// hatch's edges, a spline's knots) costs no memory.
+bool design_entity(const std::string &name)
+{
+    static const char *const names[] = {"SECTION", "ENDSEC", "BLOCK",  "ENDBLK", "LINE", "LWPOLYLINE",
+                                        "POLYLINE", "VERTEX", "SEQEND", "POINT",  "EOF"};
+    return std::any_of(std::begin(names), std::end(names), [&](const char *n) { return name == n; });
+}
+
 std::string at_line(long long number)
 {
     return "line " + std::to_string(number);
 }
 
-// What is wrong with the value of a pair on the given line, or "".
-std::string value_fault(const std::string &entity, long long code, const std::string &value, long long largest,
-                        long long line)
-{
-    long long number = 0;
-    if (sizing_count(entity, code) && integer(value, &number) && number > largest)
-        return "It is damaged: " + at_line(line) + " claims " + value + " items, more than a file of its size holds.";
-    if (coordinate_code(code) && !finite_number(value))
-        return "It is damaged: the coordinate \"" + value.substr(0, 40) + "\" on " + at_line(line) +
-               " is not a finite number.";
-    return "";
-}
+// Text DXF is a list of line pairs, a group code and its value, opening with
+// a code (0 before SECTION, or 999 before a comment) and closed by 0 / EOF.
+// The file is read pair by pair and each pair is checked before anything
+// uses it; the pairs a design line is read from are handed on to the DXF
+// reader as they pass, in a plain form that it reads as they were checked.
+// The reading stops at the end marker, at the first line that is no part of
+// a DXF pair, and as soon as the drawing has more line vertices than
+// most_vertices.  A count no file of its size could hold (the reader would
+// allocate memory for it) is a fault.
+class DxfPairs {
+public:
+    DxfPairs(std::istream &in, long long size, size_t most_vertices)
+        : in_(in), largest_(std::max<long long>(65535, size / 2)), most_vertices_(most_vertices)
+    {
+    }
 
-// Why the file cannot be taken as a text DXF file, or "" when it can.  The
-// check stops at the first line that is no part of a DXF pair, and as soon
-// as the drawing has more line vertices than most_vertices, without reading
-// the rest of it.
-std::string dxf_fault(const std::string &path, size_t most_vertices)
+    // The next pair for the reader, as its two lines; false when there is
+    // none (the end marker was handed on, or the file is at fault).
+    bool next(std::string *text)
+    {
+        while (damage_.empty() && read_pair(text))
+            if (!text->empty())
+                return true;
+        return false;
+    }
+
+    // Why the file cannot be taken as a text DXF file, or "" when it can;
+    // reads on as far as that takes.
+    std::string verdict()
+    {
+        std::string unused;
+        while (read_pair(&unused)) {
+        }
+        return fault_.empty() ? damage_ : fault_;
+    }
+
+    void stop(const std::string &why)
+    {
+        if (fault_.empty())
+            fault_ = why;
+        ended_ = true;
+    }
+
+private:
+    std::istream &in_;
+    const long long largest_;
+    const size_t most_vertices_;
+    std::string code_line_, value_line_, entity_, damage_, fault_;
+    size_t vertices_ = 0, claimed_ = 0;
+    long long line_ = 1;
+    bool ended_ = false;
+    bool section_opened_ = false;
+
+    // Reads and checks one pair, and sets *text to what the reader is
+    // handed of it (nothing when it is not handed on); false when the
+    // reading has ended.
+    bool read_pair(std::string *text)
+    {
+        text->clear();
+        long long code = -1;
+        if (ended_ || !read_code(&code))
+            return false;
+        const std::string value = trimmed(value_line_);
+        const long long value_at = line_ + 1;
+        line_ += 2;
+        const bool handed = handed_on(code, value);
+        section_opened_ = code == 0 && value == "SECTION";
+        if (code == 0)
+            entity_ = value;
+        // A damaged value is told only once the file is known to be whole:
+        // in a file cut short it is just the cut.
+        if (damage_.empty())
+            damage_ = value_fault(code, value, value_at, handed);
+        if (code == 0 && value == "EOF")
+            ended_ = true;
+        // The reader clears room for every vertex a polyline claims.
+        long long claim = 0;
+        if (handed && damage_.empty() && sizing_count(entity_, code) && plain_count(value, &claim))
+            claimed_ += std::min(size_t(claim), SIZE_MAX - claimed_);
+        vertices_ += vertices_of(entity_, code, value);
+        if (vertices_ > most_vertices_ || claimed_ > most_vertices_) {
+            stop("The drawing " + std::string(vertices_ > most_vertices_ ? "has" : "claims") + " more than " +
+                 std::to_string(most_vertices_) + " line vertices; a design line may have at most that many.");
+            return false;
+        }
+        if (handed && damage_.empty())
+            *text = std::to_string(code) + "\n" + plain_value(code, value) + "\n";
+        return true;
+    }
+
+    // The pair's two lines, and its group code; false when they are none.
+    bool read_code(long long *code)
+    {
+        const bool first = line_ == 1;
+        value_line_.clear();
+        if (!bounded_line(in_, &code_line_) || !bounded_line(in_, &value_line_)) {
+            stop(unread_fault());
+            return false;
+        }
+        if (first && code_line_.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            code_line_.erase(0, 3);
+        if (holds_nul(code_line_, line_))
+            return false;
+        if (!integer(trimmed(code_line_), code) || *code < 0 || *code > 1071 ||
+            (first && *code != 0 && *code != 999)) {
+            stop("It is not a DXF text file: " + at_line(line_) + " is not a group code.");
+            return false;
+        }
+        return !holds_nul(value_line_, line_ + 1);
+    }
+
+    // A NUL ends a line for the reader and not for this check.
+    bool holds_nul(const std::string &text, long long line)
+    {
+        if (text.find('\0') == std::string::npos)
+            return false;
+        stop("It is damaged: " + at_line(line) + " holds a NUL byte.");
+        return true;
+    }
+
+    // Whether the pair goes to the reader: the section names, and the pairs
+    // of design entities; comments (999), settings (9) and extended data
+    // (1000 and up) never do.
+    bool handed_on(long long code, const std::string &value) const
+    {
+        if (code == 0)
+            return design_entity(value);
+        if (code == 9 || code == 999 || code >= 1000)
+            return false;
+        if (entity_ == "SECTION")
+            return section_opened_ && code == 2;
+        return design_entity(entity_) && entity_ != "ENDSEC" && entity_ != "EOF";
+    }
+
+    // What is wrong with the value of a pair on the given line, or "".
+    std::string value_fault(long long code, const std::string &value, long long line, bool handed) const
+    {
+        long long number = 0;
+        double coordinate = 0;
+        if (sizing_count(entity_, code)) {
+            if (!plain_count(value, &number))
+                return "It is damaged: the count \"" + value.substr(0, 40) + "\" on " + at_line(line) +
+                       " is not a whole number.";
+            if (number > largest_)
+                return "It is damaged: " + at_line(line) + " claims " + value +
+                       " items, more than a file of its size holds.";
+        }
+        if (coordinate_code(code) && !finite_number(value, &coordinate))
+            return "It is damaged: the coordinate \"" + value.substr(0, 40) + "\" on " + at_line(line) +
+                   " is not a finite number.";
+        if (handed && value.size() > kReaderLine)
+            return "It is damaged: " + at_line(line) + " is longer than " + std::to_string(kReaderLine) +
+                   " bytes, more than the DXF reader takes.";
+        return "";
+    }
+
+    // Why the file ran out before its end marker.
+    std::string unread_fault() const
+    {
+        if (code_line_.size() >= kLongestLine || value_line_.size() >= kLongestLine)
+            return "It is not a DXF text file: " +
+                   at_line(code_line_.size() >= kLongestLine ? line_ : line_ + 1) + " is longer than " +
+                   std::to_string(kLongestLine) + " bytes.";
+        return "It is cut short: it ends at " + at_line(line_) + " without the DXF end marker (0, EOF).";
+    }
+};
+
+// The pairs handed on, as the stream the DXF reader reads.
+class CheckedText : public std::streambuf {
+public:
+    explicit CheckedText(DxfPairs &pairs) : pairs_(pairs) {}
+
+protected:
+    int_type underflow() override
+    {
+        try {
+            if (!pairs_.next(&text_))
+                return traits_type::eof();
+        } catch (...) {
+            // The reader reads on after a stream error; the end stops it.
+            pairs_.stop("There is not enough memory to read it.");
+            return traits_type::eof();
+        }
+        setg(text_.data(), text_.data(), text_.data() + text_.size());
+        return traits_type::to_int_type(text_[0]);
+    }
+
+private:
+    DxfPairs &pairs_;
+    std::string text_;
+};
+
+// Why the file cannot be opened for reading, or "".
+std::string opening_fault(const std::string &path, std::ifstream *in, long long *size)
 {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec))
         return "The file does not exist.";
     if (!std::filesystem::is_regular_file(path, ec))
         return "It is not a regular file.";
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
+    in->open(path, std::ios::binary | std::ios::ate);
+    if (!*in)
         return std::string("The file cannot be read: ") + std::strerror(errno) + ".";
-    const long long size = static_cast<long long>(in.tellg());
-    if (size <= 0)
+    *size = static_cast<long long>(in->tellg());
+    if (*size <= 0)
         return "The file is empty.";
-    const long long largest = std::max<long long>(65535, size / 2);
-    in.seekg(0);
-    std::string code_line, value_line, entity, damage;
-    size_t vertices = 0;
-    long long line = 1;
-    for (bool first = true; bounded_line(in, &code_line) && bounded_line(in, &value_line); first = false, line += 2) {
-        if (first && code_line.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            code_line.erase(0, 3);
-        long long code = -1;
-        if (!integer(trimmed(code_line), &code) || code < 0 || code > 1071 || (first && code != 0 && code != 999))
-            return "It is not a DXF text file: " + at_line(line) + " is not a group code.";
-        std::string value = trimmed(value_line);
-        if (code == 0 && value == "EOF")
-            return damage;
-        // A damaged value is told only once the file is known to be whole:
-        // in a file cut short it is just the cut.
-        if (code == 0)
-            entity = value;
-        else if (damage.empty())
-            damage = value_fault(entity, code, value, largest, line + 1);
-        vertices += vertices_of(entity, code, value);
-        if (vertices > most_vertices)
-            return "The drawing has more than " + std::to_string(most_vertices) +
-                   " line vertices; a design line may have at most that many.";
-    }
-    if (code_line.size() >= kLongestLine || value_line.size() >= kLongestLine)
-        return "It is not a DXF text file: " + at_line(code_line.size() >= kLongestLine ? line : line + 1) +
-               " is longer than " + std::to_string(kLongestLine) + " bytes.";
-    return "It is cut short: it ends at " + at_line(line) + " without the DXF end marker (0, EOF).";
+    in->seekg(0);
+    return "";
 }
 
+// Whether a file written here reads back as a whole text DXF file.
 bool sound_dxf(const std::string &path)
 {
-    return dxf_fault(path, SIZE_MAX).empty();
+    std::ifstream in;
+    long long size = 0;
+    if (!opening_fault(path, &in, &size).empty())
+        return false;
+    return DxfPairs(in, size, SIZE_MAX).verdict().empty();
 }
 
 // ---- import -----------------------------------------------------------------
 
-// A line of the drawing and the layer it was drawn on.
+bool same_layer(const std::string &a, const char *b)
+{
+    return a.size() == std::strlen(b) && std::equal(a.begin(), a.end(), b, [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) == y;
+           });
+}
+
+// A line of the drawing, and whether it was drawn on the design layer.
 struct Piece {
-    std::string layer;
+    bool design;
     Chain chain;
 };
 
@@ -334,7 +533,7 @@ public:
         polyline_open_ = false;
         if (!wanted())
             return;
-        Piece piece{getAttributes().getLayer(), {}};
+        Piece piece{on_design_layer(), {}};
         add_point(piece.chain, data.x1, data.y1);
         add_point(piece.chain, data.x2, data.y2);
         pieces.push_back(std::move(piece));
@@ -347,7 +546,7 @@ public:
         polyline_open_ = wanted() && !(data.flags & mesh);
         polyline_closed_ = data.flags & 1;
         if (polyline_open_)
-            pieces.push_back({getAttributes().getLayer(), {}});
+            pieces.push_back({on_design_layer(), {}});
     }
 
     void addVertex(const DL_VertexData &data) override
@@ -367,6 +566,7 @@ private:
     bool polyline_closed_ = false;
 
     bool wanted() { return !in_block_ && !getAttributes().isInPaperSpace(); }
+    bool on_design_layer() { return same_layer(getAttributes().getLayer(), DESIGN_LAYER); }
 
     void add_point(Chain &chain, double u, double v)
     {
@@ -384,22 +584,15 @@ private:
     }
 };
 
-bool same_layer(const std::string &a, const char *b)
-{
-    return a.size() == std::strlen(b) && std::equal(a.begin(), a.end(), b, [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) == y;
-           });
-}
-
 // A drawing of ours carries the design on its own layer, beside the ground
 // and the points; any other drawing is taken whole.
 std::vector<Chain> design_chains(std::vector<Piece> pieces)
 {
     bool has_design = std::any_of(pieces.begin(), pieces.end(),
-                                  [](const Piece &p) { return same_layer(p.layer, DESIGN_LAYER); });
+                                  [](const Piece &p) { return p.design; });
     std::vector<Chain> chains;
     for (Piece &p : pieces)
-        if (p.chain.size() >= 2 && (!has_design || same_layer(p.layer, DESIGN_LAYER)))
+        if (p.chain.size() >= 2 && (!has_design || p.design))
             chains.push_back(std::move(p.chain));
     return chains;
 }
@@ -475,17 +668,27 @@ private:
 // The design line of a DXF file, or why there is none.
 std::string read_design(const std::string &path, Chain *line)
 {
-    std::string fault = dxf_fault(path, VELMO_DESIGN_LINE_MAX);
+    std::ifstream in;
+    long long size = 0;
+    std::string fault = opening_fault(path, &in, &size);
     if (!fault.empty())
         return fault;
+    DxfPairs pairs(in, size, VELMO_DESIGN_LINE_MAX);
     DesignReader reader;
+    bool taken = true;
     try {
+        CheckedText text(pairs);
+        std::istream stream(&text);
         DL_Dxf dxf;
-        if (!dxf.in(path, &reader))
-            return "The file cannot be read.";
+        dxf.in(stream, &reader);
     } catch (...) {
-        return "It is damaged: the DXF reader could not take it.";
+        taken = false;
     }
+    fault = pairs.verdict();
+    if (!fault.empty())
+        return fault;
+    if (!taken)
+        return "It is damaged: the DXF reader could not take it.";
     reader.finish();
     if (reader.too_far)
         return "A line of the drawing lies farther than " + std::to_string(long(MEASUREMENT_LIMIT / 1000)) +

@@ -45,8 +45,7 @@ struct velmo_section_state {
     std::string file_message;
 
     // What the project file holds of the section, to write only what changed
-    // (under store_lock, which also serialises this section's writes).
-    std::mutex store_lock;
+    // (under the one lock of all sections' rows, in section_store.cpp).
     bool deleted = false;        // its row was deleted: nothing more is written
     double saved_ranges[4] = {0, 0, 0, 0};
     std::string saved_measurements, saved_red_line;
@@ -113,6 +112,9 @@ void section_unproject(const section_t *section, velmo_point_t *point);
 // have what changed since the last write updated.  False without a project
 // or when the file could not be written.
 bool sections_store(wks_t *wks, const std::vector<section_t *> &sections);
+// Whether the project keeps the section as it is now: not deleted, and (in
+// an open project file) its row holds its ranges, measurements and red line.
+bool section_kept(wks_t *wks, section_t *section);
 // Deletes the section's row; nothing of it is written afterwards.
 bool section_store_delete(wks_t *wks, section_t *section);
 // Deletes the row of a section whose deletion did not reach the file.

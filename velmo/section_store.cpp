@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -356,6 +357,16 @@ void mark_saved(section_t *section)
     state.saved_red_line = std::move(s.red_line);
 }
 
+// The sections' rows are written one save at a time, under this one lock
+// rather than one per section: saves of the same sections in any order (a
+// batch and the project's) never wait for each other, however many
+// sections they hold.  It guards what velmo_section_state keeps of the rows.
+std::mutex &rows_lock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
 } // namespace
 
 bool sections_store(wks_t *wks, const std::vector<section_t *> &sections)
@@ -363,11 +374,13 @@ bool sections_store(wks_t *wks, const std::vector<section_t *> &sections)
     if (!has_project(wks))
         return false;
     try {
-        std::vector<std::unique_lock<std::mutex>> locks;
+        std::lock_guard<std::mutex> guard(rows_lock());
         std::vector<section_t *> pending;
         std::vector<Snapshot> snapshots;
+        std::set<const section_t *> seen;
         for (section_t *section : sections) {
-            locks.emplace_back(section->state->store_lock);
+            if (!seen.insert(section).second)
+                continue;
             Snapshot s = snapshot_of(section);
             if (section->state->deleted || saved(*section->state, s))
                 continue;
@@ -402,9 +415,16 @@ bool sections_store(wks_t *wks, const std::vector<section_t *> &sections)
     }
 }
 
+bool section_kept(wks_t *wks, section_t *section)
+{
+    std::lock_guard<std::mutex> guard(rows_lock());
+    const velmo_section_state &state = *section->state;
+    return !state.deleted && (!has_project(wks) || saved(state, snapshot_of(section)));
+}
+
 namespace {
 
-// Call with the section's store_lock held.
+// Call with the rows' lock held.
 bool delete_row(wks_t *wks, section_t *section)
 {
     if (!section->state->stored)
@@ -424,14 +444,14 @@ bool delete_row(wks_t *wks, section_t *section)
 
 bool section_store_delete(wks_t *wks, section_t *section)
 {
-    std::lock_guard<std::mutex> guard(section->state->store_lock);
+    std::lock_guard<std::mutex> guard(rows_lock());
     section->state->deleted = true;
     return delete_row(wks, section);
 }
 
 bool section_store_pending_delete(wks_t *wks, section_t *section)
 {
-    std::lock_guard<std::mutex> guard(section->state->store_lock);
+    std::lock_guard<std::mutex> guard(rows_lock());
     return !section->state->deleted || delete_row(wks, section);
 }
 

@@ -179,11 +179,18 @@ TEST(LasFile, RefusesFilesThatAreNotLasWithTheReason)
     write_bytes(text, std::string(400, 'x'));
     write_bytes(empty, "");
     write_bytes(stub, "LASF" + std::string(100, '\0'));
-    std::string newer = las_sample_bytes("1.2-with-color.las");
-    newer[25] = 5;
-    write_bytes(future, newer);
-    for (const auto &path : {text, empty, stub, future})
+    for (const auto &path : {text, empty, stub})
         EXPECT_EQ(open_error(path), "Not a LAS file: " + path);
+    // A LAS file of a version this reader does not know is told as such.
+    const std::pair<int, int> versions[] = {{1, 5}, {1, 9}, {2, 0}, {0, 9}};
+    for (const auto &[major, minor] : versions) {
+        std::string newer = las_sample_bytes("1.2-with-color.las");
+        newer[24] = char(major);
+        newer[25] = char(minor);
+        write_bytes(future, newer);
+        EXPECT_EQ(open_error(future), "LAS version " + std::to_string(major) + "." + std::to_string(minor) +
+                                          " is not read (versions 1.0 to 1.4 are): " + future);
+    }
 
     const std::string missing = dir.file("missing.las");
     EXPECT_EQ(open_error(missing), "Cannot open file: " + missing);
@@ -248,6 +255,17 @@ TEST(LasFile, RefusesDamagedFilesWithTheReason)
     std::string nan_scale = colour;
     set<double>(&nan_scale, 131 + 16, std::nan(""));
     add("nan-scale.las", nan_scale, "LAS header is inconsistent: ");
+    // Steps near the smallest doubles give coordinates of no extent, whose
+    // grid of tile cells would have infinitely many cells per metre.
+    const std::pair<const char *, double> steps[] = {
+        {"subnormal-scale.las", 3.5e-310}, {"least-scale.las", -4.9e-324}, {"tiny-scale.las", 1e-300},
+        {"sub-picometre-scale.las", 5e-13}};
+    for (const auto &[name, step] : steps) {
+        std::string fine = colour;
+        set<double>(&fine, 131 + 8, step);
+        set<double>(&fine, 155 + 8, 0.0);
+        add(name, fine, "LAS scale factor is below 1e-12, finer than any survey measures: ");
+    }
     std::string inf_box = colour;
     set<double>(&inf_box, 179, HUGE_VAL);
     add("infinite-box.las", inf_box, "LAS header is inconsistent: ");

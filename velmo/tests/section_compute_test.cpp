@@ -415,6 +415,27 @@ TEST(SectionCompute, SectionsExportedTogetherOnThreadsMatchThoseExportedAlone)
     EXPECT_EQ(wks_export_sections(nullptr, list.data(), int(list.size())), 0);
 }
 
+// A section the surveyor removed while a batch computed it is neither
+// counted as saved nor written back: deleted (its row gone), or deleted and
+// taken out of its list, as the program removes one.
+TEST(SectionCompute, ExportsCountOnlyTheSectionsTheProjectKeeps)
+{
+    Project p(CorridorFiles::straight());
+    std::vector<section_t *> list = latitude_sections(p, 1020, 1160, 20);
+    const int n = int(list.size());
+    ASSERT_EQ(n, 8);
+    section_t *deleted = list[1], *removed = list[4];
+    ASSERT_NE(wks_save_remove_section(p.wks, deleted), 0);
+    ASSERT_NE(wks_save_remove_section(p.wks, removed), 0);
+    ASSERT_NE(wks_remove_section(p.wks, removed), 0);
+    EXPECT_EQ(wks_export_sections(p.wks, list.data(), n), n - 2);
+    EXPECT_EQ(wks_export_sections(p.wks, &deleted, 1), 0);
+    EXPECT_EQ(wks_export_sections(p.wks, &list[2], 1), 1);
+    ASSERT_NE(wks_export_project(p.wks), 0);
+    p.reopen();
+    EXPECT_EQ(array_size(p.wks->latitude_sections), size_t(n - 2));
+}
+
 } // namespace
 
 // A centre line with one vertex far out along x or y (a damaged file) still

@@ -4,8 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -95,6 +101,72 @@ TEST(SectionConcurrency, ReadersAndTheGuiWorkWhileTheWorkerRecomputes)
     ASSERT_NE(wks_save_section_data(p.wks, s), 0);
     p.reopen();
     EXPECT_EQ(array_size(item<section_t>(p.wks->latitude_sections, 0)->measurements), m.size());
+}
+
+// Runs the sides at once; false when they have not all finished in a
+// time no run of them comes near, which only a deadlock explains.  The sides
+// are then left waiting, with what they use: freeing it would crash them.
+bool all_finish(const std::vector<std::function<void()>> &sides)
+{
+    auto lock = std::make_shared<std::mutex>();
+    auto finished = std::make_shared<std::condition_variable>();
+    auto count = std::make_shared<size_t>(0);
+    std::vector<std::thread> threads;
+    for (const std::function<void()> &side : sides)
+        threads.emplace_back([=] {
+            side();
+            std::lock_guard<std::mutex> guard(*lock);
+            ++*count;
+            finished->notify_all();
+        });
+    std::unique_lock<std::mutex> guard(*lock);
+    bool done = finished->wait_for(guard, std::chrono::minutes(3), [&] { return *count == sides.size(); });
+    guard.unlock();
+    for (std::thread &thread : threads)
+        done ? thread.join() : thread.detach();
+    return done;
+}
+
+// The worker saves a batch of sections in another order than the project's
+// while the GUI saves the project: both take the sections' locks in one
+// order, so neither waits for the other for ever.
+TEST(SectionConcurrency, BatchesInAnyOrderBesideProjectSavesFinish)
+{
+    TempDir dir;
+    auto w = std::make_unique<Workspace>();
+    ASSERT_NE(wks_create_project(w->wks, 0, dir.file("order.qpj").c_str()), 0);
+    const double normal[3] = {0, -1, 0}, up[3] = {0, 0, 1}, thickness[2] = {-0.5, 0.5}, width[2] = {-10, 10};
+    std::vector<section_t *> reversed;
+    for (int i = 0; i < 100; i++) {
+        const double centre[3] = {double(i), 0, 0};
+        section_t *s = wks_add_custom_section(w->wks, ("C" + std::to_string(i)).c_str(), centre, normal, up,
+                                              thickness, width);
+        ASSERT_NE(s, nullptr);
+        velmo_point_t click{};
+        click.u = 1;
+        section_create_meas(s, &click, 1);
+        reversed.insert(reversed.begin(), s);
+    }
+    std::atomic<int> batches{0}, saves{0};
+    std::atomic<bool> saving{true};
+    bool finished = all_finish({
+        [&] {
+            while (saving.load())
+                batches += wks_export_sections(w->wks, reversed.data(), int(reversed.size())) > 0;
+        },
+        [&] {
+            for (int round = 0; round < 30; round++)
+                saves += wks_export_project(w->wks);
+            saving = false;
+        },
+    });
+    if (!finished) {
+        ADD_FAILURE() << "the batches and the project saves wait for each other";
+        w.release(); // the workspace stays with the waiting threads
+        return;
+    }
+    EXPECT_GT(batches.load(), 0);
+    EXPECT_EQ(saves.load(), 30);
 }
 
 } // namespace

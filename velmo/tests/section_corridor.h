@@ -153,6 +153,19 @@ inline std::vector<double> latitude_rows(double start, double end, double step, 
     return rows;
 }
 
+// Latitude sections generated every step metres over [start, end], 40 m
+// wide, in the order of their list.
+inline std::vector<section_t *> latitude_sections(Project &p, double start, double end, double step)
+{
+    std::vector<double> rows = latitude_rows(start, end, step);
+    const int count = int(rows.size() / 2);
+    EXPECT_EQ(wks_generate_road_latitude_sections(p.wks, p.road, count, rows.data(), 1.0, 40.0), count);
+    std::vector<section_t *> sections;
+    for (size_t i = 0; i < array_size(p.wks->latitude_sections); i++)
+        sections.push_back(item<section_t>(p.wks->latitude_sections, i));
+    return sections;
+}
+
 inline double dot(const double a[3], const double b[3])
 {
     return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];

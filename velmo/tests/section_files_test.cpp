@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -84,6 +85,13 @@ std::vector<velmo_point_t> records(Array *list)
     }
     return out;
 }
+
+// Numbers of the process in another locale's manner while the test runs.
+struct NumericLocale {
+    bool taken;
+    explicit NumericLocale(const char *name) : taken(std::setlocale(LC_NUMERIC, name) != nullptr) {}
+    ~NumericLocale() { std::setlocale(LC_NUMERIC, "C"); }
+};
 
 // A workspace whose hand-built sections are taken back before it goes.
 struct Workspace {
@@ -651,6 +659,22 @@ TEST(SectionFiles, DxfImportOfBrokenFilesKeepsTheRedLine)
     for (int i = 0; i <= VELMO_DESIGN_LINE_MAX; i++)
         many += vertex(std::to_string(i * 0.001), "1");
     broken["many.dxf"] = many + end;
+    // Shapes the reader would take otherwise than a check line by line: a
+    // count read from its leading digits, a name cut at a NUL, a line split
+    // at the reader's buffer.
+    auto lwpolyline = [](const std::string &name, const std::string &layer, const std::string &count) {
+        return "  0\n" + name + "\n  8\n" + layer + "\n 90\n" + count + "\n 10\n0\n 20\n1\n 10\n1\n 20\n1\n";
+    };
+    const std::string entities = text + "ENTITIES\n", close = "  0\nENDSEC\n  0\nEOF\n";
+    broken["count with letters.dxf"] =
+        entities + lwpolyline("LWPOLYLINE", "DESIGN", "2") + lwpolyline("LWPOLYLINE", "DESIGN", "600000000x") + close;
+    broken["signed count.dxf"] = entities + lwpolyline("LWPOLYLINE", "DESIGN", "-2") + close;
+    broken["nul in a name.dxf"] = entities + lwpolyline(std::string("LWPOLYLINE\0x", 12), "DESIGN", "2") + close;
+    broken["nul in a code.dxf"] = entities + lwpolyline("LWPOLYLINE", "DESIGN", "2") + std::string(" 10\0 7\n", 8) +
+                                  "5\n" + close;
+    broken["claims.dxf"] = entities + lwpolyline("LWPOLYLINE", "DESIGN", "60000") +
+                           lwpolyline("LWPOLYLINE", "DESIGN", "60000") + close;
+    broken["long layer.dxf"] = entities + lwpolyline("LWPOLYLINE", std::string(1500, 'D'), "2") + close;
     const std::map<std::string, std::string> why = {
         {"empty.dxf", "The file is empty."},
         {"text.dxf", "line 1 is not a group code"},
@@ -662,6 +686,12 @@ TEST(SectionFiles, DxfImportOfBrokenFilesKeepsTheRedLine)
         {"overflow.dxf", "\"1e400\" on line"},
         {"far.dxf", "farther than 10000 km"},
         {"many.dxf", "more than 100000 line vertices"},
+        {"count with letters.dxf", "the count \"600000000x\" on line"},
+        {"signed count.dxf", "the count \"-2\" on line"},
+        {"nul in a name.dxf", "holds a NUL byte"},
+        {"nul in a code.dxf", "holds a NUL byte"},
+        {"long layer.dxf", "is longer than 1000 bytes"},
+        {"claims.dxf", "claims more than 100000 line vertices"},
     };
     Array *before = section->red_line;
     for (const auto &[name, content] : broken) {
@@ -685,6 +715,42 @@ TEST(SectionFiles, DxfImportOfBrokenFilesKeepsTheRedLine)
     EXPECT_TRUE(section->state->retired_points.empty());
     ASSERT_NE(section_import_dxf(section, good.c_str()), 0);
     EXPECT_STREQ(section_last_message(section), "");
+}
+
+// What the design line is read from is what was checked: nothing after the
+// end marker, and nothing of entities a design line is not made of, however
+// long their lines; numbers read alike in every locale.
+TEST(SectionFiles, DxfImportReadsTheDesignLineBeforeTheEndMarkerAlone)
+{
+    TempDir dir;
+    Workspace w;
+    section_t *section = w.add(w.wks->latitude_sections, SECTION_LATITUDE, "LK0+100.00", across(0, 0, 0));
+    const std::string head = "  0\nSECTION\n  2\nENTITIES\n", close = "  0\nENDSEC\n  0\nEOF\n";
+    auto lwpolyline = [](const std::string &count, const std::string &vertices) {
+        return "  0\nLWPOLYLINE\n  8\nDESIGN\n 90\n" + count + "\n" + vertices;
+    };
+    const std::string design = lwpolyline("2", " 10\n-1.5\n 20\n2.25\n 10\n1.5\n 20\n2.75\n");
+    const std::string after = lwpolyline("356948853", " 10\n40\n 20\n9\n 10\n41\n 20\n9\n") + close;
+    const std::string long_text = "  0\nTEXT\n  8\nNOTES\n  1\n" + std::string(5000, 'n') + "\n";
+    const std::string comment = "999\n" + std::string(3000, 'c') + "\n";
+    const std::map<std::string, std::string> files = {
+        {"after the end.dxf", head + design + close + after},
+        {"long text.dxf", head + long_text + design + close},
+        {"long comment.dxf", comment + head + design + close},
+        {"hatch.dxf", head + "  0\nHATCH\n  8\nDESIGN\n 91\n1\n 92\n2\n 93\n3\n" + design + close},
+    };
+    NumericLocale decimal_comma("de_DE.UTF-8");
+    ASSERT_TRUE(decimal_comma.taken) << "the de_DE.UTF-8 locale is needed (locales-all)";
+    for (const auto &[name, content] : files) {
+        write_bytes(dir.file(name), content);
+        EXPECT_NE(section_import_dxf(section, dir.file(name).c_str()), 0) << name << ": " << section_last_message(section);
+        std::vector<velmo_point_t> red = records(section->red_line);
+        ASSERT_EQ(red.size(), 2u) << name;
+        EXPECT_EQ(red[0].u, -1.5f) << name;
+        EXPECT_EQ(red[0].v, 2.25f) << name;
+        EXPECT_EQ(red[1].u, 1.5f) << name;
+        EXPECT_EQ(red[1].v, 2.75f) << name;
+    }
 }
 
 // ---- a surveyed corridor -------------------------------------------------------

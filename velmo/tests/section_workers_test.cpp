@@ -23,15 +23,13 @@ bool same_points(const std::vector<velmo_point_t> &a, const std::vector<velmo_po
 TEST(SectionConcurrency, TwoThreadsComputingSectionsAtOnceGetWhatEachGetsAlone)
 {
     Project p(CorridorFiles::straight());
-    std::vector<double> rows = latitude_rows(1020, 1180, 20);
-    const int count = int(rows.size() / 2);
-    ASSERT_EQ(wks_generate_road_latitude_sections(p.wks, p.road, count, rows.data(), 1.0, 40.0), count);
-    std::vector<section_t *> sections;
+    std::vector<section_t *> sections = latitude_sections(p, 1020, 1180, 20);
+    const int count = int(sections.size());
+    ASSERT_EQ(count, 9);
     std::vector<std::vector<velmo_point_t>> alone;
-    for (int i = 0; i < count; i++) {
-        sections.push_back(item<section_t>(p.wks->latitude_sections, size_t(i)));
-        ASSERT_NE(wks_cal_section(p.wks, sections.back(), nullptr), 0);
-        alone.push_back(records(sections.back()->points));
+    for (section_t *section : sections) {
+        ASSERT_NE(wks_cal_section(p.wks, section, nullptr), 0);
+        alone.push_back(records(section->points));
         ASSERT_FALSE(alone.back().empty());
     }
     std::atomic<int> differ{0};
