@@ -2,6 +2,7 @@
 // back from one into the section's red line.
 #include "velmo.h"
 
+#include "c_notation.h"
 #include "section_state.h"
 #include "workspace_state.h"
 
@@ -215,9 +216,9 @@ bool finite_number(const std::string &text)
 {
     if (text.empty())
         return false;
-    char *end = nullptr;
-    double value = std::strtod(text.c_str(), &end);
-    return *end == '\0' && std::isfinite(value);
+    double value = 0;
+    const char *end = read_c_number(text.c_str(), &value);
+    return end && *end == '\0' && std::isfinite(value);
 }
 
 // Line vertices the pair adds: each VERTEX of a POLYLINE, each point of an
