@@ -35,9 +35,10 @@ wxEND_EVENT_TABLE()
 
 namespace {
 
+// In the C notation, as the element dialogs read what the list prefills.
 wxString Number(double value)
 {
-    return wxString::Format("%.4f", value);
+    return wxString::FromCDouble(value, 4);
 }
 
 } // namespace

@@ -46,8 +46,8 @@ void HorizonPanel::OnConvert(wxCommandEvent &)
             return ShowInputError(wxString::FromUTF8("偏距输入有误！"));
         double x = 0, y = 0, azimuth = 0;
         road_lo2xy(m_road, chainage, offset, &x, &y, &azimuth);
-        NorthText->SetValue(wxString::Format("%.4f", x));
-        EastText->SetValue(wxString::Format("%.4f", y));
+        NorthText->SetValue(wxString::FromCDouble(x, 4));
+        EastText->SetValue(wxString::FromCDouble(y, 4));
         DirectionText->SetValue(FormatAngleText(azimuth));
         return;
     }
@@ -59,8 +59,8 @@ void HorizonPanel::OnConvert(wxCommandEvent &)
     double chainage = 0, azimuth = 0, offset = 0;
     if (road_xy2l(m_road, x, y, &chainage, nullptr, nullptr, &azimuth, &offset) < 0)
         return ShowInputError(wxString::FromUTF8("坐标输入有误！"));
-    MileageText->SetValue(wxString::Format("%.3f", chainage));
-    OffsetText->SetValue(wxString::Format("%.3f", offset));
+    MileageText->SetValue(wxString::FromCDouble(chainage, 3));
+    OffsetText->SetValue(wxString::FromCDouble(offset, 3));
     DirectionText->SetValue(FormatAngleText(azimuth));
 }
 

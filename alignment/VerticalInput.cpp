@@ -79,8 +79,9 @@ bool VerticalInput::ReadStartPoint(const V_StartPoint &dialog, vertical_element_
         return false;
     if (std::fabs(grade) > MAX_GRADE_PERCENT)
         return Refuse(error, wrong, dialog.SlopeText,
-                      wxString::Format(_("Slope must lie between -%g %% and %g %%."), MAX_GRADE_PERCENT,
-                                       MAX_GRADE_PERCENT));
+                      wxString::Format(_("Slope must lie between -%s %% and %s %%."),
+                                       wxString::FromCDouble(MAX_GRADE_PERCENT),
+                                       wxString::FromCDouble(MAX_GRADE_PERCENT)));
     vertical_element_t e{};
     e.type = VERTICAL_START;
     e.start_chainage = chainage;

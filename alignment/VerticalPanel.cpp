@@ -62,9 +62,10 @@ const wxColour HIGHLIGHT_FILL(255, 0, 0);
 const int MARKER_SIZE = 8;
 const int LABEL_SIZE = 10;
 
+// In the C notation, as the element dialogs read what the list prefills.
 wxString Number(double value)
 {
-    return wxString::Format("%.4f", value);
+    return wxString::FromCDouble(value, 4);
 }
 
 wxString DeleteQuestion()
@@ -485,8 +486,8 @@ void VerticalPanel::OnMileageEnter(wxCommandEvent &)
                                      : _("No element of the profile covers this mileage."));
         return;
     }
-    HeightText->ChangeValue(wxString::Format("%.3f", elevation));
-    SlopeText->ChangeValue(wxString::Format("%.3f%%", std::tan(grade) * 100.0));
+    HeightText->ChangeValue(wxString::FromCDouble(elevation, 3));
+    SlopeText->ChangeValue(wxString::FromCDouble(std::tan(grade) * 100.0, 3) + "%");
 }
 
 // The canvas takes its new size from the sizers, so they run before the fit;
