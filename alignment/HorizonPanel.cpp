@@ -2,6 +2,7 @@
 
 #include "AlignmentMessages.h"
 #include "AngleText.h"
+#include "c_notation.h"
 
 #include <wx/intl.h>
 #include <wx/settings.h>
@@ -38,7 +39,7 @@ namespace {
 // In the C notation, as the element dialogs read what the list prefills.
 wxString Number(double value)
 {
-    return wxString::FromCDouble(value, 4);
+    return wxString(velmo::c_number_text(value, 4));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "V_Line.h"
 #include "V_Round.h"
 #include "V_StartPoint.h"
+#include "c_notation.h"
 
 #include <wx/choice.h>
 #include <wx/msgdlg.h>
@@ -80,8 +81,8 @@ bool VerticalInput::ReadStartPoint(const V_StartPoint &dialog, vertical_element_
     if (std::fabs(grade) > MAX_GRADE_PERCENT)
         return Refuse(error, wrong, dialog.SlopeText,
                       wxString::Format(_("Slope must lie between -%s %% and %s %%."),
-                                       wxString::FromCDouble(MAX_GRADE_PERCENT),
-                                       wxString::FromCDouble(MAX_GRADE_PERCENT)));
+                                       wxString(velmo::c_number_text(MAX_GRADE_PERCENT)),
+                                       wxString(velmo::c_number_text(MAX_GRADE_PERCENT))));
     vertical_element_t e{};
     e.type = VERTICAL_START;
     e.start_chainage = chainage;

@@ -8,6 +8,7 @@
 #include "V_Line.h"
 #include "V_Round.h"
 #include "V_StartPoint.h"
+#include "c_notation.h"
 
 #include <wx/button.h>
 #include <wx/choice.h>
@@ -65,7 +66,7 @@ const int LABEL_SIZE = 10;
 // In the C notation, as the element dialogs read what the list prefills.
 wxString Number(double value)
 {
-    return wxString::FromCDouble(value, 4);
+    return wxString(velmo::c_number_text(value, 4));
 }
 
 wxString DeleteQuestion()
@@ -486,8 +487,8 @@ void VerticalPanel::OnMileageEnter(wxCommandEvent &)
                                      : _("No element of the profile covers this mileage."));
         return;
     }
-    HeightText->ChangeValue(wxString::FromCDouble(elevation, 3));
-    SlopeText->ChangeValue(wxString::FromCDouble(std::tan(grade) * 100.0, 3) + "%");
+    HeightText->ChangeValue(wxString(velmo::c_number_text(elevation, 3)));
+    SlopeText->ChangeValue(wxString(velmo::c_number_text(std::tan(grade) * 100.0, 3)) + "%");
 }
 
 // The canvas takes its new size from the sizers, so they run before the fit;

@@ -3,6 +3,7 @@
 // threads keep theirs.
 #include "c_notation.h"
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -71,6 +72,14 @@ int c_snprintf(char *buffer, size_t size, const char *format, ...)
     const int written = c_vsnprintf(buffer, size, format, args);
     va_end(args);
     return written;
+}
+
+std::string c_number_text(double value, int decimals)
+{
+    char text[512];
+    const int written = decimals < 0 ? c_snprintf(text, sizeof text, "%g", value)
+                                     : c_snprintf(text, sizeof text, "%.*f", decimals, value);
+    return written < 0 ? std::string() : std::string(text, std::min(size_t(written), sizeof text - 1));
 }
 
 } // namespace velmo

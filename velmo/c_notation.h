@@ -16,6 +16,10 @@ namespace velmo {
 // hexadecimal are no numbers; an overflow reads as infinity.
 const char *read_c_number(const char *text, double *value);
 
+// The value with the given number of decimals ("%.*f"), or as "%g" writes
+// it when decimals is negative, in the C notation.
+std::string c_number_text(double value, int decimals = -1);
+
 // snprintf in the C notation, cut to fit as snprintf cuts.
 int c_snprintf(char *buffer, size_t size, const char *format, ...) __attribute__((format(printf, 3, 4)));
 int c_vsnprintf(char *buffer, size_t size, const char *format, va_list args);

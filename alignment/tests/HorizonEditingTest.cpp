@@ -6,6 +6,7 @@
 #include "H_Moderate.h"
 #include "H_Round.h"
 #include "H_StartPoint.h"
+#include "c_notation.h"
 #include "test_roads.h"
 #include "toolkit_decimal_comma_locale.h"
 
@@ -407,8 +408,8 @@ TEST_F(PanelTest, EditAndConversionKeepTheirNumbersUnderADecimalCommaLocale)
     panel->MileageText->SetValue("50.5");
     panel->OffsetText->SetValue("-3.25");
     Press(panel->ConvertButton);
-    EXPECT_EQ(panel->NorthText->GetValue(), wxString::FromCDouble(x, 4));
-    EXPECT_EQ(panel->EastText->GetValue(), wxString::FromCDouble(y, 4));
+    EXPECT_EQ(panel->NorthText->GetValue(), wxString(velmo::c_number_text(x, 4)));
+    EXPECT_EQ(panel->EastText->GetValue(), wxString(velmo::c_number_text(y, 4)));
     panel->MileageText->SetValue("");
     panel->OffsetText->SetValue("");
     Press(panel->ConvertButton);
