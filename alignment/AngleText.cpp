@@ -1,5 +1,7 @@
 #include "AngleText.h"
 
+#include "c_notation.h"
+
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -28,10 +30,16 @@ int LeadingInteger(const wxString &text)
     return static_cast<int>(value);
 }
 
+// The value of the longest prefix that reads as a decimal number (a point
+// before the fraction in every locale), 0 when none.
 double LeadingNumber(const wxString &text)
 {
     const wxScopedCharBuffer utf8 = text.utf8_str();
-    return std::strtod(utf8.data(), nullptr);
+    const char *start = utf8.data();
+    while (*start == ' ' || *start == '\t')
+        ++start;
+    double value = 0;
+    return velmo::read_c_number(start, &value) ? value : 0.0;
 }
 
 wxString TwoDigits(int64_t value)

@@ -5,9 +5,9 @@
 #include "H_Moderate.h"
 #include "H_Round.h"
 #include "H_StartPoint.h"
+#include "c_notation.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -102,9 +102,10 @@ bool HorizonElementReader::ReadNumber(const wxString &text, double *value)
     for (const char *c = begin; *c; ++c)
         if (!std::strchr("0123456789+-.eE", *c))
             return false;
-    char *end = nullptr;
-    const double number = std::strtod(begin, &end);
-    if (end == begin || *end != '\0' || !std::isfinite(number))
+    // Typed the same in every locale: a decimal point, never a comma.
+    double number = 0;
+    const char *end = velmo::read_c_number(begin, &number);
+    if (!end || *end != '\0' || !std::isfinite(number))
         return false;
     *value = number;
     return true;

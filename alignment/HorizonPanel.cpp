@@ -2,6 +2,7 @@
 
 #include "AlignmentMessages.h"
 #include "AngleText.h"
+#include "c_notation.h"
 
 #include <wx/intl.h>
 #include <wx/settings.h>
@@ -35,9 +36,10 @@ wxEND_EVENT_TABLE()
 
 namespace {
 
+// In the C notation, as the element dialogs read what the list prefills.
 wxString Number(double value)
 {
-    return wxString::Format("%.4f", value);
+    return wxString(velmo::c_number_text(value, 4));
 }
 
 } // namespace

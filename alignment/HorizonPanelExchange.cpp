@@ -5,6 +5,7 @@
 #include "AlignmentMessages.h"
 #include "AngleText.h"
 #include "HorizonElementReader.h"
+#include "c_notation.h"
 
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
@@ -46,8 +47,8 @@ void HorizonPanel::OnConvert(wxCommandEvent &)
             return ShowInputError(wxString::FromUTF8("偏距输入有误！"));
         double x = 0, y = 0, azimuth = 0;
         road_lo2xy(m_road, chainage, offset, &x, &y, &azimuth);
-        NorthText->SetValue(wxString::Format("%.4f", x));
-        EastText->SetValue(wxString::Format("%.4f", y));
+        NorthText->SetValue(wxString(velmo::c_number_text(x, 4)));
+        EastText->SetValue(wxString(velmo::c_number_text(y, 4)));
         DirectionText->SetValue(FormatAngleText(azimuth));
         return;
     }
@@ -59,8 +60,8 @@ void HorizonPanel::OnConvert(wxCommandEvent &)
     double chainage = 0, azimuth = 0, offset = 0;
     if (road_xy2l(m_road, x, y, &chainage, nullptr, nullptr, &azimuth, &offset) < 0)
         return ShowInputError(wxString::FromUTF8("坐标输入有误！"));
-    MileageText->SetValue(wxString::Format("%.3f", chainage));
-    OffsetText->SetValue(wxString::Format("%.3f", offset));
+    MileageText->SetValue(wxString(velmo::c_number_text(chainage, 3)));
+    OffsetText->SetValue(wxString(velmo::c_number_text(offset, 3)));
     DirectionText->SetValue(FormatAngleText(azimuth));
 }
 

@@ -4,6 +4,7 @@
 #include "V_Line.h"
 #include "V_Round.h"
 #include "V_StartPoint.h"
+#include "c_notation.h"
 
 #include <wx/choice.h>
 #include <wx/msgdlg.h>
@@ -79,8 +80,9 @@ bool VerticalInput::ReadStartPoint(const V_StartPoint &dialog, vertical_element_
         return false;
     if (std::fabs(grade) > MAX_GRADE_PERCENT)
         return Refuse(error, wrong, dialog.SlopeText,
-                      wxString::Format(_("Slope must lie between -%g %% and %g %%."), MAX_GRADE_PERCENT,
-                                       MAX_GRADE_PERCENT));
+                      wxString::Format(_("Slope must lie between -%s %% and %s %%."),
+                                       wxString(velmo::c_number_text(MAX_GRADE_PERCENT)),
+                                       wxString(velmo::c_number_text(MAX_GRADE_PERCENT))));
     vertical_element_t e{};
     e.type = VERTICAL_START;
     e.start_chainage = chainage;

@@ -8,6 +8,7 @@
 #include "V_Line.h"
 #include "V_Round.h"
 #include "V_StartPoint.h"
+#include "c_notation.h"
 
 #include <wx/button.h>
 #include <wx/choice.h>
@@ -62,9 +63,10 @@ const wxColour HIGHLIGHT_FILL(255, 0, 0);
 const int MARKER_SIZE = 8;
 const int LABEL_SIZE = 10;
 
+// In the C notation, as the element dialogs read what the list prefills.
 wxString Number(double value)
 {
-    return wxString::Format("%.4f", value);
+    return wxString(velmo::c_number_text(value, 4));
 }
 
 wxString DeleteQuestion()
@@ -485,8 +487,8 @@ void VerticalPanel::OnMileageEnter(wxCommandEvent &)
                                      : _("No element of the profile covers this mileage."));
         return;
     }
-    HeightText->ChangeValue(wxString::Format("%.3f", elevation));
-    SlopeText->ChangeValue(wxString::Format("%.3f%%", std::tan(grade) * 100.0));
+    HeightText->ChangeValue(wxString(velmo::c_number_text(elevation, 3)));
+    SlopeText->ChangeValue(wxString(velmo::c_number_text(std::tan(grade) * 100.0, 3)) + "%");
 }
 
 // The canvas takes its new size from the sizers, so they run before the fit;

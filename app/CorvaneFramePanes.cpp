@@ -7,6 +7,7 @@
 #include "SceneObjects.h"
 #include "StatusView.h"
 #include "TreeData.h"
+#include "c_notation.h"
 
 #include <wx/dataview.h>
 #include <wx/filename.h>
@@ -456,7 +457,7 @@ namespace {
 
 wxString Fixed(double value, int decimals)
 {
-    return wxString::Format("%.*f", decimals, value);
+    return wxString(velmo::c_number_text(value, decimals));
 }
 
 void AppendRow(wxPropertyGrid *grid, const wxString &label, const wxString &value)

@@ -17,6 +17,7 @@
 #include "SideManipulator.h"
 #include "StatusView.h"
 #include "TaskThread.h"
+#include "c_notation.h"
 
 #include <osg/Camera>
 #include <osg/Viewport>
@@ -100,6 +101,14 @@ bool ListHolds(Array *list, const section_t *section)
             return true;
     }
     return false;
+}
+
+// "x,y,z" as the status panel shows a point: with decimal points whatever
+// the locale, or the commas between the coordinates would be lost.
+wxString CoordinateText(const osg::Vec3d &point)
+{
+    return velmo::c_number_text(point.x(), 2) + "," + velmo::c_number_text(point.y(), 2) + "," +
+           velmo::c_number_text(point.z(), 2);
 }
 
 } // namespace
@@ -428,7 +437,7 @@ void CorvaneFrame::OnSectionLeftUp(wxMouseEvent &event)
         }
         m_distancePoints.push_back(point);
         SceneShowPolyline(m_distancePoints, m_pointSize);
-        m_statusView->SetStatusText(1, wxString::Format(_("Distance:%.2f"), DistanceAlong(m_distancePoints)));
+        m_statusView->SetStatusText(1, _("Distance:") + wxString(velmo::c_number_text(DistanceAlong(m_distancePoints), 2)));
         break;
     }
     default: break;
@@ -468,7 +477,7 @@ void CorvaneFrame::OnSectionMotion(wxMouseEvent &event)
     if (!m_sectionViewer)
         return;
     const osg::Vec3d point = Unproject(m_sectionViewer.get(), event.GetX(), event.GetY(), 0.0);
-    m_statusView->SetStatusText(0, wxString::Format("%.2f,%.2f,%.2f", point.x(), point.y(), point.z()));
+    m_statusView->SetStatusText(0, CoordinateText(point));
 }
 
 // ---- Keys of the section view -------------------------------------------------------------
@@ -734,7 +743,7 @@ void CorvaneFrame::OnModelMotion(wxMouseEvent &event)
         m_statusView->SetStatusText(0, wxEmptyString);
         return;
     }
-    m_statusView->SetStatusText(0, wxString::Format("%.2f,%.2f,%.2f", point.x(), point.y(), point.z()));
+    m_statusView->SetStatusText(0, CoordinateText(point));
 }
 
 // ---- Section tool window and panes ---------------------------------------------------------

@@ -49,7 +49,8 @@ void ViewTimeLog::Note(const char *event)
 {
     timespec now = {};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    fprintf(m_file, "%s %.6f\n", event, double(now.tv_sec) + now.tv_nsec * 1e-9);
+    // Whole numbers only: the seconds read with a decimal point in every locale.
+    fprintf(m_file, "%s %lld.%06ld\n", event, static_cast<long long>(now.tv_sec), now.tv_nsec / 1000);
     // The script reads the file while the program runs.
     fflush(m_file);
 }

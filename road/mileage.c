@@ -1,8 +1,9 @@
 /* Chainage text: the station of a chainage as surveyors write it. */
 #include "road.h"
 
+#include "c_notation.h"
+
 #include <math.h>
-#include <stdio.h>
 
 static char mileage_text[64];
 
@@ -11,7 +12,7 @@ void mileage_format(double chainage, char *text, size_t size)
     if (!text || size == 0)
         return;
     if (!isfinite(chainage) || fabs(chainage) >= 1e15) {
-        snprintf(text, size, "%g", chainage);
+        c_notation_snprintf(text, size, "%g", chainage);
         return;
     }
     /* Rounded to the centimetre first, so that 999.999 reads K1+000.00 and
@@ -21,13 +22,13 @@ void mileage_format(double chainage, char *text, size_t size)
     double metres = fabs(rounded - 1000.0 * (double)km);
     const char *pad = metres < 10.0 ? "00" : metres < 100.0 ? "0" : "";
     if (km > 0)
-        snprintf(text, size, "K%lld+%s%.2f", km, pad, metres);
+        c_notation_snprintf(text, size, "K%lld+%s%.2f", km, pad, metres);
     else if (km < 0)
-        snprintf(text, size, "-K%lld+%s%.2f", -km, pad, metres);
+        c_notation_snprintf(text, size, "-K%lld+%s%.2f", -km, pad, metres);
     else if (rounded < 0.0)
-        snprintf(text, size, "K0-%s%.2f", pad, metres);
+        c_notation_snprintf(text, size, "K0-%s%.2f", pad, metres);
     else
-        snprintf(text, size, "K0+%s%.2f", pad, metres);
+        c_notation_snprintf(text, size, "K0+%s%.2f", pad, metres);
 }
 
 const char *mileage(double chainage)

@@ -2,6 +2,8 @@
 #define _XOPEN_SOURCE 700
 #include "pm_text.h"
 
+#include "c_notation.h"
+
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -109,7 +111,7 @@ int pm_number(const char **cursor, double *value)
 {
     const char *start = skip_blanks(*cursor);
     char *end;
-    double v = strtod(start, &end);
+    double v = c_notation_strtod(start, &end);
     /* "1.52.5" must not read as two numbers, nor "12-3". */
     if (end == start || !isfinite(v) || (*end && strchr("0123456789.+-", *end)))
         return -1;
@@ -178,7 +180,7 @@ void pm_text_printf(pm_text *text, const char *format, ...)
     va_list args, again;
     va_start(args, format);
     va_copy(again, args);
-    int need = vsnprintf(NULL, 0, format, args);
+    int need = c_notation_vsnprintf(NULL, 0, format, args);
     va_end(args);
     if (need < 0 || text->failed) {
         text->failed = 1;
@@ -199,7 +201,7 @@ void pm_text_printf(pm_text *text, const char *format, ...)
         text->data = data;
         text->size = size;
     }
-    vsnprintf(text->data + text->length, (size_t)need + 1, format, again);
+    c_notation_vsnprintf(text->data + text->length, (size_t)need + 1, format, again);
     va_end(again);
     text->length += (size_t)need;
 }

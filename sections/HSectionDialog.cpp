@@ -90,7 +90,7 @@ HSectionDialog::~HSectionDialog() = default;
 void HSectionDialog::SetCenter(const double center[3])
 {
     for (int axis = 0; axis < 3; ++axis)
-        m_center[axis]->SetValue(wxString::Format("%.3f", center[axis]));
+        m_center[axis]->SetValue(SectionText::Fixed3(center[axis]));
 }
 
 wxString HSectionDialog::GetSectionName() const

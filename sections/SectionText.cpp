@@ -1,9 +1,10 @@
 #include "SectionText.h"
 
+#include "c_notation.h"
+
 #include <wx/intl.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -108,22 +109,12 @@ bool SectionText::ReadNumber(const char **cursor, double *value)
     const char *p = *cursor;
     while (IsSpace(*p))
         ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = *p == '-';
-        ++p;
-    }
-    // Only decimal digits and a point may start a number: from_chars would
-    // take "nan" and "inf" as well.
-    if (!(*p >= '0' && *p <= '9') && !(*p == '.' && p[1] >= '0' && p[1] <= '9'))
-        return false;
     double number = 0;
-    const char *end = p + std::strlen(p);
-    const std::from_chars_result result = std::from_chars(p, end, number, std::chars_format::general);
-    if (result.ec != std::errc() || !std::isfinite(number))
+    const char *end = velmo::read_c_number(p, &number);
+    if (!end || !std::isfinite(number))
         return false;
-    *value = negative ? -number : number;
-    *cursor = result.ptr;
+    *value = number;
+    *cursor = end;
     return true;
 }
 
@@ -245,7 +236,7 @@ bool SectionText::IsTrailer(const std::string &text, size_t offset)
 
 wxString SectionText::Fixed3(double value)
 {
-    const wxString text = wxString::Format("%.3f", value);
+    const wxString text = wxString(velmo::c_number_text(value, 3));
     return text == "-0.000" ? wxString("0.000") : text;
 }
 

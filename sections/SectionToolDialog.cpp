@@ -3,6 +3,7 @@
 #include "SectionText.h"
 #include "SectionToolHost.h"
 #include "SectionValues.h"
+#include "c_notation.h"
 
 #include <wx/bmpbuttn.h>
 #include <wx/msgdlg.h>
@@ -234,7 +235,8 @@ bool SectionToolDialog::ReadBox(const wxTextCtrl *box, const ValueRange &range, 
         *value = range.Clamp(number);
         return true;
     }
-    wxMessageBox(wxString::Format(rule, range.least, range.most), _("Error"), wxOK | wxCENTRE | wxICON_ERROR, this);
+    const wxString least(velmo::c_number_text(range.least)), most(velmo::c_number_text(range.most));
+    wxMessageBox(wxString::Format(rule, least, most), _("Error"), wxOK | wxCENTRE | wxICON_ERROR, this);
     ShowValuesInForce();
     return false;
 }
@@ -243,7 +245,7 @@ void SectionToolDialog::OnPointSizeEnter(wxCommandEvent &)
 {
     double size = 0;
     if (!ReadBox(m_pointSizeText, POINT_SIZE_RANGE,
-                 _("The point size must be a number from %g to %g pixels."), &size))
+                 _("The point size must be a number from %s to %s pixels."), &size))
         return;
     if (!m_host || !m_host->SetSectionPointSize(float(size))) {
         ShowValuesInForce();
@@ -256,7 +258,7 @@ void SectionToolDialog::OnBufferWidthEnter(wxCommandEvent &)
 {
     double width = 0;
     if (!ReadBox(m_bufferWidthText, BUFFER_WIDTH_RANGE,
-                 _("The buffer width must be a number from %g to %g m."), &width))
+                 _("The buffer width must be a number from %s to %s m."), &width))
         return;
     if (!m_host || !m_host->SetSectionOffset(width)) {
         ShowValuesInForce();
@@ -269,7 +271,7 @@ void SectionToolDialog::OnSectionWidthEnter(wxCommandEvent &)
 {
     double width = 0;
     if (!ReadBox(m_sectionWidthText, SECTION_WIDTH_RANGE,
-                 _("The section width must be a number from %g to %g m."), &width))
+                 _("The section width must be a number from %s to %s m."), &width))
         return;
     if (!m_host || !m_host->SetSectionWidth(width)) {
         ShowValuesInForce();

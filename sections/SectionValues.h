@@ -5,6 +5,8 @@
 // most what a surveyor could want.
 #pragma once
 
+#include "c_notation.h"
+
 #include <wx/string.h>
 
 namespace sectionvalues {
@@ -69,7 +71,7 @@ inline int SectionWidthPosition(double width)
 
 inline wxString TenthsText(double value)
 {
-    return wxString::Format("%.1f", value);
+    return wxString(velmo::c_number_text(value, 1));
 }
 
 inline wxString WholeText(double value)

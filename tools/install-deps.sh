@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth libgl1-mesa-dri python3-ezdxf
   tango-icon-theme
+  locales-all
 )
 
 sudo_if_needed() {

@@ -3,6 +3,7 @@
 // DAT files.
 #include "velmo.h"
 
+#include "c_notation.h"
 #include "section_state.h"
 #include "workspace_state.h"
 
@@ -47,7 +48,7 @@ void append_format(std::string &out, const char *format, ...)
     char buffer[128];
     va_list args;
     va_start(args, format);
-    int n = vsnprintf(buffer, sizeof buffer, format, args);
+    int n = c_vsnprintf(buffer, sizeof buffer, format, args);
     va_end(args);
     if (n > 0)
         out.append(buffer, std::min<size_t>(size_t(n), sizeof buffer - 1));
@@ -247,13 +248,15 @@ bool chainage_from_name(const char *name, double *chainage)
         p++;
     if (*p++ != 'K' || !std::isdigit(static_cast<unsigned char>(*p)))
         return false;
-    char *end = nullptr;
-    double km = std::strtod(p, &end);
+    double km = 0, metres = 0;
+    const char *end = read_c_number(p, &km);
+    if (!end)
+        return false;
     char sign = *end;
     if ((sign != '+' && sign != '-') || !std::isdigit(static_cast<unsigned char>(end[1])))
         return false;
-    double metres = std::strtod(end + 1, &end);
-    if (*end != '\0' || !std::isfinite(km) || !std::isfinite(metres))
+    end = read_c_number(end + 1, &metres);
+    if (!end || *end != '\0' || !std::isfinite(km) || !std::isfinite(metres))
         return false;
     double value = km * 1000.0 + (sign == '-' ? -metres : metres);
     *chainage = negative ? -value : value;

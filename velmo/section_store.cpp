@@ -6,6 +6,7 @@
 // the rest, so later formats may append fields.
 #include "velmo.h"
 
+#include "c_notation.h"
 #include "section_state.h"
 #include "sqlite_db.h"
 #include "workspace_state.h"
@@ -206,7 +207,7 @@ void load_vertices(wks_t *wks, const std::string &blob, section_t *section)
     for (const auto &v : records)
         if (!vertex_fits_a_road(v)) {
             char where[64];
-            std::snprintf(where, sizeof where, "%.6g, %.6g", v[0], v[1]);
+            c_snprintf(where, sizeof where, "%.6g, %.6g", v[0], v[1]);
             add_message(wks, "The longitude section \"" + std::string(section->name) +
                                  "\" has a centre line no road could have (a vertex at " + where +
                                  "); its line was left out.");

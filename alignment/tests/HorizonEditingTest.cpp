@@ -6,12 +6,15 @@
 #include "H_Moderate.h"
 #include "H_Round.h"
 #include "H_StartPoint.h"
+#include "c_notation.h"
 #include "test_roads.h"
+#include "toolkit_decimal_comma_locale.h"
 
 #include <wx/filedlg.h>
 #include <wx/uiaction.h>
 
 #include <cmath>
+#include <functional>
 #include <fstream>
 #include <unistd.h>
 
@@ -359,6 +362,60 @@ TEST_F(PanelTest, ConversionMatchesTheRoadLibrary)
     EXPECT_EQ(script.messages.size(), 3u);
     panel->SetRoad(&road);
     road_final(&single);
+}
+
+// Under a German locale the list, the dialogs it prefills and the
+// conversion fields all write a decimal point, so that what they show is read
+// back unchanged.
+TEST_F(PanelTest, EditAndConversionKeepTheirNumbersUnderADecimalCommaLocale)
+{
+    test_roads::five_element_alignment(&road);
+    ToolkitDecimalCommaLocale locale;
+    ASSERT_DECIMAL_COMMA_LOCALE(locale);
+    panel->SetRoad(&road);
+    EXPECT_EQ(Cell(1, HorizonPanel::COL_LENGTH), "36.3914");
+    EXPECT_EQ(Cell(0, HorizonPanel::COL_NORTH), "41801.8340");
+
+    const struct {
+        int row;
+        std::function<wxString(wxDialog *)> prefill;
+        const char *shown;
+    } edits[] = {
+        {0, [](wxDialog *d) { return dynamic_cast<H_StartPoint &>(*d).TextCtrl1->GetValue(); }, "41801.8340"},
+        {1, [](wxDialog *d) { return dynamic_cast<H_Line &>(*d).TextCtrl1->GetValue(); }, "36.3914"},
+        {3, [](wxDialog *d) { return dynamic_cast<H_Round &>(*d).TextCtrl1->GetValue(); }, "54.0000"},
+        {4, [](wxDialog *d) { return dynamic_cast<H_Moderate &>(*d).TextCtrl1->GetValue(); }, "54.0000"},
+    };
+    for (const auto &edit : edits) {
+        const horizon_element_t before = *road_horizon(&road, edit.row);
+        SelectRow(edit.row);
+        DialogScript script;
+        wxString prefill;
+        script.Then([&](wxDialog *dialog) {
+            prefill = edit.prefill(dialog);
+            return int(wxID_OK);
+        });
+        Press(panel->EditButton);
+        EXPECT_EQ(prefill, edit.shown) << "row " << edit.row;
+        EXPECT_TRUE(script.messages.empty()) << "row " << edit.row << ": " << script.messages[0];
+        EXPECT_EQ(road_horizon(&road, edit.row)->length, before.length) << "row " << edit.row;
+        EXPECT_EQ(road_horizon(&road, edit.row)->start_x, before.start_x) << "row " << edit.row;
+    }
+
+    double x = 0, y = 0, azimuth = 0;
+    road_lo2xy(&road, 50.5, -3.25, &x, &y, &azimuth);
+    DialogScript script;
+    panel->MileageText->SetValue("50.5");
+    panel->OffsetText->SetValue("-3.25");
+    Press(panel->ConvertButton);
+    EXPECT_EQ(panel->NorthText->GetValue(), wxString(velmo::c_number_text(x, 4)));
+    EXPECT_EQ(panel->EastText->GetValue(), wxString(velmo::c_number_text(y, 4)));
+    panel->MileageText->SetValue("");
+    panel->OffsetText->SetValue("");
+    Press(panel->ConvertButton);
+    EXPECT_TRUE(script.messages.empty()) << script.messages[0];
+    EXPECT_EQ(panel->MileageText->GetValue(), "50.500");
+    EXPECT_EQ(panel->OffsetText->GetValue(), "-3.250");
 }
 
 TEST_F(PanelTest, ImportRefusesAnElementOfUnknownKindNamingItsLineAndCode)

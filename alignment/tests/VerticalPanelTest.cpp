@@ -8,6 +8,7 @@
 #include "V_Line.h"
 #include "V_Round.h"
 #include "V_StartPoint.h"
+#include "toolkit_decimal_comma_locale.h"
 
 #include <wx/button.h>
 #include <wx/choice.h>
@@ -215,6 +216,38 @@ TEST_F(VerticalPanelTest, EditPresetsTheRowAndChainsTheRest)
     Press(panel->EditButton);
     EXPECT_EQ(std::memcmp(&before, &road.at(2), sizeof before), 0);
     EXPECT_FALSE(panel->IsModified());
+}
+
+// Under a German locale the list and the dialogs it prefills write a
+// decimal point, so an unchanged element is read back unchanged, and the
+// query shows the elevation as it is typed.
+TEST_F(VerticalPanelTest, EditAndQueryKeepTheirNumbersUnderADecimalCommaLocale)
+{
+    Append(road.get(), StartPoint(100.25, 50.125, 2.5));
+    Append(road.get(), Grade(200.5));
+    Append(road.get(), Curve(120.75, 3000.5, 0));
+    road_apply_vertical(road.get());
+    ToolkitDecimalCommaLocale locale;
+    ASSERT_DECIMAL_COMMA_LOCALE(locale);
+    panel->SetRoad(road.get());
+    EXPECT_EQ(Cell(1, 5), "200.5000");
+
+    DialogScript script;
+    const vertical_element_t start = road.at(0), curve = road.at(2);
+    Select(0);
+    script.ThenOk<V_StartPoint>([](V_StartPoint &d) { EXPECT_EQ(d.HeightText->GetValue(), "50.1250"); });
+    Press(panel->PointButton);
+    Select(2);
+    script.ThenOk<V_Round>([](V_Round &d) { EXPECT_EQ(d.RadiusText->GetValue(), "3000.5000"); });
+    Press(panel->EditButton);
+    EXPECT_TRUE(script.Messages().empty()) << script.Messages()[0];
+    EXPECT_DOUBLE_EQ(road.at(0).start_elevation, start.start_elevation);
+    EXPECT_DOUBLE_EQ(road.at(2).radius, curve.radius);
+    EXPECT_DOUBLE_EQ(road.at(2).length, curve.length);
+
+    Query("100.25");
+    EXPECT_EQ(panel->HeightText->GetValue(), "50.125");
+    EXPECT_EQ(panel->SlopeText->GetValue(), "2.500%");
 }
 
 TEST_F(VerticalPanelTest, BadInputIsRefusedWithItsReasonAndChangesNothing)

@@ -1,6 +1,7 @@
 #include "TaskTestSupport.h"
 #include "UpdateRequest.h"
 #include "UpdateVersionEvent.h"
+#include "decimal_comma_locale.h"
 
 #include <wx/stopwatch.h>
 
@@ -58,6 +59,20 @@ TEST(UpdateAnswer, AnswersNamingNoVersionAreRefused)
         SCOPED_TRACE(answer);
         EXPECT_FALSE(Parse(answer).ok);
     }
+}
+
+// The program runs under the user's locale; the answer reads the same.
+TEST(UpdateAnswer, ADecimalCommaLocaleReadsTheSameAnswer)
+{
+    DecimalCommaLocale locale;
+    ASSERT_DECIMAL_COMMA_LOCALE(locale);
+    Parsed p = Parse("{\"version\":\"2.1.10\",\"url\":\"http://h/setup_2.1.10.exe\",\"description\":\"1.5 times faster\","
+                     "\"filesize\":\"123456\",\"other\":[1.5,-2.25e3]}");
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.version, "2.1.10");
+    EXPECT_EQ(p.url, "http://h/setup_2.1.10.exe");
+    EXPECT_EQ(p.description, "1.5 times faster");
+    EXPECT_EQ(p.filesize, 123456);
 }
 
 TEST(UpdateAnswer, MembersOfOtherTypesOrNoAddressRefuseTheWholeAnswer)

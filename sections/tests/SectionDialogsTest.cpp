@@ -10,6 +10,7 @@
 #include "SectionTestSupport.h"
 #include "TaskTestSupport.h"
 #include "VSectionDialog.h"
+#include "toolkit_decimal_comma_locale.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -432,6 +433,59 @@ TEST_F(RoadDialogTest, TheOkButtonKeepsTheDialogOpenOnBadInput)
     dialog.AppendRow(10.0, 0.0);
     dialog.CallAfter([&] { Press(ok); });
     EXPECT_EQ(wxID_OK, dialog.ShowModal());
+}
+
+// Under a German locale every value a section dialog shows, prefilled or
+// listed, carries a decimal point and reads back as the value it shows.
+TEST_F(RoadDialogTest, EveryDialogReadsBackWhatItShowsUnderADecimalCommaLocale)
+{
+    ToolkitDecimalCommaLocale locale;
+    ASSERT_DECIMAL_COMMA_LOCALE(locale);
+    RoadSectionDialog road(nullptr, ROAD_SECTION_LATITUDE);
+    Add(road, "120.5", "12.25");
+    Import(road, "140.75,13.125\n");
+    VSectionDialog custom(nullptr);
+    driver.Then<AddVSectionDialog>([](AddVSectionDialog &add) {
+        Type(add.GetCenterXField(), "500010.12345");
+        Type(add.GetCenterYField(), "4000020.5");
+        Type(add.GetAzimuthField(), "45.25");
+        return wxID_OK;
+    });
+    Press(Child(&custom, VSectionDialog::ID_BUTTON1));
+    HSectionDialog flat(nullptr);
+    const double centre[3] = {500123.45678, 4000001.5, 101.25};
+    flat.SetCenter(centre);
+    double read[3] = {};
+    flat.GetCenter(read);
+
+    const struct {
+        const char *value;
+        wxString shown;
+        double read;
+        double expected;
+    } values[] = {
+        {"road buffer width", road.GetBufferWidthField()->GetValue(), road.GetBufferWidth(), 1.0},
+        {"road section width", road.GetSectionWidthField()->GetValue(), road.GetSectionWidth(), 40.0},
+        {"added chainage", road.GetChainList()->GetItemText(0, 1), road.GetRows().at(0)[0], 120.5},
+        {"added altitude", road.GetChainList()->GetItemText(0, 2), road.GetRows().at(0)[1], 12.25},
+        {"imported chainage", road.GetChainList()->GetItemText(1, 1), road.GetRows().at(1)[0], 140.75},
+        {"imported altitude", road.GetChainList()->GetItemText(1, 2), road.GetRows().at(1)[1], 13.125},
+        {"custom buffer width", custom.GetBufferWidthField()->GetValue(), custom.GetBufferWidth(), 1.0},
+        {"custom centre x", custom.GetSectionList()->GetItemText(0, 1), custom.GetRows().at(0).x, 500010.123},
+        {"custom centre y", custom.GetSectionList()->GetItemText(0, 2), custom.GetRows().at(0).y, 4000020.5},
+        {"custom azimuth", custom.GetSectionList()->GetItemText(0, 3), custom.GetRows().at(0).azimuth, 45.25},
+        {"horizontal centre x", flat.GetCenterField(0)->GetValue(), read[0], 500123.457},
+        {"horizontal centre z", flat.GetCenterField(2)->GetValue(), read[2], 101.25},
+        {"horizontal buffer width", flat.GetBufferWidthField()->GetValue(), flat.GetBufferWidth(), 1.0},
+    };
+    for (const auto &v : values) {
+        EXPECT_EQ(wxNOT_FOUND, v.shown.Find(',')) << v.value << " shows " << v.shown;
+        EXPECT_DOUBLE_EQ(v.expected, v.read) << v.value << " shows " << v.shown;
+    }
+    EXPECT_TRUE(road.AcceptInput());
+    EXPECT_TRUE(custom.AcceptInput());
+    EXPECT_TRUE(flat.AcceptInput());
+    EXPECT_TRUE(driver.messages.empty()) << driver.messages[0].text;
 }
 
 TEST(RoadDialogWithoutRoadsTest, NoRoadLeavesTheChoiceEmptyAndRefusesOk)

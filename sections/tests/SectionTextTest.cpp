@@ -3,6 +3,7 @@
 #include "ChainListLine.h"
 #include "CustomSectionLine.h"
 #include "SectionText.h"
+#include "decimal_comma_locale.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -191,9 +192,8 @@ TEST(SectionTextTest, AFileThatIsNoListIsAnErrorNamingIt)
 
 TEST(SectionTextTest, FieldsReadTheCNotationWhateverTheLocale)
 {
-    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
-    // A locale with a decimal comma, when the machine has one.
-    std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+    DecimalCommaLocale locale;
+    ASSERT_DECIMAL_COMMA_LOCALE(locale);
     EXPECT_DOUBLE_EQ(12.5, SectionText::LeadingNumber("12.5"));
     EXPECT_DOUBLE_EQ(3.0, SectionText::LeadingNumber(" 3abc"));
     EXPECT_DOUBLE_EQ(0.0, SectionText::LeadingNumber("abc"));
@@ -202,7 +202,17 @@ TEST(SectionTextTest, FieldsReadTheCNotationWhateverTheLocale)
     EXPECT_DOUBLE_EQ(40.0, value);
     for (const char *text : {"", "  ", "40m", "nan", "-inf", "1e400", "1,5"})
         EXPECT_FALSE(SectionText::WholeNumber(text, &value)) << text;
-    std::setlocale(LC_NUMERIC, saved.c_str());
+    const Pair row = Chain("120.5;35.25");
+    EXPECT_TRUE(row.taken);
+    EXPECT_DOUBLE_EQ(120.5, row.first);
+    EXPECT_DOUBLE_EQ(35.25, row.second);
+    CustomSectionLine line;
+    ASSERT_TRUE(CustomSectionLine::Parse("500010.125,4000020.5,45.75", &line));
+    EXPECT_DOUBLE_EQ(500010.125, line.x);
+    EXPECT_DOUBLE_EQ(4000020.5, line.y);
+    EXPECT_DOUBLE_EQ(45.75, line.azimuth);
+    EXPECT_EQ("1.500", SectionText::Fixed3(1.5));
+    EXPECT_EQ("0.000", SectionText::Fixed3(-0.0001));
 }
 
 TEST(SectionTextTest, LineNumberListsStopAfterAFewAndZeroHasNoSign)

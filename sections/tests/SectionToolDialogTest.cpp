@@ -5,6 +5,7 @@
 
 #include "SectionConfigDialog.h"
 #include "SectionToolDialog.h"
+#include "toolkit_decimal_comma_locale.h"
 
 #include <wx/slider.h>
 #include <wx/stattext.h>
@@ -174,6 +175,29 @@ TEST_F(ToolWindowTest, TextBoxesTakeOneWholeNumberWithinTheirRange)
     Enter(point, "20");
     EXPECT_EQ(20.0f, frame->GetPointSize());
     EXPECT_EQ(100, Slider(SectionToolDialog::ID_SLIDER1)->GetValue());
+}
+
+// Under a German locale a box takes a decimal point as everywhere else, and
+// its message gives the range as it is to be typed.
+TEST_F(ToolWindowTest, TextBoxesTakeAndNameNumbersWithAPointUnderADecimalCommaLocale)
+{
+    ToolkitDecimalCommaLocale locale;
+    ASSERT_DECIMAL_COMMA_LOCALE(locale);
+    const struct {
+        long box;
+        const char *range;
+    } boxes[] = {
+        {SectionToolDialog::ID_TEXTCTRL1, "from 0.1 to 20 pixels"},
+        {SectionToolDialog::ID_TEXTCTRL2, "from 0.1 to 1000 m"},
+    };
+    for (const auto &b : boxes) {
+        DialogAnswerer answers(wxID_OK);
+        Enter(b.box, "0,5");
+        ASSERT_EQ(1u, answers.shown.size()) << b.range;
+        EXPECT_NE(wxNOT_FOUND, answers.shown[0].message.Find(b.range)) << answers.shown[0].message;
+    }
+    Enter(SectionToolDialog::ID_TEXTCTRL1, "2.5");
+    EXPECT_EQ(2.5f, frame->GetPointSize());
 }
 
 TEST_F(ToolWindowTest, ButtonsSwitchTheFramesModes)

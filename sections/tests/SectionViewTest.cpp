@@ -8,6 +8,8 @@
 #include "SceneObjects.h"
 #include "SectionToolDialog.h"
 #include "SideManipulator.h"
+#include "c_notation.h"
+#include "toolkit_decimal_comma_locale.h"
 
 #include <wx/aui/framemanager.h>
 #include <wx/bmpbuttn.h>
@@ -123,6 +125,40 @@ TEST_F(SectionViewTest, MeasureMakesASectionCurrentWithItsPaneToolWindowAndName)
     EXPECT_EQ(nullptr, frame->GetCurrentSection());
     EXPECT_EQ("", Status(2));
     EXPECT_EQ(VIEW_3D, frame->GetModelViewMode());
+}
+
+// Under a German locale the read-outs and properties keep decimal points:
+// "1,50,2,30,3,10" could not be told apart into its three coordinates.
+TEST_F(SectionViewTest, ReadOutsKeepTheirDecimalPointsUnderADecimalCommaLocale)
+{
+    section_t *section = Latitude(1);
+    MakeCurrent(section);
+    const velmo_point_t *p = PointNearU(section, 0.0f);
+    wxString point, distance;
+    {
+        ToolkitDecimalCommaLocale locale;
+        ASSERT_DECIMAL_COMMA_LOCALE(locale);
+        wxMouseEvent motion(wxEVT_MOTION);
+        motion.SetPosition(MouseAt(*p));
+        frame->GetSectionCanvas()->GetEventHandler()->ProcessEvent(motion);
+        point = Status(0);
+        Key('W');
+        LeftClick(MouseAt(-6.0f, p->v, 0.0f));
+        LeftClick(MouseAt(0.0f, p->v, 0.0f));
+        distance = Status(1);
+        frame->ShowProperties(nullptr, nullptr, section);
+        wxPGProperty *width = frame->GetPropertyGrid()->GetProperty(_("Width"));
+        ASSERT_TRUE(width);
+        EXPECT_EQ(wxString(velmo::c_number_text(section->width_range[1] - section->width_range[0], 2)),
+                  width->GetValueAsString());
+    }
+    const std::vector<double> read = Numbers(point);
+    ASSERT_EQ(3u, read.size()) << point;
+    EXPECT_NEAR(p->u, read[0], 0.2) << point;
+    EXPECT_NEAR(p->v, read[1], 0.2) << point;
+    double length = 0;
+    EXPECT_TRUE(distance.StartsWith("Distance:") && distance.Mid(9).ToCDouble(&length)) << distance;
+    EXPECT_NEAR(6.0, length, 0.2) << distance;
 }
 
 // Names are UTF-8 whatever the locale: under the C locale, which cannot

@@ -1,6 +1,7 @@
 #include "velmo.h"
 
 #include "section_state.h"
+#include "decimal_comma_locale.h"
 #include "temp_dir.h"
 #include "workspace_state.h"
 
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -835,6 +837,84 @@ TEST(SectionFiles, StraightCorridorExportsItsKnownCrossSectionsAndProfile)
 TEST(SectionFiles, CurvedCorridorExportsItsKnownCrossSectionsAndProfile)
 {
     check_corridor_exports(lasgen::Alignment::curved);
+}
+
+// ---- locale ----------------------------------------------------------------------
+
+// The first line where two texts part, "" when they are the same.
+std::string first_difference(const std::string &a, const std::string &b)
+{
+    std::istringstream in_a(a), in_b(b);
+    for (std::string line_a, line_b;;) {
+        bool more_a = bool(std::getline(in_a, line_a)), more_b = bool(std::getline(in_b, line_b));
+        if (!more_a && !more_b)
+            return "";
+        if (more_a != more_b || line_a != line_b)
+            return (more_a ? line_a : "(end)") + " instead of " + (more_b ? line_b : "(end)");
+    }
+}
+
+// The program sets the locale from the system language: a German user's
+// exports must hold the very bytes everyone else's do, a decimal point in
+// every number, and his DXF import must read a drawing made anywhere.
+TEST(SectionFiles, ExportsAndDxfImportIgnoreADecimalCommaLocale)
+{
+    TempDir dir;
+    Workspace w;
+    section_t *latitude = w.add(w.wks->latitude_sections, SECTION_LATITUDE, "LK0+020.50", across(500.25, 300.75, 0.3));
+    measure_irregular_ground(latitude);
+    const double design[][2] = {{-7.25, 30.2}, {0, 30.345}, {7.5, 30.125}};
+    for (const auto &d : design)
+        add_point(latitude, latitude->red_line, d[0], d[1]);
+    section_t *custom = w.add(w.wks->custom_sections, SECTION_CUSTOM, "C", across(0, 0, 1));
+    measure_irregular_ground(custom);
+    section_t *longitude = w.add(w.wks->longitude_sections, SECTION_LONGITUDE, "V", across(0, 0, 0));
+    for (double s : {0.5, 20.25, 40.125})
+        add_point(longitude, longitude->measurements, s, 57.3 - s / 100);
+
+    int plain[3] = {1, 0, 0}, with_dmx[3] = {1, 1, 0};
+    const struct {
+        const char *name;
+        std::vector<std::string> files;
+        std::function<int(const std::string &)> write;
+    } exports[] = {
+        {"DAT", {"a.dat"}, [&](const std::string &p) { return section_export_dat(w.wks, latitude, p.c_str(), 1); }},
+        {"DXF", {"a.dxf"}, [&](const std::string &p) { return section_export_dxf(w.wks, latitude, p.c_str(), 0); }},
+        {"latitude HDM and DMX", {"a.HDM", "a.DMX"},
+         [&](const std::string &p) { return wks_export_latitude_sections(w.wks, p.c_str(), with_dmx); }},
+        {"custom HDM", {"a.HDM"}, [&](const std::string &p) { return wks_export_custom_sections(w.wks, p.c_str(), plain); }},
+        {"longitude DMX", {"a.DMX"},
+         [&](const std::string &p) { return wks_export_longitude_sections(w.wks, p.c_str(), plain); }},
+    };
+    fs::create_directories(dir.path() / "c");
+    fs::create_directories(dir.path() / "de");
+    for (const auto &e : exports) {
+        const std::string c = dir.file("c/" + e.files[0]), de = dir.file("de/" + e.files[0]);
+        ASSERT_NE(e.write(c), 0) << e.name;
+        {
+            DecimalCommaLocale locale;
+            ASSERT_DECIMAL_COMMA_LOCALE(locale);
+            EXPECT_NE(e.write(de), 0) << e.name << ": " << section_last_message(latitude);
+        }
+        for (const std::string &file : e.files) {
+            const std::string written = read_bytes(dir.file("c/" + file));
+            EXPECT_NE(written.find('.'), std::string::npos) << e.name << " " << file;
+            EXPECT_EQ(first_difference(read_bytes(dir.file("de/" + file)), written), "") << e.name << " " << file;
+        }
+    }
+
+    section_t *other = w.add(w.wks->custom_sections, SECTION_CUSTOM, "D", across(0, 0, 0));
+    {
+        DecimalCommaLocale locale;
+        ASSERT_DECIMAL_COMMA_LOCALE(locale);
+        ASSERT_NE(section_import_dxf(other, dir.file("c/a.dxf").c_str()), 0) << section_last_message(other);
+    }
+    std::vector<velmo_point_t> red = records(other->red_line);
+    ASSERT_EQ(red.size(), 3u);
+    for (size_t i = 0; i < red.size(); i++) {
+        EXPECT_NEAR(red[i].u, design[i][0], 1e-5);
+        EXPECT_NEAR(red[i].v, design[i][1], 1e-5);
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "velmo.h"
 
+#include "decimal_comma_locale.h"
 #include "temp_dir.h"
 #include "test_workspace.h"
 
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -109,12 +111,19 @@ TEST(Project, RefusesFilesThatAreNotOursAndLeavesThemUntouched)
     EXPECT_EQ(wks_open_project(w.wks, other.c_str()), 0) << "only into an empty workspace";
 }
 
-TEST(ProjectRoads, RoundTripKeepsOrderFormatsElementsAndProfile)
+// With files written in the C locale, and the project worked on in the
+// decimal-comma locale when asked.
+void check_road_round_trip(bool decimal_comma)
 {
     TempDir dir;
     std::string project = dir.file("roads.qpj");
     std::string haidi = write_alignment(dir.file("main.pm"), 0);
     std::string weidi = write_alignment(dir.file("ramp.pm"), 1);
+    std::optional<DecimalCommaLocale> locale;
+    if (decimal_comma) {
+        locale.emplace();
+        ASSERT_DECIMAL_COMMA_LOCALE(*locale);
+    }
     Workspace w;
     ASSERT_NE(wks_create_project(w.wks, 0, project.c_str()), 0);
     wks_road_t *first = wks_import_road(w.wks, haidi.c_str(), 0);
@@ -144,6 +153,18 @@ TEST(ProjectRoads, RoundTripKeepsOrderFormatsElementsAndProfile)
     road_l2xy(&a->road, 100, &ax, &ay, nullptr);
     EXPECT_NEAR(x, ax, 1e-3);
     EXPECT_NEAR(y, ay, 1e-3);
+}
+
+TEST(ProjectRoads, RoundTripKeepsOrderFormatsElementsAndProfile)
+{
+    check_road_round_trip(false);
+}
+
+// The program sets the locale from the system language; a German user's
+// program reads the roads everyone else writes, and keeps them as well.
+TEST(ProjectRoads, RoundTripIgnoresADecimalCommaLocale)
+{
+    check_road_round_trip(true);
 }
 
 TEST(ProjectRoads, UnreadableRoadsAddNothing)
