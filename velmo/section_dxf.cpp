@@ -2,7 +2,6 @@
 // back from one into the section's red line.
 #include "velmo.h"
 
-#include "c_notation.h"
 #include "section_state.h"
 #include "workspace_state.h"
 
