@@ -297,6 +297,8 @@ void CorvaneFrame::ResetWorkspace()
     m_lastAddedMeasurement = nullptr;
     m_pendingSectionReload = false;
     m_distancePoints.clear();
+    m_cloudMessages.clear();
+    m_shownMessages.clear();
     if (m_propertyGrid)
         m_propertyGrid->Clear();
     if (m_currentSection) {
