@@ -110,10 +110,11 @@ osg::Vec3d tile_centre(const tile_t *tile)
     return osg::Vec3d((box[0] + box[3]) / 2, (box[1] + box[4]) / 2, (box[2] + box[5]) / 2);
 }
 
-// Entries are copied from the store a run at a time, small first: a coarse
-// level is a short prefix of the tile.
+// Entries are copied from the store a run at a time, small first, since a
+// coarse level is a short prefix of the tile, and never more than the
+// processor's cache keeps while they are decoded.
 const size_t FIRST_RUN = 4096;
-const size_t LONGEST_RUN = 65536;
+const size_t LONGEST_RUN = 16384;
 
 // What a tile's points become: positions from the tile's centre and colours.
 struct TilePoints {
