@@ -76,9 +76,7 @@ std::string resolve(wks_t *wks, const char *what, const std::string &stored, con
         too_long = stored;
     std::error_code ec;
     const bool stored_there = path_fits_record(stored) && fs::exists(stored, ec);
-    add_message(wks, "The project cannot reach the " + std::string(what) + " file \"" + too_long +
-                         "\": its path is too long (" + std::to_string(too_long.size()) +
-                         " bytes, and a path may have at most " + std::to_string(VELMO_PATH_SIZE - 1) + " bytes)." +
+    add_message(wks, "The project cannot reach a " + std::string(what) + " file. " + path_too_long(too_long) +
                          (stored_there ? " It uses \"" + stored + "\" instead." : ""));
     return path_fits_record(stored) ? stored : std::string();
 }

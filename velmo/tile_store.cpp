@@ -121,10 +121,6 @@ bool valid_directory(const tile_format::Header &h, const StoreTile *tiles, std::
     return next == h.point_count && numbers == h.index_count;
 }
 
-} // namespace
-
-namespace {
-
 bool read_all(int fd, void *out, size_t size, uint64_t at)
 {
     for (size_t done = 0; done < size;) {
