@@ -147,8 +147,10 @@ void RoadsDialog::OnCreate(wxCommandEvent &)
         return;
     }
     if (!g_workspace || !wks_create_road(g_workspace, path)) {
-        wxMessageBox(wxString::Format(_("The road \"%s\" could not be created."), chosen), _("Error"),
-                     wxOK | wxCENTRE | wxICON_ERROR, this);
+        const wxString reason = g_workspace ? wxString::FromUTF8(wks_last_message(g_workspace)) : wxString();
+        wxMessageBox(wxString::Format(_("The road \"%s\" could not be created."), chosen) +
+                         (reason.empty() ? wxString() : "\n" + reason),
+                     _("Error"), wxOK | wxCENTRE | wxICON_ERROR, this);
         FillRoads();
         return;
     }

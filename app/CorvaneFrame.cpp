@@ -325,6 +325,7 @@ void CorvaneFrame::OnIdle(wxIdleEvent &event)
     if (!modelDrawn && !sectionDrawn)
         wxMilliSleep(IDLE_PAUSE_MS);
     FollowSectionCanvas();
+    ShowCloudMessages();
     event.RequestMore();
 }
 
@@ -428,6 +429,10 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
     // The new sections are shown only as they are computed; their ticks
     // follow once all are.
     case TASK_CUSTOM_SECTIONS:
+        UpdateWorkspaceTree();
+        if (!event.GetMessage().empty() && NoteShownMessage(event.GetMessage()))
+            ReportTaskFailure(event, wxString());
+        break;
     // The removed cloud is still in memory but no longer in the workspace;
     // the tree must not offer it.
     case TASK_REMOVE_CLOUD:

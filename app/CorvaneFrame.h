@@ -17,7 +17,9 @@
 #include <wx/treelist.h>
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 class FileChooser;
@@ -276,6 +278,13 @@ private:
     // Tells the user which clouds of the opened project have lost both
     // their LAS file and their tile store.
     void WarnOfMissingClouds();
+    // Tells the user, once each, what a cloud of the workspace has to say:
+    // its tile store changed on disk (found by whichever thread read it
+    // first, a pager's too), or was rebuilt when the project opened.
+    void ShowCloudMessages();
+    // Notes a message as shown; false when it was already, so that one
+    // cause found by a task and by a pager gives one message.
+    bool NoteShownMessage(const wxString &message);
     wxTreeListItem FindTreeItem(const velmo_t *cloud) const;
 
     // Viewers.
@@ -388,6 +397,10 @@ private:
     SetupDownloadDialog *m_setupDownload = nullptr;
     wxString m_pendingFailure;
     bool m_pendingMissingCheck = false;
+    // Cloud messages already taken (the engine's text pointer per cloud) and
+    // the texts shown, for ShowCloudMessages; cleared with the workspace.
+    std::map<const velmo_t *, const char *> m_cloudMessages;
+    std::set<wxString> m_shownMessages;
     ViewTimeLog m_viewTimeLog;
 
     // Objects of the last tree context menu.

@@ -6,6 +6,7 @@
 #include "StatusView.h"
 #include "TaskThread.h"
 #include "TreeData.h"
+#include "VelmoPath.h"
 
 #include <wx/file.h>
 #include <wx/filedlg.h>
@@ -174,7 +175,10 @@ void CorvaneFrame::OnCreateProject(wxRibbonButtonBarEvent &)
 void CorvaneFrame::LoadProject(const wxString &path, bool create)
 {
     char buffer[VELMO_PATH_SIZE];
-    TaskThread::PathToUtf8(path, buffer);
+    if (!TaskThread::PathToUtf8(path, buffer)) {
+        ReportFailure(ProjectFailureMessage(path, create) + "\n" + VelmoPath::Refusal(path));
+        return;
+    }
     // The file is tried in a workspace of its own first, so that one the
     // engine refuses leaves the open project open and intact.
     wxString why;

@@ -300,6 +300,35 @@ bool CorvaneFrame::IsCloudMissing(const velmo_t *cloud)
     return noTiles && !wxFileName::FileExists(wxString::FromUTF8(cloud->path));
 }
 
+void CorvaneFrame::ShowCloudMessages()
+{
+    if (!g_workspace)
+        return;
+    // Runs on every idle event: a look at each cloud, nothing allocated.
+    Array *clouds = g_workspace->clouds;
+    for (size_t i = 0; clouds && i < array_size(clouds); ++i) {
+        void *item = nullptr;
+        if (array_get_at(clouds, i, &item) != CC_OK || !item)
+            continue;
+        const velmo_t *cloud = static_cast<const velmo_t *>(item);
+        const char *text = velmo_last_message(cloud);
+        const char *&taken = m_cloudMessages[cloud];
+        if (text == taken)
+            continue;
+        taken = text;
+        const wxString message = wxString::FromUTF8(text);
+        // Shown after the idle event: a message box inside it would run
+        // the next ones.
+        if (!message.empty() && NoteShownMessage(message))
+            CallAfter([this, message] { ReportFailure(message); });
+    }
+}
+
+bool CorvaneFrame::NoteShownMessage(const wxString &message)
+{
+    return m_shownMessages.insert(message).second;
+}
+
 void CorvaneFrame::WarnOfMissingClouds()
 {
     wxString list;

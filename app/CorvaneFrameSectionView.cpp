@@ -206,6 +206,10 @@ void CorvaneFrame::FinishSectionTask(TaskThreadEvent &event)
             SetCurrentSection(section);
         return;
     }
+    // A section that could not be computed keeps what it showed; the
+    // reason is reported once the task is over.
+    if (!event.GetMessage().empty() && NoteShownMessage(event.GetMessage()))
+        ReportTaskFailure(event, wxString());
     // A section deleted while it was computed stays deleted.
     if (!IsSectionInWorkspace(section))
         return;

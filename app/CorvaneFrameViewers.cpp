@@ -298,6 +298,8 @@ void CorvaneFrame::ResetWorkspace()
     m_pendingSectionReload = false;
     if (m_statusView)
         ClearSectionReadouts();
+    m_cloudMessages.clear();
+    m_shownMessages.clear();
     if (m_propertyGrid)
         m_propertyGrid->Clear();
     if (m_currentSection) {

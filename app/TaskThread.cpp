@@ -227,16 +227,26 @@ void TaskThread::PostEvent(wxEventType type)
 
 // A path the library cannot take whole becomes the empty path, which it
 // refuses: cutting it short could name another file.
-void TaskThread::PathToUtf8(const wxString &path, char *buffer)
+bool TaskThread::PathToUtf8(const wxString &path, char *buffer)
 {
-    VelmoPath::ToUtf8(path, buffer);
+    return VelmoPath::ToUtf8(path, buffer);
+}
+
+// A path the library cannot be given is refused here, by name: the library
+// would only see an empty one.
+bool TaskThread::TakePath(char *buffer)
+{
+    if (PathToUtf8(m_path, buffer))
+        return true;
+    std::lock_guard<std::mutex> lock(g_taskThreadLock);
+    RememberMessage(VelmoPath::Refusal(m_path));
+    return false;
 }
 
 void TaskThread::ImportCloud()
 {
     char path[VELMO_PATH_SIZE];
-    PathToUtf8(m_path, path);
-    if (!g_workspace)
+    if (!TakePath(path) || !g_workspace)
         return;
     m_cloud = wks_import_velmo(g_workspace, path, TaskProgressCallback);
     // A refused file changed nothing to save, and its reason must stay the
@@ -260,8 +270,7 @@ void TaskThread::SaveProjectAfterTask()
 void TaskThread::ImportRoad(int format)
 {
     char path[VELMO_PATH_SIZE];
-    PathToUtf8(m_path, path);
-    if (!g_workspace)
+    if (!TakePath(path) || !g_workspace)
         return;
     m_road = wks_import_road(g_workspace, path, format);
     {
@@ -293,21 +302,39 @@ void TaskThread::ComputeNewSections()
     // Computed a block at a time on the workspace's threads; each section is
     // shown once its block is saved.
     std::vector<section_t *> block;
+    wxString failure;
     for (int first = m_first; first < m_last; first += WKS_EXPORT_BLOCK) {
         const int last = std::min(m_last, first + WKS_EXPORT_BLOCK);
         block.clear();
         for (int i = first; i < last; i++)
             block.push_back(ItemAt<section_t>(list, i));
-        wks_export_sections(g_workspace, block.data(), int(block.size()));
+        if (wks_export_sections(g_workspace, block.data(), int(block.size())) < int(block.size()) && failure.empty())
+            failure = SectionsFailure(block);
         for (int i = first; i < last; i++)
             PostTaskProgress(n, i - m_first + 1, message, TaskResult{m_code, nullptr, block[size_t(i - first)], nullptr});
     }
+    // The finish event carries a message only when sections were left out.
+    std::lock_guard<std::mutex> lock(g_taskThreadLock);
+    RememberMessage(failure);
+}
+
+// Why sections of a block were left out: the engine's reason for the first
+// that has one.
+wxString TaskThread::SectionsFailure(const std::vector<section_t *> &block)
+{
+    for (section_t *section : block) {
+        const wxString reason = section ? wxString::FromUTF8(section_last_message(section)) : wxString();
+        if (!reason.empty())
+            return reason;
+    }
+    return _("Some of the sections could not be computed.");
 }
 
 void TaskThread::SlicePoints()
 {
     char path[VELMO_PATH_SIZE];
-    PathToUtf8(m_path, path);
+    if (!TakePath(path))
+        return;
     const time_t started = wxDateTime::Now().GetTicks();
     const bool sliced = velmo_slice_points(path, m_slice, TaskProgressCallback) != 0;
     const int pieces = sliced ? CountSlicePieces(started) : 0;
@@ -356,10 +383,20 @@ void TaskThread::RemoveCloud()
     SaveProjectAfterTask();
 }
 
+// The finish event carries a message only when the section could not be
+// computed: the engine's reason (a cloud's store changed on disk, say).
 void TaskThread::ComputeSection()
 {
-    if (g_workspace && m_section)
-        wks_cal_section(g_workspace, m_section, TaskProgressCallback);
+    if (!g_workspace || !m_section)
+        return;
+    wxString failure;
+    if (!wks_cal_section(g_workspace, m_section, TaskProgressCallback)) {
+        failure = wxString::FromUTF8(section_last_message(m_section));
+        if (failure.empty())
+            failure = _("The section could not be computed.");
+    }
+    std::lock_guard<std::mutex> lock(g_taskThreadLock);
+    RememberMessage(failure);
 }
 
 // Opens the project's clouds, roads and sections one by one, so the frame can

@@ -6,6 +6,8 @@
 #include <wx/string.h>
 #include <wx/thread.h>
 
+#include <vector>
+
 #include "TaskThreadEvent.h"
 #include "UpdateVersionEvent.h"
 #include "velmo.h"
@@ -66,8 +68,8 @@ public:
     enum { FINISH_SAVE_FAILED = 1 };
 
     // The UTF-8 form of a path for the library, in a VELMO_PATH_SIZE buffer;
-    // the empty text when it does not fit whole.
-    static void PathToUtf8(const wxString &path, char *buffer);
+    // the empty text, and false, when it does not fit whole.
+    static bool PathToUtf8(const wxString &path, char *buffer);
 
     // The engine's latest message to this task; the finish event carries it,
     // so a task that produced nothing can say why.  Call under the
@@ -82,10 +84,12 @@ private:
     void Register();
     void PostEvent(wxEventType type);
 
+    bool TakePath(char *buffer);
     void SaveProjectAfterTask();
     void ImportCloud();
     void ImportRoad(int format);
     void ComputeNewSections();
+    static wxString SectionsFailure(const std::vector<section_t *> &block);
     void SlicePoints();
     int CountSlicePieces(time_t started) const;
     void RemoveCloud();

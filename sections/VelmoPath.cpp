@@ -2,6 +2,8 @@
 
 #include "velmo.h"
 
+#include <wx/intl.h>
+
 #include <cstring>
 
 bool VelmoPath::ToUtf8(const wxString &path, char *buffer)
@@ -12,4 +14,11 @@ bool VelmoPath::ToUtf8(const wxString &path, char *buffer)
         return false;
     std::memcpy(buffer, utf8.data(), utf8.length() + 1);
     return true;
+}
+
+wxString VelmoPath::Refusal(const wxString &path)
+{
+    return wxString::Format(_("The path \"%s\" cannot be used: in UTF-8 it is longer than %d bytes, or it holds "
+                              "a character that is not allowed."),
+                            path, VELMO_PATH_SIZE - 1);
 }

@@ -51,15 +51,41 @@ std::string relative_to_project(const std::string &path, const std::string &proj
     return ec || relative.empty() ? std::string() : relative.string();
 }
 
-std::string resolve(const std::string &stored, const std::string &relative, const std::string &project_path)
+// Where a row's file is: beside the project by its relative path when it is
+// there, else where the row says.  A path longer than a record holds is
+// never cut (that would name another file): the row's own path is taken
+// when it fits, else none, and the row is kept as it was read, with a
+// message saying which file the project cannot reach.
+std::string resolve(wks_t *wks, const char *what, const std::string &stored, const std::string &relative,
+                    KeptRow *row)
 {
+    std::string too_long;
     if (!relative.empty()) {
-        fs::path candidate = fs::path(folder_of(project_path)) / relative;
+        std::string candidate = (fs::path(folder_of(wks->state->project_path)) / relative).lexically_normal().string();
         std::error_code ec;
-        if (fs::exists(candidate, ec))
-            return candidate.lexically_normal().string();
+        if (fs::exists(candidate, ec)) {
+            if (path_fits_record(candidate))
+                return candidate;
+            too_long = candidate;
+        }
     }
-    return stored;
+    if (too_long.empty() && path_fits_record(stored))
+        return stored;
+    *row = {true, stored, relative};
+    if (too_long.empty())
+        too_long = stored;
+    std::error_code ec;
+    const bool stored_there = path_fits_record(stored) && fs::exists(stored, ec);
+    add_message(wks, "The project cannot reach a " + std::string(what) + " file. " + path_too_long(too_long) +
+                         (stored_there ? " It uses \"" + stored + "\" instead." : ""));
+    return path_fits_record(stored) ? stored : std::string();
+}
+
+// A kept row's texts go back as they were read.
+void bind_paths(Statement &s, int column, const char *path, const KeptRow &row, const std::string &project_path)
+{
+    s.bind(column, row.kept ? row.path : std::string(path));
+    s.bind(column + 1, row.kept ? row.relative : relative_to_project(path, project_path));
 }
 
 bool read_meta(const Database &db, const char *key, std::string *value)
@@ -96,11 +122,13 @@ void load_clouds(const Database &db, wks_t *wks)
             state->next_id = id + 1;
         if (!own_file_name(wks, id, s.text(3), std::to_string(id) + ".tiles", "point cloud"))
             continue;
-        std::string path = resolve(s.text(1), s.text(2), state->project_path);
+        KeptRow row;
+        std::string path = resolve(wks, "point cloud", s.text(1), s.text(2), &row);
         std::string store = (fs::path(state->data_folder) / s.text(3)).string();
         velmo_t *cloud = cloud_new(path.c_str(), id, store);
         if (!cloud)
             continue;
+        cloud->state->row = row;
         cloud->state->point_count = (uint64_t)s.integer(4);
         for (int i = 0; i < 6; i++)
             cloud->box[i] = s.real(5 + i);
@@ -121,11 +149,13 @@ void load_roads(const Database &db, wks_t *wks)
             state->next_id = id + 1;
         if (!own_file_name(wks, id, s.text(4), "road" + std::to_string(id) + ".road", "road"))
             continue;
-        std::string path = resolve(s.text(1), s.text(2), state->project_path);
+        KeptRow row;
+        std::string path = resolve(wks, "road", s.text(1), s.text(2), &row);
         std::string road_file = (fs::path(state->data_folder) / s.text(4)).string();
         wks_road_t *road = road_new(path.c_str(), (int)s.integer(3), id, road_file);
         if (!road)
             continue;
+        road->state->row = row;
         list_append(wks->roads, road);
     }
 }
@@ -140,8 +170,8 @@ bool save_clouds(Database &db, wks_t *wks)
         array_get_at(wks->clouds, i, &item);
         auto *cloud = static_cast<velmo_t *>(item);
         s.reset();
-        s.bind(1, cloud->state->id).bind(2, (int64_t)i).bind(3, std::string(cloud->path));
-        s.bind(4, relative_to_project(cloud->path, wks->state->project_path));
+        s.bind(1, cloud->state->id).bind(2, (int64_t)i);
+        bind_paths(s, 3, cloud->path, cloud->state->row, wks->state->project_path);
         s.bind(5, fs::path(cloud->state->store_path).filename().string());
         s.bind(6, (int64_t)cloud->state->point_count);
         for (int k = 0; k < 6; k++)
@@ -162,8 +192,8 @@ bool save_roads(Database &db, wks_t *wks)
         array_get_at(wks->roads, i, &item);
         auto *road = static_cast<wks_road_t *>(item);
         s.reset();
-        s.bind(1, road->state->id).bind(2, (int64_t)i).bind(3, std::string(road->path));
-        s.bind(4, relative_to_project(road->path, wks->state->project_path));
+        s.bind(1, road->state->id).bind(2, (int64_t)i);
+        bind_paths(s, 3, road->path, road->state->row, wks->state->project_path);
         s.bind(5, (int64_t)road->format);
         s.bind(6, fs::path(road->state->road_file).filename().string());
         if (!s.run())

@@ -66,10 +66,11 @@ std::string road_file_for(const wks_t *wks, int64_t id)
     return (fs::path(wks->state->data_folder) / ("road" + std::to_string(id) + ".road")).string();
 }
 
-wks_road_t *append_road(wks_t *wks, const char *path, int format, road_t *loaded)
+// absolute: the road's path as record_path made it.
+wks_road_t *append_road(wks_t *wks, const std::string &absolute, int format, road_t *loaded)
 {
     int64_t id = wks->state->next_id;
-    wks_road_t *road = road_new(fs::absolute(path).lexically_normal().c_str(), format, id, road_file_for(wks, id));
+    wks_road_t *road = road_new(absolute.c_str(), format, id, road_file_for(wks, id));
     if (!road)
         return nullptr;
     replace_road(&road->road, loaded);
@@ -86,11 +87,11 @@ wks_road_t *road_new(const char *path, int format, int64_t id, const std::string
     if (!road)
         return nullptr;
     road->state = new (std::nothrow) velmo_road_state;
-    if (!road->state) {
+    if (!road->state || !copy_path(road->path, path)) {
+        delete road->state;
         free(road);
         return nullptr;
     }
-    copy_text(road->path, sizeof road->path, path);
     road->format = format;
     road_init(&road->road);
     road->state->id = id;
@@ -115,6 +116,23 @@ bool road_save_file(wks_road_t *road)
     return file.empty() || road_export_file(&road->road, file.c_str()) == 0;
 }
 
+namespace {
+
+// The road's path is checked as the record keeps it, absolute.
+bool usable_road_path(wks_t *wks, const char *path, std::string *absolute)
+{
+    if (!wks || !wks->state || !wks->project)
+        return false;
+    wks->state->message.clear();
+    std::string why;
+    if (record_path(path, absolute, &why))
+        return true;
+    add_message(wks, why);
+    return false;
+}
+
+} // namespace
+
 } // namespace velmo
 
 using namespace velmo;
@@ -123,15 +141,15 @@ extern "C" {
 
 wks_road_t *wks_import_road(wks_t *wks, const char *path, int format)
 {
-    if (!wks || !wks->state || !wks->project || !path_ok(path))
+    std::string absolute;
+    if (!usable_road_path(wks, path, &absolute))
         return nullptr;
-    wks->state->message.clear();
     road_t loaded;
     road_init(&loaded);
     wks_road_t *road = nullptr;
     int unknown_line = 0, unknown_code = 0;
     if (read_pm(&loaded, path, format, &unknown_line, &unknown_code) == 0)
-        road = append_road(wks, path, format == FORMAT_WEIDI ? FORMAT_WEIDI : FORMAT_HAIDI, &loaded);
+        road = append_road(wks, absolute, format == FORMAT_WEIDI ? FORMAT_WEIDI : FORMAT_HAIDI, &loaded);
     road_final(&loaded);
     if (unknown_line > 0)
         add_message(wks, "Nothing of \"" + std::string(path) + "\" was imported: line " + std::to_string(unknown_line) +
@@ -144,7 +162,8 @@ wks_road_t *wks_import_road(wks_t *wks, const char *path, int format)
 // An existing readable ".pm" file is loaded rather than overwritten later.
 wks_road_t *wks_create_road(wks_t *wks, const char *path)
 {
-    if (!wks || !wks->state || !wks->project || !path_ok(path))
+    std::string absolute;
+    if (!usable_road_path(wks, path, &absolute))
         return nullptr;
     road_t loaded;
     road_init(&loaded);
@@ -155,19 +174,20 @@ wks_road_t *wks_create_road(wks_t *wks, const char *path)
         if (read_pm(&loaded, path, sniffed) == 0)
             format = sniffed;
     }
-    wks_road_t *road = append_road(wks, path, format, &loaded);
+    wks_road_t *road = append_road(wks, absolute, format, &loaded);
     road_final(&loaded);
     return road;
 }
 
 int road_open_file(wks_road_t *road, const char *path, int format)
 {
-    if (!road || !road->state || !path_ok(path))
+    if (!road || !road->state || !path)
         return 0;
     road_t centre_line, stored;
     road_init(&centre_line);
     road_init(&stored);
-    bool have_centre_line = read_pm(&centre_line, path, format) == 0;
+    // A ".pm" file the project cannot reach leaves the road its road file.
+    bool have_centre_line = path_ok(path) && read_pm(&centre_line, path, format) == 0;
     std::error_code ec;
     bool file_there = !road->state->road_file.empty() && fs::exists(road->state->road_file, ec);
     bool have_stored = file_there && road_import_file(&stored, road->state->road_file.c_str()) == 0;

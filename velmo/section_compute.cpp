@@ -24,8 +24,11 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <numeric>
 #include <new>
+#include <stdexcept>
+#include <string>
 #include <thread>
 #include <unordered_set>
 #include <vector>
@@ -49,6 +52,12 @@ const double GROUND_PERCENTILE = 0.10;
 // The integer pre-test keeps points this close outside a range; the exact
 // test decides.
 const double SLACK = 1e-6;
+
+// A cloud's store that cannot be read: the computation stops, and the
+// section fails with the text.
+struct StoreUnreadable : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
 bool is_ground_class(uint8_t classification)
 {
@@ -286,6 +295,7 @@ private:
 
 // One cloud as the section sees it.
 struct CloudView {
+    const velmo_t *cloud;
     const TileStore *store;
     Quantisation q;
     Form u, v, w; // planar kinds
@@ -310,6 +320,7 @@ inline void keep(const velmo_point_t &point, std::vector<ProfilePoint> *out)
 
 // A piece of a store read at once: runs that lie near each other.
 struct Span {
+    const CloudView *view;
     const TileStore *store;
     uint64_t first, end; // in the store's points()
     size_t placed;       // where it is read to
@@ -432,9 +443,10 @@ public:
         return *first <= *last;
     }
 
-    CloudView view(const TileStore &store) const
+    CloudView view(const velmo_t *cloud, const TileStore &store) const
     {
         CloudView view;
+        view.cloud = cloud;
         view.store = &store;
         view.q = quantisation_of(store);
         view.u = form_along(section_.axis_u, view.q, section_.center);
@@ -599,9 +611,15 @@ void plan_cloud(const Slab &slab, const velmo_t *cloud, Plan *plan)
 {
     velmo_cloud_state *state = cloud->state;
     const CloudView *view = &plan->clouds.back();
+    bool checked = false;
     for (size_t t = 0; t < state->tiles.size(); t++) {
         const tile_t &tile = state->tiles[t];
         if (tile.point_count > 0 && slab.meets(tile.box)) {
+            // The cell index is read in place: only from a file as it was.
+            // A section that meets none of the cloud's tiles needs neither.
+            if (!checked && !state->store->unchanged())
+                throw StoreUnreadable(cloud_store_unreadable(cloud));
+            checked = true;
             plan->tiles++;
             add_tile(plan, slab, view, *state->store, t);
         }
@@ -634,7 +652,7 @@ Plan make_plan(wks_t *wks, const Slab &slab)
         auto *cloud = static_cast<const velmo_t *>(item);
         if (!cloud->tiles || !cloud->state || !cloud->state->store)
             continue;
-        plan.clouds.push_back(slab.view(*cloud->state->store));
+        plan.clouds.push_back(slab.view(cloud, *cloud->state->store));
         plan_cloud(slab, cloud, &plan);
     }
     make_items(&plan);
@@ -643,8 +661,8 @@ Plan make_plan(wks_t *wks, const Slab &slab)
 
 // Reads runs[begin .. end) of a plan from the stores' files, and where each
 // run's points are into *at, in the plan's order.  Runs near each other in
-// a store are read as one.  A run whose read fails is read through the
-// store's mapping.
+// a store are read as one.  A read that fails stops the computation: the
+// store's mapping would fault where the file's read failed.
 void read_runs(const Plan &plan, size_t begin, size_t end, std::vector<const tile_point_t *> *at)
 {
     Scratch &s = scratch();
@@ -668,7 +686,7 @@ void read_runs(const Plan &plan, size_t begin, size_t end, std::vector<const til
         if (spans.empty() || spans.back().store != store || run.first > spans.back().end + MERGE_GAP) {
             if (!spans.empty())
                 total += size_t(spans.back().end - spans.back().first);
-            spans.push_back({store, run.first, run.first, total, false});
+            spans.push_back({run.cloud, store, run.first, run.first, total, false});
         }
         spans.back().end = std::max(spans.back().end, run.first + run.count);
         span_of[k] = uint32_t(spans.size() - 1);
@@ -686,13 +704,13 @@ void read_runs(const Plan &plan, size_t begin, size_t end, std::vector<const til
         if (!span.read)
             span.store->will_need(span.first, uint32_t(span.end - span.first));
     for (Span &span : spans)
-        if (!span.read)
-            span.read = span.store->copy_points(span.first, uint32_t(span.end - span.first), s.read.data() + span.placed);
+        if (!span.read &&
+            !span.store->copy_points(span.first, uint32_t(span.end - span.first), s.read.data() + span.placed))
+            throw StoreUnreadable(cloud_store_unreadable(span.view->cloud));
     at->resize(count);
     for (size_t k = 0; k < count; k++) {
         const Span &span = spans[span_of[k]];
-        (*at)[k] = span.read ? s.read.data() + span.placed + (runs[k].first - span.first)
-                             : span.store->points() + runs[k].first;
+        (*at)[k] = s.read.data() + span.placed + (runs[k].first - span.first);
     }
 }
 
@@ -710,6 +728,8 @@ void run_plan(WorkerPool *workers, const Slab &slab, const Plan &plan, std::vect
         (*results)[0].reserve(plan.points); // the points read bound the points kept
     std::atomic<size_t> done{0};
     std::atomic<bool> failed{false};
+    std::mutex unreadable_lock;
+    std::string unreadable; // why a store could not be read, when one could not
     const std::thread::id caller = std::this_thread::get_id();
     int reported = 0;
     const std::function<void(size_t)> work = [&](size_t i) {
@@ -727,6 +747,10 @@ void run_plan(WorkerPool *workers, const Slab &slab, const Plan &plan, std::vect
                 reported = step;
                 progress(int(plan.tiles), int(plan.tiles * finished / total), COMPUTING);
             }
+        } catch (const StoreUnreadable &e) {
+            std::lock_guard<std::mutex> guard(unreadable_lock);
+            unreadable = e.what();
+            failed = true;
         } catch (...) {
             failed = true;
         }
@@ -736,6 +760,8 @@ void run_plan(WorkerPool *workers, const Slab &slab, const Plan &plan, std::vect
     else
         for (size_t i = 0; i < total; i++)
             work(i);
+    if (!unreadable.empty())
+        throw StoreUnreadable(unreadable);
     if (failed)
         throw std::bad_alloc();
 }
@@ -1098,6 +1124,9 @@ int wks_cal_section(wks_t *wks, section_t *section, velmo_progress_callback_t pr
         return 0;
     try {
         return compute_and_publish(wks, section, progress, workers_of(wks)) ? 1 : 0;
+    } catch (const StoreUnreadable &e) {
+        report(progress, e.what());
+        return section_file_failure(section, e.what());
     } catch (...) {
         return 0;
     }
@@ -1114,6 +1143,8 @@ int wks_export_section(wks_t *wks, section_t *section)
         compute_for_export(wks, section, workers_of(wks));
         sections_store(wks, {section});
         return 1;
+    } catch (const StoreUnreadable &e) {
+        return section_file_failure(section, e.what());
     } catch (...) {
         return 0;
     }
@@ -1136,6 +1167,8 @@ int wks_export_sections(wks_t *wks, section_t *const *sections, int count)
             try {
                 compute_for_export(wks, owned[i], workers_of(wks));
                 computed[i] = 1;
+            } catch (const StoreUnreadable &e) {
+                section_file_failure(owned[i], e.what());
             } catch (...) {
                 // Left out of the count, as wks_export_section returns 0.
             }

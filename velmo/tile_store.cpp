@@ -5,6 +5,7 @@
 #include "tile_format.h"
 #include "tile_import.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -49,15 +50,12 @@ struct TileStore::Mapping {
     void *address = MAP_FAILED;
     size_t size = 0;
     int fd = -1; // the store's file, read by copy_points
-    uint64_t points_offset = 0;
-    const tile_format::Header *header = nullptr;
-    const StoreTile *tiles = nullptr;
+    tile_format::Header header;     // as read at open
+    std::vector<StoreTile> tiles;   // the directory, as read at open
     const tile_point_t *points = nullptr;
     const uint32_t *index = nullptr;
     std::vector<uint64_t> index_start; // of each tile's cell index
-    double scale[3] = {1, 1, 1};
-    double offset[3] = {0, 0, 0};
-    int64_t base[3] = {0, 0, 0};
+    mutable std::atomic<bool> changed{false};
 
     ~Mapping()
     {
@@ -123,8 +121,22 @@ bool valid_directory(const tile_format::Header &h, const StoreTile *tiles, std::
     return next == h.point_count && numbers == h.index_count;
 }
 
+bool read_all(int fd, void *out, size_t size, uint64_t at)
+{
+    for (size_t done = 0; done < size;) {
+        const ssize_t n = ::pread(fd, static_cast<char *>(out) + done, size - done, off_t(at + done));
+        if (n <= 0)
+            return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
 } // namespace
 
+// Nothing of the mapping is read here: header, directory and the sample of
+// points are read from the file, whose size is known, so that a file cut
+// short meanwhile is refused rather than faulted on.
 std::unique_ptr<TileStore> TileStore::open(const std::string &store_path, std::string *error)
 {
     auto refuse = [&](const char *why) -> std::unique_ptr<TileStore> {
@@ -132,62 +144,54 @@ std::unique_ptr<TileStore> TileStore::open(const std::string &store_path, std::s
             *error = std::string(why) + ": " + store_path;
         return nullptr;
     };
-    int fd = ::open(store_path.c_str(), O_RDONLY | O_CLOEXEC);
+    auto map = std::make_unique<Mapping>();
+    const int fd = map->fd = ::open(store_path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return refuse("Cannot open the tile store");
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || uint64_t(st.st_size) < tile_format::kHeaderSize) {
-        ::close(fd);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || uint64_t(st.st_size) < tile_format::kHeaderSize)
+        return refuse("The tile store is damaged");
+    tile_format::Header &h = map->header;
+    if (!read_all(fd, &h, sizeof h, 0))
+        return refuse("The tile store is damaged");
+    if (std::memcmp(h.magic, tile_format::kMagic, sizeof h.magic) != 0)
+        return refuse("Not a tile store");
+    if (h.version != tile_format::kVersion)
+        return refuse("The tile store was written by another version");
+    if (!valid_layout(h, uint64_t(st.st_size)))
+        return refuse("The tile store is damaged");
+    try {
+        map->tiles.resize(size_t(h.tile_count));
+    } catch (const std::bad_alloc &) {
         return refuse("The tile store is damaged");
     }
-    auto map = std::make_unique<Mapping>();
-    map->size = size_t(st.st_size);
-    map->address = ::mmap(nullptr, map->size, PROT_READ, MAP_SHARED, fd, 0);
-    ::close(fd);
-    if (map->address == MAP_FAILED)
-        return refuse("Cannot map the tile store");
-
-    const char *bytes = static_cast<const char *>(map->address);
-    const auto *h = reinterpret_cast<const tile_format::Header *>(bytes);
-    if (std::memcmp(h->magic, tile_format::kMagic, sizeof h->magic) != 0)
-        return refuse("Not a tile store");
-    if (h->version != tile_format::kVersion)
-        return refuse("The tile store was written by another version");
-    if (!valid_layout(*h, map->size))
+    const StoreTile *tiles = map->tiles.data();
+    if (!read_all(fd, map->tiles.data(), map->tiles.size() * sizeof(StoreTile), h.directory_offset) ||
+        tile_format::checksum(h, tiles, h.tile_count) != h.checksum ||
+        !valid_directory(h, tiles, &map->index_start))
         return refuse("The tile store is damaged");
-    const auto *tiles = reinterpret_cast<const StoreTile *>(bytes + h->directory_offset);
-    if (tile_format::checksum(*h, tiles, h->tile_count) != h->checksum || !valid_directory(*h, tiles, &map->index_start))
-        return refuse("The tile store is damaged");
-    // The sample is read with pread: faulting in two pages of the mapping
-    // per tile would cost more than the rest of the opening.  The file stays
-    // open for copy_points, whose callers read short runs all over the file
-    // and say ahead what they will read (will_need): reading ahead of each
-    // run would read mostly points nobody asks for.
+    // Faulting in two pages of the mapping per tile would cost more than the
+    // rest of the opening.  copy_points' callers read short runs all over
+    // the file and say ahead what they will read (will_need): reading ahead
+    // of each run would read mostly points nobody asks for.
     uint64_t sample = 0;
-    const int sample_fd = map->fd = ::open(store_path.c_str(), O_RDONLY | O_CLOEXEC);
-    const uint64_t points_offset = h->points_offset;
-    bool sampled = sample_fd >= 0 &&
-                   tile_format::points_sample(tiles, h->tile_count,
-                                              [sample_fd, points_offset](uint64_t index, tile_point_t *out) {
-                                                  off_t at = off_t(points_offset + index * sizeof *out);
-                                                  return ::pread(sample_fd, out, sizeof *out, at) == ssize_t(sizeof *out);
+    const uint64_t points_offset = h.points_offset;
+    bool sampled = tile_format::points_sample(tiles, h.tile_count,
+                                              [fd, points_offset](uint64_t index, tile_point_t *out) {
+                                                  return read_all(fd, out, sizeof *out, points_offset + index * sizeof *out);
                                               },
                                               &sample);
-    if (sample_fd >= 0)
-        ::posix_fadvise(sample_fd, 0, 0, POSIX_FADV_RANDOM);
-    if (!sampled || sample != h->points_sample)
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
+    if (!sampled || sample != h.points_sample)
         return refuse("The tile store is damaged");
 
-    map->header = h;
-    map->tiles = tiles;
-    map->points = reinterpret_cast<const tile_point_t *>(bytes + h->points_offset);
-    map->points_offset = h->points_offset;
-    map->index = reinterpret_cast<const uint32_t *>(bytes + h->index_offset);
-    for (int a = 0; a < 3; ++a) {
-        map->scale[a] = h->scale[a];
-        map->offset[a] = h->offset[a];
-        map->base[a] = h->base[a];
-    }
+    map->size = size_t(st.st_size);
+    map->address = ::mmap(nullptr, map->size, PROT_READ, MAP_SHARED, fd, 0);
+    if (map->address == MAP_FAILED)
+        return refuse("Cannot map the tile store");
+    const char *bytes = static_cast<const char *>(map->address);
+    map->points = reinterpret_cast<const tile_point_t *>(bytes + h.points_offset);
+    map->index = reinterpret_cast<const uint32_t *>(bytes + h.index_offset);
     std::unique_ptr<TileStore> store(new TileStore());
     store->map_ = std::move(map);
     return store;
@@ -195,11 +199,15 @@ std::unique_ptr<TileStore> TileStore::open(const std::string &store_path, std::s
 
 TileStore::~TileStore() = default;
 
-uint64_t TileStore::point_count() const { return map_->header->point_count; }
+uint64_t TileStore::point_count() const { return map_->header.point_count; }
 
-const double *TileStore::box() const { return map_->header->box; }
+const double *TileStore::box() const { return map_->header.box; }
 
-size_t TileStore::tile_count() const { return size_t(map_->header->tile_count); }
+const double *TileStore::scale() const { return map_->header.scale; }
+
+const double *TileStore::offset() const { return map_->header.offset; }
+
+size_t TileStore::tile_count() const { return map_->tiles.size(); }
 
 const StoreTile &TileStore::tile(size_t index) const { return map_->tiles[index]; }
 
@@ -207,12 +215,29 @@ const tile_point_t *TileStore::points() const { return map_->points; }
 
 const uint32_t *TileStore::cell_index(size_t tile) const { return map_->index + map_->index_start[tile]; }
 
+// A file replaced by a rename leaves this one as it was; one truncated,
+// zeroed or written over in place changes its size or its header, which
+// every writer of a store writes first.
+bool TileStore::unchanged() const
+{
+    Mapping &m = *map_;
+    if (m.changed.load(std::memory_order_acquire))
+        return false;
+    struct stat st;
+    tile_format::Header now;
+    const bool same = ::fstat(m.fd, &st) == 0 && uint64_t(st.st_size) == m.header.file_size &&
+                      read_all(m.fd, &now, sizeof now, 0) && std::memcmp(&now, &m.header, sizeof now) == 0;
+    if (!same)
+        m.changed.store(true, std::memory_order_release);
+    return same;
+}
+
 bool TileStore::copy_points(uint64_t first, uint32_t count, tile_point_t *out, bool cached_only) const
 {
-    if (first > point_count() || count > point_count() - first)
+    if (first > point_count() || count > point_count() - first || map_->changed.load(std::memory_order_acquire))
         return false;
     const size_t bytes = size_t(count) * sizeof *out;
-    const uint64_t at = map_->points_offset + first * sizeof *out;
+    const uint64_t at = map_->header.points_offset + first * sizeof *out;
     for (size_t done = 0; done < bytes;) {
         struct iovec to = {reinterpret_cast<char *>(out) + done, bytes - done};
         const ssize_t n = ::preadv2(map_->fd, &to, 1, off_t(at + done), cached_only ? RWF_NOWAIT : 0);
@@ -226,18 +251,18 @@ bool TileStore::copy_points(uint64_t first, uint32_t count, tile_point_t *out, b
 void TileStore::will_need(uint64_t first, uint32_t count) const
 {
     if (first <= point_count() && count <= point_count() - first)
-        ::posix_fadvise(map_->fd, off_t(map_->points_offset + first * sizeof(tile_point_t)),
+        ::posix_fadvise(map_->fd, off_t(map_->header.points_offset + first * sizeof(tile_point_t)),
                         off_t(uint64_t(count) * sizeof(tile_point_t)), POSIX_FADV_WILLNEED);
 }
 
 void TileStore::decode(const tile_point_t &stored, velmo_point_t *out) const
 {
-    const Mapping &m = *map_;
+    const tile_format::Header &h = map_->header;
     std::memset(out, 0, sizeof *out);
     // The same arithmetic as the LAS reader's, so world values match it to the bit.
-    out->x = double(int64_t(stored.x) + m.base[0]) * m.scale[0] + m.offset[0];
-    out->y = double(int64_t(stored.y) + m.base[1]) * m.scale[1] + m.offset[1];
-    out->z = double(int64_t(stored.z) + m.base[2]) * m.scale[2] + m.offset[2];
+    out->x = double(int64_t(stored.x) + h.base[0]) * h.scale[0] + h.offset[0];
+    out->y = double(int64_t(stored.y) + h.base[1]) * h.scale[1] + h.offset[1];
+    out->z = double(int64_t(stored.z) + h.base[2]) * h.scale[2] + h.offset[2];
     out->red = stored.red;
     out->green = stored.green;
     out->blue = stored.blue;

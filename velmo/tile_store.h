@@ -1,6 +1,12 @@
 // The tile store of a point cloud: every point of a LAS file, grouped in
 // square X-Y tiles of a quadtree and levelled for paging, in one file that is
 // memory-mapped read-only.
+//
+// Another process may truncate, zero or overwrite the file while it is
+// open (a sync tool, a backup, a user), and a read of the mapping past the
+// file's new end kills the process.  So the header and the directory are
+// copied at open, points are read from the file, and the mapping is touched
+// only right after unchanged() has found the file as it was opened.
 #pragma once
 
 #include "las_file.h"
@@ -72,17 +78,27 @@ public:
 
     uint64_t point_count() const;
     const double *box() const;            // of all points: min x, y, z, max x, y, z
+    const double *scale() const;          // world = (stored + base) * scale + offset, per axis
+    const double *offset() const;
     size_t tile_count() const;
     const StoreTile &tile(size_t index) const;
-    const tile_point_t *points() const;   // every point, tile after tile
+    // Every point, tile after tile, in the mapping: read it only right after
+    // unchanged() returned true.
+    const tile_point_t *points() const;
     // Where each level's cells of the tile's grid start among its points
-    // (see tile_format.h); numbers read from it may be damaged.
+    // (see tile_format.h), in the mapping as points() is; numbers read from
+    // it may be damaged.
     const uint32_t *cell_index(size_t tile) const;
+    // Whether the file still has the size and the header it had at open.
+    // Once it has not, the store stays changed: every later call answers
+    // false and copy_points fails.  Thread-safe; two system calls.
+    bool unchanged() const;
     // Copies points()[first .. first + count) into out with reads of the
     // file: for points read once, cheaper than the mapping, where each page
-    // is mapped on its first touch.  Thread-safe.  False when they lie
-    // outside the store or the read fails, and with cached_only, without
-    // waiting, when some are not in memory.
+    // is mapped on its first touch, and a file cut short under it gives a
+    // failed read rather than a fault.  Thread-safe.  False when they lie
+    // outside the store, the read fails or the store has changed, and with
+    // cached_only, without waiting, when some are not in memory.
     bool copy_points(uint64_t first, uint32_t count, tile_point_t *out, bool cached_only = false) const;
     // Starts reading from the disk points that copy_points will be asked
     // for, so that many reads are under way at once.

@@ -177,7 +177,9 @@ VELMO_API void wks_destroy(wks_t *wks);
  * process or has a longer path than VELMO_PROJECT_PATH_MAX; the reason is
  * in wks_last_message.  A project stays locked against other processes
  * while it is open.  Rows that name files outside the project's data
- * folder are left out, with a message; files of the program's own kinds in
+ * folder are left out, with a message; a cloud or road whose file's path
+ * (the project moved deeper) is longer than 1,023 bytes is kept without it,
+ * with a message naming it, and its row is saved as it was read; files of the program's own kinds in
  * the data folder that no row uses are deleted.  A write that was cut off
  * (a crash, a kill) is rolled back first, so every committed change is
  * there. */
@@ -191,9 +193,10 @@ VELMO_API int wks_create_project(wks_t *wks, int reserved, const char *path);
  * a read-only medium), and the changes then stay pending for the next save.
  * A road file that exists but could not be read is never overwritten. */
 VELMO_API int wks_export_project(wks_t *wks);
-/* Why the last wks_open_project, wks_create_project or wks_export_project
- * failed, or what an open had to leave out; "" when there is nothing to
- * say.  Valid until the next of these calls on the workspace. */
+/* Why the last wks_open_project, wks_create_project, wks_export_project,
+ * wks_import_road or wks_create_road failed, or what an open or a road
+ * import had to leave out; "" when there is nothing to say.  Valid until the
+ * next of these calls on the workspace. */
 VELMO_API const char *wks_last_message(const wks_t *wks);
 VELMO_API void wks_update_bounding_box(wks_t *wks);
 /* Middle of the workspace box. */
@@ -202,7 +205,8 @@ VELMO_API void wks_get_center(wks_t *wks, double center[3]);
 /* ---- point clouds -------------------------------------------------------- */
 
 /* Imports a LAS file into the project's tile store and appends the cloud;
- * NULL (with a progress message saying why) when the file cannot be read. */
+ * NULL (with a progress message saying why) when the file cannot be read or
+ * its path made absolute is longer than 1,023 bytes. */
 VELMO_API velmo_t *wks_import_velmo(wks_t *wks, const char *path, velmo_progress_callback_t progress);
 /* Takes the cloud out of the workspace; its memory and store go at
  * wks_destroy, since pagers may still read its tiles. */
@@ -210,7 +214,9 @@ VELMO_API int wks_remove_velmo(wks_t *wks, velmo_t *cloud);
 /* The callback is used by the next velmo_open_file and dropped when it returns. */
 VELMO_API void velmo_set_progress_callback(velmo_t *cloud, velmo_progress_callback_t progress);
 /* Maps the cloud's tile store, rebuilding it from the LAS file when it is
- * missing or damaged. */
+ * missing or damaged, or when it is not the store of the LAS file (its
+ * point count, scales and offsets or extent differ: another cloud's store
+ * copied over it), with a message (velmo_last_message). */
 VELMO_API int velmo_open_file(velmo_t *cloud);
 VELMO_API int velmo_get_point_num(velmo_t *cloud);
 /* Point count and box of a LAS file from its header; 0 and a zero box when
@@ -222,24 +228,42 @@ VELMO_API int32_t velmo_read_las_facts(const char *path, double box[6], char *re
 /* Cuts a LAS file into counts[0] x counts[1] x counts[2] boxes, written as
  * "<stem>_<i>_<j>_<k>.las" beside it. */
 VELMO_API int velmo_slice_points(const char *path, const int counts[3], velmo_progress_callback_t progress);
-/* Decodes one tile entry into world coordinates, colour, intensity and
- * class.  Lock-free and re-entrant. */
+/* Decodes one tile entry, or a copy of one, into world coordinates, colour,
+ * intensity and class.  Lock-free and re-entrant.  0 for an entry of the
+ * store mapping once the store is known to have changed on disk. */
 VELMO_API int velmo_read_point_osg(velmo_t *cloud, tile_t *tile, tile_point_t *entry, velmo_point_t *point);
+/* Copies entries first .. first + count - 1 of the tile's list into out,
+ * read from the store's file: a store that another program cut short,
+ * zeroed or wrote over while the project is open then gives a failure
+ * rather than a fault, which reading the entries in place would.  Returns
+ * how many were copied (fewer than count past the tile's end), 0 when none
+ * can be read: velmo_last_message then says why.  Thread-safe. */
+VELMO_API size_t velmo_read_tile_points(velmo_t *cloud, tile_t *tile, size_t first, size_t count, tile_point_t *out);
 /* Gives back the resident pages of the store mapping that hold the tile's
  * first count points (all of them when count is larger), so that a tile
  * once decoded costs the process no memory; the points stay readable and are
  * read again from the file cache.  Returns 1, or 0 when the cloud has no
- * store or the kernel refused. */
+ * store, its store changed on disk or the kernel refused. */
 VELMO_API int velmo_release_tile_points(velmo_t *cloud, tile_t *tile, size_t count);
+/* What the cloud has to say, "" when nothing: that its store had to be
+ * rebuilt at velmo_open_file because it was not made from its LAS file, or,
+ * from the first read that found it, that its store changed on disk while
+ * the project is open (its points, sections and tiles cannot be read until
+ * the project is opened again).  Callable on any thread; the text stays
+ * valid as long as the cloud. */
+VELMO_API const char *velmo_last_message(const velmo_t *cloud);
 
 /* ---- roads ---------------------------------------------------------------- */
 
 /* Reads a ".pm" file (format 0 HaiDi, 1 WeiDi) and appends the road; NULL
- * when it cannot be read.  A WeiDi file with an element of a kind a road
- * cannot hold is refused whole, and wks_last_message then names the line
- * and the code. */
+ * when it cannot be read, or when its path made absolute is longer than
+ * 1,023 bytes (wks_last_message then says so).  A WeiDi file with an element
+ * of a kind a road cannot hold is refused whole, and wks_last_message then
+ * names the line and the code. */
 VELMO_API wks_road_t *wks_import_road(wks_t *wks, const char *path, int format);
-/* Appends a road with no elements whose HaiDi file is written on saving. */
+/* Appends a road with no elements whose HaiDi file is written on saving;
+ * NULL, with the reason in wks_last_message, for a path whose absolute form
+ * is longer than 1,023 bytes. */
 VELMO_API wks_road_t *wks_create_road(wks_t *wks, const char *path);
 /* Loads the road's ".pm" file, then its road file in the project's data
  * folder (profile, models, feeders) when there is one. */
@@ -294,8 +318,10 @@ VELMO_API int section_export_dxf(wks_t *wks, section_t *section, const char *pat
  * left as it was and section_last_message says why. */
 VELMO_API int section_import_dxf(section_t *section, const char *path);
 /* Why the last section_import_dxf, section_export_dxf or section_export_dat
- * on the section failed; "" after a success.  Valid until the next of these
- * calls on the section. */
+ * on the section failed; "" after a success.  Also why the last
+ * wks_cal_section, wks_export_section or wks_export_sections that could not
+ * read a cloud's store left the section out (they leave the text as it is
+ * when they succeed).  Valid until the next of these calls on the section. */
 VELMO_API const char *section_last_message(const section_t *section);
 VELMO_API velmo_point_t *section_create_meas(section_t *section, const velmo_point_t *point, int view_mode);
 VELMO_API velmo_point_t *section_add_meas(section_t *section, const velmo_point_t *point);

@@ -52,6 +52,49 @@ void copy_text(char *target, size_t size, const std::string &text)
     target[n] = '\0';
 }
 
+bool path_fits_record(const std::string &path)
+{
+    return path.size() < VELMO_PATH_SIZE && path.find('\0') == std::string::npos;
+}
+
+// A path cut short names another file: one that does not fit is not copied.
+bool copy_path(char (&target)[VELMO_PATH_SIZE], const std::string &path)
+{
+    target[0] = '\0';
+    if (!path_fits_record(path))
+        return false;
+    copy_text(target, sizeof target, path);
+    return true;
+}
+
+std::string path_too_long(const std::string &path)
+{
+    return "The path \"" + path + "\" is too long: " + std::to_string(path.size()) +
+           " bytes, and a path may have at most " + std::to_string(VELMO_PATH_SIZE - 1) + " bytes.";
+}
+
+std::string absolute_path(const char *path)
+{
+    std::error_code ec;
+    fs::path absolute = fs::absolute(path, ec);
+    return (ec ? fs::path(path) : absolute).lexically_normal().string();
+}
+
+// The path a record keeps is checked, not the one the caller gave: made
+// absolute, a short relative path can outgrow the record.
+bool record_path(const char *path, std::string *absolute, std::string *why)
+{
+    if (!path || !path[0]) {
+        *why = "No file was given.";
+        return false;
+    }
+    *absolute = absolute_path(path);
+    if (path_fits_record(*absolute))
+        return true;
+    *why = path_too_long(*absolute);
+    return false;
+}
+
 void add_message(wks_t *wks, const std::string &text)
 {
     std::string &message = wks->state->message;
@@ -141,22 +184,18 @@ bool usable_path(wks_t *wks, const char *path)
 
 bool project_opened(wks_t *wks, const std::string &path)
 {
-    wks->state->project_path = fs::absolute(path).lexically_normal().string();
+    wks->state->project_path = absolute_path(path.c_str());
     wks->state->data_folder = project_data_folder(wks->state->project_path);
     auto *project = static_cast<wks_project_t *>(calloc(1, sizeof(wks_project_t)));
     if (!project)
         return false;
     copy_text(project->name, sizeof project->name, path_stem(path));
-    copy_text(project->path, sizeof project->path, wks->state->project_path);
+    if (!copy_path(project->path, wks->state->project_path)) {
+        free(project);
+        return false;
+    }
     wks->project = project;
     return true;
-}
-
-std::string absolute_path(const char *path)
-{
-    std::error_code ec;
-    fs::path absolute = fs::absolute(path, ec);
-    return (ec ? fs::path(path) : absolute).lexically_normal().string();
 }
 
 // Every file the database opens for the project (the journal of a road

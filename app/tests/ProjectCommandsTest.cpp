@@ -1066,3 +1066,52 @@ TEST_F(ProjectTest, ASaveThatFailsAfterADeletionSaysSo)
     EXPECT_EQ(0u, SizeOf(reopened->roads));
     wks_destroy(reopened);
 }
+
+// Another program writes over a cloud's tile store while the project is
+// open.  Whether the view's pager or a section's computation finds it first,
+// the surveyor is told once which cloud it is and to reopen the project,
+// and the project still saves.
+TEST_F(ProjectTest, AStoreChangedOnDiskIsToldOnceByWhicheverReadFindsItFirst)
+{
+    const char *finders[] = {"the view", "a section"};
+    for (const char *first : finders) {
+        SCOPED_TRACE(first);
+        DialogAnswerer boxes(wxID_OK);
+        const std::string name = std::string(first) == "the view" ? "viewed" : "sectioned";
+        const std::string las = WriteCorridor(name + ".las", 20000, lasgen::Alignment::straight);
+        Run(CorvaneFrame::ID_RIBBON_NEW, dir.file(name + ".qpj"));
+        Run(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, las);
+        velmo_t *cloud = ItemAt<velmo_t>(g_workspace->clouds, 0);
+        ASSERT_NE(nullptr, cloud);
+        const double centre[3] = {(cloud->box[0] + cloud->box[3]) / 2, (cloud->box[1] + cloud->box[4]) / 2, 0};
+        const double normal[3] = {1, 0, 0}, up[3] = {0, 0, 1}, thickness[2] = {-0.5, 0.5}, width[2] = {-60, 60};
+        section_t *section = wks_add_custom_section(g_workspace, "across", centre, normal, up, thickness, width);
+        ASSERT_NE(nullptr, section);
+        PumpWithIdleFor(500);
+        boxes.shown.clear();
+
+        const std::string store = dir.file(name + ".data/1.tiles");
+        std::ofstream(store, std::ios::binary | std::ios::in | std::ios::trunc)
+            << std::string(size_t(std::filesystem::file_size(store)), '\0');
+        auto section_read = [&] {
+            frame->SetCurrentSection(section);
+            ASSERT_TRUE(PumpWithIdleUntil([this] { return !frame->IsTaskRunning(); }, 20000));
+        };
+        auto view_read = [&] { frame->SetColorMode(frame->GetModelColorMode() == COLOR_RGB ? COLOR_HEIGHT : COLOR_RGB); };
+        if (std::string(first) == "the view") {
+            view_read();
+            PumpWithIdleUntil([&] { return !boxes.shown.empty(); }, 5000);
+            section_read();
+        } else {
+            section_read();
+            view_read();
+        }
+        PumpWithIdleFor(500);
+        ASSERT_EQ(1u, boxes.shown.size());
+        EXPECT_EQ("Error", boxes.shown[0].title);
+        EXPECT_NE(wxNOT_FOUND, boxes.shown[0].message.Find(wxString::FromUTF8(las))) << boxes.shown[0].message;
+        EXPECT_NE(wxNOT_FOUND, boxes.shown[0].message.Find("Reopen the project")) << boxes.shown[0].message;
+        EXPECT_NE(0, wks_export_project(g_workspace)) << wks_last_message(g_workspace);
+        frame->SetCurrentSection(nullptr);
+    }
+}

@@ -173,11 +173,18 @@ TEST_F(TaskTest, OverlongPathIsNotCutToAnotherFile)
     ASSERT_EQ(road.string().size(), 1023u);
     fs::copy_file(corridor.pm, road);
 
-    EventRecorder recorder;
+    // Refused by name and for its length, for a road and a cloud alike.
     wxString overlong = wxString::FromUTF8((road.string() + ".pm").c_str());
-    ASSERT_TRUE(RunTask(new TaskThread(&recorder, TASK_IMPORT_HAIDI, overlong), recorder));
-    EXPECT_EQ(recorder.events.back().road, nullptr);
+    for (int code : {TASK_IMPORT_HAIDI, TASK_IMPORT_LAS}) {
+        EventRecorder recorder;
+        ASSERT_TRUE(RunTask(new TaskThread(&recorder, code, overlong), recorder));
+        EXPECT_EQ(recorder.events.back().road, nullptr);
+        EXPECT_EQ(recorder.events.back().cloud, nullptr);
+        const wxString message = recorder.events.back().message;
+        EXPECT_TRUE(message.Contains(overlong) && message.Contains("longer than 1023 bytes")) << message;
+    }
     EXPECT_EQ(array_size(workspace->roads), 0u);
+    EXPECT_EQ(array_size(workspace->clouds), 0u);
 
     EventRecorder exact;
     ASSERT_TRUE(RunTask(new TaskThread(&exact, TASK_IMPORT_HAIDI, wxString::FromUTF8(road.string().c_str())), exact));
@@ -311,6 +318,38 @@ TEST_F(SectionTaskTest, LoadingASectionComputesItsPoints)
     EXPECT_EQ(recorder.events.front().section, section);
     EXPECT_EQ(recorder.events.back().section, section);
     EXPECT_GT(array_size(section->points), 0u);
+}
+
+// A section task whose cloud's store another program wrote over finishes
+// with the engine's reason, which the frame reports; one that computed
+// finishes without a message, which the frame would take for a failure.
+TEST_F(SectionTaskTest, SectionTasksFinishWithTheReasonOnlyWhenSectionsCouldNotBeComputed)
+{
+    auto range = AddLatitudeSections({20, 30});
+    section_t *section = ItemOf<section_t>(workspace_->latitude_sections, range.first);
+    ASSERT_NE(section, nullptr);
+    struct Task {
+        const char *name;
+        std::function<TaskThread *(EventRecorder *)> make;
+    } tasks[] = {
+        {"load", [&](EventRecorder *r) { return new TaskThread(r, TASK_LOAD_SECTION, section); }},
+        {"generate", [&](EventRecorder *r) { return new TaskThread(r, TASK_LATITUDE_SECTIONS, range.first, range.second); }},
+    };
+    for (const Task &task : tasks) {
+        EventRecorder recorder;
+        ASSERT_TRUE(RunTask(task.make(&recorder), recorder)) << task.name;
+        EXPECT_EQ(recorder.events.back().message, "") << task.name;
+    }
+    const std::string store = folder_.file("sections.data/1.tiles");
+    std::ofstream(store, std::ios::binary | std::ios::in | std::ios::trunc)
+        << std::string(size_t(fs::file_size(store)), '\0');
+    for (const Task &task : tasks) {
+        EventRecorder recorder;
+        ASSERT_TRUE(RunTask(task.make(&recorder), recorder)) << task.name;
+        const wxString message = recorder.events.back().message;
+        EXPECT_TRUE(message.Contains("corridor.las") && message.Contains("Reopen the project"))
+            << task.name << ": " << message;
+    }
 }
 
 TEST_F(SectionTaskTest, OpeningAProjectShowsCloudsThenRoadsThenSections)

@@ -13,7 +13,9 @@
 #include <osgDB/FileNameUtils>
 #include <osgDB/Registry>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 osg::ref_ptr<osg::Node> osgdb_import_octree(velmo_t *cloud, tile_t *tile, int level, int mode);
 
@@ -108,36 +110,62 @@ osg::Vec3d tile_centre(const tile_t *tile)
     return osg::Vec3d((box[0] + box[3]) / 2, (box[1] + box[4]) / 2, (box[2] + box[5]) / 2);
 }
 
-// Decodes the tile's points of the level and above into positions from the
-// centre and colours of the mode; returns how many entries it read.
-size_t decode_points(velmo_t *cloud, tile_t *tile, int level, int mode, const osg::Vec3d &centre,
-                     osg::Vec3Array *vertices, osg::Vec4ubArray *colors)
+// Entries are copied from the store a run at a time, small first, since a
+// coarse level is a short prefix of the tile, and never more than the
+// processor's cache keeps while they are decoded.
+const size_t FIRST_RUN = 4096;
+const size_t LONGEST_RUN = 16384;
+
+// What a tile's points become: positions from the tile's centre and colours.
+struct TilePoints {
+    velmo_t *cloud;
+    tile_t *tile;
+    int level, mode;
+    osg::Vec3d centre;
+    double min_z;
+    float height_scale;
+    osg::Vec3Array *vertices;
+    osg::Vec4ubArray *colors;
+};
+
+// Adds the points of a run of entries down to the first one below the
+// level; false when it met one (or one could not be decoded).
+bool add_points(const TilePoints &out, std::vector<tile_point_t> &run, size_t count)
 {
-    double min_z = cloud->box[2];
-    float height_scale = octree_height_scale(cloud);
-    size_t count = array_size(tile->entries);
-    size_t read = 0;
-    vertices->reserve(count);
-    colors->reserve(count);
-    for (; read < count; read++) {
-        void *entry = nullptr;
-        if (array_get_at(tile->entries, read, &entry) != CC_OK)
-            break;
-        tile_point_t *stored = static_cast<tile_point_t *>(entry);
-        if (stored->level < level)
-            break;
+    for (size_t i = 0; i < count; i++) {
         velmo_point_t point = {};
-        if (!velmo_read_point_osg(cloud, tile, stored, &point))
-            break;
-        vertices->push_back(osg::Vec3(osg::Vec3d(point.x, point.y, point.z) - centre));
+        if (run[i].level < out.level || !velmo_read_point_osg(out.cloud, out.tile, &run[i], &point))
+            return false;
+        out.vertices->push_back(osg::Vec3(osg::Vec3d(point.x, point.y, point.z) - out.centre));
         osg::Vec4 color;
-        if (octree_point_color(point, mode, min_z, height_scale, &color))
-            colors->push_back(octree_color_bytes(color));
+        if (octree_point_color(point, out.mode, out.min_z, out.height_scale, &color))
+            out.colors->push_back(octree_color_bytes(color));
+    }
+    return true;
+}
+
+// Decodes the tile's points of the level and above.  The entries are read
+// as copies from the store's file, never in its mapping: a store that
+// another program cut short meanwhile gives no points (and the cloud says
+// why) rather than a fault.
+void decode_points(const TilePoints &out)
+{
+    const size_t count = array_size(out.tile->entries);
+    out.vertices->reserve(count);
+    out.colors->reserve(count);
+    std::vector<tile_point_t> run;
+    size_t first = 0, wanted = FIRST_RUN;
+    while (first < count) {
+        run.resize(std::min(wanted, count - first));
+        const size_t got = velmo_read_tile_points(out.cloud, out.tile, first, run.size(), run.data());
+        if (got == 0 || !add_points(out, run, got))
+            break;
+        first += got;
+        wanted = std::min(4 * wanted, LONGEST_RUN);
     }
     // A coarse level is a small prefix of what was reserved.
-    vertices->trim();
-    colors->trim();
-    return read;
+    out.vertices->trim();
+    out.colors->trim();
 }
 
 // Both arrays go to the GL as buffer objects rather than being compiled into
@@ -164,8 +192,9 @@ osg::ref_ptr<osg::Geometry> points_geometry(osg::Vec3Array *vertices, osg::Vec4u
 // few metres keep well below a millimetre in a float, where survey
 // coordinates of millions of metres would not; colours are bytes.  Together
 // 16 bytes a point.  No state set and no point size: the scene side owns
-// those.  The store pages read are given back once decoded: the pager keeps
-// the points, and a tile read again comes from the file cache.
+// those.  The points are read from the store's file, so no page of it stays
+// with the process: the pager keeps the points, and a tile read again comes
+// from the file cache.
 osg::ref_ptr<osg::Node> osgdb_import_octree(velmo_t *cloud, tile_t *tile, int level, int mode)
 {
     osg::ref_ptr<osg::Vec3Array> vertices = new osg::Vec3Array;
@@ -174,8 +203,8 @@ osg::ref_ptr<osg::Node> osgdb_import_octree(velmo_t *cloud, tile_t *tile, int le
     osg::Vec3d centre;
     if (cloud && tile && tile->entries) {
         centre = tile_centre(tile);
-        size_t read = decode_points(cloud, tile, level, mode, centre, vertices.get(), colors.get());
-        velmo_release_tile_points(cloud, tile, read);
+        decode_points({cloud, tile, level, mode, centre, cloud->box[2], octree_height_scale(cloud), vertices.get(),
+                       colors.get()});
     }
     osg::ref_ptr<osg::Geode> geode = new osg::Geode;
     geode->addDrawable(points_geometry(vertices.get(), colors.get()).get());

@@ -10,6 +10,11 @@
 #include <osgDB/Registry>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <map>
 
 namespace {
@@ -200,6 +205,47 @@ TEST_F(OctreeTileReader, NameBehindADatabasePathIsStillRead)
     TileRead read_tile = read_name(std::string("tiles/") + name);
     ASSERT_NE(read_tile.geometry, nullptr);
     EXPECT_EQ(read_tile.vertices()->size(), array_size(tile->entries));
+}
+
+// Another program cuts the store short, zeroes it or writes another cloud's
+// over it while the view pages its tiles: the reader gives an empty tile,
+// never a fault (a read of the store's mapping past the file's end kills
+// the process), and the cloud says why.
+TEST_F(OctreeTileReader, AStoreChangedOnDiskGivesEmptyTilesAndAMessageNeverAFault)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ASSERT_NE(import_corridor(dir, "other", 3000, 501000), nullptr);
+    const std::string store = dir.file("survey.data/1.tiles"), other = dir.file("survey.data/2.tiles");
+    auto overwrite = [&](const std::string &bytes) {
+        std::ofstream out(store, std::ios::binary | std::ios::in | std::ios::trunc);
+        out << bytes;
+    };
+    struct Change {
+        const char *name;
+        std::function<void()> apply;
+    } changes[] = {
+        // At a page's end: the rest of a page cut inside reads as zeros.
+        {"cut to half", [&] { std::filesystem::resize_file(store, std::filesystem::file_size(store) / 2 / 4096 * 4096); }},
+        {"zeroed", [&] { overwrite(std::string(size_t(std::filesystem::file_size(store)), '\0')); }},
+        {"replaced by another cloud's", [&] { overwrite(read_bytes(other)); }},
+    };
+    for (const Change &change : changes) {
+        SCOPED_TRACE(change.name);
+        EXPECT_EXIT(
+            {
+                const bool read_before = read(3, COLOR_RGB).vertices()->size() == array_size(tile->entries);
+                change.apply();
+                TileRead after = read(3, COLOR_RGB);
+                const bool empty = after.geometry && after.vertices()->empty();
+                const std::string message = velmo_last_message(cloud);
+                const bool told = message.find("corridor.las") != std::string::npos &&
+                                  message.find("Reopen the project") != std::string::npos;
+                std::fprintf(stderr, "read before: %d, empty after: %d, message: %s\n", read_before, empty,
+                             message.c_str());
+                std::_Exit(read_before && empty && told ? 0 : 1);
+            },
+            ::testing::ExitedWithCode(0), "");
+    }
 }
 
 } // namespace
