@@ -107,7 +107,7 @@ inline Display *HeldDisplay()
     tried = true;
     const char *name = std::getenv("DISPLAY");
     if (!name || !*name) {
-        ToolkitFailure() = "DISPLAY is not set: window tests need an X display (run them under xvfb-run)";
+        ToolkitFailure() = "DISPLAY is not set: the toolkit needs an X display (run under xvfb-run)";
         return nullptr;
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
