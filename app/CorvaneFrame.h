@@ -289,7 +289,6 @@ private:
 
     // Viewers.
     void SetPerspective(osgViewer::Viewer *viewer, OSGCanvas *canvas);
-    osgGA::CameraManipulator *CreateManipulator(int mode, osgViewer::Viewer *viewer, OSGCanvas *canvas);
     // Renders one frame of a view that needs one; whether it did.
     bool RenderFrame(osgViewer::Viewer *viewer, OSGCanvas *canvas, int (*lock)(), int (*unlock)());
     // Tells the view time log about a model view frame just drawn.
@@ -430,8 +429,8 @@ private:
     velmo_point_t *m_lastAddedMeasurement = nullptr;
     velmo_point_t m_lastRemovedMeasurement;
     std::vector<velmo_point_t> m_distancePoints;
-    // A forced offset or width change came while a task ran: the current
-    // section is recomputed once that task ends.
+    // An offset or width change came while a task ran: the current section
+    // is recomputed once that task ends.
     bool m_pendingSectionReload = false;
     // The measurements changed since the mode was entered (undos included).
     bool m_measurementsChanged = false;

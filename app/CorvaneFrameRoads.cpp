@@ -98,10 +98,11 @@ int CountSectionsOn(const road_t *road)
 
 SavePathAsker CorvaneFrame::SaveAsker()
 {
-    return [this](wxWindow *parent, const wxString &message, const wxString &wildcard, wxString *path, int *filter) {
+    return [this](wxWindow *parent, const wxString &message, const wxString &wildcard, long style, wxString *path,
+                  int *filter) {
         if (!m_fileChooser)
             m_fileChooser = std::make_unique<DialogFileChooser>();
-        const bool chosen = m_fileChooser->Choose(parent, message, wildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT, path);
+        const bool chosen = m_fileChooser->Choose(parent, message, wildcard, style, path);
         *filter = m_fileChooser->GetFilterIndex();
         return chosen;
     };

@@ -14,6 +14,7 @@
 //   fit_ms           MyCanvas::ZoomToExtents (extent, all pixel positions, bands)
 //   fit_baseline_ms  one pass over every point for its extent
 #include "MyCanvas.h"
+#include "canvas_test_app.h"
 
 #include <wx/app.h>
 #include <wx/dcmemory.h>
@@ -88,11 +89,8 @@ int main(int argc, char **argv)
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--runs") == 0)
             runs = std::max(1, std::atoi(argv[i + 1]));
-    wxApp::SetInstance(new wxApp);
-    int wxArgc = 1;
-    char *wxArgv[] = {argv[0], nullptr};
-    if (!wxEntryStart(wxArgc, wxArgv)) {
-        std::fprintf(stderr, "canvas_bench: no display (run it under xvfb-run)\n");
+    if (!StartToolkit()) {
+        std::fprintf(stderr, "canvas_bench: %s\n", ToolkitFailure().c_str());
         return 1;
     }
     wxFrame *frame = new wxFrame(nullptr, wxID_ANY, "bench");

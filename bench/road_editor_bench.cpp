@@ -17,6 +17,7 @@
 #include "MyCanvas.h"
 #include "RoadElementDialog.h"
 #include "VerticalPanel.h"
+#include "canvas_test_app.h"
 #include "road.h"
 
 #include <wx/app.h>
@@ -163,12 +164,8 @@ int main(int argc, char **argv)
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--runs") == 0)
             runs = std::max(1, std::atoi(argv[i + 1]));
-    // The toolkit sees only the program name; the options are ours.
-    int toolkitArgc = 1;
-    char *toolkitArgv[] = {argv[0], nullptr};
-    wxApp::SetInstance(new wxApp);
-    if (!wxEntryStart(toolkitArgc, toolkitArgv) || !wxTheApp->CallOnInit()) {
-        std::fprintf(stderr, "road_editor_bench: no display\n");
+    if (!StartToolkit()) {
+        std::fprintf(stderr, "road_editor_bench: %s\n", ToolkitFailure().c_str());
         return 1;
     }
     wxGUIEventLoop loop;

@@ -152,7 +152,7 @@ int main(int argc, char **argv)
         return 2;
     }
     if (!StartToolkit()) {
-        std::fprintf(stderr, "section_commands_bench: no display\n");
+        std::fprintf(stderr, "section_commands_bench: %s\n", ToolkitFailure().c_str());
         return 1;
     }
     wxInitAllImageHandlers();

@@ -10,8 +10,10 @@
 #   PROGRAM  the program's executable (its lib/ and icons beside it as built)
 #   PROJECT  a project (.qpj) whose clouds are imported already
 #   SECONDS  how long view_memory.sh drives the view (60)
-# Positions on screen can be changed: OPEN_X OPEN_Y (the ribbon's Open
-# button), VIEW_X0 VIEW_Y0 VIEW_X1 VIEW_Y1 (the model view's corners).
+# The main window is placed at the screen's top left corner and sized to
+# 1600x1000, as a window manager would maximise it (there need be none).
+# Positions in it can be changed: OPEN_X OPEN_Y (the ribbon's Open button),
+# VIEW_X0 VIEW_Y0 VIEW_X1 VIEW_Y1 (the model view's corners).
 set -eu
 program=$1
 project=$2
@@ -34,9 +36,16 @@ done
 work=$(mktemp -d)
 log=$work/view.log
 pid=
+# Ends the program and removes the temporary folder; the script's own exit
+# status stands, not the ended program's.
 finish() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    status=$?
+    if [ -n "$pid" ]; then
+        kill "$pid" 2>/dev/null || :
+        wait "$pid" 2>/dev/null || :
+    fi
     rm -rf "$work"
+    exit "$status"
 }
 trap finish EXIT
 
@@ -48,6 +57,13 @@ await() {
         [ "$i" -gt $(($2 * 10)) ] && { echo "view_open: no $1 after $2 s" >&2; exit 1; }
         sleep 0.1
     done
+}
+# Waits up to $2 seconds for a shown window named as the pattern $1 and
+# prints its id.
+shown_window() {
+    id=$(timeout "$2" xdotool search --sync --onlyvisible --name "$1" | head -n 1) || :
+    [ -n "$id" ] || { echo "view_open: no window named $1 after $2 s" >&2; return 1; }
+    echo "$id"
 }
 # Drags with a mouse button from one screen spot to another, held still
 # before the release so that the view is not thrown into a spin.
@@ -117,10 +133,11 @@ at() { awk -v e="$1" '$1 == e { print $2; exit }' "$log"; }
 mkdir "$work/home"
 HOME=$work/home CORVANE_VIEW_LOG=$log "$program" 2>"$work/stderr" &
 pid=$!
-xdotool search --sync --name '^Corvane$' >/dev/null
+main=$(shown_window '^Corvane$' 60)
+xdotool windowsize "$main" 1600 1000 windowmove "$main" 0 0
 sleep 3
 xdotool mousemove "$open_x" "$open_y" click 1
-xdotool search --sync --name '^Select project file to open' >/dev/null
+shown_window '^Select project file to open' 30 >/dev/null
 sleep 0.5
 xdotool key ctrl+l
 xdotool type --delay 5 "$(cd "$(dirname "$project")" && pwd)/$(basename "$project")"

@@ -44,11 +44,6 @@ MyPolyline::~MyPolyline()
     DeletePoints(band);
 }
 
-void MyPolyline::ClearBand()
-{
-    DeletePoints(band);
-}
-
 void MyPolyline::ComputeBand()
 {
     // The band is rebuilt on every view change of maps of many thousand

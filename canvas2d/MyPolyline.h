@@ -19,7 +19,6 @@ public:
 
     // Pixel positions of the points and of the band for the view last set.
     void ComputeBand();
-    void ClearBand();
 
     wxVector<MyPoint *> points;
     double elevation = 0.0;

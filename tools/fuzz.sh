@@ -7,6 +7,10 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 dir=${1:-"$top/build-fuzz"}
 seconds=${2:-60}
+# Each target runs in a folder of its own, so every path it is given is
+# absolute: a build folder named relative to where the script was started.
+mkdir -p "$dir"
+dir=$(cd "$dir" && pwd)
 targets=(las pm road_file dxf project tile_store)
 
 CC=clang CXX=clang++ cmake -S "$top" -B "$dir" -G Ninja -DCORVANE_FUZZ=ON >/dev/null

@@ -867,14 +867,6 @@ std::vector<GroundPoint> automatic_line(const section_t *section, const std::vec
 
 } // namespace
 
-std::vector<velmo_point_t> section_compute_points(wks_t *wks, const section_t *section, const SectionRanges &ranges,
-                                                  velmo_progress_callback_t progress)
-{
-    std::vector<velmo_point_t> points;
-    compute_into(wks, section, ranges, progress, &points, workers_of(wks));
-    return points;
-}
-
 std::vector<GroundPoint> section_automatic_line(const section_t *section, const std::vector<velmo_point_t> &points)
 {
     return automatic_line(section, points);

@@ -85,15 +85,12 @@ void section_retire_array(section_t *section, Array *old) noexcept;
 
 class WorkerPool;
 
-// The points of a section for the given ranges, computed from the
-// workspace's clouds (progress may be null).
+// A section's normal_range and width_range, taken as one snapshot: the
+// slab its points are computed in.
 struct SectionRanges {
     double normal[2];
     double width[2];
 };
-std::vector<velmo_point_t> section_compute_points(wks_t *wks, const section_t *section,
-                                                  const SectionRanges &ranges,
-                                                  velmo_progress_callback_t progress);
 
 // The automatic ground line of a set of section points.
 std::vector<GroundPoint> section_automatic_line(const section_t *section,

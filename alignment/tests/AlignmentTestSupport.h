@@ -80,8 +80,7 @@ class PanelTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!StartToolkit())
-            GTEST_SKIP() << "no display";
+        ASSERT_TOOLKIT_STARTED();
         road_init(&road);
         frame = new wxFrame(nullptr, wxID_ANY, "horizon");
         panel = new HorizonPanel(frame);

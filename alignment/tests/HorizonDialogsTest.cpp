@@ -18,8 +18,7 @@ class DialogTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!StartToolkit())
-            GTEST_SKIP() << "no display";
+        ASSERT_TOOLKIT_STARTED();
     }
     // Clicks a radio button as the toolkit reports it.
     template <typename Dialog> void Choose(Dialog &dialog, wxRadioButton *button)

@@ -57,7 +57,7 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        if (IsSkipped())
+        if (HasFatalFailure())
             return;
         SceneInit();
         dir = std::make_unique<TempDir>();

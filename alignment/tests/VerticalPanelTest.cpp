@@ -31,7 +31,7 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        if (IsSkipped())
+        if (HasFatalFailure())
             return;
         frame = new wxFrame(nullptr, wxID_ANY, "profile", wxDefaultPosition, wxSize(900, 700));
         panel = new VerticalPanel(frame);

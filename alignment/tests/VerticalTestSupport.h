@@ -89,14 +89,13 @@ private:
     std::deque<Answer> m_answers;
 };
 
-// Every window test: the toolkit up, or the test skipped without a display.
+// Every window test: the toolkit up, or the test failed saying why.
 class WindowTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        if (!StartToolkit())
-            GTEST_SKIP() << "no display";
+        ASSERT_TOOLKIT_STARTED();
     }
 };
 

@@ -24,8 +24,7 @@ class AppResourcesTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!StartToolkit())
-            GTEST_SKIP() << "no display";
+        ASSERT_TOOLKIT_STARTED();
         if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
             wxImage::AddHandler(new wxPNGHandler);
     }

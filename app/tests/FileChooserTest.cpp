@@ -46,8 +46,7 @@ const char EXPORTS[] = "DXF file(*.dxf)|*.dxf|DAT file(*.dat)|*.dat|HDM file(*.h
 
 TEST(FileChooserTest, SavedNamesGetTheFilterExtensionAndReplaceOnlyAfterYes)
 {
-    if (!StartToolkit())
-        GTEST_SKIP() << "no display";
+    ASSERT_TOOLKIT_STARTED();
     TempDir dir;
     const wxString folder = wxString::FromUTF8(dir.path().string()) + "/";
     std::ofstream(dir.file("kept.hdm")) << "old";

@@ -76,8 +76,7 @@ class FrameTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!StartToolkit())
-            GTEST_SKIP() << "no display";
+        ASSERT_TOOLKIT_STARTED();
         static bool handlers = false;
         if (!handlers) {
             wxInitAllImageHandlers();

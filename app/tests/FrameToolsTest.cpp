@@ -314,11 +314,13 @@ class UpdateOfferTest : public FrameToolsTest
 protected:
     void SetUp() override
     {
-        FrameToolsTest::SetUp();
         const char *old = getenv("XDG_DATA_HOME");
         if (old)
             savedDataHome = old;
         hadDataHome = old != nullptr;
+        FrameToolsTest::SetUp();
+        if (HasFatalFailure())
+            return;
         setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
         folder = dir.path() / std::string(wxTheApp->GetAppName().utf8_string());
     }

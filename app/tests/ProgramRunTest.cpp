@@ -2,6 +2,7 @@
 // window's close button (the window manager's delete request): it must open
 // its main window, keep its settings under the program's own name and end
 // with status 0.  Needs a display (run under Xvfb).
+#include "canvas_test_app.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -93,9 +94,8 @@ class ProgramRunTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        display = XOpenDisplay(nullptr);
-        if (!display)
-            GTEST_SKIP() << "no display";
+        display = HeldDisplay();
+        ASSERT_TRUE(display) << ToolkitFailure();
     }
 
     void TearDown() override
@@ -104,8 +104,6 @@ protected:
             kill(pid, SIGKILL);
             waitpid(pid, nullptr, 0);
         }
-        if (display)
-            XCloseDisplay(display);
     }
 
     // Starts the program from the temporary folder with home as its home.

@@ -376,6 +376,26 @@ TEST_F(RoadCommandsTest, CreatedRoadIsTickedAndDrawnAsAnImportedOne)
     }
 }
 
+// "Create" on a road file that is there already adds the file as it is: no
+// question about replacing it, which it never does.
+TEST_F(RoadCommandsTest, CreateOnAnExistingRoadFileAsksNothingAndKeepsTheFile)
+{
+    MakeProject();
+    const std::string kept = WriteRoad("kept.pm", false);
+    const std::string before = Bytes(kept);
+    ModalScript script;
+    chooser->answers.push_back({wxString::FromUTF8(kept), 0});
+    script.Then([](wxDialog *dialog) {
+        Press(dynamic_cast<RoadsDialog &>(*dialog).CreateButton);
+        return int(wxID_CANCEL);
+    });
+    Click(CorvaneFrame::ID_RIBBON_ROAD_ELEMENTS);
+    EXPECT_EQ(0u, script.messages.size()) << script.messages.front();
+    ASSERT_EQ(array_size(g_workspace->roads), 3u);
+    EXPECT_EQ(std::string(RoadAt(2)->path), kept);
+    EXPECT_EQ(Bytes(kept), before);
+}
+
 // Editing a road tells how many of its sections now lie off it, and moves
 // none of them; a road without sections, or an edit that changes nothing,
 // says nothing.

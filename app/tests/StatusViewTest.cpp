@@ -81,7 +81,7 @@ int Grey(const wxImage &image, int x, int y)
 class StatusViewTest : public testing::Test
 {
 protected:
-    void SetUp() override { TASKTEST_NEED_TOOLKIT(); }
+    void SetUp() override { ASSERT_TOOLKIT_STARTED(); }
 };
 
 } // namespace

@@ -34,12 +34,6 @@
 
 namespace tasktest {
 
-#define TASKTEST_NEED_TOOLKIT()                                                                                      \
-    do {                                                                                                             \
-        if (!StartToolkit())                                                                                         \
-            GTEST_SKIP() << "no display for the toolkit";                                                            \
-    } while (0)
-
 // Handles the toolkit's pending events until done() or the time is up.
 inline bool PumpUntil(const std::function<bool()> &done, int milliseconds = 20000)
 {

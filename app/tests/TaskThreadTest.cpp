@@ -12,7 +12,7 @@ namespace {
 class TaskTest : public testing::Test
 {
 protected:
-    void SetUp() override { TASKTEST_NEED_TOOLKIT(); }
+    void SetUp() override { ASSERT_TOOLKIT_STARTED(); }
 };
 
 // The events of one task: a start first, a finish last, progress between.
@@ -197,7 +197,7 @@ protected:
     void SetUp() override
     {
         TaskTest::SetUp();
-        if (IsSkipped())
+        if (HasFatalFailure())
             return;
         corridor_ = MakeCorridor(folder_);
         project_ = folder_.file("sections.qpj");

@@ -180,7 +180,7 @@ namespace {
 class UpdateCheckTest : public testing::Test
 {
 protected:
-    void SetUp() override { TASKTEST_NEED_TOOLKIT(); }
+    void SetUp() override { ASSERT_TOOLKIT_STARTED(); }
 
     // Runs the update task against the configured server; how long it took.
     long Check(EventRecorder &recorder)

@@ -17,8 +17,7 @@ class CanvasTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!StartToolkit())
-            GTEST_SKIP() << "no display";
+        ASSERT_TOOLKIT_STARTED();
         frame = new wxFrame(nullptr, wxID_ANY, "canvas");
         canvas = new MyCanvas(frame, wxID_ANY);
         auto *sizer = new wxBoxSizer(wxVERTICAL);

@@ -18,8 +18,7 @@ class MapDrawTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!StartToolkit())
-            GTEST_SKIP() << "no display";
+        ASSERT_TOOLKIT_STARTED();
     }
 
     // Paints the map on white at the given view and returns the picture.

@@ -1,6 +1,7 @@
 // Tiles paged by a real viewer, and the workspace reset that must not leave
 // the pager holding names of freed records.  Needs a display (a virtual one
 // will do).
+#include "canvas_test_app.h"
 #include "scene_test_support.h"
 
 #include <osg/PagedLOD>
@@ -22,12 +23,10 @@ protected:
     void SetUp() override
     {
         SceneTest::SetUp();
-        if (!getenv("DISPLAY"))
-            GTEST_SKIP() << "no display";
+        ASSERT_TRUE(HeldDisplay()) << ToolkitFailure();
         viewer = new osgViewer::Viewer;
         viewer->setThreadingModel(osgViewer::ViewerBase::SingleThreaded);
-        if (!attach_context())
-            GTEST_SKIP() << "no OpenGL context";
+        ASSERT_TRUE(attach_context()) << "no OpenGL context on display " << getenv("DISPLAY");
         viewer->setSceneData(SceneRoot.get());
         viewer->realize();
         SceneRegisterViewer(viewer.get());

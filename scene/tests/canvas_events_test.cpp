@@ -26,8 +26,7 @@ class CanvasTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!StartToolkit())
-            GTEST_SKIP() << "no display";
+        ASSERT_TOOLKIT_STARTED();
         frame = new wxFrame(nullptr, wxID_ANY, "canvas", wxDefaultPosition, wxSize(400, 300));
         canvas = new OSGCanvas(frame, wxID_ANY, nullptr, wxDefaultPosition, wxDefaultSize, wxWANTS_CHARS);
         auto *sizer = new wxBoxSizer(wxVERTICAL);

@@ -79,8 +79,7 @@ class RenderTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!StartToolkit())
-            GTEST_SKIP() << "no display";
+        ASSERT_TOOLKIT_STARTED();
         osgDB::FilePathList &paths = osgDB::Registry::instance()->getLibraryFilePathList();
         if (std::find(paths.begin(), paths.end(), CORVANE_PLUGIN_LIBRARY_DIR) == paths.end())
             paths.push_front(CORVANE_PLUGIN_LIBRARY_DIR);

@@ -70,8 +70,7 @@ class PointSliceDialogTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!StartToolkit())
-            GTEST_SKIP() << "no display";
+        ASSERT_TOOLKIT_STARTED();
         dialog = new PointSliceDialog(nullptr, wxID_ANY);
         dialog->SetFileChooser(&chooser);
         dialog->Show();

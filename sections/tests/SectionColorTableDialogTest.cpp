@@ -20,8 +20,7 @@ class ColourTableTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!StartToolkit())
-            GTEST_SKIP() << "no display";
+        ASSERT_TOOLKIT_STARTED();
         table = ClassificationColorTable::Defaults();
         dialog = new SectionColorTableDialog(nullptr, wxID_ANY);
     }

@@ -52,7 +52,7 @@ class RoadDialogTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        SECTIONTEST_NEED_TOOLKIT();
+        ASSERT_TOOLKIT_STARTED();
         ASSERT_TRUE(wks_create_project(g_workspace, 0, dir.file("p.qpj").c_str()));
         std::filesystem::create_directories(dir.file("a"));
         std::filesystem::create_directories(dir.file("b"));
@@ -490,7 +490,7 @@ TEST_F(RoadDialogTest, EveryDialogReadsBackWhatItShowsUnderADecimalCommaLocale)
 
 TEST(RoadDialogWithoutRoadsTest, NoRoadLeavesTheChoiceEmptyAndRefusesOk)
 {
-    SECTIONTEST_NEED_TOOLKIT();
+    ASSERT_TOOLKIT_STARTED();
     tasktest::TestWorkspace workspace;
     DialogDriver driver;
     RoadSectionDialog dialog(nullptr, ROAD_SECTION_LATITUDE);
@@ -507,7 +507,7 @@ TEST(RoadDialogWithoutRoadsTest, NoRoadLeavesTheChoiceEmptyAndRefusesOk)
 
 TEST(VSectionDialogTest, AddImportDeleteAndClearBuildTheList)
 {
-    SECTIONTEST_NEED_TOOLKIT();
+    ASSERT_TOOLKIT_STARTED();
     TempDir dir;
     DialogDriver driver;
     ScriptedChooser chooser;
@@ -561,7 +561,7 @@ TEST(VSectionDialogTest, AddImportDeleteAndClearBuildTheList)
 
 TEST(VSectionDialogTest, ImportRefusesTooManyRowsAndUtf16AndKeepsTheList)
 {
-    SECTIONTEST_NEED_TOOLKIT();
+    ASSERT_TOOLKIT_STARTED();
     TempDir dir;
     DialogDriver driver;
     ScriptedChooser chooser;
@@ -592,7 +592,7 @@ TEST(VSectionDialogTest, ImportRefusesTooManyRowsAndUtf16AndKeepsTheList)
 
 TEST(VSectionDialogTest, OkNeedsPositiveWidthsAndARow)
 {
-    SECTIONTEST_NEED_TOOLKIT();
+    ASSERT_TOOLKIT_STARTED();
     DialogDriver driver;
     VSectionDialog dialog(nullptr);
     EXPECT_FALSE(dialog.AcceptInput());
@@ -611,7 +611,7 @@ TEST(VSectionDialogTest, OkNeedsPositiveWidthsAndARow)
 
 TEST(HSectionDialogTest, OpensWithDefaultsAndRefusesFieldsThatAreNotNumbers)
 {
-    SECTIONTEST_NEED_TOOLKIT();
+    ASSERT_TOOLKIT_STARTED();
     DialogDriver driver;
     HSectionDialog dialog(nullptr);
     EXPECT_EQ("Horizon section", dialog.GetTitle());
@@ -643,7 +643,7 @@ TEST(HSectionDialogTest, OpensWithDefaultsAndRefusesFieldsThatAreNotNumbers)
 
 TEST(ExportDialogTest, OptionsComeFromTheSelectedPageOnly)
 {
-    SECTIONTEST_NEED_TOOLKIT();
+    ASSERT_TOOLKIT_STARTED();
     ExportDialog dialog(nullptr);
     EXPECT_EQ("Export sections", dialog.GetTitle());
     int options[3] = {-1, -1, -1};

@@ -20,12 +20,6 @@
 
 namespace sectiontest {
 
-#define SECTIONTEST_NEED_TOOLKIT()                                                                                   \
-    do {                                                                                                             \
-        if (!StartToolkit())                                                                                         \
-            GTEST_SKIP() << "no display for the toolkit";                                                            \
-    } while (0)
-
 struct Message {
     wxString caption;
     wxString text;

@@ -32,8 +32,8 @@ protected:
     wxSlider *Slider(long id) const { return dynamic_cast<wxSlider *>(tool->FindWindow(id)); }
     wxTextCtrl *Text(long id) const { return dynamic_cast<wxTextCtrl *>(tool->FindWindow(id)); }
 
-    // The slider moved to a position, as a drag step (force false) or the
-    // end of a scroll (force true).
+    // The slider moved to a position, as a drag step (end false) or the end
+    // of a scroll (end true).
     void Slide(long id, int position, bool end)
     {
         wxSlider *slider = Slider(id);

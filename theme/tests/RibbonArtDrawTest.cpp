@@ -31,7 +31,7 @@ protected:
     void SetUp() override
     {
         themetest::ToolkitTest::SetUp();
-        if (IsSkipped())
+        if (HasFatalFailure())
             return;
         frame = new wxFrame(nullptr, wxID_ANY, "ribbon", wxDefaultPosition, wxSize(700, 300));
         bar = new wxRibbonBar(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxRIBBON_BAR_DEFAULT_STYLE);

@@ -25,7 +25,7 @@ protected:
     void SetUp() override
     {
         themetest::ToolkitTest::SetUp();
-        if (IsSkipped())
+        if (HasFatalFailure())
             return;
         frame = new wxFrame(nullptr, wxID_ANY, "tabs", wxPoint(50, 50), wxSize(500, 300));
         book = new wxAuiNotebook(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize,

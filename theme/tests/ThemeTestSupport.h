@@ -91,8 +91,7 @@ class ToolkitTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!StartToolkit())
-            GTEST_SKIP() << "no display";
+        ASSERT_TOOLKIT_STARTED();
         static bool handlers = false;
         if (!handlers) {
             wxInitAllImageHandlers();

@@ -6,7 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <unistd.h>
@@ -25,7 +28,8 @@ std::string usage()
         "Writes a synthetic road corridor as the LAS file PATH and its centre line as\n"
         "a HaiDi road file beside it, named as PATH with the extension .pm\n"
         "(corridor.las -> corridor.pm): import that file as the road, and sections\n"
-        "along it cut the corridor's cross-section.\n"
+        "along it cut the corridor's cross-section.  A road file of that name is\n"
+        "never replaced: unless it already holds this centre line nothing is written.\n"
         "  --points N            number of points (%llu)\n"
         "  --format F            point format 0-10 (%d)\n"
         "  --version 1.x         LAS version 1.0-1.4 (1.%d; formats 6-10 need 1.4)\n"
@@ -138,6 +142,32 @@ std::map<std::string, Setter> setters(lasgen::CorridorSpec *s, std::string *out)
     };
 }
 
+std::string read_file(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Whether the road file at path holds exactly the centre line of spec; when
+// not, *error says that the file is kept.
+bool is_centre_line(const lasgen::CorridorSpec &spec, const std::string &path, std::string *error)
+{
+    std::string fresh = (std::filesystem::temp_directory_path() / "corvane-lasgen-XXXXXX").string();
+    const int fd = mkstemp(fresh.data());
+    if (fd < 0) {
+        *error = "cannot compare " + path + " with the centre line: no temporary file";
+        return false;
+    }
+    close(fd);
+    const bool written = lasgen::write_centre_line(spec, fresh, error);
+    const bool same = written && std::filesystem::is_regular_file(path) && read_file(fresh) == read_file(path);
+    std::remove(fresh.c_str());
+    if (written && !same)
+        *error = path + " exists and is not the centre line of this corridor; corvane-lasgen replaces no road "
+                        "file it did not write: move it away or give --out another name";
+    return same;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -171,8 +201,10 @@ int main(int argc, char **argv)
     std::string error;
     // The small road file first: a folder that cannot take it fails at once,
     // and a road file made for a cloud that could not be written goes again.
+    // A road file already there is never replaced: it is either this
+    // corridor's centre line, from an earlier run, or someone's road.
     const bool road_existed = access(road.c_str(), F_OK) == 0;
-    bool ok = lasgen::write_centre_line(spec, road, &error);
+    bool ok = road_existed ? is_centre_line(spec, road, &error) : lasgen::write_centre_line(spec, road, &error);
     if (ok && !(ok = lasgen::write_corridor(spec, out, &error)) && !road_existed)
         std::remove(road.c_str());
     if (!ok) {

@@ -304,6 +304,45 @@ TEST(Lasgen, ToolWritesTheCentreLineBesideTheCloudAsARoadTheCloudFollows)
         EXPECT_EQ(lasgen::centre_line_path(las), pm);
 }
 
+TEST(Lasgen, ToolReplacesNoRoadFileItDidNotWriteAndSaysSo)
+{
+    TempDir dir;
+    const std::string las = dir.file("survey.las"), pm = dir.file("survey.pm");
+    std::string output;
+    ASSERT_EQ(run_tool("--out " + las + " --points 2000", &output), 0) << output;
+    const std::string own = read_bytes(pm);
+    const std::string someones = "a road surveyed by hand\n";
+    struct Case {
+        const char *what;
+        std::string road; // empty: no road file before
+        bool las_writable;
+        int status;
+        std::string road_after; // empty: no road file after
+    };
+    const Case cases[] = {
+        {"another road", someones, true, 1, someones},
+        {"another road, the cloud unwritable", someones, false, 1, someones},
+        {"the same command again", own, true, 0, own},
+        {"no road, the cloud unwritable", "", false, 1, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(las);
+        std::filesystem::remove(pm);
+        if (!c.road.empty())
+            write_bytes(pm, c.road);
+        if (!c.las_writable)
+            std::filesystem::create_directory(las);
+        output.clear();
+        EXPECT_EQ(run_tool("--out " + las + " --points 2000", &output), c.status) << output;
+        EXPECT_EQ(std::filesystem::exists(pm) ? read_bytes(pm) : std::string(), c.road_after);
+        EXPECT_EQ(std::filesystem::is_regular_file(las), c.status == 0);
+        if (c.road == someones) {
+            EXPECT_NE(output.find("survey.pm exists"), std::string::npos) << output;
+        }
+    }
+}
+
 TEST(Lasgen, ToolHelpNamesTheRoadFileAndTheTrueDefaultAzimuth)
 {
     std::string help;
