@@ -4,6 +4,7 @@
 // long work runs on a TaskThread whose events come back here.
 #pragma once
 
+#include "FileChooser.h"
 #include "SavePathAsker.h"
 #include "SceneManager.h"
 #include "SectionToolHost.h"
@@ -20,7 +21,6 @@
 #include <memory>
 #include <vector>
 
-class FileChooser;
 class OSGCanvas;
 class SectionToolDialog;
 class SetupDownloadDialog;
@@ -244,6 +244,8 @@ private:
     // Commands.
     // Shows "Task is running..." and answers true while a task runs.
     bool RefuseWhileBusy();
+    // Says what to do first and answers true while no project is open.
+    bool RefuseWithoutProject();
     void ShowError(const wxString &message);
     // A failure the user caused: the message box and the status panel's text.
     void ReportFailure(const wxString &message);
@@ -253,9 +255,11 @@ private:
     // A yes/no question under "Warning"; true for Yes.  With noByDefault,
     // Enter answers No.
     bool Confirm(const wxString &question, bool noByDefault = false);
-    bool ChooseFile(const wxString &message, const wxString &wildcard, long style, wxString *path);
-    // The frame's file chooser for the alignment dialogs' save questions.
-    SavePathAsker SaveAsker();
+    bool ChooseFile(const wxString &message, const wxString &wildcard, long style, wxString *path,
+                    const FileChooser::SaveCheck &check = FileChooser::SaveCheck());
+    // The frame's file chooser for the alignment dialogs' save questions,
+    // with the file dialog's style and the check of what may be written.
+    SavePathAsker SaveAsker(long style, FileChooser::SaveCheck check);
     // Records the task as the running one and starts it.
     void StartTask(TaskThread *task);
     // Open or create after the dialog: the project in g_workspace, its tree,

@@ -7,6 +7,7 @@
 #include "HorizonPanel.h"
 #include "RoadElementDialog.h"
 #include "RoadsDialog.h"
+#include "SaveGuard.h"
 #include "TaskThread.h"
 
 #include <wx/choice.h>
@@ -96,12 +97,13 @@ int CountSectionsOn(const road_t *road)
 
 } // namespace
 
-SavePathAsker CorvaneFrame::SaveAsker()
+SavePathAsker CorvaneFrame::SaveAsker(long style, FileChooser::SaveCheck check)
 {
-    return [this](wxWindow *parent, const wxString &message, const wxString &wildcard, wxString *path, int *filter) {
+    return [this, style, check](wxWindow *parent, const wxString &message, const wxString &wildcard, wxString *path,
+                                int *filter) {
         if (!m_fileChooser)
             m_fileChooser = std::make_unique<DialogFileChooser>();
-        const bool chosen = m_fileChooser->Choose(parent, message, wildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT, path);
+        const bool chosen = m_fileChooser->Choose(parent, message, wildcard, style, path, check);
         *filter = m_fileChooser->GetFilterIndex();
         return chosen;
     };
@@ -109,13 +111,15 @@ SavePathAsker CorvaneFrame::SaveAsker()
 
 void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
 {
-    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+    if (RefuseWithoutProject() || RefuseWhileBusy())
         return;
     wks_road_t *road = nullptr;
     const size_t roadCount = array_size(g_workspace->roads);
     {
         RoadsDialog roads(this, -1);
-        roads.SetSavePathAsker(SaveAsker());
+        // A new road's file is never replaced: the road selection reads a
+        // road file that is there, so nothing is asked about it.
+        roads.SetSavePathAsker(SaveAsker(wxFD_SAVE, SaveGuard::NewRoad()));
         const int answer = roads.ShowModal();
         road = answer == wxID_OK ? ChosenRoad(roads) : nullptr;
     }
@@ -133,7 +137,8 @@ void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
     bool modified = false;
     {
         RoadElementDialog editor(this, &road->road, -1);
-        editor.HorizonPage->SetSavePathAsker(SaveAsker());
+        editor.HorizonPage->SetSavePathAsker(
+            SaveAsker(wxFD_SAVE | wxFD_OVERWRITE_PROMPT, SaveGuard::Writing({VELMO_FILE_ROAD})));
         editor.ShowModal();
         modified = editor.IsModified();
     }
@@ -169,7 +174,7 @@ void CorvaneFrame::OnExportRoad(wxRibbonButtonBarEvent &)
 {
     // A task may be loading or importing roads; the list and the handles are
     // left to it until it finishes.
-    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+    if (RefuseWithoutProject() || RefuseWhileBusy())
         return;
     wks_road_t *road = nullptr;
     {
@@ -184,7 +189,7 @@ void CorvaneFrame::OnExportRoad(wxRibbonButtonBarEvent &)
     wxString path;
     int filter = 0;
     if (!ChooseFile(_("Select haidi road file to export."), _("Haidi road file(*.pm)|*.pm|Weidi road file(*.pm)|*.pm"),
-                    wxFD_SAVE | wxFD_OVERWRITE_PROMPT, &path))
+                    wxFD_SAVE | wxFD_OVERWRITE_PROMPT, &path, SaveGuard::Writing({VELMO_FILE_ROAD})))
         return;
     filter = m_fileChooser->GetFilterIndex();
     char buffer[VELMO_PATH_SIZE];

@@ -7,6 +7,7 @@
 #include "AppResources.h"
 #include "EngineText.h"
 #include "FileChooser.h"
+#include "SaveGuard.h"
 #include "ModelPicker.h"
 #include "OSGCanvas.h"
 #include "OrthoManipulator.h"
@@ -681,8 +682,7 @@ void CorvaneFrame::ExportSectionFile()
         return;
     wxString path;
     if (!ChooseFile(_("Select file to export."), _("DXF file(*.dxf)|*.dxf|DAT file(*.dat)|*.dat"),
-                    wxFD_SAVE | wxFD_OVERWRITE_PROMPT,
-                    &path))
+                    wxFD_SAVE | wxFD_OVERWRITE_PROMPT, &path, SaveGuard::Writing({VELMO_FILE_DXF, VELMO_FILE_DAT})))
         return;
     const int filter = m_fileChooser->GetFilterIndex();
     char buffer[VELMO_PATH_SIZE];

@@ -9,6 +9,7 @@
 #include "FileChooser.h"
 #include "HSectionDialog.h"
 #include "RoadSectionDialog.h"
+#include "SaveGuard.h"
 #include "TaskThread.h"
 #include "VSectionDialog.h"
 
@@ -75,6 +76,7 @@ struct SectionExport {
     wxString finished;
     Array *sections;
     wxString none;
+    int kind;
 };
 
 bool ExportOfPage(int page, SectionExport *out)
@@ -84,17 +86,17 @@ bool ExportOfPage(int page, SectionExport *out)
     case ExportDialog::PAGE_LATITUDE:
         *out = {_("Select HDM file to export."), hdm, wks_export_latitude_sections,
                 _("Export latitude sections finished."), g_workspace->latitude_sections,
-                _("The project has no latitude sections to export.")};
+                _("The project has no latitude sections to export."), VELMO_FILE_HDM};
         return true;
     case ExportDialog::PAGE_LONGITUDE:
         *out = {_("Select DMX file to export."), _("HINTCAD DMX file(*.DMX)|*.DMX"), wks_export_longitude_sections,
                 _("Export longitude sections finished."), g_workspace->longitude_sections,
-                _("The project has no longitude sections to export.")};
+                _("The project has no longitude sections to export."), VELMO_FILE_DMX};
         return true;
     case ExportDialog::PAGE_CUSTOM:
         *out = {_("Select HDM file to export."), hdm, wks_export_custom_sections,
                 _("Export custom sections finished."), g_workspace->custom_sections,
-                _("The project has no custom sections to export.")};
+                _("The project has no custom sections to export."), VELMO_FILE_HDM};
         return true;
     default:
         return false;
@@ -115,6 +117,16 @@ wxString ExportFailure(const wxString &path)
                             path);
 }
 
+// The DMX file the latitude export writes beside the HDM file with the
+// option "Auto generated longitude section"; empty without that option.
+wxString LatitudeTwin(int page, const int options[3], const wxString &path)
+{
+    char twin[VELMO_PATH_SIZE];
+    if (page != ExportDialog::PAGE_LATITUDE || !options[1] || !wks_latitude_dmx_path(path.utf8_str(), twin, sizeof twin))
+        return wxString();
+    return wxString::FromUTF8(twin);
+}
+
 } // namespace
 
 void CorvaneFrame::OnGenerateLatitudeSections(wxRibbonButtonBarEvent &)
@@ -129,7 +141,7 @@ void CorvaneFrame::OnGenerateLongitudeSections(wxRibbonButtonBarEvent &)
 
 void CorvaneFrame::GenerateRoadSections(int mode)
 {
-    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+    if (RefuseWithoutProject() || RefuseWhileBusy())
         return;
     const bool latitude = mode == ROAD_SECTION_LATITUDE;
     RoadSectionDialog dialog(this, latitude ? ROAD_SECTION_LATITUDE : ROAD_SECTION_LONGITUDE, wxID_ANY);
@@ -168,7 +180,7 @@ void CorvaneFrame::GenerateRoadSections(int mode)
 
 void CorvaneFrame::OnCreateVerticalSection(wxRibbonButtonBarEvent &)
 {
-    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+    if (RefuseWithoutProject() || RefuseWhileBusy())
         return;
     VSectionDialog dialog(this, wxID_ANY);
     dialog.SetFileChooser(ChooserOf(m_fileChooser));
@@ -203,7 +215,7 @@ void CorvaneFrame::OnCreateVerticalSection(wxRibbonButtonBarEvent &)
 
 void CorvaneFrame::OnCreateHorizontalSection(wxRibbonButtonBarEvent &)
 {
-    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+    if (RefuseWithoutProject() || RefuseWhileBusy())
         return;
     HSectionDialog dialog(this, wxID_ANY);
     double center[3] = {0.0, 0.0, 0.0};
@@ -230,7 +242,7 @@ void CorvaneFrame::OnCreateHorizontalSection(wxRibbonButtonBarEvent &)
 
 void CorvaneFrame::OnExportSections(wxRibbonButtonBarEvent &)
 {
-    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+    if (RefuseWithoutProject() || RefuseWhileBusy())
         return;
     ExportDialog dialog(this, wxID_ANY);
     if (dialog.ShowModal() != wxID_OK)
@@ -244,8 +256,22 @@ void CorvaneFrame::OnExportSections(wxRibbonButtonBarEvent &)
         wxMessageBox(target.none, _("Warning"), wxOK | wxCENTRE | wxICON_WARNING, this);
         return;
     }
+    const int page = dialog.GetSelectedPage();
+    // The DMX file beside is written with the HDM file: it must be as free
+    // to write as the HDM file itself.
+    const FileChooser::SaveCheck check = [&](const wxString &chosen, int) {
+        const wxString refusal = SaveGuard::Refusal(chosen, target.kind);
+        const wxString twin = LatitudeTwin(page, options, chosen);
+        return refusal.empty() && !twin.empty() ? SaveGuard::Refusal(twin, VELMO_FILE_DMX) : refusal;
+    };
     wxString path;
-    if (!ChooseFile(target.message, target.wildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT, &path))
+    if (!ChooseFile(target.message, target.wildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT, &path, check))
+        return;
+    const wxString twin = LatitudeTwin(page, options, path);
+    if (!twin.empty() && wxFileName::FileExists(twin) &&
+        !Confirm(wxString::Format(_("The file %s, written beside it, already exists.\nDo you want to replace it?"),
+                                  twin),
+                 true))
         return;
     char buffer[VELMO_PATH_SIZE];
     TaskThread::PathToUtf8(path, buffer);

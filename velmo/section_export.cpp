@@ -434,6 +434,21 @@ int section_export_dat(wks_t *wks, section_t *section, const char *path, int /*f
     return 1;
 }
 
+int wks_latitude_dmx_path(const char *path, char *out, size_t size)
+{
+    if (!path || !out || size == 0)
+        return 0;
+    try {
+        const std::string twin = dmx_beside(path);
+        if (twin.size() >= size)
+            return 0;
+        std::memcpy(out, twin.c_str(), twin.size() + 1);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
 const char *section_last_message(const section_t *section)
 {
     return section && section->state ? section->state->file_message.c_str() : "";

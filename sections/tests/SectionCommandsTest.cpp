@@ -416,7 +416,9 @@ TEST_F(SectionCommandsTest, CommandsNeedAProjectRefuseWhileBusyAndCancelChangesN
                              CorvaneFrame::ID_RIBBON_EXPORT_SECTIONS};
     for (long id : commands)
         Click(id);
-    EXPECT_TRUE(driver.titles.empty()) << "no dialog without a project";
+    EXPECT_EQ(std::vector<wxString>(5, "Warning"), driver.titles) << "no dialog without a project, only why";
+    driver.titles.clear();
+    driver.messages.clear();
 
     MakeProject();
     for (long id : commands)
