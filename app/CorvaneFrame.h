@@ -17,6 +17,7 @@
 #include <wx/frame.h>
 #include <wx/treelist.h>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -272,6 +273,11 @@ private:
     void DeleteMenuRoad();
     // Latitude (0) or longitude (1) sections from the road section dialog.
     void GenerateRoadSections(int mode);
+    // Asks once what to do with rows whose sections the road has already:
+    // Replace puts those sections into *replaced, Skip drops the rows.
+    // False when no row is left.
+    bool ReplaceOrSkipRepeated(wks_road_t *road, int list, std::vector<std::array<double, 2>> *rows,
+                               std::vector<section_t *> *replaced);
     void PopupTreeMenu(wxMenu &menu);
     // Saves the open project, if any, so edits of its roads outlive it.
     void SaveProject();
@@ -313,6 +319,10 @@ private:
     bool HandleSectionMenu(long id);
     void ClearMenuSection();
     void DeleteMenuSection();
+    // Takes the sections out of the views, the tree and the project; the
+    // current one among them is closed first.
+    void RemoveSections(const std::vector<section_t *> &sections);
+    void CloseCurrentSection();
     void UndoMeasureAction();
     void StepSectionValue(int key);
     void StepSectionWidth(double width);

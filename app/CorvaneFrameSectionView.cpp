@@ -610,28 +610,42 @@ void CorvaneFrame::DeleteMenuSection()
         return;
     section_t *section = m_menuSection;
     m_menuSection = nullptr;
-    if (section == m_currentSection) {
-        SceneShowSectionOverlay(section, false);
-        SceneClearSectionView();
-        m_currentSection = nullptr;
-        // Its measuring ends with it: nothing is left to save or undo.
-        m_sectionMode = SECTION_IDLE;
-        m_measurementsChanged = false;
-        m_lastMeasureAction = 0;
-        m_lastAddedMeasurement = nullptr;
-        m_pendingSectionReload = false;
-        m_distancePoints.clear();
-        SceneShowPolyline(m_distancePoints, m_pointSize);
-        m_sectionCanvas->SetCursor(wxCursor(wxCURSOR_ARROW));
-        m_statusView->SetStatusText(2, wxEmptyString);
-        ShowSectionTool(false);
-        m_auiManager->GetPane(m_sectionCanvas).Hide();
-        m_auiManager->Update();
-        SetModelViewMode(VIEW_3D);
+    RemoveSections({section});
+}
+
+void CorvaneFrame::CloseCurrentSection()
+{
+    SceneShowSectionOverlay(m_currentSection, false);
+    SceneClearSectionView();
+    m_currentSection = nullptr;
+    // Its measuring ends with it: nothing is left to save or undo.
+    m_sectionMode = SECTION_IDLE;
+    m_measurementsChanged = false;
+    m_lastMeasureAction = 0;
+    m_lastAddedMeasurement = nullptr;
+    m_pendingSectionReload = false;
+    m_distancePoints.clear();
+    SceneShowPolyline(m_distancePoints, m_pointSize);
+    m_sectionCanvas->SetCursor(wxCursor(wxCURSOR_ARROW));
+    m_statusView->SetStatusText(2, wxEmptyString);
+    ShowSectionTool(false);
+    m_auiManager->GetPane(m_sectionCanvas).Hide();
+    m_auiManager->Update();
+    SetModelViewMode(VIEW_3D);
+}
+
+void CorvaneFrame::RemoveSections(const std::vector<section_t *> &sections)
+{
+    if (sections.empty())
+        return;
+    for (section_t *section : sections) {
+        if (section == m_currentSection)
+            CloseCurrentSection();
+        if (section == m_menuSection)
+            m_menuSection = nullptr;
+        SceneHideSection(section);
     }
-    SceneHideSection(section);
-    wks_save_remove_section(g_workspace, section);
-    wks_remove_section(g_workspace, section);
+    wks_remove_sections(g_workspace, sections.data(), int(sections.size()));
     m_propertyGrid->Clear();
     UpdateWorkspaceTree();
     RedrawViews();

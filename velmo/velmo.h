@@ -263,6 +263,14 @@ VELMO_API int wks_generate_road_latitude_sections(wks_t *wks, wks_road_t *road, 
 /* rows: n pairs {start chainage, end chainage}. */
 VELMO_API int wks_generate_road_longitude_sections(wks_t *wks, wks_road_t *road, int n, const double *rows,
                                                    double buffer_width);
+/* The name the section of one row (two doubles, as the generating call of
+ * list 0, latitude, or 1, longitude, reads them) gets on the road; 0 when
+ * the row makes no section. */
+VELMO_API int wks_road_section_name(wks_road_t *road, int list, const double row[2], char name[VELMO_NAME_SIZE]);
+/* 1 when the latitude or longitude section was generated on the road: the
+ * section records its road.  A section saved before sections recorded it
+ * counts when it lies on the road's centre line. */
+VELMO_API int wks_section_on_road(const wks_t *wks, const wks_road_t *road, const section_t *section);
 VELMO_API section_t *wks_add_custom_section(wks_t *wks, const char *name, const double center[3],
                                             const double normal[3], const double up[3],
                                             const double normal_range[2], const double width_range[2]);
@@ -281,6 +289,10 @@ VELMO_API int wks_modify_section_width(wks_t *wks, section_t *section, const dou
 VELMO_API int wks_save_section_data(wks_t *wks, section_t *section);
 VELMO_API int wks_save_remove_section(wks_t *wks, section_t *section);
 VELMO_API int wks_remove_section(wks_t *wks, section_t *section);
+/* As wks_save_remove_section and wks_remove_section for each of count
+ * sections, their rows deleted in one write; null and foreign sections are
+ * skipped.  Returns how many were taken out of the workspace. */
+VELMO_API int wks_remove_sections(wks_t *wks, section_t *const *sections, int count);
 VELMO_API int wks_export_latitude_sections(wks_t *wks, const char *path, const int options[3]);
 VELMO_API int wks_export_longitude_sections(wks_t *wks, const char *path, const int options[3]);
 VELMO_API int wks_export_custom_sections(wks_t *wks, const char *path, const int options[3]);

@@ -145,13 +145,18 @@ TEST_F(RoadDialogTest, GenerateAppendsEvenlySpacedRowsOrSaysWhyNot)
                     {"4", "60.000", "0.000"},
                     {"5", "80.000", "0.000"}}),
               ListRows(latitude.GetChainList()));
-    // Numbered on after the rows already there; a spacing that divides the
-    // distance exactly in decimal but not in binary still counts whole.
-    Generate(latitude, "0", "0.3", "0.1");
-    EXPECT_EQ(8, latitude.GetChainList()->GetItemCount());
-    EXPECT_EQ("8", latitude.GetChainList()->GetItemText(7, 0));
-    EXPECT_EQ("0.200", latitude.GetChainList()->GetItemText(7, 1));
     EXPECT_TRUE(driver.messages.empty());
+    // Numbered on after the rows already there; a spacing that divides the
+    // distance exactly in decimal but not in binary still counts whole.  A
+    // chainage listed already is not listed twice, and the user is told.
+    Generate(latitude, "0", "0.3", "0.1");
+    EXPECT_EQ(7, latitude.GetChainList()->GetItemCount());
+    EXPECT_EQ("7", latitude.GetChainList()->GetItemText(6, 0));
+    EXPECT_EQ("0.200", latitude.GetChainList()->GetItemText(6, 1));
+    ASSERT_EQ(1u, driver.messages.size());
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("2 rows were generated.")) << driver.messages[0].text;
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("1 row was dropped as a duplicate")) << driver.messages[0].text;
+    driver.messages.clear();
 
     RoadSectionDialog longitude(nullptr, ROAD_SECTION_LONGITUDE);
     Generate(longitude, "0", "90", "20");
@@ -177,9 +182,12 @@ TEST_F(RoadDialogTest, GenerateAppendsEvenlySpacedRowsOrSaysWhyNot)
         ASSERT_EQ(1u, driver.messages.size()) << r.says;
         EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find(r.says)) << driver.messages[0].text;
     }
-    // Exactly the limit is allowed.
+    // Exactly the limit is allowed; the four ranges listed already stay once.
+    driver.messages.clear();
     Generate(longitude, "0", "100000", "1");
-    EXPECT_EQ(100004, longitude.GetChainList()->GetItemCount());
+    EXPECT_EQ(100000, longitude.GetChainList()->GetItemCount());
+    ASSERT_EQ(1u, driver.messages.size());
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("4 rows were dropped as duplicates")) << driver.messages[0].text;
 }
 
 TEST_F(RoadDialogTest, AddRefusesADuplicateChainageOrAnEmptyField)
