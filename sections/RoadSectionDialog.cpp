@@ -372,20 +372,18 @@ wxString RoadSectionDialog::DuplicatesDropped(int duplicates)
 
 void RoadSectionDialog::ReportImport(int added, const std::vector<int> &unread, int duplicates)
 {
-    wxString message;
-    if (!unread.empty() || duplicates > 0)
-        message = wxString::Format(wxPLURAL("%d row was imported.", "%d rows were imported.", added), added);
-    if (!unread.empty())
-        message += " " + wxString::Format(wxPLURAL("Line %s of the file is not two numbers separated by a comma or "
+    const wxString report = SectionText::ImportReport(
+        wxString::Format(wxPLURAL("%d row was imported.", "%d rows were imported.", added), added),
+        unread.empty() ? wxString()
+                       : wxString::Format(wxPLURAL("Line %s of the file is not two numbers separated by a comma or "
                                                    "semicolon and was skipped.",
                                                    "Lines %s of the file are not two numbers separated by a comma "
                                                    "or semicolon and were skipped.",
                                                    unread.size()),
-                                          SectionText::LineNumbers(unread));
-    if (duplicates > 0)
-        message += " " + DuplicatesDropped(duplicates);
-    if (!message.empty())
-        Warn(message);
+                                          SectionText::LineNumbers(unread)),
+        duplicates > 0 ? DuplicatesDropped(duplicates) : wxString());
+    if (!report.empty())
+        Warn(report);
     else if (added == 0)
         Warn(_("The file holds no chain list rows."));
 }

@@ -242,25 +242,24 @@ void VSectionDialog::OnImport(wxCommandEvent &)
 
 void VSectionDialog::ReportImport(int added, const std::vector<int> &unread, int duplicates)
 {
-    wxString message;
-    if (!unread.empty() || duplicates > 0)
-        message = wxString::Format(wxPLURAL("%d section was imported.", "%d sections were imported.", added), added);
-    if (!unread.empty())
-        message += " " + wxString::Format(wxPLURAL("Line %s of the file is not three numbers separated by commas or "
-                                                   "semicolons and was skipped.",
-                                                   "Lines %s of the file are not three numbers separated by commas "
-                                                   "or semicolons and were skipped.",
+    const wxString report = SectionText::ImportReport(
+        wxString::Format(wxPLURAL("%d section was imported.", "%d sections were imported.", added), added),
+        unread.empty() ? wxString()
+                       : wxString::Format(wxPLURAL("Line %s of the file is not three numbers separated by commas "
+                                                   "or semicolons and was skipped.",
+                                                   "Lines %s of the file are not three numbers separated by "
+                                                   "commas or semicolons and were skipped.",
                                                    unread.size()),
-                                          SectionText::LineNumbers(unread));
-    if (duplicates > 0)
-        message += " " + wxString::Format(wxPLURAL("%d row was dropped as a duplicate: it repeats a row already "
-                                                   "listed.",
-                                                   "%d rows were dropped as duplicates: they repeat rows already "
-                                                   "listed.",
-                                                   duplicates),
-                                          duplicates);
-    if (!message.empty())
-        Warn(message);
+                                          SectionText::LineNumbers(unread)),
+        duplicates == 0 ? wxString()
+                        : wxString::Format(wxPLURAL("%d row was dropped as a duplicate: it repeats a row already "
+                                                    "listed.",
+                                                    "%d rows were dropped as duplicates: they repeat rows already "
+                                                    "listed.",
+                                                    duplicates),
+                                           duplicates));
+    if (!report.empty())
+        Warn(report);
     else if (added == 0)
         Warn(_("The file holds no custom sections."));
 }

@@ -3,6 +3,7 @@
 #include "las_file.h"
 #include "las_writer.h"
 #include "velmo.h"
+#include "workspace_state.h"
 
 #include <algorithm>
 #include <cmath>
@@ -327,11 +328,7 @@ extern "C" int velmo_slice_piece_path(const char *path, const int ijk[3], char *
     if (!path || !ijk || !out || size == 0)
         return 0;
     try {
-        const std::string piece = velmo::piece_path(path, ijk);
-        if (piece.size() >= size)
-            return 0;
-        std::memcpy(out, piece.c_str(), piece.size() + 1);
-        return 1;
+        return velmo::copy_whole(out, size, velmo::piece_path(path, ijk)) ? 1 : 0;
     } catch (...) {
         return 0;
     }

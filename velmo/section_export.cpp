@@ -439,11 +439,7 @@ int wks_latitude_dmx_path(const char *path, char *out, size_t size)
     if (!path || !out || size == 0)
         return 0;
     try {
-        const std::string twin = dmx_beside(path);
-        if (twin.size() >= size)
-            return 0;
-        std::memcpy(out, twin.c_str(), twin.size() + 1);
-        return 1;
+        return copy_whole(out, size, dmx_beside(path)) ? 1 : 0;
     } catch (...) {
         return 0;
     }

@@ -423,20 +423,40 @@ bool sections_store(wks_t *wks, const std::vector<section_t *> &sections)
 
 namespace {
 
-// Call with the section's store_lock held.
-bool delete_row(wks_t *wks, section_t *section)
+// Deletes the rows of the stored ones among the sections, in one
+// transaction.  Call with their store_locks held.
+bool delete_rows(wks_t *wks, const std::vector<section_t *> &sections)
 {
-    if (!section->state->stored)
+    std::vector<section_t *> stored;
+    for (section_t *section : sections)
+        if (section->state->stored)
+            stored.push_back(section);
+    if (stored.empty())
         return true;
     if (!has_project(wks))
         return false;
     Database db(wks->state->project_path, Database::READ_WRITE);
     Transaction t(db);
     Statement remove(db, "delete from sections where id = ?");
-    if (!t.ok() || !remove.ok() || !remove.bind(1, section->state->id).run() || !t.commit())
+    bool ok = t.ok() && remove.ok();
+    for (size_t i = 0; ok && i < stored.size(); i++) {
+        remove.reset();
+        ok = remove.bind(1, stored[i]->state->id).run();
+    }
+    if (!ok || !t.commit())
         return false;
-    section->state->stored = false;
+    for (section_t *section : stored)
+        section->state->stored = false;
     return true;
+}
+
+bool delete_row(wks_t *wks, section_t *section)
+{
+    try {
+        return delete_rows(wks, {section});
+    } catch (...) {
+        return false;
+    }
 }
 
 } // namespace
@@ -452,30 +472,11 @@ bool sections_store_delete(wks_t *wks, const std::vector<section_t *> &sections)
 {
     try {
         std::vector<std::unique_lock<std::mutex>> locks;
-        std::vector<section_t *> stored;
         for (section_t *section : sections) {
             locks.emplace_back(section->state->store_lock);
             section->state->deleted = true;
-            if (section->state->stored)
-                stored.push_back(section);
         }
-        if (stored.empty())
-            return true;
-        if (!has_project(wks))
-            return false;
-        Database db(wks->state->project_path, Database::READ_WRITE);
-        Transaction t(db);
-        Statement remove(db, "delete from sections where id = ?");
-        bool ok = t.ok() && remove.ok();
-        for (size_t i = 0; ok && i < stored.size(); i++) {
-            remove.reset();
-            ok = remove.bind(1, stored[i]->state->id).run();
-        }
-        if (!ok || !t.commit())
-            return false;
-        for (section_t *section : stored)
-            section->state->stored = false;
-        return true;
+        return delete_rows(wks, sections);
     } catch (...) {
         return false;
     }

@@ -52,6 +52,14 @@ void copy_text(char *target, size_t size, const std::string &text)
     target[n] = '\0';
 }
 
+bool copy_whole(char *target, size_t size, const std::string &text)
+{
+    if (!target || text.size() >= size)
+        return false;
+    std::memcpy(target, text.c_str(), text.size() + 1);
+    return true;
+}
+
 void add_message(wks_t *wks, const std::string &text)
 {
     std::string &message = wks->state->message;

@@ -66,6 +66,8 @@ void report(velmo_progress_callback_t progress, const char *message);
 
 // Copies text into a fixed buffer, cut to fit and NUL-terminated.
 void copy_text(char *target, size_t size, const std::string &text);
+// Copies text whole into a buffer of size bytes; false when it does not fit.
+bool copy_whole(char *target, size_t size, const std::string &text);
 
 // A usable path argument: not null, not empty, shorter than 1,024 bytes.
 bool path_ok(const char *path);
