@@ -22,7 +22,7 @@ wxString KindName(int kind)
     case VELMO_FILE_DAT:
         return "DAT";
     default:
-        return _("road (.pm)");
+        return _("road");
     }
 }
 
@@ -58,7 +58,7 @@ wxString KindRefusal(const wxString &path, int kind)
     char utf8[VELMO_PATH_SIZE];
     if (!wxFileName::Exists(path) || (VelmoPath::ToUtf8(path, utf8) && velmo_file_is_kind(utf8, kind)))
         return wxString();
-    return wxString::Format(_("%s is not a %s file; it was left as it is. Choose another name."), path,
+    return wxString::Format(_("%s does not hold %s data; it was left as it is. Choose another name."), path,
                             KindName(kind));
 }
 
