@@ -124,7 +124,7 @@ void HorizonPanel::OnExport(wxCommandEvent &)
     wxString path;
     int kind = 0;
     if (AskSavePath(m_savePathAsker, this, wxString::FromUTF8("请选择要导出的道路中线文件路径"),
-                    wxString::FromUTF8(kPmWildcard), wxFD_SAVE | wxFD_OVERWRITE_PROMPT, &path, &kind))
+                    wxString::FromUTF8(kPmWildcard), &path, &kind))
         ExportCentreLine(path, kind);
 }
 

@@ -101,9 +101,8 @@ void RoadsDialog::FillRoads()
 bool RoadsDialog::ChooseNewRoadFile(wxString *path)
 {
     int filter = 0;
-    // An existing road file is added as it is, never replaced: nothing to ask.
-    return AskSavePath(m_savePathAsker, this, _("Input road file to create"), _("Haidi road file(*.pm)|*.pm"),
-                       wxFD_SAVE, path, &filter);
+    return AskSavePath(m_savePathAsker, this, _("Input road file to create"), _("Haidi road file(*.pm)|*.pm"), path,
+                       &filter);
 }
 
 wxString RoadsDialog::RefuseNewRoadFile(const wxString &path)

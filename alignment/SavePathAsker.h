@@ -1,8 +1,9 @@
 // How the alignment dialogs ask for the path of a file to write.  The
-// program hands them its own chooser, which adds the filter's extension;
-// without one they use the toolkit's dialog.  Either asks before replacing
-// an existing file only when the style says the command writes over it
-// (wxFD_OVERWRITE_PROMPT): an export does, "Create" on a road file does not.
+// program hands each dialog its own chooser, which adds the filter's
+// extension, refuses files the command must not write and asks before
+// replacing a file only where the command writes over it (an export does,
+// "Create" on an existing road file adds it as it is); without one the
+// dialogs use the toolkit's save dialog.
 #pragma once
 
 #include <wx/string.h>
@@ -13,8 +14,8 @@ class wxWindow;
 
 // Answers false when the user chose nothing.
 using SavePathAsker = std::function<bool(wxWindow *parent, const wxString &message, const wxString &wildcard,
-                                         long style, wxString *path, int *filter)>;
+                                         wxString *path, int *filter)>;
 
 // The asker's path, or the toolkit's save dialog's when there is no asker.
 bool AskSavePath(const SavePathAsker &asker, wxWindow *parent, const wxString &message, const wxString &wildcard,
-                 long style, wxString *path, int *filter);
+                 wxString *path, int *filter);

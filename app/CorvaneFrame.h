@@ -4,6 +4,7 @@
 // long work runs on a TaskThread whose events come back here.
 #pragma once
 
+#include "FileChooser.h"
 #include "SavePathAsker.h"
 #include "SceneManager.h"
 #include "SectionToolHost.h"
@@ -16,13 +17,13 @@
 #include <wx/frame.h>
 #include <wx/treelist.h>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
 #include <set>
 #include <vector>
 
-class FileChooser;
 class OSGCanvas;
 class SectionToolDialog;
 class SetupDownloadDialog;
@@ -246,6 +247,8 @@ private:
     // Commands.
     // Shows "Task is running..." and answers true while a task runs.
     bool RefuseWhileBusy();
+    // Says what to do first and answers true while no project is open.
+    bool RefuseWithoutProject();
     void ShowError(const wxString &message);
     // A failure the user caused: the message box and the status panel's text.
     void ReportFailure(const wxString &message);
@@ -255,9 +258,11 @@ private:
     // A yes/no question under "Warning"; true for Yes.  With noByDefault,
     // Enter answers No.
     bool Confirm(const wxString &question, bool noByDefault = false);
-    bool ChooseFile(const wxString &message, const wxString &wildcard, long style, wxString *path);
-    // The frame's file chooser for the alignment dialogs' save questions.
-    SavePathAsker SaveAsker();
+    bool ChooseFile(const wxString &message, const wxString &wildcard, long style, wxString *path,
+                    const FileChooser::SaveCheck &check = FileChooser::SaveCheck());
+    // The frame's file chooser for the alignment dialogs' save questions,
+    // with the file dialog's style and the check of what may be written.
+    SavePathAsker SaveAsker(long style, FileChooser::SaveCheck check);
     // Records the task as the running one and starts it.
     void StartTask(TaskThread *task);
     // Open or create after the dialog: the project in g_workspace, its tree,
@@ -270,6 +275,11 @@ private:
     void DeleteMenuRoad();
     // Latitude (0) or longitude (1) sections from the road section dialog.
     void GenerateRoadSections(int mode);
+    // Asks once what to do with rows whose sections the road has already:
+    // Replace puts those sections into *replaced, Skip drops the rows.
+    // False when no row is left.
+    bool ReplaceOrSkipRepeated(wks_road_t *road, int list, std::vector<std::array<double, 2>> *rows,
+                               std::vector<section_t *> *replaced);
     void PopupTreeMenu(wxMenu &menu);
     // Saves the open project, if any, so edits of its roads outlive it.
     void SaveProject();
@@ -319,6 +329,10 @@ private:
     void DeleteMenuSection();
     // Empties the distance and the section coordinates in the status panel.
     void ClearSectionReadouts();
+    // Takes the sections out of the views, the tree and the project; the
+    // current one among them is closed first.
+    void RemoveSections(const std::vector<section_t *> &sections);
+    void CloseCurrentSection();
     void UndoMeasureAction();
     void StepSectionValue(int key);
     void StepSectionWidth(double width);

@@ -94,11 +94,12 @@ void CorvaneFrame::SetFileChooser(std::unique_ptr<FileChooser> chooser)
     m_fileChooser = chooser ? std::move(chooser) : std::make_unique<DialogFileChooser>();
 }
 
-bool CorvaneFrame::ChooseFile(const wxString &message, const wxString &wildcard, long style, wxString *path)
+bool CorvaneFrame::ChooseFile(const wxString &message, const wxString &wildcard, long style, wxString *path,
+                              const FileChooser::SaveCheck &check)
 {
     if (!m_fileChooser)
         m_fileChooser = std::make_unique<DialogFileChooser>();
-    return m_fileChooser->Choose(this, message, wildcard, style, path);
+    return m_fileChooser->Choose(this, message, wildcard, style, path, check);
 }
 
 void CorvaneFrame::ShowError(const wxString &message)
@@ -116,6 +117,15 @@ bool CorvaneFrame::Confirm(const wxString &question, bool noByDefault)
 {
     wxMessageDialog dialog(this, question, _("Warning"), wxYES_NO | wxCENTRE | (noByDefault ? wxNO_DEFAULT : 0));
     return dialog.ShowModal() == wxID_YES;
+}
+
+bool CorvaneFrame::RefuseWithoutProject()
+{
+    if (g_workspace && g_workspace->project)
+        return false;
+    wxMessageBox(_("No project is open. Open a project (File > Open) or create one (File > New) first."), _("Warning"),
+                 wxOK | wxCENTRE | wxICON_WARNING, this);
+    return true;
 }
 
 bool CorvaneFrame::RefuseWhileBusy()
@@ -213,7 +223,7 @@ bool CorvaneFrame::IsOpenProject(const wxString &path) const
 
 void CorvaneFrame::OnImportLasFile(wxRibbonButtonBarEvent &)
 {
-    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+    if (RefuseWithoutProject() || RefuseWhileBusy())
         return;
     wxString path;
     if (!ChooseFile(_("Select las file to import."), _("Las file(*.las)|*.las"), wxFD_OPEN, &path))
@@ -247,7 +257,7 @@ velmo_t *CorvaneFrame::FindCloudOfFile(const wxString &path) const
 
 void CorvaneFrame::OnImportRoad(wxRibbonButtonBarEvent &)
 {
-    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+    if (RefuseWithoutProject() || RefuseWhileBusy())
         return;
     wxString path;
     if (!ChooseFile(_("Select haidi road file to import."), _("Haidi/Weidi road file(*.pm)|*.pm"), wxFD_OPEN,

@@ -7,14 +7,13 @@
 #include "HorizonPanel.h"
 #include "RoadElementDialog.h"
 #include "RoadsDialog.h"
+#include "SaveGuard.h"
 #include "TaskThread.h"
 
 #include <wx/choice.h>
 #include <wx/button.h>
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
-
-#include <cmath>
 
 namespace {
 
@@ -37,35 +36,6 @@ int WriteRoad(wks_road_t *road, int format, const char *path)
     return format == FORMAT_WEIDI ? road_export_weidi(&road->road, path) : road_export_haidi(&road->road, path);
 }
 
-// A section generated on the road sits on its centre line: a latitude
-// section's centre on it, facing along the road; a longitude section's
-// polyline along it.  The road library's x is north, y east.
-const double ON_LINE = 0.01;
-
-bool IsOnCentreLine(const road_t *road, double chainage, double east, double north)
-{
-    double x = 0.0, y = 0.0, azimuth = 0.0;
-    return road_l2xy(road, chainage, &x, &y, &azimuth) >= 0 && std::fabs(x - north) < ON_LINE &&
-           std::fabs(y - east) < ON_LINE;
-}
-
-bool IsLatitudeSectionOf(const road_t *road, const section_t *section)
-{
-    double chainage = 0.0, x = 0.0, y = 0.0, azimuth = 0.0, offset = 0.0;
-    if (road_xy2l(road, section->center[1], section->center[0], &chainage, &x, &y, &azimuth, &offset) < 0)
-        return false;
-    return std::fabs(offset) < ON_LINE && std::fabs(section->normal[0] + std::sin(azimuth)) < 1e-3 &&
-           std::fabs(section->normal[1] + std::cos(azimuth)) < 1e-3;
-}
-
-bool IsLongitudeSectionOf(const road_t *road, const section_t *section)
-{
-    const int last = section->vertex_count - 1;
-    const double *v = section->vertices;
-    return v && last >= 1 && IsOnCentreLine(road, v[2], v[0], v[1]) &&
-           IsOnCentreLine(road, v[3 * last + 2], v[3 * last], v[3 * last + 1]);
-}
-
 // Shows the roads of the workspace from index first on in the model view.
 void ShowRoadsFrom(size_t first)
 {
@@ -77,7 +47,7 @@ void ShowRoadsFrom(size_t first)
     }
 }
 
-int CountSectionsOn(const road_t *road)
+int CountSectionsOn(const wks_road_t *road)
 {
     int count = 0;
     Array *lists[] = {g_workspace->latitude_sections, g_workspace->longitude_sections};
@@ -87,8 +57,7 @@ int CountSectionsOn(const road_t *road)
             void *item = nullptr;
             if (array_get_at(lists[l], i, &item) != CC_OK || !item)
                 continue;
-            const auto *section = static_cast<const section_t *>(item);
-            count += (l == 0 ? IsLatitudeSectionOf(road, section) : IsLongitudeSectionOf(road, section)) ? 1 : 0;
+            count += wks_section_on_road(g_workspace, road, static_cast<const section_t *>(item)) ? 1 : 0;
         }
     }
     return count;
@@ -96,13 +65,13 @@ int CountSectionsOn(const road_t *road)
 
 } // namespace
 
-SavePathAsker CorvaneFrame::SaveAsker()
+SavePathAsker CorvaneFrame::SaveAsker(long style, FileChooser::SaveCheck check)
 {
-    return [this](wxWindow *parent, const wxString &message, const wxString &wildcard, long style, wxString *path,
-                  int *filter) {
+    return [this, style, check](wxWindow *parent, const wxString &message, const wxString &wildcard, wxString *path,
+                                int *filter) {
         if (!m_fileChooser)
             m_fileChooser = std::make_unique<DialogFileChooser>();
-        const bool chosen = m_fileChooser->Choose(parent, message, wildcard, style, path);
+        const bool chosen = m_fileChooser->Choose(parent, message, wildcard, style, path, check);
         *filter = m_fileChooser->GetFilterIndex();
         return chosen;
     };
@@ -110,13 +79,15 @@ SavePathAsker CorvaneFrame::SaveAsker()
 
 void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
 {
-    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+    if (RefuseWithoutProject() || RefuseWhileBusy())
         return;
     wks_road_t *road = nullptr;
     const size_t roadCount = array_size(g_workspace->roads);
     {
         RoadsDialog roads(this, -1);
-        roads.SetSavePathAsker(SaveAsker());
+        // A new road's file is never replaced: the road selection reads a
+        // road file that is there, so nothing is asked about it.
+        roads.SetSavePathAsker(SaveAsker(wxFD_SAVE, SaveGuard::NewRoad()));
         const int answer = roads.ShowModal();
         road = answer == wxID_OK ? ChosenRoad(roads) : nullptr;
     }
@@ -130,11 +101,12 @@ void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
     }
     // Counted on the road as it was: an edit may move its centre line away
     // from them.
-    const int sectionsOnRoad = CountSectionsOn(&road->road);
+    const int sectionsOnRoad = CountSectionsOn(road);
     bool modified = false;
     {
         RoadElementDialog editor(this, &road->road, -1);
-        editor.HorizonPage->SetSavePathAsker(SaveAsker());
+        editor.HorizonPage->SetSavePathAsker(
+            SaveAsker(wxFD_SAVE | wxFD_OVERWRITE_PROMPT, SaveGuard::Writing({VELMO_FILE_ROAD})));
         editor.ShowModal();
         modified = editor.IsModified();
     }
@@ -157,9 +129,11 @@ void CorvaneFrame::OnRoadElements(wxRibbonButtonBarEvent &)
     UpdateWorkspaceTree();
     if (modified && sectionsOnRoad > 0)
         wxMessageBox(wxString::Format(wxPLURAL("%d section was generated on this road. It keeps its former "
-                                               "place and contents until it is generated again.",
+                                               "place and contents until it is generated again: generate it "
+                                               "again and answer Replace.",
                                                "%d sections were generated on this road. They keep their former "
-                                               "place and contents until they are generated again.",
+                                               "place and contents until they are generated again: generate "
+                                               "them again and answer Replace.",
                                                sectionsOnRoad),
                                       sectionsOnRoad),
                      _("Warning"), wxOK | wxCENTRE | wxICON_WARNING, this);
@@ -170,7 +144,7 @@ void CorvaneFrame::OnExportRoad(wxRibbonButtonBarEvent &)
 {
     // A task may be loading or importing roads; the list and the handles are
     // left to it until it finishes.
-    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+    if (RefuseWithoutProject() || RefuseWhileBusy())
         return;
     wks_road_t *road = nullptr;
     {
@@ -185,7 +159,7 @@ void CorvaneFrame::OnExportRoad(wxRibbonButtonBarEvent &)
     wxString path;
     int filter = 0;
     if (!ChooseFile(_("Select haidi road file to export."), _("Haidi road file(*.pm)|*.pm|Weidi road file(*.pm)|*.pm"),
-                    wxFD_SAVE | wxFD_OVERWRITE_PROMPT, &path))
+                    wxFD_SAVE | wxFD_OVERWRITE_PROMPT, &path, SaveGuard::Writing({VELMO_FILE_ROAD})))
         return;
     filter = m_fileChooser->GetFilterIndex();
     char buffer[VELMO_PATH_SIZE];

@@ -7,6 +7,7 @@
 #include "AppResources.h"
 #include "EngineText.h"
 #include "FileChooser.h"
+#include "SaveGuard.h"
 #include "ModelPicker.h"
 #include "OSGCanvas.h"
 #include "OrthoManipulator.h"
@@ -633,27 +634,41 @@ void CorvaneFrame::DeleteMenuSection()
         return;
     section_t *section = m_menuSection;
     m_menuSection = nullptr;
-    if (section == m_currentSection) {
-        SceneShowSectionOverlay(section, false);
-        SceneClearSectionView();
-        m_currentSection = nullptr;
-        // Its measuring ends with it: nothing is left to save or undo.
-        m_sectionMode = SECTION_IDLE;
-        m_measurementsChanged = false;
-        m_lastMeasureAction = 0;
-        m_lastAddedMeasurement = nullptr;
-        m_pendingSectionReload = false;
-        ClearSectionReadouts();
-        m_sectionCanvas->SetCursor(wxCursor(wxCURSOR_ARROW));
-        m_statusView->SetStatusText(2, wxEmptyString);
-        ShowSectionTool(false);
-        m_auiManager->GetPane(m_sectionCanvas).Hide();
-        m_auiManager->Update();
-        SetModelViewMode(VIEW_3D);
+    RemoveSections({section});
+}
+
+void CorvaneFrame::CloseCurrentSection()
+{
+    SceneShowSectionOverlay(m_currentSection, false);
+    SceneClearSectionView();
+    m_currentSection = nullptr;
+    // Its measuring ends with it: nothing is left to save or undo.
+    m_sectionMode = SECTION_IDLE;
+    m_measurementsChanged = false;
+    m_lastMeasureAction = 0;
+    m_lastAddedMeasurement = nullptr;
+    m_pendingSectionReload = false;
+    ClearSectionReadouts();
+    m_sectionCanvas->SetCursor(wxCursor(wxCURSOR_ARROW));
+    m_statusView->SetStatusText(2, wxEmptyString);
+    ShowSectionTool(false);
+    m_auiManager->GetPane(m_sectionCanvas).Hide();
+    m_auiManager->Update();
+    SetModelViewMode(VIEW_3D);
+}
+
+void CorvaneFrame::RemoveSections(const std::vector<section_t *> &sections)
+{
+    if (sections.empty())
+        return;
+    for (section_t *section : sections) {
+        if (section == m_currentSection)
+            CloseCurrentSection();
+        if (section == m_menuSection)
+            m_menuSection = nullptr;
+        SceneHideSection(section);
     }
-    SceneHideSection(section);
-    wks_save_remove_section(g_workspace, section);
-    wks_remove_section(g_workspace, section);
+    wks_remove_sections(g_workspace, sections.data(), int(sections.size()));
     m_propertyGrid->Clear();
     UpdateWorkspaceTree();
     RedrawViews();
@@ -704,8 +719,7 @@ void CorvaneFrame::ExportSectionFile()
         return;
     wxString path;
     if (!ChooseFile(_("Select file to export."), _("DXF file(*.dxf)|*.dxf|DAT file(*.dat)|*.dat"),
-                    wxFD_SAVE | wxFD_OVERWRITE_PROMPT,
-                    &path))
+                    wxFD_SAVE | wxFD_OVERWRITE_PROMPT, &path, SaveGuard::Writing({VELMO_FILE_DXF, VELMO_FILE_DAT})))
         return;
     const int filter = m_fileChooser->GetFilterIndex();
     char buffer[VELMO_PATH_SIZE];

@@ -9,6 +9,7 @@
 #include "FileChooser.h"
 #include "HSectionDialog.h"
 #include "RoadSectionDialog.h"
+#include "SaveGuard.h"
 #include "TaskThread.h"
 #include "VSectionDialog.h"
 
@@ -20,6 +21,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <set>
 #include <string>
 
@@ -75,6 +77,7 @@ struct SectionExport {
     wxString finished;
     Array *sections;
     wxString none;
+    int kind;
 };
 
 bool ExportOfPage(int page, SectionExport *out)
@@ -84,17 +87,17 @@ bool ExportOfPage(int page, SectionExport *out)
     case ExportDialog::PAGE_LATITUDE:
         *out = {_("Select HDM file to export."), hdm, wks_export_latitude_sections,
                 _("Export latitude sections finished."), g_workspace->latitude_sections,
-                _("The project has no latitude sections to export.")};
+                _("The project has no latitude sections to export."), VELMO_FILE_HDM};
         return true;
     case ExportDialog::PAGE_LONGITUDE:
         *out = {_("Select DMX file to export."), _("HINTCAD DMX file(*.DMX)|*.DMX"), wks_export_longitude_sections,
                 _("Export longitude sections finished."), g_workspace->longitude_sections,
-                _("The project has no longitude sections to export.")};
+                _("The project has no longitude sections to export."), VELMO_FILE_DMX};
         return true;
     case ExportDialog::PAGE_CUSTOM:
         *out = {_("Select HDM file to export."), hdm, wks_export_custom_sections,
                 _("Export custom sections finished."), g_workspace->custom_sections,
-                _("The project has no custom sections to export.")};
+                _("The project has no custom sections to export."), VELMO_FILE_HDM};
         return true;
     default:
         return false;
@@ -115,6 +118,42 @@ wxString ExportFailure(const wxString &path)
                             path);
 }
 
+// The DMX file the latitude export writes beside the HDM file with the
+// option "Auto generated longitude section"; empty without that option.
+wxString LatitudeTwin(int page, const int options[3], const wxString &path)
+{
+    char twin[VELMO_PATH_SIZE];
+    if (page != ExportDialog::PAGE_LATITUDE || !options[1] || !wks_latitude_dmx_path(path.utf8_str(), twin, sizeof twin))
+        return wxString();
+    return wxString::FromUTF8(twin);
+}
+
+// For each row, the road's sections of the list (0 latitude, 1 longitude)
+// that the row would make a second time: those of the same name generated
+// on that road.
+std::vector<std::vector<section_t *>> SectionsMadeAgain(wks_road_t *road, int list,
+                                                        const std::vector<std::array<double, 2>> &rows)
+{
+    Array *sections = list == 0 ? g_workspace->latitude_sections : g_workspace->longitude_sections;
+    std::multimap<std::string, section_t *> named;
+    for (size_t i = 0; i < SizeOf(sections); ++i) {
+        void *item = nullptr;
+        if (array_get_at(sections, i, &item) == CC_OK && item &&
+            wks_section_on_road(g_workspace, road, static_cast<section_t *>(item)))
+            named.emplace(static_cast<section_t *>(item)->name, static_cast<section_t *>(item));
+    }
+    std::vector<std::vector<section_t *>> again(rows.size());
+    char name[VELMO_NAME_SIZE];
+    for (size_t i = 0; i < rows.size() && !named.empty(); ++i) {
+        if (!wks_road_section_name(road, list, rows[i].data(), name))
+            continue;
+        const auto same = named.equal_range(name);
+        for (auto it = same.first; it != same.second; ++it)
+            again[i].push_back(it->second);
+    }
+    return again;
+}
+
 } // namespace
 
 void CorvaneFrame::OnGenerateLatitudeSections(wxRibbonButtonBarEvent &)
@@ -129,7 +168,7 @@ void CorvaneFrame::OnGenerateLongitudeSections(wxRibbonButtonBarEvent &)
 
 void CorvaneFrame::GenerateRoadSections(int mode)
 {
-    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+    if (RefuseWithoutProject() || RefuseWhileBusy())
         return;
     const bool latitude = mode == ROAD_SECTION_LATITUDE;
     RoadSectionDialog dialog(this, latitude ? ROAD_SECTION_LATITUDE : ROAD_SECTION_LONGITUDE, wxID_ANY);
@@ -137,8 +176,11 @@ void CorvaneFrame::GenerateRoadSections(int mode)
     if (dialog.ShowModal() != wxID_OK)
         return;
     wks_road_t *road = dialog.GetRoad();
-    const std::vector<std::array<double, 2>> pairs = dialog.GetRows();
+    std::vector<std::array<double, 2>> pairs = dialog.GetRows();
     if (!road || pairs.empty())
+        return;
+    std::vector<section_t *> replaced;
+    if (!ReplaceOrSkipRepeated(road, latitude ? 0 : 1, &pairs, &replaced))
         return;
     std::vector<double> rows;
     rows.reserve(2 * pairs.size());
@@ -146,7 +188,6 @@ void CorvaneFrame::GenerateRoadSections(int mode)
         rows.insert(rows.end(), pair.begin(), pair.end());
     const int n = (int)pairs.size();
     Array *list = latitude ? g_workspace->latitude_sections : g_workspace->longitude_sections;
-    const int first = (int)SizeOf(list);
     const int count =
         latitude ? wks_generate_road_latitude_sections(g_workspace, road, n, rows.data(), dialog.GetBufferWidth(),
                                                        dialog.GetSectionWidth())
@@ -155,9 +196,13 @@ void CorvaneFrame::GenerateRoadSections(int mode)
         ShowError(_("No section could be made from the chain list on this road."));
         return;
     }
+    // Only once the new sections are there do the ones they replace go, so
+    // that a batch the engine refuses loses nothing.  The new ones are the
+    // last of the list.
+    RemoveSections(replaced);
     UpdateWorkspaceTree();
     const int last = (int)SizeOf(list);
-    StartTask(new TaskThread(this, latitude ? TASK_LATITUDE_SECTIONS : TASK_LONGITUDE_SECTIONS, first, last));
+    StartTask(new TaskThread(this, latitude ? TASK_LATITUDE_SECTIONS : TASK_LONGITUDE_SECTIONS, last - count, last));
     // Rows in a gap of the alignment make no section; the user must know
     // which of the list are missing.
     if (count < n)
@@ -166,9 +211,43 @@ void CorvaneFrame::GenerateRoadSections(int mode)
                      _("Warning"), wxOK | wxCENTRE | wxICON_WARNING, this);
 }
 
+bool CorvaneFrame::ReplaceOrSkipRepeated(wks_road_t *road, int list, std::vector<std::array<double, 2>> *rows,
+                                         std::vector<section_t *> *replaced)
+{
+    const std::vector<std::vector<section_t *>> repeated = SectionsMadeAgain(road, list, *rows);
+    const int count = int(std::count_if(repeated.begin(), repeated.end(), [](const auto &s) { return !s.empty(); }));
+    if (count == 0)
+        return true;
+    wxMessageDialog question(this,
+                             wxString::Format(wxPLURAL("%d chainage already has a section on this road: Replace (its "
+                                                       "measurements are removed) / Skip",
+                                                       "%d chainages already have sections on this road: Replace "
+                                                       "(their measurements are removed) / Skip",
+                                                       count),
+                                              count),
+                             _("Warning"), wxYES_NO | wxNO_DEFAULT | wxCENTRE | wxICON_WARNING);
+    question.SetYesNoLabels(_("Replace"), _("Skip"));
+    if (question.ShowModal() == wxID_YES) {
+        for (const std::vector<section_t *> &sections : repeated)
+            replaced->insert(replaced->end(), sections.begin(), sections.end());
+        return true;
+    }
+    std::vector<std::array<double, 2>> kept;
+    for (size_t i = 0; i < rows->size(); ++i)
+        if (repeated[i].empty())
+            kept.push_back((*rows)[i]);
+    rows->swap(kept);
+    if (rows->empty()) {
+        wxMessageBox(_("Nothing was generated: every chainage of the list already has a section on this road."),
+                     _("Warning"), wxOK | wxCENTRE | wxICON_WARNING, this);
+        return false;
+    }
+    return true;
+}
+
 void CorvaneFrame::OnCreateVerticalSection(wxRibbonButtonBarEvent &)
 {
-    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+    if (RefuseWithoutProject() || RefuseWhileBusy())
         return;
     VSectionDialog dialog(this, wxID_ANY);
     dialog.SetFileChooser(ChooserOf(m_fileChooser));
@@ -203,7 +282,7 @@ void CorvaneFrame::OnCreateVerticalSection(wxRibbonButtonBarEvent &)
 
 void CorvaneFrame::OnCreateHorizontalSection(wxRibbonButtonBarEvent &)
 {
-    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+    if (RefuseWithoutProject() || RefuseWhileBusy())
         return;
     HSectionDialog dialog(this, wxID_ANY);
     double center[3] = {0.0, 0.0, 0.0};
@@ -230,7 +309,7 @@ void CorvaneFrame::OnCreateHorizontalSection(wxRibbonButtonBarEvent &)
 
 void CorvaneFrame::OnExportSections(wxRibbonButtonBarEvent &)
 {
-    if (!g_workspace || !g_workspace->project || RefuseWhileBusy())
+    if (RefuseWithoutProject() || RefuseWhileBusy())
         return;
     ExportDialog dialog(this, wxID_ANY);
     if (dialog.ShowModal() != wxID_OK)
@@ -244,8 +323,22 @@ void CorvaneFrame::OnExportSections(wxRibbonButtonBarEvent &)
         wxMessageBox(target.none, _("Warning"), wxOK | wxCENTRE | wxICON_WARNING, this);
         return;
     }
+    const int page = dialog.GetSelectedPage();
+    // The DMX file beside is written with the HDM file: it must be as free
+    // to write as the HDM file itself.
+    const FileChooser::SaveCheck check = [&](const wxString &chosen, int) {
+        const wxString refusal = SaveGuard::Refusal(chosen, target.kind);
+        const wxString twin = LatitudeTwin(page, options, chosen);
+        return refusal.empty() && !twin.empty() ? SaveGuard::Refusal(twin, VELMO_FILE_DMX) : refusal;
+    };
     wxString path;
-    if (!ChooseFile(target.message, target.wildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT, &path))
+    if (!ChooseFile(target.message, target.wildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT, &path, check))
+        return;
+    const wxString twin = LatitudeTwin(page, options, path);
+    if (!twin.empty() && wxFileName::FileExists(twin) &&
+        !Confirm(wxString::Format(_("The file %s, written beside it, already exists.\nDo you want to replace it?"),
+                                  twin),
+                 true))
         return;
     char buffer[VELMO_PATH_SIZE];
     TaskThread::PathToUtf8(path, buffer);

@@ -7,6 +7,7 @@
 #include "HelpDialog.h"
 #include "DialogInputCheck.h"
 #include "PointSliceDialog.h"
+#include "SaveGuard.h"
 #include "SetupDownload.h"
 #include "SetupDownloadDialog.h"
 #include "TaskThread.h"
@@ -20,10 +21,38 @@
 #include <wx/utils.h>
 
 #include <climits>
+#include <vector>
 
 #include <wx/textctrl.h>
 
 namespace {
+
+// Every file the slicing may write, beside the LAS file: the counts are
+// whole and the product fits, or the list is empty.
+std::vector<wxString> SlicePieces(const PointSliceDialog &dialog)
+{
+    int counts[3];
+    long long product = 1;
+    for (int k = 0; k < 3; k++) {
+        counts[k] = PointSliceDialog::ReadCount(dialog.GetSliceText(k));
+        product *= counts[k] > 0 ? counts[k] : 0;
+    }
+    std::vector<wxString> pieces;
+    if (product <= 0 || product > VELMO_SLICE_PIECES_MAX)
+        return pieces;
+    // The buffer may point into the text itself, which must outlive it.
+    const wxString path = dialog.GetPath();
+    const wxScopedCharBuffer source = path.utf8_str();
+    char piece[VELMO_PATH_SIZE];
+    for (int z = 0; z < counts[2]; z++)
+        for (int y = 0; y < counts[1]; y++)
+            for (int x = 0; x < counts[0]; x++) {
+                const int ijk[3] = {x, y, z};
+                if (source.data() && velmo_slice_piece_path(source.data(), ijk, piece, sizeof piece))
+                    pieces.push_back(wxString::FromUTF8(piece));
+            }
+    return pieces;
+}
 
 // The slice counts asked for: each a whole number of at least 1, their
 // product a number of pieces that fits an int.  Refuses at the field to
@@ -47,7 +76,23 @@ bool CheckSliceInput(PointSliceDialog &dialog, wxString *why, wxWindow **field)
             return DialogInputCheck::Refuse(_("The slice counts ask for too many pieces."),
                                             static_cast<wxWindow *>(dialog.SliceText[k]), why, field);
     }
+    for (const wxString &piece : SlicePieces(dialog)) {
+        const wxString refusal = SaveGuard::Refusal(piece, VELMO_FILE_LAS);
+        if (!refusal.empty())
+            return DialogInputCheck::Refuse(_("A slice cannot be written: ") + refusal,
+                                            dialog.FindWindow(PointSliceDialog::ID_BUTTON1), why, field);
+    }
     return true;
+}
+
+// The pieces of the slicing that are there already, as its files.
+std::vector<wxString> ExistingPieces(const PointSliceDialog &dialog)
+{
+    std::vector<wxString> existing;
+    for (const wxString &piece : SlicePieces(dialog))
+        if (wxFileName::FileExists(piece))
+            existing.push_back(piece);
+    return existing;
 }
 
 wxString Unescaped(wxString text)
@@ -76,6 +121,16 @@ void CorvaneFrame::OnSliceLas(wxRibbonButtonBarEvent &)
     if (!CheckSliceInput(dialog, &why, nullptr)) {
         ShowError(why);
         return;
+    }
+    const std::vector<wxString> existing = ExistingPieces(dialog);
+    if (!existing.empty()) {
+        const wxString question =
+            existing.size() == 1
+                ? wxString::Format(_("The slice %s is there already.\nDo you want to replace it?"), existing[0])
+                : wxString::Format(_("%zu slices are there already, %s among them.\nDo you want to replace them?"),
+                                   existing.size(), existing[0]);
+        if (!Confirm(question, true))
+            return;
     }
     const wxString path = dialog.GetPath();
     int counts[3];

@@ -6,7 +6,7 @@
 #include <wx/tokenzr.h>
 
 bool FileChooser::Choose(wxWindow *parent, const wxString &message, const wxString &wildcard, long style,
-                         wxString *path)
+                         wxString *path, const SaveCheck &check)
 {
     wxString chosen;
     for (;;) {
@@ -17,17 +17,30 @@ bool FileChooser::Choose(wxWindow *parent, const wxString &message, const wxStri
         // The program's own Open dialogs list files by their extension; a
         // file saved without it could not be found again.
         chosen = WithFilterExtension(chosen, wildcard, GetFilterIndex());
-        if (!(style & wxFD_OVERWRITE_PROMPT) || !wxFileName::Exists(chosen) || ConfirmReplace(parent, chosen))
+        // Refused whatever the user would answer, so nothing is asked.
+        wxString refusal = FolderRefusal(chosen);
+        if (refusal.empty() && check)
+            refusal = check(chosen, GetFilterIndex());
+        if (!refusal.empty()) {
+            ShowRefusal(parent, refusal);
+            continue;
+        }
+        if (!(style & wxFD_OVERWRITE_PROMPT) || !wxFileName::FileExists(chosen) || ConfirmReplace(parent, chosen))
             break;
     }
     *path = chosen;
     return true;
 }
 
+wxString FileChooser::FolderRefusal(const wxString &path)
+{
+    return wxFileName::DirExists(path) ? wxString::Format(_("%s is a folder. Choose a file name."), path) : wxString();
+}
+
 wxString FileChooser::WithFilterExtension(const wxString &path, const wxString &wildcard, int filter)
 {
     const wxFileName name(path);
-    if (path.empty() || name.HasExt() || name.GetName().empty())
+    if (path.empty() || (name.GetName().empty() && name.GetExt().empty()))
         return path;
     // The wildcard is "description|patterns|description|patterns...";
     // filter n's patterns are field 2n + 1, the first of them counts.
@@ -39,7 +52,12 @@ wxString FileChooser::WithFilterExtension(const wxString &path, const wxString &
     const wxString extension = pattern.AfterLast('.');
     if (!pattern.StartsWith("*.") || extension.empty() || extension.find_first_of("*?") != wxString::npos)
         return path;
-    return path + "." + extension;
+    if (name.HasExt() && name.GetExt().IsSameAs(extension, false))
+        return path;
+    wxString stem = path;
+    while (stem.EndsWith("."))
+        stem.RemoveLast();
+    return stem + "." + extension;
 }
 
 bool FileChooser::ConfirmReplace(wxWindow *parent, const wxString &path)
@@ -48,6 +66,11 @@ bool FileChooser::ConfirmReplace(wxWindow *parent, const wxString &path)
                              wxString::Format(_("The file %s already exists.\nDo you want to replace it?"), path),
                              _("Warning"), wxYES_NO | wxNO_DEFAULT | wxCENTRE | wxICON_WARNING);
     return question.ShowModal() == wxID_YES;
+}
+
+void FileChooser::ShowRefusal(wxWindow *parent, const wxString &why)
+{
+    wxMessageBox(why, _("Error"), wxOK | wxCENTRE | wxICON_ERROR, parent);
 }
 
 bool DialogFileChooser::AskPath(wxWindow *parent, const wxString &message, const wxString &wildcard, long style,

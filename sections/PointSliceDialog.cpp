@@ -18,6 +18,7 @@
 #include <climits>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 const long PointSliceDialog::ID_STATICTEXT1 = wxNewId();
 const long PointSliceDialog::ID_TEXTCTRL1 = wxNewId();
@@ -158,8 +159,15 @@ wxString PointSliceDialog::GetSliceText(int axis) const
 
 int PointSliceDialog::ReadCount(const wxString &text)
 {
-    const wxScopedCharBuffer utf8 = text.utf8_str();
+    wxString trimmed = text;
+    trimmed.Trim().Trim(false);
+    const wxScopedCharBuffer utf8 = trimmed.utf8_str();
     const char *start = utf8.data() ? utf8.data() : "";
+    // Digits after an optional sign and nothing else: "2,5" or "2.9" is no
+    // count of slices, and slicing it as 2 would cut the file wrongly.
+    const char *digits = start + (*start == '+' || *start == '-' ? 1 : 0);
+    if (*digits == '\0' || std::strspn(digits, "0123456789") != std::strlen(digits))
+        return 0;
     char *end = nullptr;
     errno = 0;
     long long number = std::strtoll(start, &end, 10);

@@ -48,8 +48,8 @@ public:
     // The three count fields as typed, X, Y, Z.
     wxString GetSliceText(int axis) const;
 
-    // A count field's number: its leading decimal integer with an optional
-    // sign, 0 when it has none, kept within int.
+    // A count field's number: a whole decimal number with an optional sign
+    // and blanks around it, kept within int; 0 for any other text.
     static int ReadCount(const wxString &text);
 
     // Fills the shown facts from the file at path, as the browse button does

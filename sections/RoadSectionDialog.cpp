@@ -360,27 +360,30 @@ void RoadSectionDialog::OnImport(wxCommandEvent &)
     ReportImport(added, unread, duplicates);
 }
 
+wxString RoadSectionDialog::DuplicatesDropped(int duplicates)
+{
+    return wxString::Format(wxPLURAL("%d row was dropped as a duplicate: its chainage lies within 0.001 of one "
+                                     "already listed.",
+                                     "%d rows were dropped as duplicates: their chainages lie within 0.001 of ones "
+                                     "already listed.",
+                                     duplicates),
+                            duplicates);
+}
+
 void RoadSectionDialog::ReportImport(int added, const std::vector<int> &unread, int duplicates)
 {
-    wxString message;
-    if (!unread.empty() || duplicates > 0)
-        message = wxString::Format(wxPLURAL("%d row was imported.", "%d rows were imported.", added), added);
-    if (!unread.empty())
-        message += " " + wxString::Format(wxPLURAL("Line %s of the file is not two numbers separated by a comma or "
+    const wxString report = SectionText::ImportReport(
+        wxString::Format(wxPLURAL("%d row was imported.", "%d rows were imported.", added), added),
+        unread.empty() ? wxString()
+                       : wxString::Format(wxPLURAL("Line %s of the file is not two numbers separated by a comma or "
                                                    "semicolon and was skipped.",
                                                    "Lines %s of the file are not two numbers separated by a comma "
                                                    "or semicolon and were skipped.",
                                                    unread.size()),
-                                          SectionText::LineNumbers(unread));
-    if (duplicates > 0)
-        message += " " + wxString::Format(wxPLURAL("%d row was dropped as a duplicate: its chainage lies within "
-                                                   "0.001 of one already listed.",
-                                                   "%d rows were dropped as duplicates: their chainages lie within "
-                                                   "0.001 of ones already listed.",
-                                                   duplicates),
-                                          duplicates);
-    if (!message.empty())
-        Warn(message);
+                                          SectionText::LineNumbers(unread)),
+        duplicates > 0 ? DuplicatesDropped(duplicates) : wxString());
+    if (!report.empty())
+        Warn(report);
     else if (added == 0)
         Warn(_("The file holds no chain list rows."));
 }
@@ -438,12 +441,24 @@ void RoadSectionDialog::OnGenerate(wxCommandEvent &)
         Warn(why);
         return;
     }
+    // A chainage listed twice would make two sections of the same name.
+    ListedChains listed = GetListedChains();
+    int added = 0, duplicates = 0;
     m_chainList->Freeze();
     for (long k = 0; k < (long)count; ++k) {
         const double value = k * spacing + start;
-        AppendRow(value, m_mode == ROAD_SECTION_LONGITUDE ? value + spacing : 0.0);
+        if (SameChainRow(listed, SectionText::LeadingNumber(SectionText::Fixed3(value))) >= 0) {
+            ++duplicates;
+            continue;
+        }
+        const double chain = AppendRow(value, m_mode == ROAD_SECTION_LONGITUDE ? value + spacing : 0.0);
+        listed.emplace(chain, long(m_chainList->GetItemCount()) - 1);
+        ++added;
     }
     m_chainList->Thaw();
+    if (duplicates > 0)
+        Warn(wxString::Format(wxPLURAL("%d row was generated.", "%d rows were generated.", added), added) + " " +
+             DuplicatesDropped(duplicates));
 }
 
 bool RoadSectionDialog::ReadNewChain(AddChainDialog &dialog, double *first, double *second, wxString *why,

@@ -85,6 +85,7 @@ private:
     // none: Add and Import keep such a chainage out.
     static long SameChainRow(const ListedChains &listed, double chain);
     void ReportImport(int added, const std::vector<int> &unread, int duplicates);
+    static wxString DuplicatesDropped(int duplicates);
     void FillRoadChoice();
     void ApplyMode();
     bool ChooseImportFile(wxString *path);

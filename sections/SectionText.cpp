@@ -216,6 +216,17 @@ bool SectionText::IsBlank(const std::string &text)
     return true;
 }
 
+wxString SectionText::ImportReport(const wxString &imported, const wxString &unread, const wxString &dropped)
+{
+    if (unread.empty() && dropped.empty())
+        return wxString();
+    wxString report = imported;
+    for (const wxString &part : {unread, dropped})
+        if (!part.empty())
+            report += " " + part;
+    return report;
+}
+
 wxString SectionText::LineNumbers(const std::vector<int> &numbers)
 {
     wxString list;

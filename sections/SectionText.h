@@ -86,6 +86,10 @@ public:
 
     // "lines 2, 5 and 9"-style list of line numbers, the first few only.
     static wxString LineNumbers(const std::vector<int> &numbers);
+    // What an import tells the user: the sentence of what came in, then
+    // those of the lines not read and of the rows dropped (either may be
+    // empty); empty when both are, so that a whole import needs no word.
+    static wxString ImportReport(const wxString &imported, const wxString &unread, const wxString &dropped);
 
     // "%.3f" as the lists show values; never "-0.000".
     static wxString Fixed3(double value);

@@ -2,6 +2,7 @@
 
 #include "AddVSectionDialog.h"
 #include "CustomSectionLine.h"
+#include "DialogInputCheck.h"
 #include "FileChooser.h"
 #include "SectionText.h"
 
@@ -151,19 +152,59 @@ bool VSectionDialog::AcceptInput()
     return true;
 }
 
+wxString VSectionDialog::RowKey(double x, double y, double azimuth)
+{
+    return SectionText::Fixed3(x) + "," + SectionText::Fixed3(y) + "," + SectionText::Fixed3(azimuth);
+}
+
+VSectionDialog::ListedRows VSectionDialog::GetListedRows() const
+{
+    ListedRows listed;
+    for (long i = 0; i < m_sectionList->GetItemCount(); ++i)
+        listed.emplace(m_sectionList->GetItemText(i, 1) + "," + m_sectionList->GetItemText(i, 2) + "," +
+                           m_sectionList->GetItemText(i, 3),
+                       i);
+    return listed;
+}
+
+bool VSectionDialog::ReadNewRow(AddVSectionDialog &dialog, Row *row, wxString *why, wxWindow **field) const
+{
+    const struct {
+        wxTextCtrl *field;
+        double *value;
+        wxString name;
+    } numbers[] = {{dialog.GetCenterXField(), &row->x, _("Center X")},
+                   {dialog.GetCenterYField(), &row->y, _("Center Y")},
+                   {dialog.GetAzimuthField(), &row->azimuth, _("Azimuth angle")}};
+    for (const auto &n : numbers)
+        if (!SectionText::WholeNumber(n.field->GetValue(), n.value))
+            return DialogInputCheck::Refuse(wxString::Format(_("%s must be a number."), n.name), n.field, why,
+                                            field);
+    // Two equal rows would make two sections in the same place.
+    const ListedRows listed = GetListedRows();
+    const auto same = listed.find(RowKey(row->x, row->y, row->azimuth));
+    if (same != listed.end())
+        return DialogInputCheck::Refuse(
+            wxString::Format(_("This section is already in the list (row %ld)."), same->second + 1),
+            dialog.GetCenterXField(), why, field);
+    return true;
+}
+
 void VSectionDialog::OnAdd(wxCommandEvent &)
 {
     AddVSectionDialog dialog(this, wxID_ANY);
+    Row row{0, 0, 0};
+    DialogInputCheck::Install(
+        dialog, [&](wxString *why, wxWindow **field) { return ReadNewRow(dialog, &row, why, field); },
+        _("Warning"));
     if (dialog.ShowModal() != wxID_OK)
         return;
-    double x = 0, y = 0, azimuth = 0;
-    if (!SectionText::WholeNumber(dialog.GetCenterXField()->GetValue(), &x) ||
-        !SectionText::WholeNumber(dialog.GetCenterYField()->GetValue(), &y) ||
-        !SectionText::WholeNumber(dialog.GetAzimuthField()->GetValue(), &azimuth)) {
-        Warn(_("Center X, Center Y and Azimuth angle must be numbers."));
+    wxString why;
+    if (!ReadNewRow(dialog, &row, &why, nullptr)) {
+        Warn(why);
         return;
     }
-    AppendRow(x, y, azimuth);
+    AppendRow(row.x, row.y, row.azimuth);
 }
 
 void VSectionDialog::OnImport(wxCommandEvent &)
@@ -184,20 +225,41 @@ void VSectionDialog::OnImport(wxCommandEvent &)
         Warn(error);
         return;
     }
+    ListedRows listed = GetListedRows();
+    int added = 0, duplicates = 0;
     m_sectionList->Freeze();
-    for (const CustomSectionLine &row : rows)
+    for (const CustomSectionLine &row : rows) {
+        if (!listed.emplace(RowKey(row.x, row.y, row.azimuth), m_sectionList->GetItemCount()).second) {
+            ++duplicates;
+            continue;
+        }
         AppendRow(row.x, row.y, row.azimuth);
+        ++added;
+    }
     m_sectionList->Thaw();
-    const int added = int(rows.size());
-    if (!unread.empty())
-        Warn(wxString::Format(wxPLURAL("%d section was imported.", "%d sections were imported.", added), added) +
-             " " +
-             wxString::Format(wxPLURAL("Line %s of the file is not three numbers separated by commas or semicolons "
-                                       "and was skipped.",
-                                       "Lines %s of the file are not three numbers separated by commas or "
-                                       "semicolons and were skipped.",
-                                       unread.size()),
-                              SectionText::LineNumbers(unread)));
+    ReportImport(added, unread, duplicates);
+}
+
+void VSectionDialog::ReportImport(int added, const std::vector<int> &unread, int duplicates)
+{
+    const wxString report = SectionText::ImportReport(
+        wxString::Format(wxPLURAL("%d section was imported.", "%d sections were imported.", added), added),
+        unread.empty() ? wxString()
+                       : wxString::Format(wxPLURAL("Line %s of the file is not three numbers separated by commas "
+                                                   "or semicolons and was skipped.",
+                                                   "Lines %s of the file are not three numbers separated by "
+                                                   "commas or semicolons and were skipped.",
+                                                   unread.size()),
+                                          SectionText::LineNumbers(unread)),
+        duplicates == 0 ? wxString()
+                        : wxString::Format(wxPLURAL("%d row was dropped as a duplicate: it repeats a row already "
+                                                    "listed.",
+                                                    "%d rows were dropped as duplicates: they repeat rows already "
+                                                    "listed.",
+                                                    duplicates),
+                                           duplicates));
+    if (!report.empty())
+        Warn(report);
     else if (added == 0)
         Warn(_("The file holds no custom sections."));
 }

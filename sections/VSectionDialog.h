@@ -6,8 +6,10 @@
 
 #include <wx/dialog.h>
 
+#include <map>
 #include <vector>
 
+class AddVSectionDialog;
 class FileChooser;
 class wxButton;
 class wxListView;
@@ -51,6 +53,15 @@ public:
     wxListView *GetSectionList() const { return m_sectionList; }
 
 private:
+    // Rows as the list shows them (three decimals), with their positions.
+    using ListedRows = std::map<wxString, long>;
+
+    static wxString RowKey(double x, double y, double azimuth);
+    ListedRows GetListedRows() const;
+    // The row "Add" asks for, or a refusal at the field to correct (not a
+    // number, or a row the list already has).
+    bool ReadNewRow(AddVSectionDialog &dialog, Row *row, wxString *why, wxWindow **field) const;
+    void ReportImport(int added, const std::vector<int> &unread, int duplicates);
     void Warn(const wxString &message);
 
     void OnAdd(wxCommandEvent &event);

@@ -3,6 +3,7 @@
 #include "las_file.h"
 #include "las_writer.h"
 #include "velmo.h"
+#include "workspace_state.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,7 +18,7 @@
 namespace velmo {
 namespace {
 
-constexpr int64_t kMaxPieces = 10000;
+constexpr int64_t kMaxPieces = VELMO_SLICE_PIECES_MAX;
 constexpr size_t kChunkBytes = 32u << 20;
 // Memory for the pieces' write buffers together, and for one piece at most.
 constexpr size_t kPieceBufferBudget = 128u << 20;
@@ -134,14 +135,19 @@ private:
     double min_[3], per_metre_[3], scale_[3], offset_[3];
 };
 
-std::string piece_path(const std::string &source, const SliceGrid &grid, int piece)
+std::string piece_path(const std::string &source, const int ijk[3])
 {
-    int ijk[3];
-    grid.indices(piece, ijk);
     std::filesystem::path p(source);
     std::string name = p.stem().string() + "_" + std::to_string(ijk[0]) + "_" + std::to_string(ijk[1]) + "_" +
                        std::to_string(ijk[2]) + ".las";
     return (p.parent_path() / name).string();
+}
+
+std::string piece_path(const std::string &source, const SliceGrid &grid, int piece)
+{
+    int ijk[3];
+    grid.indices(piece, ijk);
+    return piece_path(source, ijk);
 }
 
 class Slicer {
@@ -315,6 +321,17 @@ extern "C" int32_t velmo_read_las_facts(const char *path, double box[6], char *r
 extern "C" int32_t velmo_read_point_number(const char *path, double box[6])
 {
     return std::max<int32_t>(velmo_read_las_facts(path, box, nullptr, 0), 0);
+}
+
+extern "C" int velmo_slice_piece_path(const char *path, const int ijk[3], char *out, size_t size)
+{
+    if (!path || !ijk || !out || size == 0)
+        return 0;
+    try {
+        return velmo::copy_whole(out, size, velmo::piece_path(path, ijk)) ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
 }
 
 extern "C" int velmo_slice_points(const char *path, const int counts[3], velmo_progress_callback_t progress)

@@ -32,7 +32,7 @@ create table sections(id integer primary key, list integer, position integer, na
                       normal_x real, normal_y real, normal_z real,
                       axis_u_x real, axis_u_y real, axis_u_z real,
                       axis_v_x real, axis_v_y real, axis_v_z real,
-                      vertices blob, measurements blob, red_line blob);
+                      vertices blob, measurements blob, red_line blob, road integer);
 )SQL";
 
 const char *const APPLICATION = "Corvane project";

@@ -178,4 +178,25 @@ int wks_remove_section(wks_t *wks, section_t *section)
     return 1;
 }
 
+int wks_remove_sections(wks_t *wks, section_t *const *sections, int count)
+{
+    if (!wks || !wks->state || !sections || count <= 0)
+        return 0;
+    std::vector<section_t *> owned;
+    try {
+        for (int i = 0; i < count; i++)
+            if (owned_by(wks, sections[i]) && std::find(owned.begin(), owned.end(), sections[i]) == owned.end())
+                owned.push_back(sections[i]);
+    } catch (...) {
+        return 0;
+    }
+    // A failed write leaves the rows to the next wks_export_project, as for
+    // a single removal.
+    sections_store_delete(wks, owned);
+    int removed = 0;
+    for (section_t *section : owned)
+        removed += wks_remove_section(wks, section);
+    return removed;
+}
+
 } // extern "C"

@@ -437,6 +437,17 @@ int section_export_dat(wks_t *wks, section_t *section, const char *path, int /*f
     return 1;
 }
 
+int wks_latitude_dmx_path(const char *path, char *out, size_t size)
+{
+    if (!path || !out || size == 0)
+        return 0;
+    try {
+        return copy_whole(out, size, dmx_beside(path)) ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
 const char *section_last_message(const section_t *section)
 {
     return section && section->state ? section->state->file_message.c_str() : "";

@@ -104,6 +104,30 @@ bool road_point(const road_t *road, double chainage, double *east, double *north
     return true;
 }
 
+std::string latitude_name(double chainage)
+{
+    return "L" + mileage_text(chainage);
+}
+
+std::string longitude_name(double start, double end)
+{
+    return "V" + mileage_text(start) + "-" + mileage_text(end);
+}
+
+// The chainage range a longitude row spans on the road: cut at the road's
+// ends; false when nothing of it is left.
+bool longitude_span(const RoadExtent &extent, const double row[2], double *start, double *end)
+{
+    *start = std::fmax(row[0], extent.start);
+    *end = std::fmin(row[1], extent.end);
+    return std::isfinite(row[0]) && std::isfinite(row[1]) && *end > *start;
+}
+
+bool latitude_row_on_road(const RoadExtent &extent, const double row[2])
+{
+    return std::isfinite(row[0]) && std::isfinite(row[1]) && on_road(extent, row[0]);
+}
+
 // Seen looking forward along the road, u is the offset to the right of
 // travel and v the elevation.
 section_t *latitude_section(const road_t *road, double chainage, double altitude, double buffer, double width)
@@ -114,7 +138,7 @@ section_t *latitude_section(const road_t *road, double chainage, double altitude
     section_t *section = section_new(SECTION_LATITUDE, 0);
     if (!section)
         return nullptr;
-    set_name(section, "L" + mileage_text(chainage));
+    set_name(section, latitude_name(chainage));
     set3(section->center, east, north, altitude);
     set3(section->normal, -tangent[0], -tangent[1], 0.0);
     set3(section->axis_v, 0.0, 0.0, 1.0);
@@ -161,7 +185,7 @@ section_t *longitude_section(const road_t *road, double start, double end, doubl
     }
     std::copy(vertices.begin(), vertices.end(), section->vertices);
     section->vertex_count = int(vertices.size() / 3);
-    set_name(section, "V" + mileage_text(start) + "-" + mileage_text(end));
+    set_name(section, longitude_name(start, end));
     set3(section->center, vertices[0], vertices[1], 0.0);
     set3(section->axis_v, 0.0, 0.0, 1.0);
     cross(tangent, UP, section->normal);
@@ -186,11 +210,14 @@ bool positive(double width)
 }
 
 // Saves the new sections in one transaction, then publishes them at the end
-// of their list; a failed save leaves them to wks_export_section.
-int add_sections(wks_t *wks, Array *list, const std::vector<section_t *> &sections)
+// of their list; a failed save leaves them to wks_export_section.  Sections
+// of a road record its id.
+int add_sections(wks_t *wks, Array *list, const std::vector<section_t *> &sections, const wks_road_t *road = nullptr)
 {
-    for (section_t *section : sections)
+    for (section_t *section : sections) {
         section->state->workspace = wks;
+        section->state->road = road ? road->state->id : 0;
+    }
     if (!sections.empty())
         sections_store(wks, sections);
     int added = 0;
@@ -236,6 +263,36 @@ void unproject_longitude(const section_t *section, double u, double w, double *x
     *y = a[1] + t * dy + w * ry;
 }
 
+// A section of an older project records no road; one generated on the road
+// sits on its centre line: a latitude section's centre on it, facing along
+// the road; a longitude section's polyline along it.  The road library's x
+// is north, y east.
+const double ON_LINE = 0.01;
+
+bool on_centre_line(const road_t *road, double chainage, double east, double north)
+{
+    double x = 0.0, y = 0.0, azimuth = 0.0;
+    return road_l2xy(road, chainage, &x, &y, &azimuth) >= 0 && std::fabs(x - north) < ON_LINE &&
+           std::fabs(y - east) < ON_LINE;
+}
+
+bool lies_across(const road_t *road, const section_t *section)
+{
+    double chainage = 0.0, x = 0.0, y = 0.0, azimuth = 0.0, offset = 0.0;
+    if (road_xy2l(road, section->center[1], section->center[0], &chainage, &x, &y, &azimuth, &offset) < 0)
+        return false;
+    return std::fabs(offset) < ON_LINE && std::fabs(section->normal[0] + std::sin(azimuth)) < 1e-3 &&
+           std::fabs(section->normal[1] + std::cos(azimuth)) < 1e-3;
+}
+
+bool lies_along(const road_t *road, const section_t *section)
+{
+    const int last = section->vertex_count - 1;
+    const double *v = section->vertices;
+    return v && last >= 1 && on_centre_line(road, v[2], v[0], v[1]) &&
+           on_centre_line(road, v[3 * last + 2], v[3 * last], v[3 * last + 1]);
+}
+
 } // namespace
 
 void section_unproject(const section_t *section, velmo_point_t *point)
@@ -278,16 +335,16 @@ int wks_generate_road_latitude_sections(wks_t *wks, wks_road_t *road, int n, con
     try {
         sections.reserve(size_t(n));
         for (int i = 0; i < n; i++) {
-            double chainage = rows[2 * i], altitude = rows[2 * i + 1];
-            if (!std::isfinite(chainage) || !std::isfinite(altitude) || !on_road(extent, chainage))
+            if (!latitude_row_on_road(extent, rows + 2 * i))
                 continue;
-            if (section_t *section = latitude_section(&road->road, chainage, altitude, buffer_width, section_width))
+            if (section_t *section =
+                    latitude_section(&road->road, rows[2 * i], rows[2 * i + 1], buffer_width, section_width))
                 sections.push_back(section);
         }
     } catch (...) {
         return discard(sections);
     }
-    return add_sections(wks, wks->latitude_sections, sections);
+    return add_sections(wks, wks->latitude_sections, sections, road);
 }
 
 // A range reaching beyond the road is cut at its ends; rows that keep no
@@ -302,8 +359,8 @@ int wks_generate_road_longitude_sections(wks_t *wks, wks_road_t *road, int n, co
     try {
         sections.reserve(size_t(n));
         for (int i = 0; i < n; i++) {
-            double start = std::fmax(rows[2 * i], extent.start), end = std::fmin(rows[2 * i + 1], extent.end);
-            if (!std::isfinite(rows[2 * i]) || !std::isfinite(rows[2 * i + 1]) || !(end > start))
+            double start = 0, end = 0;
+            if (!longitude_span(extent, rows + 2 * i, &start, &end))
                 continue;
             if (section_t *section = longitude_section(&road->road, start, end, buffer_width))
                 sections.push_back(section);
@@ -311,7 +368,7 @@ int wks_generate_road_longitude_sections(wks_t *wks, wks_road_t *road, int n, co
     } catch (...) {
         return discard(sections);
     }
-    return add_sections(wks, wks->longitude_sections, sections);
+    return add_sections(wks, wks->longitude_sections, sections, road);
 }
 
 // A vertical normal makes a horizontal section, whose up argument is then
@@ -353,6 +410,40 @@ section_t *wks_add_custom_section(wks_t *wks, const char *name, const double cen
     section->width_range[1] = width_range[1];
     add_sections(wks, wks->custom_sections, {section});
     return section;
+}
+
+int wks_road_section_name(wks_road_t *road, int list, const double row[2], char name[VELMO_NAME_SIZE])
+{
+    RoadExtent extent;
+    double east, north, tangent[3], start = 0, end = 0;
+    if (!road || !row || !name || (list != 0 && list != 1) || !road_extent(&road->road, &extent))
+        return 0;
+    try {
+        std::string text;
+        if (list == 0 && latitude_row_on_road(extent, row) && road_point(&road->road, row[0], &east, &north, tangent))
+            text = latitude_name(row[0]);
+        else if (list == 1 && longitude_span(extent, row, &start, &end) && road_point(&road->road, start, &east, &north, tangent))
+            text = longitude_name(start, end);
+        if (text.empty())
+            return 0;
+        copy_text(name, VELMO_NAME_SIZE, text);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+int wks_section_on_road(const wks_t *wks, const wks_road_t *road, const section_t *section)
+{
+    size_t index = 0;
+    if (!wks || !road || !road->state || !section || !section->state || section->state->workspace != wks ||
+        array_index_of(wks->roads, const_cast<wks_road_t *>(road), &index) != CC_OK)
+        return 0;
+    if (section->type != SECTION_LATITUDE && section->type != SECTION_LONGITUDE)
+        return 0;
+    if (section->state->road != 0)
+        return section->state->road == road->state->id;
+    return section->type == SECTION_LATITUDE ? lies_across(&road->road, section) : lies_along(&road->road, section);
 }
 
 int section_rev_proj_point(section_t *section, velmo_point_t *point)

@@ -22,6 +22,7 @@ struct velmo_section_state {
     int64_t id = 0;              // row of the section in the project file, while stored
     bool stored = false;         // the project file holds its row (any id, 0 too)
     int list = 0;                // 0 latitude, 1 longitude, 2 custom
+    int64_t road = 0;            // id of the road it was generated on; 0: none recorded
     // Guards replacing the points array and every change of the measurement
     // and red-line arrays.  Readers on other threads never see freed memory:
     // replaced arrays and removed points are retired, and released with the
@@ -114,6 +115,8 @@ bool sections_store(wks_t *wks, const std::vector<section_t *> &sections);
 bool section_kept(wks_t *wks, section_t *section);
 // Deletes the section's row; nothing of it is written afterwards.
 bool section_store_delete(wks_t *wks, section_t *section);
+// As section_store_delete for several sections, in one transaction.
+bool sections_store_delete(wks_t *wks, const std::vector<section_t *> &sections);
 // Deletes the row of a section whose deletion did not reach the file.
 bool section_store_pending_delete(wks_t *wks, section_t *section);
 

@@ -33,11 +33,14 @@ const double MAX_RECORDS = 1e8;
 
 static_assert(sizeof(double) == 8, "blobs hold 8-byte doubles");
 
+// The road column came after the others: files written before it have
+// none until the first section is stored, and old readers name the columns
+// they read, so they pass it by.
 const char *const INSERT_ROW =
     "insert into sections(list, position, name, type, near, far, width_min, width_max, "
     "center_x, center_y, center_z, normal_x, normal_y, normal_z, axis_u_x, axis_u_y, axis_u_z, "
-    "axis_v_x, axis_v_y, axis_v_z, vertices, measurements, red_line) "
-    "values(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+    "axis_v_x, axis_v_y, axis_v_z, vertices, measurements, red_line, road) "
+    "values(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
 const char *const UPDATE_ROW =
     "update sections set near = ?, far = ?, width_min = ?, width_max = ?, measurements = ?, red_line = ? "
     "where id = ?";
@@ -45,8 +48,20 @@ const char *const NEXT_POSITION = "select coalesce(max(position), -1) + 1 from s
 const char *const SELECT_ROWS =
     "select id, list, name, type, near, far, width_min, width_max, "
     "center_x, center_y, center_z, normal_x, normal_y, normal_z, axis_u_x, axis_u_y, axis_u_z, "
-    "axis_v_x, axis_v_y, axis_v_z, vertices, measurements, red_line "
+    "axis_v_x, axis_v_y, axis_v_z, vertices, measurements, red_line, %s "
     "from sections order by list, position, id";
+const int ROAD_COLUMN = 23;
+
+bool has_road_column(const Database &db)
+{
+    Statement columns(db, "select 1 from pragma_table_info('sections') where name = 'road'");
+    return columns.ok() && columns.step();
+}
+
+bool ensure_road_column(Database &db)
+{
+    return has_road_column(db) || db.exec("alter table sections add column road integer");
+}
 
 // ---- blobs ------------------------------------------------------------------
 
@@ -258,6 +273,7 @@ void bind_frame(Statement &insert, const section_t *section, const Snapshot &s)
     insert.bind_blob(21, vertices.data(), vertices.size());
     insert.bind_blob(22, s.measurements.data(), s.measurements.size());
     insert.bind_blob(23, s.red_line.data(), s.red_line.size());
+    insert.bind(24, section->state->road);
 }
 
 // Positions continue after the list's last stored one, so the file keeps
@@ -340,6 +356,7 @@ section_t *load_row(wks_t *wks, const Statement &s)
         load_vertices(wks, s.blob(20), section);
     load_points(s.blob(21), section->measurements);
     load_points(s.blob(22), section->red_line);
+    section->state->road = s.integer(ROAD_COLUMN);
     return section;
 }
 
@@ -392,6 +409,8 @@ bool sections_store(wks_t *wks, const std::vector<section_t *> &sections)
             return true;
         Database db(wks->state->project_path, Database::READ_WRITE);
         Transaction t(db);
+        if (!t.ok() || !ensure_road_column(db))
+            return false;
         Statement insert(db, INSERT_ROW), update(db, UPDATE_ROW);
         std::map<int, int64_t> positions;
         std::vector<int64_t> ids(pending.size(), 0);
@@ -425,20 +444,40 @@ bool section_kept(wks_t *wks, section_t *section)
 
 namespace {
 
-// Call with the rows' lock held.
-bool delete_row(wks_t *wks, section_t *section)
+// Deletes the rows of the stored ones among the sections, in one
+// transaction.  Call with the rows' lock held.
+bool delete_rows(wks_t *wks, const std::vector<section_t *> &sections)
 {
-    if (!section->state->stored)
+    std::vector<section_t *> stored;
+    for (section_t *section : sections)
+        if (section->state->stored)
+            stored.push_back(section);
+    if (stored.empty())
         return true;
     if (!has_project(wks))
         return false;
     Database db(wks->state->project_path, Database::READ_WRITE);
     Transaction t(db);
     Statement remove(db, "delete from sections where id = ?");
-    if (!t.ok() || !remove.ok() || !remove.bind(1, section->state->id).run() || !t.commit())
+    bool ok = t.ok() && remove.ok();
+    for (size_t i = 0; ok && i < stored.size(); i++) {
+        remove.reset();
+        ok = remove.bind(1, stored[i]->state->id).run();
+    }
+    if (!ok || !t.commit())
         return false;
-    section->state->stored = false;
+    for (section_t *section : stored)
+        section->state->stored = false;
     return true;
+}
+
+bool delete_row(wks_t *wks, section_t *section)
+{
+    try {
+        return delete_rows(wks, {section});
+    } catch (...) {
+        return false;
+    }
 }
 
 } // namespace
@@ -448,6 +487,18 @@ bool section_store_delete(wks_t *wks, section_t *section)
     std::lock_guard<std::mutex> guard(rows_lock());
     section->state->deleted = true;
     return delete_row(wks, section);
+}
+
+bool sections_store_delete(wks_t *wks, const std::vector<section_t *> &sections)
+{
+    try {
+        std::lock_guard<std::mutex> guard(rows_lock());
+        for (section_t *section : sections)
+            section->state->deleted = true;
+        return delete_rows(wks, sections);
+    } catch (...) {
+        return false;
+    }
 }
 
 bool section_store_pending_delete(wks_t *wks, section_t *section)
@@ -465,7 +516,9 @@ bool section_save_data(section_t *section)
 // Rows that cannot make a section are left in the file, untouched.
 void sections_load(const Database &db, wks_t *wks)
 {
-    Statement s(db, SELECT_ROWS);
+    char select[1024];
+    std::snprintf(select, sizeof select, SELECT_ROWS, has_road_column(db) ? "road" : "0");
+    Statement s(db, select);
     while (s.step()) {
         section_t *section = nullptr;
         try {

@@ -225,6 +225,8 @@ VELMO_API int32_t velmo_read_point_number(const char *path, double box[6]);
 /* The same, but -1 when the file is not a readable LAS file, with the reason
  * in reason (reason_size bytes, NUL-terminated, cut short when longer). */
 VELMO_API int32_t velmo_read_las_facts(const char *path, double box[6], char *reason, size_t reason_size);
+/* The most pieces velmo_slice_points cuts a file into. */
+#define VELMO_SLICE_PIECES_MAX 10000
 /* Cuts a LAS file into counts[0] x counts[1] x counts[2] boxes, written as
  * "<stem>_<i>_<j>_<k>.las" beside it. */
 VELMO_API int velmo_slice_points(const char *path, const int counts[3], velmo_progress_callback_t progress);
@@ -286,6 +288,14 @@ VELMO_API int wks_generate_road_latitude_sections(wks_t *wks, wks_road_t *road, 
 /* rows: n pairs {start chainage, end chainage}. */
 VELMO_API int wks_generate_road_longitude_sections(wks_t *wks, wks_road_t *road, int n, const double *rows,
                                                    double buffer_width);
+/* The name the section of one row (two doubles, as the generating call of
+ * list 0, latitude, or 1, longitude, reads them) gets on the road; 0 when
+ * the row makes no section. */
+VELMO_API int wks_road_section_name(wks_road_t *road, int list, const double row[2], char name[VELMO_NAME_SIZE]);
+/* 1 when the latitude or longitude section was generated on the road: the
+ * section records its road.  A section saved before sections recorded it
+ * counts when it lies on the road's centre line. */
+VELMO_API int wks_section_on_road(const wks_t *wks, const wks_road_t *road, const section_t *section);
 VELMO_API section_t *wks_add_custom_section(wks_t *wks, const char *name, const double center[3],
                                             const double normal[3], const double up[3],
                                             const double normal_range[2], const double width_range[2]);
@@ -304,6 +314,10 @@ VELMO_API int wks_modify_section_width(wks_t *wks, section_t *section, const dou
 VELMO_API int wks_save_section_data(wks_t *wks, section_t *section);
 VELMO_API int wks_save_remove_section(wks_t *wks, section_t *section);
 VELMO_API int wks_remove_section(wks_t *wks, section_t *section);
+/* As wks_save_remove_section and wks_remove_section for each of count
+ * sections, their rows deleted in one write; null and foreign sections are
+ * skipped.  Returns how many were taken out of the workspace. */
+VELMO_API int wks_remove_sections(wks_t *wks, section_t *const *sections, int count);
 VELMO_API int wks_export_latitude_sections(wks_t *wks, const char *path, const int options[3]);
 VELMO_API int wks_export_longitude_sections(wks_t *wks, const char *path, const int options[3]);
 VELMO_API int wks_export_custom_sections(wks_t *wks, const char *path, const int options[3]);
@@ -329,6 +343,42 @@ VELMO_API int section_remove_meas(section_t *section, velmo_point_t *measurement
 VELMO_API int section_clear_meas(section_t *section);
 /* Fills the world x, y, z of a point from its u, v, w. */
 VELMO_API int section_rev_proj_point(section_t *section, velmo_point_t *point);
+
+/* ---- what a file is to the program ---------------------------------------- */
+
+/* What a file is to the open project: a save from outside the engine must
+ * not write over any of these. */
+enum wks_file_role {
+    WKS_FILE_FOREIGN = 0, /* none of the project's files */
+    WKS_FILE_PROJECT = 1, /* the project file, or one the database or the lock keeps beside it */
+    WKS_FILE_DATA = 2,    /* the project's data folder or anything in it */
+    WKS_FILE_CLOUD = 3,   /* the LAS file of one of its point clouds */
+    WKS_FILE_ROAD = 4     /* the ".pm" file of one of its roads */
+};
+/* What path is to the workspace's open project (enum wks_file_role), whether
+ * or not the file exists; the same file reached by another name (a link,
+ * "..") counts as well.  WKS_FILE_FOREIGN without a project. */
+VELMO_API int wks_file_role(const wks_t *wks, const char *path);
+
+/* Kinds of file the engine and the road library write. */
+enum velmo_file_kind {
+    VELMO_FILE_LAS = 1,
+    VELMO_FILE_HDM = 2,
+    VELMO_FILE_DMX = 3,
+    VELMO_FILE_DXF = 4,
+    VELMO_FILE_DAT = 5,
+    VELMO_FILE_ROAD = 6 /* a HaiDi or WeiDi ".pm" file the road library reads */
+};
+/* 1 when the file at path is of that kind, judged by its contents, or is
+ * empty; 0 for any other file, a folder, or no file at all. */
+VELMO_API int velmo_file_is_kind(const char *path, int kind);
+
+/* The DMX file wks_export_latitude_sections writes beside the HDM file at
+ * path with option [1]; 0 when it does not fit size bytes. */
+VELMO_API int wks_latitude_dmx_path(const char *path, char *out, size_t size);
+/* The piece (i, j, k) = ijk that velmo_slice_points writes for the LAS file
+ * at path; 0 when it does not fit size bytes. */
+VELMO_API int velmo_slice_piece_path(const char *path, const int ijk[3], char *out, size_t size);
 
 /* ---- vectors ---------------------------------------------------------------- */
 

@@ -95,6 +95,14 @@ bool record_path(const char *path, std::string *absolute, std::string *why)
     return false;
 }
 
+bool copy_whole(char *target, size_t size, const std::string &text)
+{
+    if (!target || text.size() >= size)
+        return false;
+    std::memcpy(target, text.c_str(), text.size() + 1);
+    return true;
+}
+
 void add_message(wks_t *wks, const std::string &text)
 {
     std::string &message = wks->state->message;

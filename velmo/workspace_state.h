@@ -91,6 +91,8 @@ void copy_text(char *target, size_t size, const std::string &text);
 // Copies a path into a record's buffer whole; false, leaving it empty, when
 // it does not fit.
 bool copy_path(char (&target)[VELMO_PATH_SIZE], const std::string &path);
+// Copies text whole into a buffer of size bytes; false when it does not fit.
+bool copy_whole(char *target, size_t size, const std::string &text);
 
 // A usable path argument: not null, not empty, shorter than 1,024 bytes.
 bool path_ok(const char *path);

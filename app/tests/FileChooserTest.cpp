@@ -9,6 +9,7 @@
 #include <wx/filedlg.h>
 
 #include <deque>
+#include <filesystem>
 #include <fstream>
 
 using namespace frametest;
@@ -61,7 +62,12 @@ TEST(FileChooserTest, SavedNamesGetTheFilterExtensionAndReplaceOnlyAfterYes)
     const Case cases[] = {
         {{{"lat", 2}}, wxFD_SAVE, wxID_NO, "lat.hdm", 0},
         {{{"lat", 1}}, wxFD_SAVE, wxID_NO, "lat.dat", 0},
-        {{{"lat.txt", 0}}, wxFD_SAVE, wxID_NO, "lat.txt", 0},
+        // A name with a dot of its own still gets the filter's extension.
+        {{{"lat.txt", 0}}, wxFD_SAVE, wxID_NO, "lat.txt.dxf", 0},
+        {{{"road.v2", 1}}, wxFD_SAVE, wxID_NO, "road.v2.dat", 0},
+        {{{"road.", 1}}, wxFD_SAVE, wxID_NO, "road.dat", 0},
+        {{{"lat.DXF", 0}}, wxFD_SAVE, wxID_NO, "lat.DXF", 0},
+        {{{"lat.dxf", 1}}, wxFD_SAVE, wxID_NO, "lat.dxf.dat", 0},
         {{{"lat", 1}}, wxFD_OPEN, wxID_NO, "lat", 0},
         // "plain" exists, "plain.dxf" does not: nothing to ask.
         {{{"plain", 0}}, SAVE_ASKING, wxID_NO, "plain.dxf", 0},
@@ -89,4 +95,44 @@ TEST(FileChooserTest, SavedNamesGetTheFilterExtensionAndReplaceOnlyAfterYes)
         }
     }
     EXPECT_EQ("old", read_bytes(dir.file("kept.hdm")));
+}
+
+// A folder is never offered to be replaced, and a file the command's check
+// refuses is refused whatever the user would answer: the reason is shown,
+// nothing is asked, and another name is asked for.
+TEST(FileChooserTest, FoldersAndRefusedFilesAreNeverOfferedToBeReplaced)
+{
+    if (!StartToolkit())
+        GTEST_SKIP() << "no display";
+    TempDir dir;
+    const wxString folder = wxString::FromUTF8(dir.path().string()) + "/";
+    std::filesystem::create_directories(dir.file("sections.hdm"));
+    std::ofstream(dir.file("notes.hdm")) << "my notes";
+    const FileChooser::SaveCheck refuseNotes = [](const wxString &path, int) {
+        return path.EndsWith("notes.hdm") ? wxString("refused: ") + path : wxString();
+    };
+    const struct {
+        const char *typed;
+        wxString refusal; // the message shown first
+    } cases[] = {
+        {"sections", folder + "sections.hdm is a folder. Choose a file name."},
+        {"sections.hdm", folder + "sections.hdm is a folder. Choose a file name."},
+        {"notes", "refused: " + folder + "notes.hdm"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed);
+        TypedNames chooser;
+        chooser.typed.push_back({folder + c.typed, 2});
+        chooser.typed.push_back({folder + "other", 2});
+        DialogAnswerer boxes(wxID_YES);
+        wxString path;
+        ASSERT_TRUE(chooser.Choose(nullptr, "Export", EXPORTS, SAVE_ASKING, &path, refuseNotes));
+        EXPECT_EQ(folder + "other.hdm", path);
+        EXPECT_EQ(2, chooser.asked);
+        ASSERT_EQ(1u, boxes.shown.size());
+        EXPECT_EQ(c.refusal, boxes.shown[0].message);
+        EXPECT_FALSE(boxes.shown[0].style & wxYES_NO) << "nothing was asked";
+    }
+    EXPECT_EQ("my notes", read_bytes(dir.file("notes.hdm")));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("sections.hdm")));
 }

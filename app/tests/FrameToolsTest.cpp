@@ -195,6 +195,8 @@ TEST_F(FrameToolsTest, UnusableCountsOrNoFileStartNothingAndSayWhy)
 
     const std::vector<std::vector<wxString>> refused = {{"0", "1", "1"},     {"2", "-1", "-1"}, {"a", "2", "2"},
                                                         {"2", "", "2"},      {"1", "1", "0x"},
+                                                        {"2,5", "1", "1"},   {"1", "2.9", "1"},
+                                                        {"1", "1", "3 slices"},
                                                         {"99999", "99999", "99999"}};
     for (const auto &counts : refused) {
         SCOPED_TRACE((counts[0] + "," + counts[1] + "," + counts[2]).ToStdString());

@@ -411,15 +411,27 @@ TEST_F(ProjectTest, ASecondCommandWhileATaskRunsIsRefusedWithoutADialog)
     ASSERT_TRUE(PumpWithIdleUntil([] { return !TaskThread::HasCurrentTask(); }, 20000));
 }
 
-TEST_F(ProjectTest, ImportWithoutAProjectDoesNothingAndSaysNothing)
+// Every command that works on the open project, pressed before one is
+// open, says once what to do first and asks for nothing.
+TEST_F(ProjectTest, ProjectCommandsWithoutAProjectSayWhatToDoFirst)
 {
     DialogAnswerer boxes(wxID_OK);
     script->answers.push_back(WriteCorridor("corridor.las", 2000, lasgen::Alignment::straight));
-    Click(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD);
-    Click(CorvaneFrame::ID_RIBBON_IMPORT_ROAD);
-    EXPECT_FALSE(frame->IsTaskRunning());
+    const long commands[] = {CorvaneFrame::ID_RIBBON_IMPORT_CLOUD,       CorvaneFrame::ID_RIBBON_IMPORT_ROAD,
+                             CorvaneFrame::ID_RIBBON_ROAD_ELEMENTS,      CorvaneFrame::ID_RIBBON_EXPORT_ROAD,
+                             CorvaneFrame::ID_RIBBON_LATITUDE_SECTIONS,  CorvaneFrame::ID_RIBBON_LONGITUDE_SECTIONS,
+                             CorvaneFrame::ID_RIBBON_VERTICAL_SECTION,   CorvaneFrame::ID_RIBBON_HORIZONTAL_SECTION,
+                             CorvaneFrame::ID_RIBBON_EXPORT_SECTIONS};
+    for (long id : commands) {
+        boxes.shown.clear();
+        Click(id);
+        EXPECT_FALSE(frame->IsTaskRunning());
+        ASSERT_EQ(1u, boxes.shown.size()) << id;
+        EXPECT_EQ("No project is open. Open a project (File > Open) or create one (File > New) first.",
+                  boxes.shown[0].message);
+        EXPECT_EQ("Warning", boxes.shown[0].title);
+    }
     EXPECT_TRUE(script->asked.empty());
-    EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(ProjectTest, CancelledDialogsAndAnExistingFileLeaveTheOpenProjectAlone)

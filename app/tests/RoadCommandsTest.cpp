@@ -442,10 +442,13 @@ TEST_F(RoadCommandsTest, EditingARoadWithSectionsSaysTheyStayWhereTheyWere)
 TEST_F(RoadCommandsTest, GuardsAndCancelsChangeNothing)
 {
     ModalScript script;
-    // No project: nothing is asked.
+    // No project: nothing is asked, and each command says why.
     Click(CorvaneFrame::ID_RIBBON_ROAD_ELEMENTS);
     Click(CorvaneFrame::ID_RIBBON_EXPORT_ROAD);
-    EXPECT_TRUE(script.titles.empty());
+    EXPECT_EQ(script.titles, (std::vector<wxString>{"Warning", "Warning"}));
+    EXPECT_TRUE(chooser->wildcards.empty());
+    script.titles.clear();
+    script.messages.clear();
 
     MakeProject();
     const std::string before = Bytes(haidi);

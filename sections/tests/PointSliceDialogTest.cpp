@@ -268,15 +268,20 @@ TEST_F(PointSliceDialogTest, AFileThatCannotBeOpenedSaysSoAndChangesNothing)
     EXPECT_EQ(before, Facts());
 }
 
-TEST(PointSliceCount, ReadsTheLeadingWholeNumber)
+// A count is a whole number and nothing else: text that only begins with
+// one ("2,5", "2.9", "3 slices") reads as no count at all, so it is refused
+// rather than sliced as its first digits.
+TEST(PointSliceCount, ReadsOnlyAWholeNumber)
 {
-    EXPECT_EQ(2, PointSliceDialog::ReadCount("2"));
-    EXPECT_EQ(3, PointSliceDialog::ReadCount("  3 slices"));
-    EXPECT_EQ(-2, PointSliceDialog::ReadCount("-2"));
-    EXPECT_EQ(4, PointSliceDialog::ReadCount("+4"));
-    EXPECT_EQ(2, PointSliceDialog::ReadCount("2.9"));
-    EXPECT_EQ(0, PointSliceDialog::ReadCount("x2"));
-    EXPECT_EQ(0, PointSliceDialog::ReadCount(""));
-    EXPECT_EQ(INT_MAX, PointSliceDialog::ReadCount("99999999999999999999"));
-    EXPECT_EQ(INT_MIN, PointSliceDialog::ReadCount("-99999999999999999999"));
+    const struct {
+        const char *text;
+        int count;
+    } cases[] = {
+        {"2", 2},      {" 3 ", 3},    {"-2", -2},  {"+4", 4},   {"007", 7},
+        {"2,5", 0},    {"2.9", 0},    {"2.0", 0},  {"3 slices", 0}, {"x2", 0},
+        {"", 0},       {" ", 0},      {"1e2", 0},  {"0x10", 0}, {"2 3", 0},
+        {"99999999999999999999", INT_MAX},         {"-99999999999999999999", INT_MIN},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.count, PointSliceDialog::ReadCount(c.text)) << "\"" << c.text << "\"";
 }

@@ -27,6 +27,8 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <functional>
+#include <sstream>
 
 using namespace frametest;
 using namespace sectiontest;
@@ -216,6 +218,156 @@ TEST_F(SectionCommandsTest, LongitudeSectionsOverTwoRanges)
     EXPECT_DOUBLE_EQ(-1.0, second->normal_range[0]);
     ASSERT_TRUE(wks_cal_section(g_workspace, second, nullptr));
     EXPECT_GT(SizeOf(second->points), 100u);
+}
+
+// A batch at chainages the road already has sections at asks once, with
+// Replace and Skip: Skip leaves those rows out, Replace takes the old
+// sections (and their measurements) out for the new ones; no name is ever
+// there twice.
+TEST_F(SectionCommandsTest, ABatchAtChainagesWithSectionsAsksOnceThenReplacesOrSkips)
+{
+    MakeProject();
+    const auto batch = [&](long command, std::function<void(RoadSectionDialog &)> fill) {
+        driver.Then<RoadSectionDialog>([fill](RoadSectionDialog &dialog) {
+            fill(dialog);
+            return PressOk(dialog, dialog.AcceptInput());
+        });
+        Click(command);
+        WaitForTask();
+    };
+    batch(CorvaneFrame::ID_RIBBON_LATITUDE_SECTIONS, [&](RoadSectionDialog &d) { Generate(d, "20", "80", "20"); });
+    batch(CorvaneFrame::ID_RIBBON_LONGITUDE_SECTIONS, [&](RoadSectionDialog &d) { Add(d, "10", "70"); });
+    section_t *measured = ItemAt<section_t>(g_workspace->latitude_sections, 1);
+    ASSERT_STREQ("LK0+040.00", measured->name);
+    velmo_point_t point{};
+    point.u = 1.0f;
+    ASSERT_NE(nullptr, section_add_meas(measured, &point));
+    ASSERT_TRUE(wks_save_section_data(g_workspace, measured));
+    const std::string chains = dir.file("chains.txt");
+    std::ofstream(chains) << "40,0\n100,0\n";
+
+    const struct {
+        const char *what;
+        long command;
+        std::function<void(RoadSectionDialog &)> fill;
+        int answer;
+        const char *question;
+        std::vector<std::string> names; // of the list afterwards, in order
+        const char *notice;             // shown after the question, if anything
+    } batches[] = {
+        {"generated over three of them, skipped", CorvaneFrame::ID_RIBBON_LATITUDE_SECTIONS,
+         [&](RoadSectionDialog &d) { Generate(d, "0", "100", "20"); }, wxID_NO,
+         "3 chainages already have sections on this road: Replace (their measurements are removed) / Skip",
+         {"LK0+020.00", "LK0+040.00", "LK0+060.00", "LK0+000.00", "LK0+080.00"}, nullptr},
+        {"imported over one, replaced", CorvaneFrame::ID_RIBBON_LATITUDE_SECTIONS,
+         [&](RoadSectionDialog &d) {
+             chooser->answers.push_back(chains);
+             Press(d.FindWindow(RoadSectionDialog::ID_BUTTON1));
+         },
+         wxID_YES, "1 chainage already has a section on this road: Replace (its measurements are removed) / Skip",
+         {"LK0+020.00", "LK0+060.00", "LK0+000.00", "LK0+080.00", "LK0+040.00", "LK0+100.00"}, nullptr},
+        {"added on one, skipped", CorvaneFrame::ID_RIBBON_LATITUDE_SECTIONS,
+         [&](RoadSectionDialog &d) { Add(d, "20.0004", "0"); }, wxID_NO,
+         "1 chainage already has a section on this road: Replace (its measurements are removed) / Skip",
+         {"LK0+020.00", "LK0+060.00", "LK0+000.00", "LK0+080.00", "LK0+040.00", "LK0+100.00"},
+         "Nothing was generated: every chainage of the list already has a section on this road."},
+        {"a longitude range again, replaced", CorvaneFrame::ID_RIBBON_LONGITUDE_SECTIONS,
+         [&](RoadSectionDialog &d) {
+             Add(d, "10", "70");
+             Add(d, "80", "150");
+         },
+         wxID_YES, "1 chainage already has a section on this road: Replace (its measurements are removed) / Skip",
+         {"VK0+010.00-K0+070.00", "VK0+080.00-K0+150.00"}, nullptr},
+    };
+    for (const auto &b : batches) {
+        SCOPED_TRACE(b.what);
+        driver.messages.clear();
+        driver.questionAnswer = b.answer;
+        batch(b.command, b.fill);
+        ASSERT_FALSE(driver.messages.empty());
+        EXPECT_EQ(b.question, driver.messages[0].text);
+        EXPECT_EQ("Replace", driver.messages[0].yes);
+        EXPECT_EQ("Skip", driver.messages[0].no);
+        EXPECT_TRUE(driver.messages[0].style & wxNO_DEFAULT);
+        ASSERT_EQ(b.notice ? 2u : 1u, driver.messages.size()) << driver.messages.back().text;
+        if (b.notice)
+            EXPECT_EQ(b.notice, driver.messages[1].text);
+        Array *list = b.command == CorvaneFrame::ID_RIBBON_LATITUDE_SECTIONS ? g_workspace->latitude_sections
+                                                                              : g_workspace->longitude_sections;
+        EXPECT_EQ(b.names, Names(list));
+        EXPECT_EQ(b.names, TreeGroup(b.command == CorvaneFrame::ID_RIBBON_LATITUDE_SECTIONS ? "Latitude section"
+                                                                                             : "Longitude section"));
+    }
+    // The replaced section went with its measurement; the new one has none.
+    section_t *fresh = ItemAt<section_t>(g_workspace->latitude_sections, 4);
+    EXPECT_NE(measured, fresh);
+    EXPECT_EQ(0u, SizeOf(fresh->measurements));
+    auto *reopened = static_cast<wks_t *>(malloc(sizeof(wks_t)));
+    wks_init(reopened);
+    ASSERT_TRUE(wks_open_project(reopened, dir.file("survey.qpj").c_str()));
+    EXPECT_EQ(batches[3].names, Names(reopened->longitude_sections));
+    EXPECT_EQ(batches[2].names, Names(reopened->latitude_sections));
+    wks_destroy(reopened);
+}
+
+// After the road was edited its sections stay where they were, and the
+// advice is to generate them again: with Replace that leaves only the
+// fresh sections, on the road as it is now, and the export writes those.
+TEST_F(SectionCommandsTest, AfterARoadEditGeneratingAgainWithReplaceLeavesOnlyTheFreshSections)
+{
+    MakeProject();
+    const auto generate = [&] {
+        driver.Then<RoadSectionDialog>([&](RoadSectionDialog &dialog) {
+            Generate(dialog, "20", "80", "20");
+            return PressOk(dialog, dialog.AcceptInput());
+        });
+        Click(CorvaneFrame::ID_RIBBON_LATITUDE_SECTIONS);
+        WaitForTask();
+    };
+    generate();
+    wks_road_t *road = ItemAt<wks_road_t>(g_workspace->roads, 0);
+    for (int i = 0; i < road_number_horizon(&road->road); ++i)
+        road_horizon(&road->road, i)->start_y += 2.0;
+    road_apply_horizon(&road->road);
+    ASSERT_TRUE(wks_export_project(g_workspace));
+
+    driver.messages.clear();
+    generate();
+    ASSERT_EQ(1u, driver.messages.size());
+    EXPECT_EQ("3 chainages already have sections on this road: Replace (their measurements are removed) / Skip",
+              driver.messages[0].text);
+    const std::vector<std::string> names = {"LK0+020.00", "LK0+040.00", "LK0+060.00"};
+    ASSERT_EQ(names, Names(g_workspace->latitude_sections));
+    for (size_t i = 0; i < names.size(); ++i) {
+        const section_t *section = ItemAt<section_t>(g_workspace->latitude_sections, i);
+        double chainage = 0, x = 0, y = 0, azimuth = 0, offset = 1;
+        ASSERT_GE(road_xy2l(&road->road, section->center[1], section->center[0], &chainage, &x, &y, &azimuth, &offset),
+                  0);
+        EXPECT_NEAR(0.0, offset, 1e-3) << names[i] << " lies on the road as it is now";
+    }
+
+    driver.Then<ExportDialog>([](ExportDialog &dialog) {
+        dialog.GetCheckBox(0, 2)->SetValue(true);
+        return wxID_OK;
+    });
+    chooser->answers.push_back(dir.file("lat.HDM"));
+    Click(CorvaneFrame::ID_RIBBON_EXPORT_SECTIONS);
+    std::istringstream hdm(read_bytes(dir.file("lat.HDM")));
+    std::vector<std::string> stations;
+    for (std::string line; std::getline(hdm, line);)
+        if (line == "20.000\r" || line == "40.000\r" || line == "60.000\r")
+            stations.push_back(line.substr(0, line.size() - 1));
+    EXPECT_EQ((std::vector<std::string>{"20.000", "40.000", "60.000"}), stations);
+
+    // Reopened, the sections still know their road.
+    Run(CorvaneFrame::ID_RIBBON_OPEN, dir.file("survey.qpj"));
+    driver.messages.clear();
+    driver.questionAnswer = wxID_NO;
+    generate();
+    ASSERT_EQ(2u, driver.messages.size());
+    EXPECT_EQ("3 chainages already have sections on this road: Replace (their measurements are removed) / Skip",
+              driver.messages[0].text);
+    EXPECT_EQ(names, Names(g_workspace->latitude_sections));
 }
 
 TEST_F(SectionCommandsTest, CustomSectionsFromTypedAndImportedRowsAreNumberedOn)
@@ -410,7 +562,9 @@ TEST_F(SectionCommandsTest, CommandsNeedAProjectRefuseWhileBusyAndCancelChangesN
                              CorvaneFrame::ID_RIBBON_EXPORT_SECTIONS};
     for (long id : commands)
         Click(id);
-    EXPECT_TRUE(driver.titles.empty()) << "no dialog without a project";
+    EXPECT_EQ(std::vector<wxString>(5, "Warning"), driver.titles) << "no dialog without a project, only why";
+    driver.titles.clear();
+    driver.messages.clear();
 
     MakeProject();
     for (long id : commands)

@@ -146,13 +146,18 @@ TEST_F(RoadDialogTest, GenerateAppendsEvenlySpacedRowsOrSaysWhyNot)
                     {"4", "60.000", "0.000"},
                     {"5", "80.000", "0.000"}}),
               ListRows(latitude.GetChainList()));
-    // Numbered on after the rows already there; a spacing that divides the
-    // distance exactly in decimal but not in binary still counts whole.
-    Generate(latitude, "0", "0.3", "0.1");
-    EXPECT_EQ(8, latitude.GetChainList()->GetItemCount());
-    EXPECT_EQ("8", latitude.GetChainList()->GetItemText(7, 0));
-    EXPECT_EQ("0.200", latitude.GetChainList()->GetItemText(7, 1));
     EXPECT_TRUE(driver.messages.empty());
+    // Numbered on after the rows already there; a spacing that divides the
+    // distance exactly in decimal but not in binary still counts whole.  A
+    // chainage listed already is not listed twice, and the user is told.
+    Generate(latitude, "0", "0.3", "0.1");
+    EXPECT_EQ(7, latitude.GetChainList()->GetItemCount());
+    EXPECT_EQ("7", latitude.GetChainList()->GetItemText(6, 0));
+    EXPECT_EQ("0.200", latitude.GetChainList()->GetItemText(6, 1));
+    ASSERT_EQ(1u, driver.messages.size());
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("2 rows were generated.")) << driver.messages[0].text;
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("1 row was dropped as a duplicate")) << driver.messages[0].text;
+    driver.messages.clear();
 
     RoadSectionDialog longitude(nullptr, ROAD_SECTION_LONGITUDE);
     Generate(longitude, "0", "90", "20");
@@ -178,9 +183,12 @@ TEST_F(RoadDialogTest, GenerateAppendsEvenlySpacedRowsOrSaysWhyNot)
         ASSERT_EQ(1u, driver.messages.size()) << r.says;
         EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find(r.says)) << driver.messages[0].text;
     }
-    // Exactly the limit is allowed.
+    // Exactly the limit is allowed; the four ranges listed already stay once.
+    driver.messages.clear();
     Generate(longitude, "0", "100000", "1");
-    EXPECT_EQ(100004, longitude.GetChainList()->GetItemCount());
+    EXPECT_EQ(100000, longitude.GetChainList()->GetItemCount());
+    ASSERT_EQ(1u, driver.messages.size());
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("4 rows were dropped as duplicates")) << driver.messages[0].text;
 }
 
 TEST_F(RoadDialogTest, AddRefusesADuplicateChainageOrAnEmptyField)
@@ -526,11 +534,6 @@ TEST(VSectionDialogTest, AddImportDeleteAndClearBuildTheList)
         return wxID_OK;
     });
     Press(Child(&dialog, VSectionDialog::ID_BUTTON1));
-    // Empty boxes would put a section at the origin facing north.
-    driver.Then<AddVSectionDialog>([](AddVSectionDialog &) { return wxID_OK; });
-    Press(Child(&dialog, VSectionDialog::ID_BUTTON1));
-    ASSERT_EQ(1u, driver.messages.size());
-    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("must be numbers"));
 
     const std::string path = dir.file("custom.txt");
     std::ofstream(path, std::ios::binary) << "\xEF\xBB\xBF" "x,y,azimuth\r\n10,20,30\r\n10;20;30\r\n10,; 20,30,40\r\n"
@@ -538,18 +541,21 @@ TEST(VSectionDialogTest, AddImportDeleteAndClearBuildTheList)
     chooser.answers.push_back(path);
     Press(Child(&dialog, VSectionDialog::ID_BUTTON2));
     EXPECT_NE(wxNOT_FOUND, chooser.asked.at(0).message.Find("Center x,Center y,Azimuth a line"));
+    // The same row three times makes one section; the other two are counted.
     EXPECT_EQ((Rows{{"1", "500010.123", "4000020.000", "45.000"},
                     {"2", "10.000", "20.000", "30.000"},
-                    {"3", "10.000", "20.000", "30.000"},
-                    {"4", "10.000", "20.000", "30.000"},
-                    {"5", "11.000", "21.000", "31.000"}}),
+                    {"3", "11.000", "21.000", "31.000"}}),
               ListRows(dialog.GetSectionList()));
-    ASSERT_EQ(2u, driver.messages.size());
-    EXPECT_NE(wxNOT_FOUND, driver.messages[1].text.Find("4 sections were imported"));
-    EXPECT_NE(wxNOT_FOUND, driver.messages[1].text.Find("Lines 1, 4, 5, 7, 8 "));
+    ASSERT_EQ(1u, driver.messages.size());
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("2 sections were imported"));
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("Lines 1, 4, 5, 7, 8 "));
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("2 rows were dropped as duplicates"))
+        << driver.messages[0].text;
     EXPECT_DOUBLE_EQ(500010.123, dialog.GetRows()[0].x);
 
     // Several selected: only the topmost goes.
+    dialog.AppendRow(1, 2, 3);
+    dialog.AppendRow(4, 5, 6);
     dialog.GetSectionList()->Select(2);
     dialog.GetSectionList()->Select(4);
     Press(Child(&dialog, VSectionDialog::ID_BUTTON3));
@@ -557,6 +563,62 @@ TEST(VSectionDialogTest, AddImportDeleteAndClearBuildTheList)
     EXPECT_EQ("4", dialog.GetSectionList()->GetItemText(2, 0));
     Press(Child(&dialog, VSectionDialog::ID_BUTTON4));
     EXPECT_EQ(0, dialog.GetSectionList()->GetItemCount());
+}
+
+// A value that is not a number keeps "Add" open with all three typed
+// values, as every other input dialog does; a row already listed is refused
+// there too, and an imported file drops it as the chain list does.
+TEST(VSectionDialogTest, AddKeepsItsDialogOpenOnABadValueAndRefusesARowAlreadyListed)
+{
+    SECTIONTEST_NEED_TOOLKIT();
+    DialogDriver driver;
+    VSectionDialog dialog(nullptr);
+    dialog.AppendRow(10, 20, 30);
+    const struct {
+        const char *x, *y, *azimuth;
+        const char *reason; // of the refusal; the row goes in after it is mended
+    } cases[] = {
+        {"", "20", "45", "Center X must be a number"},
+        {"500010", "4000020,5", "45", "Center Y must be a number"},
+        {"500010", "4000020", "north", "Azimuth angle must be a number"},
+        {"10.0004", "20", "30", "already in the list (row 1)"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.reason);
+        driver.messages.clear();
+        bool stayedOpen = false;
+        wxString keptX, keptY, keptAzimuth;
+        driver.Then([&](wxDialog *shown) {
+            auto *add = dynamic_cast<AddVSectionDialog *>(shown);
+            EXPECT_NE(nullptr, add);
+            if (!add)
+                return int(wxID_CANCEL);
+            add->CallAfter([&, add] {
+                Type(add->GetCenterXField(), c.x);
+                Type(add->GetCenterYField(), c.y);
+                Type(add->GetAzimuthField(), c.azimuth);
+                Press(Child(add, wxID_OK));
+                stayedOpen = add->IsModal();
+                keptX = add->GetCenterXField()->GetValue();
+                keptY = add->GetCenterYField()->GetValue();
+                keptAzimuth = add->GetAzimuthField()->GetValue();
+                Type(add->GetCenterXField(), "7");
+                Type(add->GetCenterYField(), "8");
+                Type(add->GetAzimuthField(), "9");
+                Press(Child(add, wxID_OK));
+            });
+            return int(wxID_NONE);
+        });
+        Press(Child(&dialog, VSectionDialog::ID_BUTTON1));
+        EXPECT_TRUE(stayedOpen);
+        EXPECT_EQ(c.x, keptX);
+        EXPECT_EQ(c.y, keptY);
+        EXPECT_EQ(c.azimuth, keptAzimuth);
+        ASSERT_EQ(1u, driver.messages.size());
+        EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find(c.reason)) << driver.messages[0].text;
+        EXPECT_EQ((std::vector<std::string>{"2", "7.000", "8.000", "9.000"}), ListRows(dialog.GetSectionList())[1]);
+        dialog.GetSectionList()->DeleteItem(1);
+    }
 }
 
 TEST(VSectionDialogTest, ImportRefusesTooManyRowsAndUtf16AndKeepsTheList)

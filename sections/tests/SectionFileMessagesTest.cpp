@@ -94,7 +94,8 @@ TEST_F(SectionViewTest, AFailedExportOfTheCurrentSectionSaysWhy)
         wxString why;
     } cases[] = {
         {missing, 0, wxString::FromUTF8("Cannot write \"" + missing + "\": No such file or directory.")},
-        {missing, 1, wxString::FromUTF8("Cannot write \"" + missing + "\": No such file or directory.")},
+        // Saved as DAT, the name gets the DAT extension.
+        {missing, 1, wxString::FromUTF8("Cannot write \"" + missing + ".dat\": No such file or directory.")},
         {tooLong, 0, "The file's path is too long."},
         {tooLong, 1, "The file's path is too long."},
     };

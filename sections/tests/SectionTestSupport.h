@@ -24,6 +24,7 @@ struct Message {
     wxString caption;
     wxString text;
     long style;
+    wxString yes, no; // the labels of a question's two buttons
 };
 
 // Message boxes are answered OK (Yes for questions) and recorded; every
@@ -54,14 +55,17 @@ public:
     std::vector<Message> messages;
     std::vector<wxString> titles;
     std::deque<Answer> answers;
+    // What every question is answered.
+    int questionAnswer = wxID_YES;
 
 protected:
     int Enter(wxDialog *dialog) override
     {
         titles.push_back(dialog->GetTitle());
         if (auto *box = dynamic_cast<wxMessageDialogBase *>(dialog)) {
-            messages.push_back({dialog->GetTitle(), box->GetMessage(), box->GetMessageDialogStyle()});
-            return box->GetMessageDialogStyle() & wxYES_NO ? wxID_YES : wxID_OK;
+            messages.push_back({dialog->GetTitle(), box->GetMessage(), box->GetMessageDialogStyle(),
+                                box->GetYesLabel(), box->GetNoLabel()});
+            return box->GetMessageDialogStyle() & wxYES_NO ? questionAnswer : wxID_OK;
         }
         if (answers.empty())
             return wxID_CANCEL;
