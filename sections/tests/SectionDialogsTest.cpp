@@ -570,7 +570,7 @@ TEST(VSectionDialogTest, AddImportDeleteAndClearBuildTheList)
 // there too, and an imported file drops it as the chain list does.
 TEST(VSectionDialogTest, AddKeepsItsDialogOpenOnABadValueAndRefusesARowAlreadyListed)
 {
-    SECTIONTEST_NEED_TOOLKIT();
+    ASSERT_TOOLKIT_STARTED();
     DialogDriver driver;
     VSectionDialog dialog(nullptr);
     dialog.AppendRow(10, 20, 30);
