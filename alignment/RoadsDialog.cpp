@@ -29,16 +29,11 @@ Array *RoadList()
     return g_workspace ? g_workspace->roads : nullptr;
 }
 
-// Whether the file reads as a road of either ".pm" kind.
+// Whether the file reads as a road of either ".pm" kind, or is empty.
 bool IsRoadFile(const wxString &path)
 {
-    road_t road;
-    road_init(&road);
     const wxScopedCharBuffer utf8 = path.utf8_str();
-    const bool road_file = utf8.data() && (road_import_haidi(&road, utf8.data()) == 0 ||
-                                           road_import_weidi(&road, utf8.data()) == 0);
-    road_final(&road);
-    return road_file;
+    return utf8.data() && velmo_file_is_kind(utf8.data(), VELMO_FILE_ROAD);
 }
 
 } // namespace
@@ -101,6 +96,7 @@ void RoadsDialog::FillRoads()
 bool RoadsDialog::ChooseNewRoadFile(wxString *path)
 {
     int filter = 0;
+    // An existing road file is added as it is, never replaced: nothing to ask.
     return AskSavePath(m_savePathAsker, this, _("Input road file to create"), _("Haidi road file(*.pm)|*.pm"), path,
                        &filter);
 }
@@ -146,6 +142,8 @@ void RoadsDialog::OnCreate(wxCommandEvent &)
         wxMessageBox(refusal, _("Error"), wxOK | wxCENTRE | wxICON_ERROR, this);
         return;
     }
+    // A road file that is there is read, not replaced.
+    const bool existing = wxFileName::FileExists(chosen) && wxFileName::GetSize(chosen) != 0;
     if (!g_workspace || !wks_create_road(g_workspace, path)) {
         const wxString reason = g_workspace ? wxString::FromUTF8(wks_last_message(g_workspace)) : wxString();
         wxMessageBox(wxString::Format(_("The road \"%s\" could not be created."), chosen) +
@@ -158,6 +156,11 @@ void RoadsDialog::OnCreate(wxCommandEvent &)
         wxMessageBox(_("The project could not be saved with the new road."), _("Error"),
                      wxOK | wxCENTRE | wxICON_ERROR, this);
     FillRoads();
+    if (existing)
+        wxMessageBox(wxString::Format(_("The file %s already holds a road; that road was added to the project as "
+                                        "it is, and the file was not replaced."),
+                                      chosen),
+                     _("Message"), wxOK | wxCENTRE, this);
 }
 
 // OK without a road would close the dialog and do nothing at all; the

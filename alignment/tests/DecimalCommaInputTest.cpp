@@ -28,8 +28,7 @@ class DecimalCommaInput : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!StartToolkit())
-            GTEST_SKIP() << "no display";
+        ASSERT_TOOLKIT_STARTED();
     }
 };
 

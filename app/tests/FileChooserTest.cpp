@@ -102,8 +102,7 @@ TEST(FileChooserTest, SavedNamesGetTheFilterExtensionAndReplaceOnlyAfterYes)
 // nothing is asked, and another name is asked for.
 TEST(FileChooserTest, FoldersAndRefusedFilesAreNeverOfferedToBeReplaced)
 {
-    if (!StartToolkit())
-        GTEST_SKIP() << "no display";
+    ASSERT_TOOLKIT_STARTED();
     TempDir dir;
     const wxString folder = wxString::FromUTF8(dir.path().string()) + "/";
     std::filesystem::create_directories(dir.file("sections.hdm"));
