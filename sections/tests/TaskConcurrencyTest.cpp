@@ -1,0 +1,438 @@
+// Every way into the main window tried while a task changes the project it
+// shows: the tree's rows, ticks and pop-up menus, the ribbon, the pop-up
+// menu commands, keys and mouse in both views, the section tool window and
+// the idle loop.  Each is either refused with "Task is running..." or works
+// on what the task leaves alone.  Built with ThreadSanitizer (as CI runs
+// these tests) a window that reads what the worker is writing is a report.
+// Needs a display (Xvfb).
+#include "SectionViewTestSupport.h"
+
+#include "SceneObjects.h"
+#include "SectionToolDialog.h"
+
+#include <wx/propgrid/propgrid.h>
+#include <wx/slider.h>
+#include <wx/textctrl.h>
+#include <wx/treelist.h>
+
+#include <filesystem>
+
+using namespace sectionview;
+
+namespace {
+
+const char BUSY[] = "Task is running...";
+// Each entry point is tried this many times in a row, as a surveyor clicks
+// again when nothing seems to happen; the task's writes then land among the
+// window's reads more often.
+const int REPEATS = 4;
+
+// What an entry point must do while a task runs: say "Task is running..."
+// and change nothing, do that only while a section is current (it acts on
+// none otherwise), or do its work.
+enum Answer { REFUSED, REFUSED_ON_SECTION, WORKS };
+
+struct EntryPoint {
+    std::string name;
+    Answer answer;
+    std::function<void()> drive;
+};
+
+class TaskConcurrencyTest : public SectionViewTest
+{
+protected:
+    void SetUp() override
+    {
+        SectionViewTest::SetUp();
+        if (!frame)
+            return;
+        frame->Bind(EVT_TASK_FINISH, [this](TaskThreadEvent &event) {
+            ++finishes;
+            event.Skip();
+        });
+    }
+
+    wxTreeListCtrl *Tree() const { return frame->GetWorkspaceTree(); }
+
+    static const TreeData *DataOf(wxTreeListCtrl *tree, wxTreeListItem item)
+    {
+        return dynamic_cast<TreeData *>(tree->GetItemData(item));
+    }
+
+    // The rows of clouds, roads and sections, in the tree's order.
+    std::vector<wxTreeListItem> ObjectRows() const
+    {
+        std::vector<wxTreeListItem> rows;
+        for (wxTreeListItem item = Tree()->GetFirstItem(); item.IsOk(); item = Tree()->GetNextItem(item))
+            if (DataOf(Tree(), item))
+                rows.push_back(item);
+        return rows;
+    }
+
+    static bool IsShown(const TreeData *data)
+    {
+        if (data->GetCloud())
+            return SceneTableContains(CloudTable, data->GetCloud());
+        if (data->GetRoad())
+            return SceneTableContains(RoadTable, data->GetRoad());
+        return SceneTableContains(SectionTable, data->GetSection());
+    }
+
+    void Click(long id)
+    {
+        wxRibbonButtonBarEvent click(wxEVT_RIBBONBUTTONBAR_CLICKED, int(id));
+        click.SetEventObject(frame->GetRibbonBar());
+        frame->GetEventHandler()->ProcessEvent(click);
+    }
+
+    void Send(wxWindow *window, wxEvent &event)
+    {
+        event.SetEventObject(window);
+        window->GetEventHandler()->ProcessEvent(event);
+    }
+
+    // A mouse event; a motion is a drag with the left button held.
+    void Mouse(wxWindow *canvas, wxEventType type, const wxPoint &at, bool shift = false)
+    {
+        wxMouseEvent event(type);
+        event.SetPosition(at);
+        event.m_shiftDown = shift;
+        event.m_leftDown = type == wxEVT_LEFT_DOWN || type == wxEVT_MOTION;
+        if (type == wxEVT_MOUSEWHEEL) {
+            event.m_wheelRotation = 120;
+            event.m_wheelDelta = 120;
+        }
+        Send(canvas, event);
+    }
+
+    void KeyTo(wxWindow *canvas, wxEventType type, int code)
+    {
+        wxKeyEvent event(type);
+        event.m_keyCode = code;
+        Send(canvas, event);
+    }
+
+    static wxPoint Middle(wxWindow *window)
+    {
+        const wxSize size = window->GetClientSize();
+        return wxPoint(size.GetWidth() / 2, size.GetHeight() / 2);
+    }
+
+    void ToolButton(long id)
+    {
+        SectionToolDialog *tool = frame->GetSectionTool();
+        if (!tool)
+            return;
+        wxCommandEvent event(wxEVT_BUTTON, int(id));
+        Send(tool->FindWindow(id), event);
+    }
+
+    void ToolSlider(long id, int position)
+    {
+        SectionToolDialog *tool = frame->GetSectionTool();
+        if (!tool)
+            return;
+        auto *slider = dynamic_cast<wxSlider *>(tool->FindWindow(id));
+        slider->SetValue(position);
+        wxScrollEvent event(wxEVT_SCROLL_CHANGED, int(id), position);
+        Send(slider, event);
+    }
+
+    void ToolText(long id, const wxString &text)
+    {
+        SectionToolDialog *tool = frame->GetSectionTool();
+        if (!tool)
+            return;
+        auto *box = dynamic_cast<wxTextCtrl *>(tool->FindWindow(id));
+        box->ChangeValue(text);
+        wxCommandEvent event(wxEVT_TEXT_ENTER, int(id));
+        event.SetString(text);
+        Send(box, event);
+    }
+
+    // The k-th object row as the surveyor reaches it: selected, ticked or
+    // unticked, and right-clicked.  Rows are found again at each use: every
+    // finished task rebuilds the tree.
+    void AddRowEntries(std::vector<EntryPoint> *entries)
+    {
+        const size_t count = ObjectRows().size();
+        for (size_t k = 0; k < count; ++k) {
+            const std::string row = Tree()->GetItemText(ObjectRows()[k]).ToStdString();
+            entries->push_back({"select " + row, REFUSED, [this, k] {
+                                    const wxTreeListItem item = ObjectRows()[k];
+                                    Tree()->Select(item);
+                                    frame->ShowTreeItemProperties(item);
+                                    EXPECT_EQ(0u, frame->GetPropertyGrid()->GetRoot()->GetChildCount())
+                                        << "the grid shows another row's values";
+                                }});
+            entries->push_back({"tick " + row, REFUSED, [this, k] {
+                                    const wxTreeListItem item = ObjectRows()[k];
+                                    const bool checked = Tree()->GetCheckedState(item) == wxCHK_CHECKED;
+                                    Tree()->CheckItem(item, checked ? wxCHK_UNCHECKED : wxCHK_CHECKED);
+                                    frame->ApplyTreeItemCheck(item);
+                                }});
+            entries->push_back({"pop-up menu of " + row, REFUSED, [this, k] {
+                                    const size_t shown = menus.size();
+                                    frame->ShowTreeItemMenu(ObjectRows()[k]);
+                                    EXPECT_EQ(shown, menus.size()) << "a menu was offered";
+                                }});
+        }
+    }
+
+    void AddRibbonEntries(std::vector<EntryPoint> *entries)
+    {
+        const struct {
+            const char *name;
+            long id;
+        } commands[] = {{"Open", CorvaneFrame::ID_RIBBON_OPEN},
+                        {"New", CorvaneFrame::ID_RIBBON_NEW},
+                        {"Import cloud", CorvaneFrame::ID_RIBBON_IMPORT_CLOUD},
+                        {"Element", CorvaneFrame::ID_RIBBON_ROAD_ELEMENTS},
+                        {"LatSec", CorvaneFrame::ID_RIBBON_LATITUDE_SECTIONS},
+                        {"LonSec", CorvaneFrame::ID_RIBBON_LONGITUDE_SECTIONS},
+                        {"Import road", CorvaneFrame::ID_RIBBON_IMPORT_ROAD},
+                        {"Export road", CorvaneFrame::ID_RIBBON_EXPORT_ROAD},
+                        {"VSect", CorvaneFrame::ID_RIBBON_VERTICAL_SECTION},
+                        {"HSect", CorvaneFrame::ID_RIBBON_HORIZONTAL_SECTION},
+                        {"Export sections", CorvaneFrame::ID_RIBBON_EXPORT_SECTIONS},
+                        {"Slice", CorvaneFrame::ID_RIBBON_SLICE}};
+        for (const auto &command : commands) {
+            const long id = command.id;
+            entries->push_back({std::string("ribbon ") + command.name, REFUSED, [this, id] { Click(id); }});
+        }
+        // The other two read nothing of the project; Help's manual page is
+        // left out for the web view it starts.
+        entries->push_back({"ribbon About", WORKS, [this] { Click(CorvaneFrame::ID_RIBBON_ABOUT); }});
+    }
+
+    // The commands of the colour and view menus (the ribbon's Color button
+    // and the tool window's two menu buttons) and of the measure menu.
+    void AddMenuEntries(std::vector<EntryPoint> *entries)
+    {
+        const struct {
+            const char *name;
+            long id;
+            Answer answer;
+        } items[] = {{"model colour RGB", CorvaneFrame::ID_MENU_COLOR_RGB, REFUSED},
+                     {"model colour intensity", CorvaneFrame::ID_MENU_COLOR_INTENSITY, REFUSED},
+                     {"model colour classification", CorvaneFrame::ID_MENU_COLOR_CLASSIFICATION, REFUSED},
+                     {"section colour RGB", CorvaneFrame::ID_MENU_SECTION_COLOR_RGB, WORKS},
+                     {"section colour intensity", CorvaneFrame::ID_MENU_SECTION_COLOR_INTENSITY, WORKS},
+                     {"section colour classification", CorvaneFrame::ID_MENU_SECTION_COLOR_CLASSIFICATION, WORKS},
+                     {"section colour offset", CorvaneFrame::ID_MENU_SECTION_COLOR_OFFSET, WORKS},
+                     {"side view", CorvaneFrame::ID_MENU_VIEW_SIDE, WORKS},
+                     {"3-D view", CorvaneFrame::ID_MENU_VIEW_3D, WORKS},
+                     {"front view", CorvaneFrame::ID_MENU_VIEW_FRONT, WORKS},
+                     {"measure back", CorvaneFrame::ID_MENU_MEASURE_BACK, WORKS},
+                     {"measure clear", CorvaneFrame::ID_MENU_MEASURE_CLEAR, WORKS},
+                     {"measure quit", CorvaneFrame::ID_MENU_MEASURE_QUIT, WORKS}};
+        for (const auto &item : items) {
+            const long id = item.id;
+            entries->push_back({std::string("menu ") + item.name, item.answer, [this, id] { Menu(id); }});
+        }
+    }
+
+    // Measuring works beside a task: the section's points are published
+    // whole and its measurements are the window's own.
+    void AddSectionViewEntries(std::vector<EntryPoint> *entries)
+    {
+        auto canvas = [this] { return frame->GetSectionCanvas(); };
+        const struct {
+            const char *name;
+            int code;
+        } keys[] = {{"A", 'A'},           {"D", 'D'},
+                    {"W", 'W'},           {"S", 'S'},
+                    {"Escape", WXK_ESCAPE}, {"Backspace", WXK_BACK},
+                    {"Left", WXK_LEFT},   {"Right", WXK_RIGHT},
+                    {"Up", WXK_UP},       {"Down", WXK_DOWN},
+                    {"+", WXK_NUMPAD_ADD}, {"-", WXK_NUMPAD_SUBTRACT},
+                    {"2", '2'},           {"3", '3'},
+                    {"1", '1'},           {"4", '4'},
+                    {"5", '5'},           {"7", '7'},
+                    {"6", '6'}};
+        for (const auto &key : keys) {
+            const int code = key.code;
+            entries->push_back({std::string("section key ") + key.name, WORKS,
+                                [this, canvas, code] { KeyTo(canvas(), wxEVT_KEY_DOWN, code); }});
+        }
+        const struct {
+            const char *name;
+            int mode;
+        } clicks[] = {{"measure a point", 'A'}, {"delete a point", 'D'}, {"measure a distance", 'W'}};
+        for (const auto &click : clicks) {
+            const int mode = click.mode;
+            entries->push_back({std::string("section click to ") + click.name, WORKS, [this, canvas, mode] {
+                                    KeyTo(canvas(), wxEVT_KEY_DOWN, mode);
+                                    const wxPoint at = Middle(canvas());
+                                    Mouse(canvas(), wxEVT_LEFT_DOWN, at, true);
+                                    Mouse(canvas(), wxEVT_LEFT_UP, at, true);
+                                    Mouse(canvas(), wxEVT_RIGHT_DOWN, at);
+                                    Mouse(canvas(), wxEVT_RIGHT_UP, at);
+                                    KeyTo(canvas(), wxEVT_KEY_DOWN, 'S');
+                                }});
+        }
+        entries->push_back({"section mouse drag", WORKS, [this, canvas] {
+                                const wxPoint at = Middle(canvas());
+                                Mouse(canvas(), wxEVT_LEFT_DOWN, at);
+                                Mouse(canvas(), wxEVT_MOTION, at + wxPoint(20, 10));
+                                Mouse(canvas(), wxEVT_LEFT_UP, at + wxPoint(20, 10));
+                                Mouse(canvas(), wxEVT_MOUSEWHEEL, at);
+                            }});
+        const struct {
+            const char *name;
+            long id;
+            Answer answer;
+        } buttons[] = {{"measure points", SectionToolDialog::ID_BITMAPBUTTON4, WORKS},
+                       {"delete points", SectionToolDialog::ID_BITMAPBUTTON5, WORKS},
+                       {"measure distance", SectionToolDialog::ID_BITMAPBUTTON8, WORKS},
+                       {"finish", SectionToolDialog::ID_BITMAPBUTTON6, WORKS},
+                       {"DXF import", SectionToolDialog::ID_BITMAPBUTTON3, WORKS},
+                       {"DXF or DAT export", SectionToolDialog::ID_BITMAPBUTTON7, REFUSED_ON_SECTION}};
+        for (const auto &button : buttons) {
+            const long id = button.id;
+            entries->push_back({std::string("tool button ") + button.name, button.answer,
+                                [this, id] { ToolButton(id); }});
+        }
+        entries->push_back({"tool sliders and boxes", WORKS, [this] {
+                                ToolSlider(SectionToolDialog::ID_SLIDER1, 30);
+                                ToolSlider(SectionToolDialog::ID_SLIDER2, 15);
+                                ToolSlider(SectionToolDialog::ID_SLIDER3, 30);
+                                ToolText(SectionToolDialog::ID_TEXTCTRL1, "2");
+                                ToolText(SectionToolDialog::ID_TEXTCTRL2, "1");
+                                ToolText(SectionToolDialog::ID_TEXTCTRL3, "40");
+                            }});
+    }
+
+    // The camera is the view's own; the read-out names what is drawn.
+    void AddModelViewEntries(std::vector<EntryPoint> *entries)
+    {
+        auto canvas = [this] { return static_cast<wxWindow *>(frame->GetModelCanvas()); };
+        entries->push_back({"model keys", WORKS, [this, canvas] {
+                                for (int code : {int(' '), int('s'), int('f'), int(WXK_LEFT)}) {
+                                    KeyTo(canvas(), wxEVT_CHAR, code);
+                                    KeyTo(canvas(), wxEVT_KEY_UP, code);
+                                }
+                            }});
+        entries->push_back({"model mouse", WORKS, [this, canvas] {
+                                const wxPoint at = Middle(canvas());
+                                Mouse(canvas(), wxEVT_LEFT_DOWN, at);
+                                Mouse(canvas(), wxEVT_MOTION, at + wxPoint(30, 5));
+                                Mouse(canvas(), wxEVT_LEFT_UP, at + wxPoint(30, 5));
+                                Mouse(canvas(), wxEVT_MOUSEWHEEL, at);
+                            }});
+        entries->push_back({"model double click", REFUSED,
+                            [this, canvas] { Mouse(canvas(), wxEVT_LEFT_DCLICK, Middle(canvas())); }});
+    }
+
+    // The entry points in groups of a kind, each group tried through a
+    // task of its own; the tree's rows come last, so that the row they
+    // leave selected is still there once the last task has finished.
+    std::vector<std::vector<EntryPoint>> EntryGroups()
+    {
+        std::vector<std::vector<EntryPoint>> groups(5);
+        AddRibbonEntries(&groups[0]);
+        AddMenuEntries(&groups[1]);
+        AddSectionViewEntries(&groups[2]);
+        AddModelViewEntries(&groups[3]);
+        AddRowEntries(&groups[4]);
+        return groups;
+    }
+
+    // Tries each group's entry points, round after round, until the task
+    // started for the group has ended.  A round handles none of the task's
+    // events: nothing orders the window's reads after the task's writes
+    // meanwhile, so under ThreadSanitizer every overlap is a report.
+    void DriveDuring(const std::function<void()> &start)
+    {
+        for (const std::vector<EntryPoint> &group : EntryGroups())
+            DriveGroupDuring(start, group);
+    }
+
+    void DriveGroupDuring(const std::function<void()> &start, const std::vector<EntryPoint> &entries)
+    {
+        ASSERT_TRUE(WaitForTasks());
+        const int finished = finishes;
+        start();
+        ASSERT_TRUE(frame->IsTaskRunning());
+        // A change of width or thickness may start a recomputation once the
+        // task has finished; the rounds end with the task they were for.
+        while (finishes == finished) {
+            for (const EntryPoint &entry : entries) {
+                DialogAnswerer boxes(wxID_CANCEL);
+                for (int i = 0; i < REPEATS; ++i)
+                    entry.drive();
+                ASSERT_EQ(finished, finishes) << entry.name << " waited for the task";
+                size_t busy = 0;
+                for (const auto &box : boxes.shown)
+                    busy += box.message == BUSY ? 1 : 0;
+                const bool refused =
+                    entry.answer == REFUSED || (entry.answer == REFUSED_ON_SECTION && frame->GetCurrentSection());
+                EXPECT_EQ(refused ? size_t(REPEATS) : 0u, busy) << entry.name;
+                for (wxTreeListItem row : ObjectRows())
+                    EXPECT_EQ(IsShown(DataOf(Tree(), row)), Tree()->GetCheckedState(row) == wxCHK_CHECKED)
+                        << "after " << entry.name << ", the tick of " << Tree()->GetItemText(row)
+                        << " says what the view does not show";
+            }
+            // The task's own events, with no message box among them.
+            DialogAnswerer boxes(wxID_OK);
+            int turns = 0;
+            PumpWithIdleUntil([&turns] { return turns++ > 0; });
+            for (const auto &box : boxes.shown)
+                EXPECT_NE(BUSY, box.message) << "the task's events were refused";
+        }
+        DialogAnswerer boxes(wxID_OK);
+        ASSERT_TRUE(WaitForTasks());
+        for (const auto &box : boxes.shown)
+            EXPECT_NE(BUSY, box.message) << "the task's events were refused";
+    }
+
+    int finishes = 0;
+
+    // The open builds the cloud's tile store again from its LAS file.
+    void StartOpen()
+    {
+        std::filesystem::path data = std::filesystem::path(project).replace_extension(".data");
+        for (const auto &file : std::filesystem::directory_iterator(data))
+            if (file.path().extension() == ".tiles")
+                std::filesystem::remove(file.path());
+        DialogAnswerer boxes(wxID_OK);
+        script->answers.push_back({wxString::FromUTF8(project), 0});
+        Click(CorvaneFrame::ID_RIBBON_OPEN);
+        EXPECT_TRUE(boxes.shown.empty()) << boxes.shown[0].message;
+    }
+
+    // The same LAS file each time, "import it again?" answered Yes.
+    void StartImport(const std::string &las)
+    {
+        DialogAnswerer yes(wxID_OK);
+        script->answers.push_back({wxString::FromUTF8(las), 0});
+        Click(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD);
+    }
+};
+
+} // namespace
+
+TEST_F(TaskConcurrencyTest, WhileAProjectOpensEveryEntryIsRefusedOrReadsOnlyWhatIsReady)
+{
+    DriveDuring([this] { StartOpen(); });
+    // The row selected meanwhile shows its values once the project is open.
+    const wxTreeListItem selected = Tree()->GetSelection();
+    ASSERT_TRUE(selected.IsOk() && DataOf(Tree(), selected));
+    EXPECT_GT(frame->GetPropertyGrid()->GetRoot()->GetChildCount(), 0u) << Tree()->GetItemText(selected);
+}
+
+TEST_F(TaskConcurrencyTest, WhileACloudIsImportedEveryEntryIsRefusedOrReadsOnlyWhatIsReady)
+{
+    lasgen::CorridorSpec corridor;
+    corridor.points = spec.points;
+    corridor.length = spec.length;
+    const std::string las = dir.file("second.las");
+    std::string error;
+    ASSERT_TRUE(lasgen::write_corridor(corridor, las, &error)) << error;
+    MakeCurrent(Latitude(0));
+    ASSERT_EQ(Latitude(0), frame->GetCurrentSection());
+    DriveDuring([&] { StartImport(las); });
+    EXPECT_EQ(Latitude(0), frame->GetCurrentSection());
+    EXPECT_GE(CountOf(g_workspace->clouds), 2u);
+}
+
