@@ -85,69 +85,57 @@ protected:
         frame->GetEventHandler()->ProcessEvent(click);
     }
 
-    void Send(wxWindow *window, wxEvent &event)
-    {
-        event.SetEventObject(window);
-        window->GetEventHandler()->ProcessEvent(event);
-    }
-
-    // A mouse event; a motion is a drag with the left button held.
-    void Mouse(wxWindow *canvas, wxEventType type, const wxPoint &at, bool shift = false)
-    {
-        wxMouseEvent event(type);
-        event.SetPosition(at);
-        event.m_shiftDown = shift;
-        event.m_leftDown = type == wxEVT_LEFT_DOWN || type == wxEVT_MOTION;
-        if (type == wxEVT_MOUSEWHEEL) {
-            event.m_wheelRotation = 120;
-            event.m_wheelDelta = 120;
-        }
-        Send(canvas, event);
-    }
-
-    void KeyTo(wxWindow *canvas, wxEventType type, int code)
-    {
-        wxKeyEvent event(type);
-        event.m_keyCode = code;
-        Send(canvas, event);
-    }
-
     static wxPoint Middle(wxWindow *window)
     {
         const wxSize size = window->GetClientSize();
         return wxPoint(size.GetWidth() / 2, size.GetHeight() / 2);
     }
 
-    void ToolButton(long id)
+    // A press, a drag with the button held and a release.
+    void Drag(wxWindow *canvas, bool shift)
     {
-        SectionToolDialog *tool = frame->GetSectionTool();
-        if (!tool)
-            return;
-        wxCommandEvent event(wxEVT_BUTTON, int(id));
-        Send(tool->FindWindow(id), event);
+        const wxPoint at = Middle(canvas);
+        SendMouse(canvas, wxEVT_LEFT_DOWN, at, shift);
+        wxMouseEvent motion(wxEVT_MOTION);
+        motion.SetPosition(at + wxPoint(20, 10));
+        motion.m_leftDown = true;
+        motion.SetEventObject(canvas);
+        canvas->GetEventHandler()->ProcessEvent(motion);
+        SendMouse(canvas, wxEVT_LEFT_UP, at + wxPoint(20, 10), shift);
     }
 
-    void ToolSlider(long id, int position)
+    // What a control of the section tool window sends at this value;
+    // nothing without the window.
+    void ToolCommand(wxEventType type, long id, int value = 0)
     {
         SectionToolDialog *tool = frame->GetSectionTool();
         if (!tool)
             return;
-        auto *slider = dynamic_cast<wxSlider *>(tool->FindWindow(id));
-        slider->SetValue(position);
-        wxScrollEvent event(wxEVT_SCROLL_CHANGED, int(id), position);
-        Send(slider, event);
-    }
-
-    void ToolText(long id, const wxString &text)
-    {
-        SectionToolDialog *tool = frame->GetSectionTool();
-        if (!tool)
-            return;
-        auto *box = dynamic_cast<wxTextCtrl *>(tool->FindWindow(id));
-        box->ChangeValue(text);
-        wxCommandEvent event(wxEVT_TEXT_ENTER, int(id));
+        wxWindow *control = tool->FindWindow(id);
+        const wxString text = wxString::Format("%d", value);
+        if (auto *box = dynamic_cast<wxTextCtrl *>(control))
+            box->ChangeValue(text);
+        if (auto *slider = dynamic_cast<wxSlider *>(control))
+            slider->SetValue(value);
+        wxCommandEvent event(type, int(id));
         event.SetString(text);
-        Send(box, event);
+        event.SetEventObject(control);
+        control->GetEventHandler()->ProcessEvent(event);
+    }
+
+    struct Command {
+        const char *name;
+        long id;
+        Answer answer;
+    };
+
+    static void AddCommands(std::vector<EntryPoint> *entries, const std::string &prefix,
+                            const std::vector<Command> &commands, const std::function<void(long)> &send)
+    {
+        for (const Command &command : commands) {
+            const long id = command.id;
+            entries->push_back({prefix + command.name, command.answer, [send, id] { send(id); }});
+        }
     }
 
     // The k-th object row as the surveyor reaches it: selected, ticked or
@@ -179,41 +167,33 @@ protected:
         }
     }
 
+    // Every command but Help, whose manual page starts a web view and reads
+    // nothing of the project.
     void AddRibbonEntries(std::vector<EntryPoint> *entries)
     {
-        const struct {
-            const char *name;
-            long id;
-        } commands[] = {{"Open", CorvaneFrame::ID_RIBBON_OPEN},
-                        {"New", CorvaneFrame::ID_RIBBON_NEW},
-                        {"Import cloud", CorvaneFrame::ID_RIBBON_IMPORT_CLOUD},
-                        {"Element", CorvaneFrame::ID_RIBBON_ROAD_ELEMENTS},
-                        {"LatSec", CorvaneFrame::ID_RIBBON_LATITUDE_SECTIONS},
-                        {"LonSec", CorvaneFrame::ID_RIBBON_LONGITUDE_SECTIONS},
-                        {"Import road", CorvaneFrame::ID_RIBBON_IMPORT_ROAD},
-                        {"Export road", CorvaneFrame::ID_RIBBON_EXPORT_ROAD},
-                        {"VSect", CorvaneFrame::ID_RIBBON_VERTICAL_SECTION},
-                        {"HSect", CorvaneFrame::ID_RIBBON_HORIZONTAL_SECTION},
-                        {"Export sections", CorvaneFrame::ID_RIBBON_EXPORT_SECTIONS},
-                        {"Slice", CorvaneFrame::ID_RIBBON_SLICE}};
-        for (const auto &command : commands) {
-            const long id = command.id;
-            entries->push_back({std::string("ribbon ") + command.name, REFUSED, [this, id] { Click(id); }});
-        }
-        // The other two read nothing of the project; Help's manual page is
-        // left out for the web view it starts.
-        entries->push_back({"ribbon About", WORKS, [this] { Click(CorvaneFrame::ID_RIBBON_ABOUT); }});
+        AddCommands(entries, "ribbon ",
+                    {{"Open", CorvaneFrame::ID_RIBBON_OPEN, REFUSED},
+                     {"New", CorvaneFrame::ID_RIBBON_NEW, REFUSED},
+                     {"Import cloud", CorvaneFrame::ID_RIBBON_IMPORT_CLOUD, REFUSED},
+                     {"Element", CorvaneFrame::ID_RIBBON_ROAD_ELEMENTS, REFUSED},
+                     {"LatSec", CorvaneFrame::ID_RIBBON_LATITUDE_SECTIONS, REFUSED},
+                     {"LonSec", CorvaneFrame::ID_RIBBON_LONGITUDE_SECTIONS, REFUSED},
+                     {"Import road", CorvaneFrame::ID_RIBBON_IMPORT_ROAD, REFUSED},
+                     {"Export road", CorvaneFrame::ID_RIBBON_EXPORT_ROAD, REFUSED},
+                     {"VSect", CorvaneFrame::ID_RIBBON_VERTICAL_SECTION, REFUSED},
+                     {"HSect", CorvaneFrame::ID_RIBBON_HORIZONTAL_SECTION, REFUSED},
+                     {"Export sections", CorvaneFrame::ID_RIBBON_EXPORT_SECTIONS, REFUSED},
+                     {"Slice", CorvaneFrame::ID_RIBBON_SLICE, REFUSED},
+                     {"About", CorvaneFrame::ID_RIBBON_ABOUT, WORKS}},
+                    [this](long id) { Click(id); });
     }
 
     // The commands of the colour and view menus (the ribbon's Color button
     // and the tool window's two menu buttons) and of the measure menu.
     void AddMenuEntries(std::vector<EntryPoint> *entries)
     {
-        const struct {
-            const char *name;
-            long id;
-            Answer answer;
-        } items[] = {{"model colour RGB", CorvaneFrame::ID_MENU_COLOR_RGB, REFUSED},
+        AddCommands(entries, "menu ",
+                    {{"model colour RGB", CorvaneFrame::ID_MENU_COLOR_RGB, REFUSED},
                      {"model colour intensity", CorvaneFrame::ID_MENU_COLOR_INTENSITY, REFUSED},
                      {"model colour classification", CorvaneFrame::ID_MENU_COLOR_CLASSIFICATION, REFUSED},
                      {"section colour RGB", CorvaneFrame::ID_MENU_SECTION_COLOR_RGB, WORKS},
@@ -225,103 +205,85 @@ protected:
                      {"front view", CorvaneFrame::ID_MENU_VIEW_FRONT, WORKS},
                      {"measure back", CorvaneFrame::ID_MENU_MEASURE_BACK, WORKS},
                      {"measure clear", CorvaneFrame::ID_MENU_MEASURE_CLEAR, WORKS},
-                     {"measure quit", CorvaneFrame::ID_MENU_MEASURE_QUIT, WORKS}};
-        for (const auto &item : items) {
-            const long id = item.id;
-            entries->push_back({std::string("menu ") + item.name, item.answer, [this, id] { Menu(id); }});
-        }
+                     {"measure quit", CorvaneFrame::ID_MENU_MEASURE_QUIT, WORKS}},
+                    [this](long id) { Menu(id); });
     }
 
     // Measuring works beside a task: the section's points are published
     // whole and its measurements are the window's own.
     void AddSectionViewEntries(std::vector<EntryPoint> *entries)
     {
-        auto canvas = [this] { return frame->GetSectionCanvas(); };
-        const struct {
-            const char *name;
-            int code;
-        } keys[] = {{"A", 'A'},           {"D", 'D'},
-                    {"W", 'W'},           {"S", 'S'},
-                    {"Escape", WXK_ESCAPE}, {"Backspace", WXK_BACK},
-                    {"Left", WXK_LEFT},   {"Right", WXK_RIGHT},
-                    {"Up", WXK_UP},       {"Down", WXK_DOWN},
-                    {"+", WXK_NUMPAD_ADD}, {"-", WXK_NUMPAD_SUBTRACT},
-                    {"2", '2'},           {"3", '3'},
-                    {"1", '1'},           {"4", '4'},
-                    {"5", '5'},           {"7", '7'},
-                    {"6", '6'}};
-        for (const auto &key : keys) {
-            const int code = key.code;
-            entries->push_back({std::string("section key ") + key.name, WORKS,
-                                [this, canvas, code] { KeyTo(canvas(), wxEVT_KEY_DOWN, code); }});
-        }
-        const struct {
-            const char *name;
-            int mode;
-        } clicks[] = {{"measure a point", 'A'}, {"delete a point", 'D'}, {"measure a distance", 'W'}};
-        for (const auto &click : clicks) {
-            const int mode = click.mode;
-            entries->push_back({std::string("section click to ") + click.name, WORKS, [this, canvas, mode] {
-                                    KeyTo(canvas(), wxEVT_KEY_DOWN, mode);
-                                    const wxPoint at = Middle(canvas());
-                                    Mouse(canvas(), wxEVT_LEFT_DOWN, at, true);
-                                    Mouse(canvas(), wxEVT_LEFT_UP, at, true);
-                                    Mouse(canvas(), wxEVT_RIGHT_DOWN, at);
-                                    Mouse(canvas(), wxEVT_RIGHT_UP, at);
-                                    KeyTo(canvas(), wxEVT_KEY_DOWN, 'S');
-                                }});
-        }
-        entries->push_back({"section mouse drag", WORKS, [this, canvas] {
-                                const wxPoint at = Middle(canvas());
-                                Mouse(canvas(), wxEVT_LEFT_DOWN, at);
-                                Mouse(canvas(), wxEVT_MOTION, at + wxPoint(20, 10));
-                                Mouse(canvas(), wxEVT_LEFT_UP, at + wxPoint(20, 10));
-                                Mouse(canvas(), wxEVT_MOUSEWHEEL, at);
-                            }});
-        const struct {
-            const char *name;
-            long id;
-            Answer answer;
-        } buttons[] = {{"measure points", SectionToolDialog::ID_BITMAPBUTTON4, WORKS},
-                       {"delete points", SectionToolDialog::ID_BITMAPBUTTON5, WORKS},
-                       {"measure distance", SectionToolDialog::ID_BITMAPBUTTON8, WORKS},
-                       {"finish", SectionToolDialog::ID_BITMAPBUTTON6, WORKS},
-                       {"DXF import", SectionToolDialog::ID_BITMAPBUTTON3, WORKS},
-                       {"DXF or DAT export", SectionToolDialog::ID_BITMAPBUTTON7, REFUSED_ON_SECTION}};
-        for (const auto &button : buttons) {
-            const long id = button.id;
-            entries->push_back({std::string("tool button ") + button.name, button.answer,
-                                [this, id] { ToolButton(id); }});
-        }
-        entries->push_back({"tool sliders and boxes", WORKS, [this] {
-                                ToolSlider(SectionToolDialog::ID_SLIDER1, 30);
-                                ToolSlider(SectionToolDialog::ID_SLIDER2, 15);
-                                ToolSlider(SectionToolDialog::ID_SLIDER3, 30);
-                                ToolText(SectionToolDialog::ID_TEXTCTRL1, "2");
-                                ToolText(SectionToolDialog::ID_TEXTCTRL2, "1");
-                                ToolText(SectionToolDialog::ID_TEXTCTRL3, "40");
-                            }});
+        AddCommands(entries, "section key ",
+                    {{"A", 'A', WORKS},
+                     {"D", 'D', WORKS},
+                     {"W", 'W', WORKS},
+                     {"S", 'S', WORKS},
+                     {"Escape", WXK_ESCAPE, WORKS},
+                     {"Backspace", WXK_BACK, WORKS},
+                     {"Left", WXK_LEFT, WORKS},
+                     {"Right", WXK_RIGHT, WORKS},
+                     {"Up", WXK_UP, WORKS},
+                     {"Down", WXK_DOWN, WORKS},
+                     {"+", WXK_NUMPAD_ADD, WORKS},
+                     {"-", WXK_NUMPAD_SUBTRACT, WORKS},
+                     {"2", '2', WORKS},
+                     {"3", '3', WORKS},
+                     {"1", '1', WORKS},
+                     {"4", '4', WORKS},
+                     {"5", '5', WORKS},
+                     {"7", '7', WORKS},
+                     {"6", '6', WORKS}},
+                    [this](long code) { Key(int(code)); });
+        // In each mode a click (free with Shift) and a right click.
+        AddCommands(entries, "section click to ",
+                    {{"measure a point", 'A', WORKS}, {"delete a point", 'D', WORKS},
+                     {"measure a distance", 'W', WORKS}},
+                    [this](long mode) {
+                        Key(int(mode));
+                        LeftClick(Middle(frame->GetSectionCanvas()), true);
+                        RightClick(Middle(frame->GetSectionCanvas()));
+                        Key('S');
+                    });
+        entries->push_back({"section drag", WORKS, [this] { Drag(frame->GetSectionCanvas(), false); }});
+        AddCommands(entries, "tool button ",
+                    {{"measure points", SectionToolDialog::ID_BITMAPBUTTON4, WORKS},
+                     {"delete points", SectionToolDialog::ID_BITMAPBUTTON5, WORKS},
+                     {"measure distance", SectionToolDialog::ID_BITMAPBUTTON8, WORKS},
+                     {"finish", SectionToolDialog::ID_BITMAPBUTTON6, WORKS},
+                     {"DXF import", SectionToolDialog::ID_BITMAPBUTTON3, WORKS},
+                     {"DXF or DAT export", SectionToolDialog::ID_BITMAPBUTTON7, REFUSED_ON_SECTION}},
+                    [this](long id) { ToolCommand(wxEVT_BUTTON, id); });
+        const std::vector<Command> values = {{"point size", SectionToolDialog::ID_TEXTCTRL1, WORKS},
+                                             {"thickness", SectionToolDialog::ID_TEXTCTRL2, WORKS},
+                                             {"width", SectionToolDialog::ID_TEXTCTRL3, WORKS},
+                                             {"point size slider", SectionToolDialog::ID_SLIDER1, WORKS},
+                                             {"thickness slider", SectionToolDialog::ID_SLIDER2, WORKS},
+                                             {"width slider", SectionToolDialog::ID_SLIDER3, WORKS}};
+        AddCommands(entries, "tool ", values, [this](long id) {
+            const bool slider = id == SectionToolDialog::ID_SLIDER1 || id == SectionToolDialog::ID_SLIDER2 ||
+                                id == SectionToolDialog::ID_SLIDER3;
+            for (int value : {3, 2})
+                ToolCommand(slider ? wxEVT_SLIDER : wxEVT_TEXT_ENTER, id, slider ? 10 * value : value);
+        });
     }
 
     // The camera is the view's own; the read-out names what is drawn.
     void AddModelViewEntries(std::vector<EntryPoint> *entries)
     {
         auto canvas = [this] { return static_cast<wxWindow *>(frame->GetModelCanvas()); };
-        entries->push_back({"model keys", WORKS, [this, canvas] {
-                                for (int code : {int(' '), int('s'), int('f'), int(WXK_LEFT)}) {
-                                    KeyTo(canvas(), wxEVT_CHAR, code);
-                                    KeyTo(canvas(), wxEVT_KEY_UP, code);
-                                }
-                            }});
-        entries->push_back({"model mouse", WORKS, [this, canvas] {
-                                const wxPoint at = Middle(canvas());
-                                Mouse(canvas(), wxEVT_LEFT_DOWN, at);
-                                Mouse(canvas(), wxEVT_MOTION, at + wxPoint(30, 5));
-                                Mouse(canvas(), wxEVT_LEFT_UP, at + wxPoint(30, 5));
-                                Mouse(canvas(), wxEVT_MOUSEWHEEL, at);
-                            }});
+        AddCommands(entries, "model key ",
+                    {{"space", ' ', WORKS}, {"s", 's', WORKS}, {"f", 'f', WORKS}, {"Left", WXK_LEFT, WORKS}},
+                    [canvas](long code) {
+                        for (wxEventType type : {wxEVT_CHAR, wxEVT_KEY_UP}) {
+                            wxKeyEvent key(type);
+                            key.m_keyCode = int(code);
+                            key.SetEventObject(canvas());
+                            canvas()->GetEventHandler()->ProcessEvent(key);
+                        }
+                    });
+        entries->push_back({"model drag and read-out", WORKS, [this, canvas] { Drag(canvas(), false); }});
         entries->push_back({"model double click", REFUSED,
-                            [this, canvas] { Mouse(canvas(), wxEVT_LEFT_DCLICK, Middle(canvas())); }});
+                            [this, canvas] { SendMouse(canvas(), wxEVT_LEFT_DCLICK, Middle(canvas())); }});
     }
 
     // The entry points in groups of a kind, each group tried through a
