@@ -389,6 +389,13 @@ private:
     TaskThread *m_runningTask = nullptr;
     // A row was selected while a task ran: its values wait for the end.
     bool m_selectionWaits = false;
+    // The toolkit still uses the row of a tree event once its handler has
+    // returned (a tick sets the row's value afterwards), and a handler's
+    // message box lets a task finish meanwhile: a rebuild asked for while a
+    // tree event is handled waits until it is over.
+    class TreeEventScope;
+    int m_treeEvents = 0;
+    bool m_treeRebuildWaits = false;
     SetupDownloadDialog *m_setupDownload = nullptr;
     wxString m_pendingFailure;
     bool m_pendingMissingCheck = false;

@@ -224,8 +224,32 @@ const char TreeViewState::GROUP_KEYS[6] = {};
 
 } // namespace
 
+class CorvaneFrame::TreeEventScope
+{
+public:
+    explicit TreeEventScope(CorvaneFrame *frame) : m_frame(frame) { ++frame->m_treeEvents; }
+    ~TreeEventScope()
+    {
+        if (--m_frame->m_treeEvents > 0 || !m_frame->m_treeRebuildWaits)
+            return;
+        CorvaneFrame *frame = m_frame;
+        frame->CallAfter([frame] {
+            if (frame->m_treeRebuildWaits)
+                frame->UpdateWorkspaceTree();
+        });
+    }
+
+private:
+    CorvaneFrame *m_frame;
+};
+
 void CorvaneFrame::UpdateWorkspaceTree()
 {
+    if (m_treeEvents > 0) {
+        m_treeRebuildWaits = true;
+        return;
+    }
+    m_treeRebuildWaits = false;
     wxTreeListCtrl *tree = m_workspaceTree;
     // The tree scrolls to an item only at its next idle time; a request
     // still waiting then would name an item deleted here.
@@ -370,13 +394,15 @@ void CorvaneFrame::OnTreeItemChecked(wxTreeListEvent &event)
 
 void CorvaneFrame::ApplyTreeItemCheck(wxTreeListItem item)
 {
+    const TreeEventScope scope(this);
     const TreeData *data = TreeDataOf(item);
     if (!data)
         return;
     // A task may be opening, importing or replacing the very object; the box
-    // goes back to what the view shows.
-    if (RefuseWhileBusy()) {
+    // goes back to what the view shows before the refusal is said.
+    if (m_runningTask) {
         RefreshTreeChecks();
+        RefuseWhileBusy();
         return;
     }
     const bool show = m_workspaceTree->GetCheckedState(item) == wxCHK_CHECKED;
@@ -405,6 +431,7 @@ void CorvaneFrame::OnTreeSelectionChanged(wxTreeListEvent &event)
 
 void CorvaneFrame::ShowTreeItemProperties(wxTreeListItem item)
 {
+    const TreeEventScope scope(this);
     const TreeData *data = TreeDataOf(item);
     if (!data)
         return;
@@ -433,6 +460,7 @@ void CorvaneFrame::OnTreeContextMenu(wxTreeListEvent &event)
 
 void CorvaneFrame::ShowTreeItemMenu(wxTreeListItem item)
 {
+    const TreeEventScope scope(this);
     const TreeData *data = TreeDataOf(item);
     // The commands change the workspace, which a running task may be using.
     if (!data || RefuseWhileBusy())

@@ -363,6 +363,18 @@ protected:
         EXPECT_TRUE(boxes.shown.empty()) << boxes.shown[0].message;
     }
 
+    // A second corridor beside the project's own.
+    std::string WriteSecondCloud()
+    {
+        lasgen::CorridorSpec corridor;
+        corridor.points = spec.points;
+        corridor.length = spec.length;
+        const std::string las = dir.file("second.las");
+        std::string error;
+        EXPECT_TRUE(lasgen::write_corridor(corridor, las, &error)) << error;
+        return las;
+    }
+
     // The same LAS file each time, "import it again?" answered Yes.
     void StartImport(const std::string &las)
     {
@@ -370,6 +382,30 @@ protected:
         script->answers.push_back({wxString::FromUTF8(las), 0});
         Click(CorvaneFrame::ID_RIBBON_IMPORT_CLOUD);
     }
+};
+
+// A surveyor who reads the message until the task is over: the box's event
+// loop handles the task's finish before it is answered.
+class AnswerOnceTheTaskHasFinished : public wxModalDialogHook
+{
+public:
+    explicit AnswerOnceTheTaskHasFinished(const int &finishes) : m_finishes(finishes) { Register(); }
+
+    std::vector<wxString> shown;
+
+protected:
+    int Enter(wxDialog *dialog) override
+    {
+        auto *box = dynamic_cast<wxMessageDialogBase *>(dialog);
+        shown.push_back(box ? box->GetMessage() : dialog->GetTitle());
+        const int before = m_finishes;
+        PumpWithIdleUntil([&] { return m_finishes != before; }, 60000);
+        return wxID_OK;
+    }
+    void Exit(wxDialog *) override {}
+
+private:
+    const int &m_finishes;
 };
 
 } // namespace
@@ -385,12 +421,7 @@ TEST_F(TaskConcurrencyTest, WhileAProjectOpensEveryEntryIsRefusedOrReadsOnlyWhat
 
 TEST_F(TaskConcurrencyTest, WhileACloudIsImportedEveryEntryIsRefusedOrReadsOnlyWhatIsReady)
 {
-    lasgen::CorridorSpec corridor;
-    corridor.points = spec.points;
-    corridor.length = spec.length;
-    const std::string las = dir.file("second.las");
-    std::string error;
-    ASSERT_TRUE(lasgen::write_corridor(corridor, las, &error)) << error;
+    const std::string las = WriteSecondCloud();
     MakeCurrent(Latitude(0));
     ASSERT_EQ(Latitude(0), frame->GetCurrentSection());
     DriveDuring([&] { StartImport(las); });
@@ -398,3 +429,35 @@ TEST_F(TaskConcurrencyTest, WhileACloudIsImportedEveryEntryIsRefusedOrReadsOnlyW
     EXPECT_GE(CountOf(g_workspace->clouds), 2u);
 }
 
+// The toolkit still uses a ticked, selected or right-clicked row once the
+// handler has returned; a task ending while the handler's refusal is shown
+// rebuilds the tree only after that, and then shows the task's result.
+TEST_F(TaskConcurrencyTest, ATaskEndingWhileARowIsRefusedRebuildsTheTreeAfterTheRowsEvent)
+{
+    const std::string las = WriteSecondCloud();
+    const struct {
+        const char *name;
+        std::function<void(wxTreeListItem)> handle;
+    } events[] = {{"tick", [this](wxTreeListItem row) { frame->ApplyTreeItemCheck(row); }},
+                  {"selection", [this](wxTreeListItem row) { frame->ShowTreeItemProperties(row); }},
+                  {"pop-up menu", [this](wxTreeListItem row) { frame->ShowTreeItemMenu(row); }}};
+    for (const auto &event : events) {
+        ASSERT_TRUE(WaitForTasks());
+        const size_t rows = ObjectRows().size();
+        StartImport(las);
+        ASSERT_TRUE(frame->IsTaskRunning());
+        const wxTreeListItem row = ObjectRows().front();
+        const TreeData *data = DataOf(Tree(), row);
+        {
+            AnswerOnceTheTaskHasFinished reader(finishes);
+            event.handle(row);
+            ASSERT_EQ(std::vector<wxString>{BUSY}, reader.shown) << event.name;
+        }
+        EXPECT_FALSE(frame->IsTaskRunning()) << event.name;
+        // A rebuilt tree has freed the row: nothing more is read of it then.
+        ASSERT_EQ(rows, ObjectRows().size()) << event.name << ": the tree was rebuilt under its own event";
+        EXPECT_EQ(data, DataOf(Tree(), row)) << event.name;
+        PumpWithIdleFor(50);
+        EXPECT_EQ(rows + 1, ObjectRows().size()) << event.name << ": the imported cloud has no row";
+    }
+}
