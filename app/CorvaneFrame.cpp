@@ -448,6 +448,7 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
     }
     if (m_runningTask == finished)
         m_runningTask = nullptr;
+    ShowWaitingSelection();
     StartPendingSectionReload();
     if (event.GetInt() == TaskThread::FINISH_SAVE_FAILED && m_pendingFailure.empty())
         m_pendingFailure = event.GetMessage();

@@ -186,7 +186,9 @@ public:
     // A cloud without tiles whose LAS file is gone too: it can show nothing.
     static bool IsCloudMissing(const velmo_t *cloud);
     // What the tree's events do with their item; the event handlers hand
-    // their item on to these.
+    // their item on to these.  While a task runs each is refused with "Task
+    // is running..."; a row selected meanwhile shows its values once the
+    // task has finished.
     void ApplyTreeItemCheck(wxTreeListItem item);
     void ShowTreeItemProperties(wxTreeListItem item);
     void ShowTreeItemMenu(wxTreeListItem item);
@@ -284,6 +286,8 @@ private:
     // Saves the open project, if any, so edits of its roads outlive it.
     void SaveProject();
     TreeData *TreeDataOf(wxTreeListItem item) const;
+    // The values of the row selected while a task ran, once none runs.
+    void ShowWaitingSelection();
     static bool IsShownInView(const TreeData *data);
     // Tells the user which clouds of the opened project have lost both
     // their LAS file and their tile store.
@@ -407,6 +411,15 @@ private:
 
     // The busy guard: the task in progress, null while none runs.
     TaskThread *m_runningTask = nullptr;
+    // A row was selected while a task ran: its values wait for the end.
+    bool m_selectionWaits = false;
+    // The toolkit still uses the row of a tree event once its handler has
+    // returned (a tick sets the row's value afterwards), and a handler's
+    // message box lets a task finish meanwhile: a rebuild asked for while a
+    // tree event is handled waits until it is over.
+    class TreeEventScope;
+    int m_treeEvents = 0;
+    bool m_treeRebuildWaits = false;
     SetupDownloadDialog *m_setupDownload = nullptr;
     wxString m_pendingFailure;
     bool m_pendingMissingCheck = false;

@@ -225,8 +225,32 @@ const char TreeViewState::GROUP_KEYS[6] = {};
 
 } // namespace
 
+class CorvaneFrame::TreeEventScope
+{
+public:
+    explicit TreeEventScope(CorvaneFrame *frame) : m_frame(frame) { ++frame->m_treeEvents; }
+    ~TreeEventScope()
+    {
+        if (--m_frame->m_treeEvents > 0 || !m_frame->m_treeRebuildWaits)
+            return;
+        CorvaneFrame *frame = m_frame;
+        frame->CallAfter([frame] {
+            if (frame->m_treeRebuildWaits)
+                frame->UpdateWorkspaceTree();
+        });
+    }
+
+private:
+    CorvaneFrame *m_frame;
+};
+
 void CorvaneFrame::UpdateWorkspaceTree()
 {
+    if (m_treeEvents > 0) {
+        m_treeRebuildWaits = true;
+        return;
+    }
+    m_treeRebuildWaits = false;
     wxTreeListCtrl *tree = m_workspaceTree;
     // The tree scrolls to an item only at its next idle time; a request
     // still waiting then would name an item deleted here.
@@ -400,9 +424,17 @@ void CorvaneFrame::OnTreeItemChecked(wxTreeListEvent &event)
 
 void CorvaneFrame::ApplyTreeItemCheck(wxTreeListItem item)
 {
+    const TreeEventScope scope(this);
     const TreeData *data = TreeDataOf(item);
     if (!data)
         return;
+    // A task may be opening, importing or replacing the very object; the box
+    // goes back to what the view shows before the refusal is said.
+    if (m_runningTask) {
+        RefreshTreeChecks();
+        RefuseWhileBusy();
+        return;
+    }
     const bool show = m_workspaceTree->GetCheckedState(item) == wxCHK_CHECKED;
     if (velmo_t *cloud = data->GetCloud()) {
         if (show)
@@ -429,8 +461,26 @@ void CorvaneFrame::OnTreeSelectionChanged(wxTreeListEvent &event)
 
 void CorvaneFrame::ShowTreeItemProperties(wxTreeListItem item)
 {
-    if (const TreeData *data = TreeDataOf(item))
+    const TreeEventScope scope(this);
+    const TreeData *data = TreeDataOf(item);
+    if (!data)
+        return;
+    // The values are read once the task has left the object alone; until
+    // then the grid shows none rather than another row's.
+    if (m_runningTask) {
+        m_propertyGrid->Clear();
+        m_selectionWaits = true;
+    }
+    if (!RefuseWhileBusy())
         ShowProperties(data->GetCloud(), data->GetRoad(), data->GetSection());
+}
+
+void CorvaneFrame::ShowWaitingSelection()
+{
+    if (!m_selectionWaits || m_runningTask)
+        return;
+    m_selectionWaits = false;
+    ShowTreeItemProperties(m_workspaceTree->GetSelection());
 }
 
 void CorvaneFrame::OnTreeContextMenu(wxTreeListEvent &event)
@@ -440,11 +490,10 @@ void CorvaneFrame::OnTreeContextMenu(wxTreeListEvent &event)
 
 void CorvaneFrame::ShowTreeItemMenu(wxTreeListItem item)
 {
-    // The commands change the workspace, which a running task may be using.
-    if (m_runningTask)
-        return;
+    const TreeEventScope scope(this);
     const TreeData *data = TreeDataOf(item);
-    if (!data)
+    // The commands change the workspace, which a running task may be using.
+    if (!data || RefuseWhileBusy())
         return;
     if (data->GetCloud()) {
         m_menuCloud = data->GetCloud();
@@ -538,7 +587,9 @@ void ShowSectionRows(wxPropertyGrid *grid, section_t *section)
 {
     grid->Append(new wxPropertyCategory(_("Section"), wxPG_LABEL));
     AppendRow(grid, _("Name"), EngineText::Name(section->name));
-    const int points = section->points ? int(array_size(section->points)) : 0;
+    // A section just made current may be loading its points.
+    const Array *published = ScenePublishedPoints(section);
+    const int points = published ? int(array_size(published)) : 0;
     AppendRow(grid, _("Point num"), wxString::Format("%d", points));
     AppendRow(grid, _("Thickness"), Fixed(section->normal_range[1] - section->normal_range[0], 2));
     AppendRow(grid, _("Width"), Fixed(section->width_range[1] - section->width_range[0], 2));

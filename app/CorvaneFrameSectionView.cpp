@@ -74,13 +74,6 @@ osg::Vec3d Unproject(osgViewer::Viewer *viewer, int x, int y, double z)
     return osg::Vec3d(x, ViewportHeight(viewer) - y, z) * inverse;
 }
 
-Array *PublishedPoints(const section_t *section)
-{
-    // A recomputation on the worker swaps the array in; the old one is kept
-    // by the library, so a click meanwhile reads one whole array.
-    return __atomic_load_n(&section->points, __ATOMIC_ACQUIRE);
-}
-
 double DistanceAlong(const std::vector<velmo_point_t> &points)
 {
     double sum = 0.0;
@@ -142,7 +135,7 @@ void CorvaneFrame::SetCurrentSection(section_t *section)
         pane.Show();
         m_auiManager->Update();
     }
-    Array *points = PublishedPoints(section);
+    Array *points = ScenePublishedPoints(section);
     if (points && array_size(points) > 0)
         InstallSectionManipulator();
     else
@@ -359,7 +352,7 @@ velmo_point_t *CorvaneFrame::FindNearestSectionPoint(int x, int y, bool measurem
 {
     if (!m_currentSection || !m_sectionViewer)
         return nullptr;
-    Array *list = measurements ? m_currentSection->measurements : PublishedPoints(m_currentSection);
+    Array *list = measurements ? m_currentSection->measurements : ScenePublishedPoints(m_currentSection);
     return NearestSectionPoint(list, WindowMatrixOf(m_sectionViewer.get()), x,
                                ViewportHeight(m_sectionViewer.get()) - y, PICK_RADIUS_SQUARED);
 }
@@ -715,7 +708,9 @@ void CorvaneFrame::ImportSectionDxf()
 
 void CorvaneFrame::ExportSectionFile()
 {
-    if (!m_currentSection)
+    // The ground line may be computed from every cloud, which a task may be
+    // adding or removing.
+    if (!m_currentSection || RefuseWhileBusy())
         return;
     wxString path;
     if (!ChooseFile(_("Select file to export."), _("DXF file(*.dxf)|*.dxf|DAT file(*.dat)|*.dat"),
@@ -742,7 +737,7 @@ void CorvaneFrame::ExportSectionFile()
 void CorvaneFrame::OnModelDoubleClick(wxMouseEvent &event)
 {
     event.Skip();
-    if (m_runningTask || !m_modelViewer)
+    if (!m_modelViewer || RefuseWhileBusy())
         return;
     // The lines are picked where they are drawn, in screen space: a plane
     // at another height would put the mouse over a neighbour's slab.

@@ -155,9 +155,10 @@ osg::ref_ptr<osg::Vec3dArray> road_vertices(road_t *road, double base)
     return vertices;
 }
 
+// A task on the worker moves it as it imports, removes or opens clouds.
 double base_elevation()
 {
-    return g_workspace ? g_workspace->base_elevation : 0.0;
+    return wks_get_base_elevation(g_workspace);
 }
 
 // ---- Sections in world space ------------------------------------------------------
@@ -236,6 +237,11 @@ osg::Vec4 section_point_colour(const velmo_point_t &p, const PointColouring &how
 
 } // namespace
 
+Array *ScenePublishedPoints(const section_t *section)
+{
+    return __atomic_load_n(&section->points, __ATOMIC_ACQUIRE);
+}
+
 void SceneShowRoad(wks_road_t *road)
 {
     if (!road || SceneTableContains(RoadTable, road))
@@ -289,8 +295,9 @@ void SceneShowSectionOverlay(section_t *section, bool show)
     osg::ref_ptr<osg::Group> group = new osg::Group;
     if (!SceneTableAdd(OverlayTable, section, group.get()))
         return;
-    if (count_of(section->points) > 0) {
-        osg::ref_ptr<osg::Geometry> points = make_geometry(world_vertices(section->points).get(), GL_POINTS, kRed);
+    const Array *published = ScenePublishedPoints(section);
+    if (count_of(published) > 0) {
+        osg::ref_ptr<osg::Geometry> points = make_geometry(world_vertices(published).get(), GL_POINTS, kRed);
         set_point_size(points.get(), 2.0f);
         set_lighting_off(points.get());
         osg::ref_ptr<osg::Geode> geode = new osg::Geode;
@@ -311,8 +318,9 @@ void SceneShowSectionPoints(section_t *section, int mode, float size, const unsi
     osg::ref_ptr<osg::Vec3dArray> vertices = new osg::Vec3dArray;
     osg::ref_ptr<osg::Vec4Array> point_colours = new osg::Vec4Array;
     float vmin = 0, vmax = 0;
-    for (size_t i = 0; i < count_of(section->points); i++) {
-        const velmo_point_t *p = point_at(section->points, i);
+    const Array *published = ScenePublishedPoints(section);
+    for (size_t i = 0; i < count_of(published); i++) {
+        const velmo_point_t *p = point_at(published, i);
         if (!p || (mode == COLOR_CLASSIFICATION && !visible[velmo_class_index(p->classification)]))
             continue;
         if (vertices->empty()) {

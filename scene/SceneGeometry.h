@@ -10,6 +10,11 @@
 
 #include <vector>
 
+// The section's points as the worker last published them: a recomputation
+// swaps the array in whole and keeps the one it replaced, so one load gives
+// one whole array that stays valid as long as the section.
+Array *ScenePublishedPoints(const section_t *section);
+
 // The road's centre line as a white line strip, at its design elevation, or
 // flat at the workspace's base elevation when it has no profile.  Shown once.
 void SceneShowRoad(wks_road_t *road);

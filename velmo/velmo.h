@@ -201,6 +201,9 @@ VELMO_API const char *wks_last_message(const wks_t *wks);
 VELMO_API void wks_update_bounding_box(wks_t *wks);
 /* Middle of the workspace box. */
 VELMO_API void wks_get_center(wks_t *wks, double center[3]);
+/* The base elevation field, read under the lock that an import, a removal
+ * or an open on another thread writes it under. */
+VELMO_API double wks_get_base_elevation(wks_t *wks);
 
 /* ---- point clouds -------------------------------------------------------- */
 

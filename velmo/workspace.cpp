@@ -402,6 +402,16 @@ void wks_get_center(wks_t *wks, double center[3])
     center[2] = wks->state->center_z;
 }
 
+double wks_get_base_elevation(wks_t *wks)
+{
+    if (!wks)
+        return 0.0;
+    if (!wks->state)
+        return wks->base_elevation;
+    std::lock_guard<std::mutex> guard(wks->state->extent_lock);
+    return wks->base_elevation;
+}
+
 void vector_sub(const double a[3], const double b[3], double out[3])
 {
     for (int i = 0; i < 3; i++)

@@ -206,9 +206,15 @@ TEST_F(SectionViewTest, DoubleClickInTheModelViewPicksTheSectionUnderTheMouse)
     click.SetPosition(wxPoint(int(window.x()), int(camera->getViewport()->height() - window.y())));
     frame->GetModelCanvas()->GetEventHandler()->ProcessEvent(click);
     ASSERT_TRUE(frame->IsTaskRunning());
-    // A second double click while the pick runs starts nothing more.
+    // A second double click while the pick runs starts nothing more, and
+    // says why.
     TaskThread *running = frame->GetRunningTask();
-    frame->GetModelCanvas()->GetEventHandler()->ProcessEvent(click);
+    {
+        DialogAnswerer boxes(wxID_OK);
+        frame->GetModelCanvas()->GetEventHandler()->ProcessEvent(click);
+        ASSERT_EQ(1u, boxes.shown.size());
+        EXPECT_EQ("Task is running...", boxes.shown[0].message);
+    }
     EXPECT_EQ(running, frame->GetRunningTask());
     ASSERT_TRUE(WaitForTasks());
     EXPECT_EQ(target, frame->GetCurrentSection());

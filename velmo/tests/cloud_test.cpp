@@ -370,7 +370,8 @@ TEST(CloudConcurrency, OpeningOnManyThreadsWhileTheCallbackIsSet)
     EXPECT_EQ(velmo_get_point_num(cloud), 20000);
 }
 
-// The 3-D view asks for the centre while a worker's import moves it.
+// The 3-D view asks for the centre, and draws roads and sections at the base
+// elevation, while a worker's import moves both.
 TEST(CloudConcurrency, TheCentreIsReadWhileAnImportMovesIt)
 {
     TempDir dir;
@@ -380,8 +381,10 @@ TEST(CloudConcurrency, TheCentreIsReadWhileAnImportMovesIt)
     std::atomic<bool> importing{true};
     std::thread viewer([&] {
         double centre[3];
-        while (importing.load())
+        while (importing.load()) {
             wks_get_center(w.wks, centre);
+            wks_get_base_elevation(w.wks);
+        }
     });
     velmo_t *cloud = wks_import_velmo(w.wks, las.c_str(), nullptr);
     for (int i = 0; i < 200; i++)
@@ -392,6 +395,7 @@ TEST(CloudConcurrency, TheCentreIsReadWhileAnImportMovesIt)
     double centre[3];
     wks_get_center(w.wks, centre);
     EXPECT_DOUBLE_EQ(centre[0], (cloud->box[0] + cloud->box[3]) / 2);
+    EXPECT_DOUBLE_EQ(wks_get_base_elevation(w.wks), cloud->box[2]);
 }
 
 TEST(CloudFiles, ACloudWhoseFileAndStoreAreGoneIsEmptyAndMissing)
