@@ -58,3 +58,21 @@ TEST(ManualTest, ExplainsTheAzimuthThePmFilesAndWalksThroughTheDemoData)
                              "corridor.pm", "walk.HDM"})
         EXPECT_NE(manual.find(text), std::string::npos) << text;
 }
+
+// The contents and the cross references lead somewhere: every "#name" the
+// manual links to is the id of one of its parts, and no id is given twice.
+TEST(ManualTest, EveryLinkInsideTheManualReachesAPart)
+{
+    const std::string manual = Read(DOC + "manual.html");
+    std::vector<std::string> ids;
+    const std::regex id(" id=\"([^\"]+)\"");
+    for (auto it = std::sregex_iterator(manual.begin(), manual.end(), id); it != std::sregex_iterator(); ++it) {
+        EXPECT_EQ(std::find(ids.begin(), ids.end(), (*it)[1].str()), ids.end()) << (*it)[1] << " is given twice";
+        ids.push_back((*it)[1]);
+    }
+    const std::regex link("href=\"#([^\"]+)\"");
+    int links = 0;
+    for (auto it = std::sregex_iterator(manual.begin(), manual.end(), link); it != std::sregex_iterator(); ++it, ++links)
+        EXPECT_NE(std::find(ids.begin(), ids.end(), (*it)[1].str()), ids.end()) << "#" << (*it)[1] << " leads nowhere";
+    EXPECT_GT(links, 15);
+}
