@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 const long RoadSectionDialog::ID_STATICTEXT5 = wxNewId();
 const long RoadSectionDialog::ID_CHOICE1 = wxNewId();
@@ -443,14 +444,19 @@ void RoadSectionDialog::OnGenerate(wxCommandEvent &)
     }
     // A chainage listed twice would make two sections of the same name.
     ListedChains listed = GetListedChains();
+    std::vector<double> values;
     int added = 0, duplicates = 0;
-    m_chainList->Freeze();
     for (long k = 0; k < (long)count; ++k) {
         const double value = k * spacing + start;
-        if (SameChainRow(listed, SectionText::LeadingNumber(SectionText::Fixed3(value))) >= 0) {
+        if (SameChainRow(listed, SectionText::LeadingNumber(SectionText::Fixed3(value))) >= 0)
             ++duplicates;
-            continue;
-        }
+        else
+            values.push_back(value);
+    }
+    if (!HasRoomFor(long(values.size())))
+        return;
+    m_chainList->Freeze();
+    for (double value : values) {
         const double chain = AppendRow(value, m_mode == ROAD_SECTION_LONGITUDE ? value + spacing : 0.0);
         listed.emplace(chain, long(m_chainList->GetItemCount()) - 1);
         ++added;
@@ -479,8 +485,22 @@ bool RoadSectionDialog::ReadNewChain(AddChainDialog &dialog, double *first, doub
     return true;
 }
 
+// A list is bounded as a whole, however its rows came: imported, generated
+// or added one by one.
+bool RoadSectionDialog::HasRoomFor(long rows)
+{
+    const long listed = m_chainList->GetItemCount();
+    if (rows <= SectionText::MAX_ROWS - listed)
+        return true;
+    Warn(wxString::Format(_("The chain list holds %ld rows; %ld more would pass the %ld rows a list may hold."), listed,
+                          rows, SectionText::MAX_ROWS));
+    return false;
+}
+
 void RoadSectionDialog::OnAddChain(wxCommandEvent &)
 {
+    if (!HasRoomFor(1))
+        return;
     AddChainDialog dialog(this, wxID_ANY);
     if (m_mode == ROAD_SECTION_LONGITUDE) {
         dialog.GetFirstLabel()->SetLabel(_("Start chain"));

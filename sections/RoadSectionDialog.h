@@ -90,6 +90,8 @@ private:
     void ApplyMode();
     bool ChooseImportFile(wxString *path);
     void Warn(const wxString &message);
+    // False, with a message, when rows more would pass a list's bound.
+    bool HasRoomFor(long rows);
     bool CheckRows(wks_road_t *road);
 
     void OnImport(wxCommandEvent &event);

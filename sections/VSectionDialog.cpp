@@ -192,6 +192,12 @@ bool VSectionDialog::ReadNewRow(AddVSectionDialog &dialog, Row *row, wxString *w
 
 void VSectionDialog::OnAdd(wxCommandEvent &)
 {
+    // The list is bounded as a whole, as an import bounds it.
+    const long listed = m_sectionList->GetItemCount();
+    if (listed >= SectionText::MAX_ROWS) {
+        Warn(wxString::Format(_("The section list holds %ld rows, the most a list may hold."), listed));
+        return;
+    }
     AddVSectionDialog dialog(this, wxID_ANY);
     Row row{0, 0, 0};
     DialogInputCheck::Install(

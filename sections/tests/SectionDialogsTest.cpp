@@ -189,6 +189,16 @@ TEST_F(RoadDialogTest, GenerateAppendsEvenlySpacedRowsOrSaysWhyNot)
     EXPECT_EQ(100000, longitude.GetChainList()->GetItemCount());
     ASSERT_EQ(1u, driver.messages.size());
     EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("4 rows were dropped as duplicates")) << driver.messages[0].text;
+    // A full list takes no more rows, generated or added one by one.
+    driver.messages.clear();
+    Generate(longitude, "200000", "200010", "1");
+    ASSERT_EQ(1u, driver.messages.size());
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("would pass the 100000 rows")) << driver.messages[0].text;
+    driver.messages.clear();
+    Press(Child(&longitude, RoadSectionDialog::ID_BUTTON3));
+    ASSERT_EQ(1u, driver.messages.size());
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("would pass the 100000 rows")) << driver.messages[0].text;
+    EXPECT_EQ(100000, longitude.GetChainList()->GetItemCount());
 }
 
 TEST_F(RoadDialogTest, AddRefusesADuplicateChainageOrAnEmptyField)
@@ -650,6 +660,14 @@ TEST(VSectionDialogTest, ImportRefusesTooManyRowsAndUtf16AndKeepsTheList)
         EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find(c.reason)) << driver.messages[0].text;
         driver.messages.clear();
     }
+    // A full list takes no row from Add either.
+    VSectionDialog full(nullptr);
+    for (long k = 0; k < RoadSectionDialog::MAX_GENERATED_ROWS; ++k)
+        full.AppendRow(500000, double(k), 90);
+    Press(Child(&full, VSectionDialog::ID_BUTTON1));
+    ASSERT_EQ(1u, driver.messages.size());
+    EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("the most a list may hold")) << driver.messages[0].text;
+    EXPECT_EQ(RoadSectionDialog::MAX_GENERATED_ROWS, full.GetSectionList()->GetItemCount());
 }
 
 TEST(VSectionDialogTest, OkNeedsPositiveWidthsAndARow)
