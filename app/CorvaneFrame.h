@@ -333,6 +333,9 @@ private:
     void DeleteMenuSection();
     // Empties the distance and the section coordinates in the status panel.
     void ClearSectionReadouts();
+    // Drops the undo step, the pending reload and the read-outs of the
+    // section measured so far.
+    void ForgetMeasuring();
     // Takes the sections out of the views, the tree and the project; the
     // current one among them is closed first.
     void RemoveSections(const std::vector<section_t *> &sections);

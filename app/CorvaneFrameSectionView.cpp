@@ -152,8 +152,18 @@ void CorvaneFrame::ClearSectionReadouts()
 {
     m_distancePoints.clear();
     SceneShowPolyline(m_distancePoints, m_pointSize);
+    if (!m_statusView)
+        return;
     m_statusView->SetStatusText(0, wxEmptyString);
     m_statusView->SetStatusText(1, wxEmptyString);
+}
+
+void CorvaneFrame::ForgetMeasuring()
+{
+    m_lastMeasureAction = 0;
+    m_lastAddedMeasurement = nullptr;
+    m_pendingSectionReload = false;
+    ClearSectionReadouts();
 }
 
 void CorvaneFrame::RedrawViews()
@@ -638,10 +648,7 @@ void CorvaneFrame::CloseCurrentSection()
     // Its measuring ends with it: nothing is left to save or undo.
     m_sectionMode = SECTION_IDLE;
     m_measurementsChanged = false;
-    m_lastMeasureAction = 0;
-    m_lastAddedMeasurement = nullptr;
-    m_pendingSectionReload = false;
-    ClearSectionReadouts();
+    ForgetMeasuring();
     m_sectionCanvas->SetCursor(wxCursor(wxCURSOR_ARROW));
     m_statusView->SetStatusText(2, wxEmptyString);
     ShowSectionTool(false);

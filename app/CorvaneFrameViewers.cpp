@@ -293,11 +293,7 @@ void CorvaneFrame::ResetWorkspace()
     m_menuCloud = nullptr;
     m_menuRoad = nullptr;
     m_menuSection = nullptr;
-    m_lastMeasureAction = 0;
-    m_lastAddedMeasurement = nullptr;
-    m_pendingSectionReload = false;
-    if (m_statusView)
-        ClearSectionReadouts();
+    ForgetMeasuring();
     m_cloudMessages.clear();
     m_shownMessages.clear();
     if (m_propertyGrid)
