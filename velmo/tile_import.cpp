@@ -24,6 +24,7 @@
 #include <climits>
 #include <cmath>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -306,10 +307,23 @@ private:
     size_t size_ = 0, capacity_ = 0;
 };
 
-// A point of a tile being levelled: its sort key and where it is.
+// A point of a tile being levelled: its sort key, where it is, and its
+// cell of the tile's grid (in what would be padding: sorted along for free).
 struct Entry {
     uint64_t key;
     uint32_t index;
+    uint32_t cell;
+};
+static_assert(sizeof(Entry) == 16, "entries stay 16 bytes");
+
+// The entries [first, end) of one finest cell, and the one among them a
+// cell of any level holding it would pick next: the free entry with the
+// smallest hash (end when none is free).
+struct CellRun {
+    uint64_t cell;
+    uint32_t first;
+    uint32_t end;
+    uint32_t best;
 };
 
 // Sorts entries by the bits of their key from low_bit up, keeping the order
@@ -410,8 +424,7 @@ struct alignas(64) Scratch {
     std::vector<LeafRun> runs;
     Buffer<Entry> entries;
     Buffer<uint8_t> levels;
-    Buffer<uint32_t> bucket;  // of each entry: its level and cell
-    Buffer<uint32_t> cell_of; // of each point of the tile: its cell of the tile's grid
+    std::vector<CellRun> cell_runs; // of the coarsest cell being levelled
     std::vector<uint32_t> cell_starts;
     EntrySorter sorter;
     ScanStats stats;
@@ -420,9 +433,13 @@ struct alignas(64) Scratch {
     std::vector<uint64_t> spill_size;
 };
 
-// Among the entries [begin, end) of whole cells of the level, in key order,
+// The free entry of [first, end) with the smallest hash, the first of
+// equals; end when none is free.
+uint32_t best_free_entry(const Entry *entries, const uint8_t *levels, uint32_t first, uint32_t end);
+
+// Among the finest cells' runs of whole cells of the level, in key order,
 // gives each cell's free entry with the smallest hash that level.
-void pick_cell_winners(const Entry *entries, uint8_t *levels, size_t begin, size_t end, int level);
+void pick_cell_winners(const Entry *entries, uint8_t *levels, std::vector<CellRun> &runs, int level);
 
 // Byte offsets in a LAS record of the fields that vary with its format.
 struct RecordFields {
@@ -709,18 +726,20 @@ private:
     void split(int depth, uint32_t morton);
     void add_leaf(int depth, uint32_t morton, uint64_t count);
     std::string store_folder() const;
+    uint64_t free_disk_bytes() const;
     bool allocate_file();
     bool store_tile(const TileOutput &tile);
     void scatter();
     void scatter_chunk(Scratch &s, uint64_t chunk);
     bool decode_record(const uint8_t *record, const Leaf &leaf, uint8_t *out) const;
     tile_point_t spilled_point(const uint8_t *record, int64_t x0, int64_t y0) const;
+    int32_t spilled_z(const uint8_t *record) const;
     void choose_spill_record();
     bool spill_runs(Scratch &s, uint64_t chunk);
     void level_tiles();
     void level_tile(Scratch &s, size_t index, StoreWriter &writer);
     void assign_levels(Scratch &s, size_t n);
-    void sort_into_cells(Scratch &s, size_t index, size_t cells, std::vector<uint32_t> &cell_index);
+    void count_cells(Scratch &s, size_t index, size_t cells, std::vector<uint32_t> &cell_index);
     bool commit();
 
     template <class Work> bool read_chunk(Scratch &s, uint64_t chunk, uint64_t *count, const Work &work);
@@ -1151,6 +1170,7 @@ void Import::decide_tiles()
     q_ = quantisation_of(header_.scale, header_.offset, base_);
     points_offset_ = tile_format::points_offset(tiles_.size(), index_count_);
     file_size_ = points_offset_ + point_count_ * sizeof(tile_point_t);
+    keep_spill_in_memory();
 }
 
 void Import::split(int depth, uint32_t morton)
@@ -1210,22 +1230,28 @@ void Import::add_leaf(int depth, uint32_t morton, uint64_t count)
     }
 }
 
-// Looking at the free space first makes a full disk fail now, not at the
-// end.  The space is not reserved with fallocate: writing into reserved
-// blocks costs several times a plain write once the kernel starts writing
-// the file back.  A disk that fills meanwhile still fails the writes.
 std::string Import::store_folder() const
 {
     const size_t slash = part_path_.rfind('/');
     return slash == std::string::npos ? "." : slash == 0 ? "/" : part_path_.substr(0, slash);
 }
 
+// Bytes free on the store's file system; UINT64_MAX when it does not say.
+uint64_t Import::free_disk_bytes() const
+{
+    struct statvfs disk;
+    if (::statvfs(store_folder().c_str(), &disk) != 0)
+        return UINT64_MAX;
+    return uint64_t(disk.f_bavail) * disk.f_frsize;
+}
+
+// Looking at the free space first makes a full disk fail now, not at the
+// end.  The space is not reserved with fallocate: writing into reserved
+// blocks costs several times a plain write once the kernel starts writing
+// the file back.  A disk that fills meanwhile still fails the writes.
 bool Import::allocate_file()
 {
-    const std::string folder = store_folder();
-    const uint64_t spill_size = file_spill_bytes_;
-    struct statvfs disk;
-    if (::statvfs(folder.c_str(), &disk) == 0 && uint64_t(disk.f_bavail) * disk.f_frsize < file_size_ + spill_size) {
+    if (free_disk_bytes() < file_size_ + file_spill_bytes_) {
         errno = ENOSPC;
         fail(system_error("Cannot write the tile store", part_path_));
         return false;
@@ -1323,6 +1349,11 @@ tile_point_t Import::spilled_point(const uint8_t *record, int64_t x0, int64_t y0
     p.y = int32_t(y0 + int64_t(sp.y_intensity & 0xFFFFFF));
     p.z = sp.z;
     return p;
+}
+
+int32_t Import::spilled_z(const uint8_t *record) const
+{
+    return record_field<int32_t>(record, compact_ ? offsetof(SpillPoint, z) : offsetof(tile_point_t, z));
 }
 
 void Import::scatter_chunk(Scratch &s, uint64_t chunk)
@@ -1426,7 +1457,6 @@ void Import::group_leaves()
         s.spill_fd.assign(group_first_tile_.size() - 1, -1);
         s.spill_size.assign(group_first_tile_.size() - 1, 0);
     }
-    keep_spill_in_memory();
 }
 
 // Bytes of memory the system can give without swapping, as it says; 0 when
@@ -1445,15 +1475,46 @@ uint64_t available_memory()
     return uint64_t(kb) * 1024;
 }
 
+// A number from a file of /proc; fallback when it cannot be read.
+uint64_t proc_number(const char *path, uint64_t fallback)
+{
+    std::FILE *f = std::fopen(path, "re");
+    if (!f)
+        return fallback;
+    unsigned long long n = 0;
+    const bool read = std::fscanf(f, "%llu", &n) == 1;
+    std::fclose(f);
+    return read ? uint64_t(n) : fallback;
+}
+
+// Bytes of written pages the kernel lets wait in the page cache before it
+// starts writing them back to the disk.
+uint64_t writeback_threshold()
+{
+    const uint64_t bytes = proc_number("/proc/sys/vm/dirty_background_bytes", 0);
+    if (bytes > 0)
+        return bytes;
+    return available_memory() / 100 * proc_number("/proc/sys/vm/dirty_background_ratio", 10);
+}
+
 // The last groups' scratch files are read last, after the longest wait in
 // the page cache: they are the ones kept in memory while the budget allows.
+// Unless the kernel has no reason to write any scratch back: scratch files
+// on the disk are then read from the page cache, and faster than
+// memory-backed ones, whose pages the kernel handles one at a time, which
+// slows the store's writing down too (by half or more).  Half the threshold
+// leaves room for what other programs write meanwhile.
 void Import::keep_spill_in_memory()
 {
     const size_t groups = group_first_tile_.size() - 1;
     std::vector<uint64_t> bytes(groups, 0);
     for (size_t i = 0; i < leaves_.size(); ++i)
         bytes[leaf_group_[i]] += leaves_[i].count * spill_record_;
+    const uint64_t written = file_size_ + point_count_ * spill_record_;
+    const bool stays_cached = written <= writeback_threshold() / 2 && written <= free_disk_bytes();
     uint64_t budget = options_.spill_memory;
+    if (budget == TileStoreOptions::kAutoSpillMemory && stays_cached)
+        budget = 0;
     if (budget == TileStoreOptions::kAutoSpillMemory)
         budget = std::min(available_memory() / 4, TileStoreOptions::kSpillMemoryCap);
     group_in_memory_.assign(groups, 0);
@@ -1637,16 +1698,14 @@ void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
     const int64_t x0 = leaf.x0 - base_[0], y0 = leaf.y0 - base_[1];
     const uint8_t *spilled = s.spilled.data();
     const size_t record = spill_record_;
-    TileGrid grid;
-    grid.shape(tile.box, tile.count);
-    s.cell_of.resize(n);
     int32_t zmin = INT32_MAX, zmax = INT32_MIN;
     for (size_t i = 0; i < n; ++i) {
-        const tile_point_t p = spilled_point(spilled + i * record, x0, y0);
-        zmin = std::min(zmin, p.z);
-        zmax = std::max(zmax, p.z);
-        s.cell_of[i] = grid.cell_at(q_.origin[0] + q_.step[0] * p.x, q_.origin[1] + q_.step[1] * p.y);
+        const int32_t z = spilled_z(spilled + i * record);
+        zmin = std::min(zmin, z);
+        zmax = std::max(zmax, z);
     }
+    TileGrid grid;
+    grid.shape(tile.box, tile.count);
     // Key: the point's level-4 cell (z above 7 bits on top, then x, y, z
     // interleaved so that a level-L cell is a key prefix), then a hash that
     // decides which point of a cell comes first.
@@ -1662,7 +1721,8 @@ void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
         uint32_t cy = clamp_cell((p.y - dy) * per_unit[1], uint32_t(kFinestCells) - 1);
         uint32_t cz = clamp_cell(double(int64_t(p.z) - zmin) * per_z, kMaxZCell);
         uint64_t cell = uint64_t(cz >> 7) << 21 | spread_bits3(cx) | spread_bits3(cy) << 1 | spread_bits3(cz & 127) << 2;
-        s.entries[i] = {cell << kHashBits | (position_hash(p) >> (64 - kHashBits)), uint32_t(i)};
+        s.entries[i] = {cell << kHashBits | (position_hash(p) >> (64 - kHashBits)), uint32_t(i),
+                        grid.cell_at(q_.origin[0] + q_.step[0] * p.x, q_.origin[1] + q_.step[1] * p.y)};
     }
     s.sorter.sort(s.entries, kHashBits);
     assign_levels(s, n);
@@ -1670,7 +1730,8 @@ void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
     tile.box[2] = double(int64_t(zmin) + base_[2]) * scale[2] + header_.offset[2];
     tile.box[5] = double(int64_t(zmax) + base_[2]) * scale[2] + header_.offset[2];
     TileOutput output = writer.take();
-    sort_into_cells(s, index, grid.cells(), output.index);
+    const size_t cells = grid.cells();
+    count_cells(s, index, cells, output.index);
     Buffer<tile_point_t> &sorted = output.points;
     sorted.resize(n);
     for (size_t i = 0; i < n; ++i) {
@@ -1678,26 +1739,23 @@ void Import::level_tile(Scratch &s, size_t index, StoreWriter &writer)
             __builtin_prefetch(spilled + size_t(s.entries[i + 16].index) * record);
         tile_point_t p = spilled_point(spilled + size_t(s.entries[i].index) * record, x0, y0);
         p.level = s.levels[i];
-        std::memcpy(&sorted[s.cell_starts[s.bucket[i]]++], &p, sizeof p); // padding too
+        const size_t bucket = size_t(tile_format::kIndexTopLevel - p.level) * cells + s.entries[i].cell;
+        std::memcpy(&sorted[s.cell_starts[bucket]++], &p, sizeof p); // padding too
     }
     output.tile = index;
     writer.put(std::move(output));
     done_ += n;
 }
 
-// Levels descending, and within a level the cells of the tile's grid in
-// row order, each cell's points in key order; gives the tile's cell index
-// and leaves in cell_starts where each level's cell starts.
-void Import::sort_into_cells(Scratch &s, size_t index, size_t cells, std::vector<uint32_t> &cell_index)
+// The store keeps levels descending, and within a level the cells of the
+// tile's grid in row order, each cell's points in key order: gives the
+// tile's cell index and leaves in cell_starts where each level's cell starts.
+void Import::count_cells(Scratch &s, size_t index, size_t cells, std::vector<uint32_t> &cell_index)
 {
     const size_t n = tiles_[index].count;
-    s.bucket.resize(n);
     s.cell_starts.assign(tile_format::index_numbers(tiles_[index]), 0);
-    for (size_t i = 0; i < n; ++i) {
-        const uint32_t b = uint32_t((tile_format::kIndexTopLevel - s.levels[i]) * cells + s.cell_of[s.entries[i].index]);
-        s.bucket[i] = b;
-        ++s.cell_starts[b + 1];
-    }
+    for (size_t i = 0; i < n; ++i)
+        ++s.cell_starts[size_t(tile_format::kIndexTopLevel - s.levels[i]) * cells + s.entries[i].cell + 1];
     for (size_t b = 1; b < s.cell_starts.size(); ++b)
         s.cell_starts[b] += s.cell_starts[b - 1];
     cell_index.assign(s.cell_starts.begin(), s.cell_starts.end());
@@ -1706,7 +1764,9 @@ void Import::sort_into_cells(Scratch &s, size_t index, size_t cells, std::vector
 // A point takes the highest level whose cell holds no point of that level
 // yet; among the free points of a cell the one with the smallest hash wins.
 // A coarsest cell's points decide their levels among themselves, so each
-// such cell is done whole while its entries are in the cache.
+// such cell is done whole while its entries are in the cache.  A cell of
+// any level compares only the best free entry of each finest cell it holds,
+// and a finest cell looks for its next one only when its best was taken.
 void Import::assign_levels(Scratch &s, size_t n)
 {
     s.levels.resize(n);
@@ -1715,11 +1775,18 @@ void Import::assign_levels(Scratch &s, size_t n)
     uint8_t *levels = s.levels.data();
     const int coarsest_shift = kHashBits + 3 * (kCoarsestLevel - kFinestLevel);
     for (size_t begin = 0; begin < n;) {
-        size_t end = begin + 1;
-        while (end < n && entries[end].key >> coarsest_shift == entries[begin].key >> coarsest_shift)
-            ++end;
+        const uint64_t coarsest = entries[begin].key >> coarsest_shift;
+        s.cell_runs.clear();
+        size_t end = begin;
+        while (end < n && entries[end].key >> coarsest_shift == coarsest) {
+            const uint64_t cell = entries[end].key >> kHashBits;
+            const uint32_t first = uint32_t(end);
+            while (end < n && entries[end].key >> kHashBits == cell)
+                ++end;
+            s.cell_runs.push_back({cell, first, uint32_t(end), best_free_entry(entries, levels, first, uint32_t(end))});
+        }
         for (int level = kCoarsestLevel; level >= kFinestLevel; --level)
-            pick_cell_winners(entries, levels, begin, end, level);
+            pick_cell_winners(entries, levels, s.cell_runs, level);
         begin = end;
     }
     for (size_t i = 0; i < n; ++i)
@@ -1727,22 +1794,42 @@ void Import::assign_levels(Scratch &s, size_t n)
             levels[i] = kRestLevel;
 }
 
-void pick_cell_winners(const Entry *entries, uint8_t *levels, size_t begin, size_t end, int level)
+uint32_t best_free_entry(const Entry *entries, const uint8_t *levels, uint32_t first, uint32_t end)
 {
-    const int shift = kHashBits + 3 * (level - kFinestLevel);
-    for (size_t i = begin; i < end;) {
-        const uint64_t cell = entries[i].key >> shift;
-        size_t best = end;
+    uint32_t best = end;
+    uint64_t best_hash = UINT64_MAX;
+    for (uint32_t i = first; i < end; ++i) {
+        const uint64_t hash = entries[i].key & kHashMask;
+        if (levels[i] == 0 && hash < best_hash) {
+            best = i;
+            best_hash = hash;
+        }
+    }
+    return best;
+}
+
+void pick_cell_winners(const Entry *entries, uint8_t *levels, std::vector<CellRun> &runs, int level)
+{
+    const int shift = 3 * (level - kFinestLevel);
+    for (size_t r = 0; r < runs.size();) {
+        const uint64_t cell = runs[r].cell >> shift;
+        CellRun *best = nullptr;
         uint64_t best_hash = UINT64_MAX;
-        for (; i < end && entries[i].key >> shift == cell; ++i) {
-            const uint64_t hash = entries[i].key & kHashMask;
-            if (levels[i] == 0 && hash < best_hash) {
-                best = i;
+        for (; r < runs.size() && runs[r].cell >> shift == cell; ++r) {
+            CellRun &run = runs[r];
+            if (run.best == run.end)
+                continue;
+            const uint64_t hash = entries[run.best].key & kHashMask;
+            if (hash < best_hash) {
+                best = &run;
                 best_hash = hash;
             }
         }
-        if (best < end)
-            levels[best] = uint8_t(level);
+        if (!best)
+            continue;
+        levels[best->best] = uint8_t(level);
+        if (level > kFinestLevel)
+            best->best = best_free_entry(entries, levels, best->first, best->end);
     }
 }
 
