@@ -14,7 +14,13 @@
 // whatever the size of the file: no pass holds the cloud.
 #include "tile_import.h"
 
+#include "entry_sorter.h"
+#include "fine_grid.h"
+#include "import_bits.h"
+#include "import_buffer.h"
+#include "positioned_io.h"
 #include "section_grid.h"
+#include "store_writer.h"
 #include "tile_format.h"
 
 #include <algorithm>
@@ -28,11 +34,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <functional>
 #include <exception>
 #include <mutex>
-#include <numeric>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -44,10 +48,10 @@
 #include <unistd.h>
 
 namespace velmo {
+namespace tile_import {
 namespace {
 
 constexpr int kDeepest = 11;                  // fine grid of 2048 x 2048 cells
-constexpr uint32_t kNoLeaf = UINT32_MAX;
 constexpr uint64_t kMaxParts = 1ull << 26;    // part numbers fit between depth and position bits
 constexpr int kFinestLevel = 4;               // levels 8 .. 4 are given by grid cells
 constexpr int kCoarsestLevel = 8;
@@ -77,245 +81,6 @@ struct PhaseClock {
     }
 };
 
-uint32_t spread_bits2(uint32_t v)
-{
-    v &= 0xFFFF;
-    v = (v | v << 8) & 0x00FF00FF;
-    v = (v | v << 4) & 0x0F0F0F0F;
-    v = (v | v << 2) & 0x33333333;
-    v = (v | v << 1) & 0x55555555;
-    return v;
-}
-
-uint32_t compact_bits2(uint32_t v)
-{
-    v &= 0x55555555;
-    v = (v | v >> 1) & 0x33333333;
-    v = (v | v >> 2) & 0x0F0F0F0F;
-    v = (v | v >> 4) & 0x00FF00FF;
-    v = (v | v >> 8) & 0x0000FFFF;
-    return v;
-}
-
-uint64_t spread_bits3(uint32_t v)
-{
-    uint64_t x = v & 0x3FF;
-    x = (x | x << 16) & 0x030000FF;
-    x = (x | x << 8) & 0x0300F00F;
-    x = (x | x << 4) & 0x030C30C3;
-    x = (x | x << 2) & 0x09249249;
-    return x;
-}
-
-// A well-mixed number from a point's position: the level a point gets among
-// the points of its cell must not depend on the order the threads wrote them.
-uint64_t position_hash(const tile_point_t &p)
-{
-    uint64_t h = uint64_t(uint32_t(p.x)) * 0x9E3779B97F4A7C15ull;
-    h ^= uint64_t(uint32_t(p.y)) * 0xC2B2AE3D27D4EB4Full;
-    h ^= uint64_t(uint32_t(p.z)) * 0x165667B19E3779F9ull;
-    h ^= h >> 33;
-    h *= 0xFF51AFD7ED558CCDull;
-    h ^= h >> 33;
-    h *= 0xC4CEB9FE1A85EC53ull;
-    h ^= h >> 33;
-    return h;
-}
-
-// A hash of a slice of raw records, to tell that the bytes read in the
-// second pass are those of the first.  Sums and sums of sums in four lanes
-// (a change of any word changes the first, words trading places change the
-// second): it must cost next to nothing beside the decoding.
-uint64_t records_hash(const uint8_t *data, size_t size)
-{
-    // Lanes in plain variables: kept in registers, not spilled each round.
-    uint64_t s0 = 0, s1 = 0, s2 = 0, s3 = 0, t0 = 0, t1 = 0, t2 = 0, t3 = 0;
-    size_t i = 0;
-    for (; i + 32 <= size; i += 32) {
-        uint64_t w[4];
-        std::memcpy(w, data + i, 32);
-        s0 += w[0];
-        s1 += w[1];
-        s2 += w[2];
-        s3 += w[3];
-        t0 += s0;
-        t1 += s1;
-        t2 += s2;
-        t3 += s3;
-    }
-    for (; i < size; ++i) {
-        s0 += data[i];
-        t0 += s0;
-    }
-    uint64_t h = size * 0x9E3779B97F4A7C15ull;
-    for (uint64_t v : {s0, s1, s2, s3, t0, t1, t2, t3}) {
-        h = (h ^ v) * 0xFF51AFD7ED558CCDull;
-        h ^= h >> 32;
-    }
-    return h;
-}
-
-template <typename T> T record_field(const uint8_t *record, size_t at)
-{
-    T value;
-    std::memcpy(&value, record + at, sizeof value);
-    return value;
-}
-
-uint32_t clamp_cell(double f, uint32_t top)
-{
-    if (!(f > 0))
-        return 0;
-    if (f >= top)
-        return top;
-    return uint32_t(f);
-}
-
-// Box of LAS integer coordinates.
-struct IntBox {
-    int64_t min[3] = {INT64_MAX, INT64_MAX, INT64_MAX};
-    int64_t max[3] = {INT64_MIN, INT64_MIN, INT64_MIN};
-
-    void add(int32_t x, int32_t y, int32_t z)
-    {
-        const int32_t v[3] = {x, y, z};
-        for (int a = 0; a < 3; ++a) {
-            min[a] = std::min<int64_t>(min[a], v[a]);
-            max[a] = std::max<int64_t>(max[a], v[a]);
-        }
-    }
-    void add(const IntBox &other)
-    {
-        for (int a = 0; a < 3; ++a) {
-            min[a] = std::min(min[a], other.min[a]);
-            max[a] = std::max(max[a], other.max[a]);
-        }
-    }
-    bool same_xy(const IntBox &o) const
-    {
-        return min[0] == o.min[0] && min[1] == o.min[1] && max[0] == o.max[0] && max[1] == o.max[1];
-    }
-};
-
-// The fine grid over the quadtree's square, in LAS integer units.
-struct Frame {
-    int64_t min_x = 0, min_y = 0;
-    double kx = 0, ky = 0; // cells per integer unit
-    uint32_t grid = 1;
-
-    uint32_t cell(int32_t x, int32_t y) const
-    {
-        uint32_t cx = clamp_cell(double(int64_t(x) - min_x) * kx, grid - 1);
-        uint32_t cy = clamp_cell(double(int64_t(y) - min_y) * ky, grid - 1);
-        return spread_bits2(cx) | spread_bits2(cy) << 1;
-    }
-};
-
-// Side of the square at the box's min corner that holds every point.
-double square_side(const IntBox &box, const double scale[3])
-{
-    double side = std::max(double(box.max[0] - box.min[0]) * scale[0],
-                           double(box.max[1] - box.min[1]) * scale[1]);
-    if (!(side > 0))
-        side = std::max(scale[0], scale[1]); // one point, or a vertical line of them
-    return side;
-}
-
-Frame make_frame(const IntBox &box, const double scale[3], int depth)
-{
-    Frame f;
-    f.min_x = box.min[0];
-    f.min_y = box.min[1];
-    f.grid = 1u << depth;
-    double side = square_side(box, scale);
-    f.kx = f.grid * scale[0] / side;
-    f.ky = f.grid * scale[1] / side;
-    return f;
-}
-
-// The box the header claims, in integer units; false when it cannot be one.
-bool header_box(const LasHeader &h, IntBox *out)
-{
-    for (int a = 0; a < 3; ++a) {
-        double lo = (h.min[a] - h.offset[a]) / h.scale[a];
-        double hi = (h.max[a] - h.offset[a]) / h.scale[a];
-        if (!std::isfinite(lo) || !std::isfinite(hi) || std::fabs(lo) > 4e9 || std::fabs(hi) > 4e9 || lo > hi)
-            return false;
-        out->min[a] = std::llround(lo);
-        out->max[a] = std::llround(hi);
-    }
-    return true;
-}
-
-// Repeats a positioned read or write until all of it is done; short
-// transfers and interrupted calls are normal on large files.
-template <typename Byte, typename Transfer>
-bool transfer_all(Transfer transfer, int fd, Byte *data, size_t size, uint64_t offset)
-{
-    while (size > 0) {
-        ssize_t n = transfer(fd, data, size, off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= size_t(n);
-        offset += uint64_t(n);
-    }
-    return true;
-}
-
-bool pwrite_all(int fd, const void *data, size_t size, uint64_t offset)
-{
-    return transfer_all(::pwrite, fd, static_cast<const char *>(data), size, offset);
-}
-
-bool pread_all(int fd, void *data, size_t size, uint64_t offset)
-{
-    return transfer_all(::pread, fd, static_cast<char *>(data), size, offset);
-}
-
-// A growable array whose elements are left uninitialised: the import writes
-// every element of its buffers before reading it, and zeroing them would
-// cost as much as the work.
-template <class T> class Buffer {
-public:
-    void resize(size_t n)
-    {
-        if (n > capacity_) {
-            data_.reset(new T[n]);
-            capacity_ = n;
-        }
-        size_ = n;
-    }
-    size_t size() const { return size_; }
-    T *data() { return data_.get(); }
-    const T *data() const { return data_.get(); }
-    T &operator[](size_t i) { return data_[i]; }
-    const T &operator[](size_t i) const { return data_[i]; }
-    T *begin() { return data_.get(); }
-    T *end() { return data_.get() + size_; }
-    void swap(Buffer &other)
-    {
-        std::swap(data_, other.data_);
-        std::swap(size_, other.size_);
-        std::swap(capacity_, other.capacity_);
-    }
-
-private:
-    std::unique_ptr<T[]> data_;
-    size_t size_ = 0, capacity_ = 0;
-};
-
-// A point of a tile being levelled: its sort key, where it is, and its
-// cell of the tile's grid (in what would be padding: sorted along for free).
-struct Entry {
-    uint64_t key;
-    uint32_t index;
-    uint32_t cell;
-};
-static_assert(sizeof(Entry) == 16, "entries stay 16 bytes");
-
 // The entries [first, end) of one finest cell, and the one among them a
 // cell of any level holding it would pick next: the free entry with the
 // smallest hash (end when none is free).
@@ -324,68 +89,6 @@ struct CellRun {
     uint32_t first;
     uint32_t end;
     uint32_t best;
-};
-
-// Sorts entries by the bits of their key from low_bit up, keeping the order
-// of entries that agree on those bits: points of one cell stay in the order
-// of the file, so the store is the same whatever the threads did.  Digits
-// every key shares cost one counting pass and no move.
-struct EntrySorter {
-    static constexpr int kBits = 11;
-    static constexpr int kBuckets = 1 << kBits;
-    std::vector<uint32_t> counts;
-    Buffer<Entry> tmp;
-
-    void sort(Buffer<Entry> &entries, int low_bit)
-    {
-        const size_t n = entries.size();
-        if (n < 2)
-            return;
-        uint64_t top = 0;
-        for (const Entry &e : entries)
-            top |= e.key;
-        int passes = 0;
-        while (passes * kBits + low_bit < 64 && top >> (passes * kBits + low_bit) != 0)
-            ++passes;
-        counts.assign(size_t(passes) * kBuckets, 0);
-        tmp.resize(n);
-        for (const Entry &e : entries)
-            for (int p = 0; p < passes; ++p)
-                ++counts[size_t(p) * kBuckets + digit(e.key, low_bit, p)];
-        for (int p = 0; p < passes; ++p) {
-            uint32_t *c = &counts[size_t(p) * kBuckets];
-            if (c[digit(entries[0].key, low_bit, p)] == n)
-                continue; // every key has this digit
-            uint32_t run = 0;
-            for (int b = 0; b < kBuckets; ++b) {
-                uint32_t v = c[b];
-                c[b] = run;
-                run += v;
-            }
-            for (const Entry &e : entries)
-                tmp[c[digit(e.key, low_bit, p)]++] = e;
-            entries.swap(tmp);
-        }
-    }
-    static uint32_t digit(uint64_t key, int low_bit, int pass)
-    {
-        return uint32_t(key >> (low_bit + pass * kBits)) & (kBuckets - 1);
-    }
-};
-
-struct FreeDeleter {
-    void operator()(void *p) const { std::free(p); }
-};
-
-// One thread's counts on the fine grid.  Every thread sees the whole cloud's
-// area, so counting straight into a shared grid would send each cell's cache
-// line from core to core.  Only the pages a thread writes take memory.
-struct GridCounts {
-    std::unique_ptr<uint32_t[], FreeDeleter> cells;
-    std::vector<uint8_t> touched; // per block
-    Buffer<uint32_t> chunk_cells; // of the chunk being counted
-    std::vector<uint32_t> window_start;
-    Buffer<uint32_t> grouped;
 };
 
 // What one thread found in pass 1.
@@ -479,130 +182,6 @@ struct SpillPoint {
 static_assert(sizeof(SpillPoint) == 16, "spilled points are 16 bytes");
 constexpr int64_t kSpillReach = int64_t(1) << 24;
 
-// Point counts on the fine grid, in Morton order so that a quadtree node is a
-// contiguous range of cells.  The threads count apart (GridCounts) and the
-// grid adds them up.  Cells come in blocks of one memory page, and
-// block sums answer for nodes of a block or more, so the work and the memory
-// touched follow the area the points cover, not the grid's size.  Once the
-// tiles are decided, the grid tells the leaf of a cell.
-class FineGrid {
-public:
-    void reset(int depth)
-    {
-        depth_ = depth;
-        block_depth_ = std::max(0, depth - 5);
-        cells_.reset(static_cast<uint32_t *>(std::calloc(size_t(1) << 2 * depth, sizeof(uint32_t))));
-        if (!cells_)
-            throw std::bad_alloc();
-        blocks_.assign((size_t(1) << 2 * block_depth_) + 1, 0);
-        block_leaf_.assign(blocks_.size() - 1, kNoLeaf);
-    }
-    void release()
-    {
-        cells_.reset();
-        blocks_ = {};
-        block_leaf_ = {};
-    }
-
-    void start_counting(GridCounts &counts) const
-    {
-        counts.cells.reset(static_cast<uint32_t *>(std::calloc(size_t(1) << 2 * depth_, sizeof(uint32_t))));
-        if (!counts.cells)
-            throw std::bad_alloc();
-        counts.touched.assign(blocks_.size() - 1, 0);
-    }
-    // Counts a chunk's cells.  A chunk's points may lie anywhere in the
-    // cloud, and one increment after another all over the grid would wait on
-    // memory for each: the cells are first grouped by window of the grid, so
-    // that the increments of a group stay within a few cache-resident pages.
-    void count(GridCounts &counts, const uint32_t *cells, size_t n) const
-    {
-        const int window_bits = std::min(12, 2 * depth_);
-        const size_t windows = size_t(1) << (2 * depth_ - window_bits);
-        counts.window_start.assign(windows + 1, 0);
-        uint32_t *start = counts.window_start.data();
-        for (size_t k = 0; k < n; ++k)
-            ++start[(cells[k] >> window_bits) + 1];
-        for (size_t w = 0; w < windows; ++w)
-            start[w + 1] += start[w];
-        counts.grouped.resize(n);
-        uint32_t *grouped = counts.grouped.data();
-        for (size_t k = 0; k < n; ++k)
-            grouped[start[cells[k] >> window_bits]++] = cells[k];
-        uint32_t *grid = counts.cells.get();
-        uint8_t *touched = counts.touched.data();
-        const int shift = block_shift();
-        for (size_t k = 0; k < n; ++k) {
-            touched[grouped[k] >> shift] = 1;
-            ++grid[grouped[k]];
-        }
-    }
-    // Adds a thread's counts to the grid and releases them.
-    void merge(GridCounts &counts)
-    {
-        const size_t per_block = size_t(1) << block_shift();
-        for (size_t block = 0; block < counts.touched.size(); ++block) {
-            if (!counts.touched[block])
-                continue;
-            const uint32_t *from = &counts.cells[block * per_block];
-            uint32_t *to = &cells_[block * per_block];
-            uint32_t sum = 0;
-            for (size_t i = 0; i < per_block; ++i) {
-                to[i] += from[i];
-                sum += from[i];
-            }
-            blocks_[block] += sum;
-        }
-        counts = GridCounts();
-    }
-    // Turns the block counts into exclusive prefix sums.
-    void finish_counts()
-    {
-        uint32_t run = 0;
-        for (uint32_t &b : blocks_) {
-            uint32_t v = b;
-            b = run;
-            run += v;
-        }
-    }
-    uint32_t count(int depth, uint32_t morton) const
-    {
-        if (depth <= block_depth_) {
-            const int rest = 2 * (block_depth_ - depth);
-            return blocks_[size_t(morton + 1) << rest] - blocks_[size_t(morton) << rest];
-        }
-        const int rest = 2 * (depth_ - depth);
-        return std::accumulate(&cells_[size_t(morton) << rest], &cells_[size_t(morton + 1) << rest], 0u);
-    }
-    // Makes every cell of the node answer leaf.  Nodes are set in Morton
-    // order, and a node's own cells are read before they are overwritten.
-    void set_leaf(int depth, uint32_t morton, uint32_t leaf)
-    {
-        if (depth <= block_depth_) {
-            const int rest = 2 * (block_depth_ - depth);
-            std::fill(&block_leaf_[size_t(morton) << rest], &block_leaf_[size_t(morton + 1) << rest], leaf);
-            return;
-        }
-        block_leaf_[morton >> 2 * (depth - block_depth_)] = kMixed;
-        const int rest = 2 * (depth_ - depth);
-        std::fill(&cells_[size_t(morton) << rest], &cells_[size_t(morton + 1) << rest], leaf);
-    }
-    uint32_t leaf(uint32_t cell) const
-    {
-        uint32_t leaf = block_leaf_[cell >> block_shift()];
-        return leaf == kMixed ? cells_[cell] : leaf;
-    }
-
-private:
-    static constexpr uint32_t kMixed = kNoLeaf - 1;
-    int block_shift() const { return 2 * (depth_ - block_depth_); }
-    int depth_ = 0;
-    int block_depth_ = 0;
-    std::unique_ptr<uint32_t[], FreeDeleter> cells_;
-    std::vector<uint32_t> blocks_;
-    std::vector<uint32_t> block_leaf_;
-};
-
 // Joins worker threads on every way out of a scope; an exception on the way
 // (a progress callback that throws) first tells the workers to stop.
 class Joiner {
@@ -624,89 +203,6 @@ private:
     std::vector<std::thread> &threads_;
     std::atomic<bool> &stop_;
     int exceptions_;
-};
-
-// A levelled tile on its way to the store: its points in store order and
-// its cell index.
-struct TileOutput {
-    Buffer<tile_point_t> points;
-    std::vector<uint32_t> index;
-    uint64_t tile = 0;
-};
-
-// Writes levelled tiles to the store one after another on a thread of its
-// own.  Threads writing one file all queue on its inode lock, spinning where
-// they could be levelling their next tile: the tiles' cell indexes go
-// through this thread too.  Tiles queued for writing are bounded, so memory
-// stays bounded whatever the disk does.
-class StoreWriter {
-public:
-    using Write = std::function<bool(const TileOutput &tile)>;
-
-    StoreWriter(size_t queue_limit, Write write) : limit_(queue_limit), write_(std::move(write))
-    {
-        thread_ = std::thread([this]() { run(); });
-    }
-    ~StoreWriter() { finish(); }
-
-    // Buffers for the next tile, of one written before when there is one.
-    TileOutput take()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (free_.empty())
-            return TileOutput();
-        TileOutput b = std::move(free_.back());
-        free_.pop_back();
-        return b;
-    }
-    // Queues a tile for the store, waiting while the queue is full.
-    void put(TileOutput &&tile)
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        room_.wait(lock, [&]() { return queue_.size() < limit_ || stopped_; });
-        queue_.push_back(std::move(tile));
-        work_.notify_one();
-    }
-    // Writes what is queued and ends the thread.
-    void finish()
-    {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            closing_ = true;
-        }
-        work_.notify_one();
-        if (thread_.joinable())
-            thread_.join();
-    }
-
-private:
-    void run()
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        for (;;) {
-            work_.wait(lock, [&]() { return !queue_.empty() || closing_; });
-            if (queue_.empty())
-                break;
-            TileOutput item = std::move(queue_.front());
-            queue_.pop_front();
-            lock.unlock();
-            const bool ok = stopped_ || write_(item);
-            lock.lock();
-            stopped_ = stopped_ || !ok; // later tiles are dropped: the import has failed
-            free_.push_back(std::move(item));
-            room_.notify_all();
-        }
-    }
-
-    const size_t limit_;
-    const Write write_;
-    std::mutex mutex_;
-    std::condition_variable work_, room_;
-    std::deque<TileOutput> queue_;
-    std::vector<TileOutput> free_;
-    bool closing_ = false;
-    bool stopped_ = false;
-    std::thread thread_;
 };
 
 class Import {
@@ -1901,12 +1397,13 @@ bool Import::commit()
 }
 
 } // namespace
+} // namespace tile_import
 
 bool import_tile_store(const LasFile &las, const std::string &store_path, const Progress &progress,
                        const TileStoreOptions &options, std::string *error)
 {
     try {
-        Import import(las, store_path, progress, options);
+        tile_import::Import import(las, store_path, progress, options);
         return import.run(error);
     } catch (const std::bad_alloc &) {
         if (error)
