@@ -47,8 +47,10 @@ struct TileStoreOptions {
     // last groups' while they fit: on a large cloud, scratch files on the
     // disk, which the kernel writes out meanwhile, read back several times
     // slower.
-    // kAutoSpillMemory: a quarter of the memory available at the start, at
-    // most kSpillMemoryCap.  The kernel cannot give such memory back while
+    // kAutoSpillMemory: none while the store and all its scratch stay well
+    // within what the kernel keeps in the page cache unwritten (and fit the
+    // disk), else a quarter of the memory available at the start, at most
+    // kSpillMemoryCap.  The kernel cannot give such memory back while
     // the import runs, and it is not seen in the process's resident size: the
     // cap keeps the import's whole footprint, scratch included, under a
     // gigabyte on the largest clouds.
