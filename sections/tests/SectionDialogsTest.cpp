@@ -667,7 +667,7 @@ TEST(VSectionDialogTest, ImportRefusesTooManyRowsAndUtf16AndKeepsTheList)
     Press(Child(&full, VSectionDialog::ID_BUTTON1));
     ASSERT_EQ(1u, driver.messages.size());
     EXPECT_NE(wxNOT_FOUND, driver.messages[0].text.Find("the most a list may hold")) << driver.messages[0].text;
-    EXPECT_EQ(RoadSectionDialog::MAX_GENERATED_ROWS, full.GetSectionList()->GetItemCount());
+    EXPECT_EQ(long(RoadSectionDialog::MAX_GENERATED_ROWS), full.GetSectionList()->GetItemCount());
 }
 
 TEST(VSectionDialogTest, OkNeedsPositiveWidthsAndARow)
