@@ -21,6 +21,7 @@
 #include "tile_import.h"
 
 #include "tile_import_state.h"
+#include "c_notation.h"
 
 #include <cerrno>
 #include <chrono>
@@ -52,7 +53,8 @@ struct PhaseClock {
     {
         auto now = std::chrono::steady_clock::now();
         if (on)
-            std::fprintf(stderr, "import %s %.3f s\n", name, std::chrono::duration<double>(now - last).count());
+            std::fprintf(stderr, "import %s %s s\n", name,
+                         c_number_text(std::chrono::duration<double>(now - last).count(), 3).c_str());
         last = now;
     }
 };

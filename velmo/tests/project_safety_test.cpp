@@ -304,10 +304,11 @@ void change_sections_while_unwritable(const std::string &project, const std::str
 
 TEST(ProjectDisk, SectionChangesOnAFullDiskArePendingUntilASaveStoresThem)
 {
+    if (!RunWhereASmallDiskMounts())
+        return;
     TempDir dir;
     SmallDisk disk(dir.file("disk"));
-    if (!disk.mounted())
-        GTEST_SKIP() << "mounting a small file system needs root";
+    ASSERT_TRUE(disk.mounted()) << disk.why();
     std::string pm = write_alignment(dir.file("a.pm"));
     change_sections_while_unwritable(dir.file("disk/p.qpj"), pm, [&](bool full) {
         if (full)
@@ -319,10 +320,11 @@ TEST(ProjectDisk, SectionChangesOnAFullDiskArePendingUntilASaveStoresThem)
 
 TEST(ProjectDisk, SectionChangesOnAReadOnlyMountArePendingUntilASaveStoresThem)
 {
+    if (!RunWhereASmallDiskMounts())
+        return;
     TempDir dir;
     SmallDisk disk(dir.file("disk"));
-    if (!disk.mounted())
-        GTEST_SKIP() << "mounting a small file system needs root";
+    ASSERT_TRUE(disk.mounted()) << disk.why();
     std::string pm = write_alignment(dir.file("a.pm"));
     change_sections_while_unwritable(dir.file("disk/p.qpj"), pm, [&](bool read_only) {
         ASSERT_TRUE(disk.read_only(read_only));
