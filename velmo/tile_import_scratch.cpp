@@ -84,26 +84,31 @@ void Import::group_leaves()
     }
 }
 
+// Bytes of scratch that may be kept in memory.  None when the kernel has
+// no reason to write any scratch back: scratch files on the disk are then
+// read from the page cache, and faster than memory-backed ones, whose pages
+// the kernel handles one at a time, which slows the store's writing down
+// too (by half or more).  Half the threshold leaves room for what other
+// programs write meanwhile.
+uint64_t Import::spill_memory_budget() const
+{
+    if (options_.spill_memory != TileStoreOptions::kAutoSpillMemory)
+        return options_.spill_memory;
+    const uint64_t written = file_size_ + point_count_ * spill_record_;
+    if (written <= writeback_threshold() / 2 && written <= free_disk_bytes())
+        return 0;
+    return std::min(available_memory() / 4, TileStoreOptions::kSpillMemoryCap);
+}
+
 // The last groups' scratch files are read last, after the longest wait in
 // the page cache: they are the ones kept in memory while the budget allows.
-// Unless the kernel has no reason to write any scratch back: scratch files
-// on the disk are then read from the page cache, and faster than
-// memory-backed ones, whose pages the kernel handles one at a time, which
-// slows the store's writing down too (by half or more).  Half the threshold
-// leaves room for what other programs write meanwhile.
 void Import::keep_spill_in_memory()
 {
     const size_t groups = group_first_tile_.size() - 1;
     std::vector<uint64_t> bytes(groups, 0);
     for (size_t i = 0; i < leaves_.size(); ++i)
         bytes[leaf_group_[i]] += leaves_[i].count * spill_record_;
-    const uint64_t written = file_size_ + point_count_ * spill_record_;
-    const bool stays_cached = written <= writeback_threshold() / 2 && written <= free_disk_bytes();
-    uint64_t budget = options_.spill_memory;
-    if (budget == TileStoreOptions::kAutoSpillMemory && stays_cached)
-        budget = 0;
-    if (budget == TileStoreOptions::kAutoSpillMemory)
-        budget = std::min(available_memory() / 4, TileStoreOptions::kSpillMemoryCap);
+    uint64_t budget = spill_memory_budget();
     group_in_memory_.assign(groups, 0);
     file_spill_bytes_ = 0;
     for (size_t g = groups; g-- > 0;) {

@@ -170,6 +170,7 @@ private:
     void choose_spill_record();
     // The scratch files from the scatter to the levelling (tile_import_scratch.cpp).
     void group_leaves();
+    uint64_t spill_memory_budget() const;
     void keep_spill_in_memory();
     bool open_spill(Scratch &s, uint32_t group);
     bool spill_runs(Scratch &s, uint64_t chunk);
