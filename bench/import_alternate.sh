@@ -7,15 +7,15 @@
 #
 # BUILD_A and BUILD_B are build folders holding bench/velmo_bench (each loads
 # its own libvelmo through its run path, so two builds need two folders).
-# The corridor LAS of `points` points (20000000) is generated once with
-# corvane-lasgen of BUILD_B into $WORK (/tmp/corvane-import-alternate) and
-# reused; rounds defaults to 7, threads to $THREADS (8).  Every import prints
-# its phase times (CORVANE_IMPORT_TIMES=1) where the build reports them; the
-# end gives per build the median, least and most seconds of each phase, of
-# the whole import and of the processor time it took (user and system, all
-# threads: on a loaded machine it tells more than the wall clock), the load
-# before and after, and whether the two builds' stores are the same byte for
-# byte.
+# The corridor LAS of `points` points (20000000) is generated once by
+# BUILD_B's velmo_bench, in a first import that is not counted, into $WORK/b
+# ($WORK: /tmp/corvane-import-alternate) and reused; rounds defaults to 7,
+# threads to $THREADS (8).  Every import prints its phase times
+# (CORVANE_IMPORT_TIMES=1) where the build reports them; the end gives per
+# build the median, least and most seconds of each phase, of the whole import
+# and of the processor time it took (user and system, all threads: on a
+# loaded machine it tells more than the wall clock), the load before and
+# after, and whether the two builds' stores are the same byte for byte.
 set -euo pipefail
 
 if [ $# -lt 2 ]; then
@@ -35,23 +35,15 @@ for build in "$build_a" "$build_b"; do
         exit 1
     fi
 done
-lasgen=$build_b/tools/lasgen/corvane-lasgen
 mkdir -p "$work/a" "$work/b"
-las=$work/corridor-$points.las
+# velmo_bench writes its corridor to a LAS file of this name in its folder,
+# or reuses the one there with the right point count.
+las=$work/b/corridor-gentle-$points.las
 if [ ! -s "$las" ]; then
-    if [ ! -x "$lasgen" ]; then
-        echo "$lasgen is missing: build the corvane-lasgen target there" >&2
-        exit 1
-    fi
-    # The corridor velmo_bench itself would generate for this many points.
-    length=$(awk -v n="$points" 'BEGIN { l = n / 20000; if (l < 200) l = 200; printf "%.6f", l }')
-    radius=$(awk -v l="$length" 'BEGIN { r = l / 2; if (r < 150) r = 150; printf "%.6f", r }')
-    "$lasgen" --out "$las" --points "$points" --alignment curved --length "$length" --radius "$radius"
+    echo "generating $las"
+    "$build_b/bench/velmo_bench" --points "$points" --dir "$work/b" --threads "$threads" --no-sections >/dev/null
 fi
-# velmo_bench reuses a LAS file of its own name with the right point count.
-for side in a b; do
-    ln -sf "$las" "$work/$side/corridor-gentle-$points.las"
-done
+ln -sf "$las" "$work/a/corridor-gentle-$points.las"
 
 times_file=$work/times.txt
 : >"$times_file"
