@@ -16,8 +16,9 @@
 // the scratch kept in memory, whatever the size of the file: no pass holds
 // the cloud.  The scratch files are unnamed files beside the store; for a
 // cloud whose store and scratch would not stay in the page cache unwritten,
-// the last groups' are memory-backed instead, up to a quarter of the memory
-// available and at most half a gigabyte (TileStoreOptions::spill_memory).
+// or not fit the disk together, the last groups' are memory-backed instead,
+// up to a quarter of the memory available and at most half a gigabyte
+// (TileStoreOptions::spill_memory).
 #include "tile_import.h"
 
 #include "tile_import_state.h"
