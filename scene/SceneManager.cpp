@@ -2,6 +2,9 @@
 
 #include "SceneObjects.h"
 
+#include <osg/Camera>
+#include <osg/State>
+#include <osg/VertexArrayState>
 #include <osg/observer_ptr>
 #include <osgDB/DatabasePager>
 #include <osgViewer/View>
@@ -60,6 +63,27 @@ void destroy_table(SceneObjectTable *&table)
     treetable_destroy(table);
     table = nullptr;
 }
+
+// The scene graph hands an array to the GL only when it differs from the
+// last one handed over, and tells them apart by address and modification
+// count alone.  An array released after a frame and a new one built later
+// at its address (a section's points replaced, a tile paged out and another
+// in) look the same to it, so the GL went on reading the released array's
+// memory: address 0 for an array that was empty, and the driver faulted.
+// Forgetting what was handed over before each frame makes every frame hand
+// over its own arrays; nothing drawn in a frame is released during it.
+struct ForgetArraysOfLastFrame : osg::Camera::DrawCallback {
+    void operator()(osg::RenderInfo &info) const override
+    {
+        osg::State *state = info.getState();
+        osg::VertexArrayState *arrays = state ? state->getCurrentVertexArrayState() : nullptr;
+        if (!arrays)
+            return;
+        state->disableAllVertexArrays();
+        arrays->unbindVertexBufferObject();
+        arrays->unbindElementBufferObject();
+    }
+};
 
 void bound_pager(osgDB::DatabasePager *pager)
 {
@@ -172,6 +196,7 @@ void SceneRegisterViewer(osgViewer::View *viewer)
         if (watched == viewer)
             return;
     bound_pager(viewer->getDatabasePager());
+    viewer->getCamera()->addInitialDrawCallback(new ForgetArraysOfLastFrame);
     registered_viewers.emplace_back(viewer);
 }
 

@@ -82,7 +82,9 @@ int SceneUnlockSection();
 // settings for the next workspace.  The viewer is watched, not owned: one
 // that is destroyed drops out by itself.  Registering twice counts once; the
 // registration outlives SceneDestroy and SceneInit.  The viewer's pager is
-// bounded to SCENE_MAX_PAGED_TILES tiles holding loaded points.
+// bounded to SCENE_MAX_PAGED_TILES tiles holding loaded points.  Each frame
+// of the viewer's camera hands the GL the arrays of what it draws afresh, so
+// that no geometry is drawn from an array released before the frame.
 void SceneRegisterViewer(osgViewer::View *viewer);
 
 // Tiles whose loaded points the pager keeps before it drops those out of view
