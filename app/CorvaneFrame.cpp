@@ -450,6 +450,7 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
         m_runningTask = nullptr;
     ShowWaitingSelection();
     StartPendingSectionReload();
+    ReleaseSectionPoints();
     if (event.GetInt() == TaskThread::FINISH_SAVE_FAILED && m_pendingFailure.empty())
         m_pendingFailure = event.GetMessage();
     if (!m_pendingFailure.empty()) {

@@ -327,6 +327,9 @@ private:
     void FinishSectionTask(TaskThreadEvent &event);
     // Starts the recomputation that a change during a task left waiting.
     void StartPendingSectionReload();
+    // Frees the points of the sections not shown and the arrays that new
+    // ones replaced, once no task can be reading them.
+    void ReleaseSectionPoints();
     // The tree's section commands and the measure menu; true when handled.
     bool HandleSectionMenu(long id);
     void ClearMenuSection();

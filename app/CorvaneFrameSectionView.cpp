@@ -127,6 +127,7 @@ void CorvaneFrame::SetCurrentSection(section_t *section)
     if (!section) {
         m_statusView->SetStatusText(2, wxEmptyString);
         SetModelViewMode(VIEW_3D);
+        ReleaseSectionPoints();
         return;
     }
     // A section picked in the model view must be seen: its pane opens.
@@ -144,6 +145,7 @@ void CorvaneFrame::SetCurrentSection(section_t *section)
     ShowSectionTool(true);
     m_statusView->SetStatusText(2, EngineText::Name(section->name));
     ShowProperties(nullptr, nullptr, section);
+    ReleaseSectionPoints();
 }
 
 // The distance and the coordinates read out belong to the section shown:
@@ -228,6 +230,18 @@ void CorvaneFrame::FinishSectionTask(TaskThreadEvent &event)
     ShowProperties(nullptr, nullptr, section);
     if (event.GetCode() == TASK_LOAD_SECTION)
         InstallSectionManipulator();
+}
+
+// The scene draws copies of what it shows, so once no task runs nothing
+// reads a section's points but the window, between its events: a replaced
+// array can go, and so can the points of every section but the one shown
+// (opening a section computes them again).  A task running now takes them
+// at its end.
+void CorvaneFrame::ReleaseSectionPoints()
+{
+    if (m_runningTask || !g_workspace)
+        return;
+    wks_release_section_points(g_workspace, m_currentSection);
 }
 
 void CorvaneFrame::StartPendingSectionReload()
@@ -672,6 +686,7 @@ void CorvaneFrame::RemoveSections(const std::vector<section_t *> &sections)
     m_propertyGrid->Clear();
     UpdateWorkspaceTree();
     RedrawViews();
+    ReleaseSectionPoints();
 }
 
 // ---- DXF and DAT files of the current section ----------------------------------------------
@@ -711,6 +726,7 @@ void CorvaneFrame::ImportSectionDxf()
     SceneShowSectionLineRed(m_currentSection, m_pointSize);
     SceneShowSectionLineBlue(m_currentSection, m_pointSize);
     RedrawViews();
+    ReleaseSectionPoints();
 }
 
 void CorvaneFrame::ExportSectionFile()

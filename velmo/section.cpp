@@ -71,12 +71,12 @@ void section_free(section_t *section)
         return;
     std::vector<void *> records;
     std::vector<Array *> arrays = {section->points, section->red_line, section->measurements};
-    for (Array *list : arrays)
-        collect_records(list, &records);
     if (section->state) {
         records.insert(records.end(), section->state->retired_points.begin(), section->state->retired_points.end());
         arrays.insert(arrays.end(), section->state->retired_arrays.begin(), section->state->retired_arrays.end());
     }
+    for (Array *list : arrays)
+        collect_records(list, &records);
     std::sort(records.begin(), records.end());
     records.erase(std::unique(records.begin(), records.end()), records.end());
     for (void *record : records)
@@ -105,12 +105,29 @@ void section_retire_array(section_t *section, Array *old) noexcept
     if (!old)
         return;
     try {
-        std::vector<void *> records;
-        collect_records(old, &records);
-        for (void *record : records)
-            section->state->retired_points.push_back(static_cast<velmo_point_t *>(record));
         section->state->retired_arrays.push_back(old);
     } catch (...) {
+    }
+}
+
+void section_release(section_t *section, bool keep_points)
+{
+    std::vector<Array *> arrays;
+    {
+        std::lock_guard<std::mutex> guard(section->state->lock);
+        arrays.swap(section->state->retired_arrays);
+        Array *empty = keep_points || array_size(section->points) == 0 ? nullptr : new_array();
+        if (empty) {
+            arrays.push_back(section->points);
+            __atomic_store_n(&section->points, empty, __ATOMIC_RELEASE);
+        }
+    }
+    for (Array *list : arrays) {
+        std::vector<void *> records;
+        collect_records(list, &records);
+        for (void *record : records)
+            free(record);
+        array_destroy(list);
     }
 }
 
@@ -153,6 +170,26 @@ int wks_modify_section_width(wks_t *wks, section_t *section, const double range[
     if (!section || section->type == SECTION_LONGITUDE)
         return 0;
     return set_range(wks, section, range, true);
+}
+
+// Sections not shown give up their points: the section view computes them
+// again when it opens one.  Removed sections are released as well; their
+// records stay for whoever still holds them.
+int wks_release_section_points(wks_t *wks, const section_t *shown)
+{
+    if (!wks || !wks->state)
+        return 0;
+    std::vector<section_t *> sections = wks->state->removed_sections;
+    for (Array *list : {wks->latitude_sections, wks->longitude_sections, wks->custom_sections})
+        for (size_t i = 0; list && i < array_size(list); i++) {
+            void *item = nullptr;
+            if (array_get_at(list, i, &item) == CC_OK && item)
+                sections.push_back(static_cast<section_t *>(item));
+        }
+    for (section_t *section : sections)
+        if (section->state)
+            section_release(section, section == shown);
+    return 1;
 }
 
 // Everything a section has was loaded with the project; only check it.

@@ -25,12 +25,13 @@ struct velmo_section_state {
     int64_t road = 0;            // id of the road it was generated on; 0: none recorded
     // Guards replacing the points array and every change of the measurement
     // and red-line arrays.  Readers on other threads never see freed memory:
-    // replaced arrays and removed points are retired, and released with the
-    // section.  retired_arrays holds the arrays alone; their records are
-    // retired one by one in retired_points.
+    // replaced arrays and removed measurements are retired.  A replaced
+    // array, with its records, is freed by wks_release_section_points, when
+    // the caller knows that no thread reads it any more; a removed
+    // measurement, which the window may still hold, goes with the section.
     std::mutex lock;
-    std::vector<Array *> retired_arrays;
-    std::vector<velmo_point_t *> retired_points;
+    std::vector<Array *> retired_arrays;         // with their records
+    std::vector<velmo_point_t *> retired_points; // removed measurements
 
     // The rest is the section modules' own bookkeeping.
     wks_t *workspace = nullptr;  // owner; lets section-only calls reach the project file
@@ -79,10 +80,13 @@ bool section_save_data(section_t *section);
 // 2 custom), with its three arrays; null when memory runs out.
 section_t *section_new(int type, int list);
 
-// Move a removed record, or a replaced array and its records, to the
+// Move a removed measurement, or a replaced array with its records, to the
 // retired lists.  Call with the section's lock held.
 void section_retire_point(section_t *section, velmo_point_t *record) noexcept;
 void section_retire_array(section_t *section, Array *old) noexcept;
+// Frees the section's retired arrays, and its points unless keep_points;
+// no other thread may be reading them.
+void section_release(section_t *section, bool keep_points);
 
 class WorkerPool;
 

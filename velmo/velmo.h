@@ -311,7 +311,17 @@ VELMO_API int wks_export_sections(wks_t *wks, section_t *const *sections, int co
  * to keep every core busy, few enough to show them soon. */
 #define WKS_EXPORT_BLOCK 64
 VELMO_API int wks_import_section(wks_t *wks, section_t *section);
+/* Computes the section's points afresh.  The array they replace is retired:
+ * it stays readable until wks_release_section_points. */
 VELMO_API int wks_cal_section(wks_t *wks, section_t *section, velmo_progress_callback_t progress);
+/* Frees what the sections hold and no longer need: the points arrays and
+ * design lines that wks_cal_section and section_import_dxf replaced, and the
+ * points of every section but shown (null: of every section); wks_cal_section
+ * computes them again.  Measurements, red lines and ground lines are kept.
+ * Call it only where no other thread reads or changes the workspace's
+ * sections and no pointer into a points array is held: on the thread that
+ * shows them, between two tasks.  0 without a workspace. */
+VELMO_API int wks_release_section_points(wks_t *wks, const section_t *shown);
 VELMO_API int wks_modify_section_offset(wks_t *wks, section_t *section, const double range[2]);
 VELMO_API int wks_modify_section_width(wks_t *wks, section_t *section, const double range[2]);
 VELMO_API int wks_save_section_data(wks_t *wks, section_t *section);

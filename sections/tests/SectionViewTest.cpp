@@ -11,6 +11,9 @@
 #include "c_notation.h"
 #include "toolkit_decimal_comma_locale.h"
 
+#include <osg/Geode>
+#include <osg/Geometry>
+
 #include <wx/aui/framemanager.h>
 #include <wx/bmpbuttn.h>
 #include <wx/propgrid/propgrid.h>
@@ -125,6 +128,50 @@ TEST_F(SectionViewTest, MeasureMakesASectionCurrentWithItsPaneToolWindowAndName)
     EXPECT_EQ(nullptr, frame->GetCurrentSection());
     EXPECT_EQ("", Status(2));
     EXPECT_EQ(VIEW_3D, frame->GetModelViewMode());
+}
+
+namespace {
+
+// Vertices of the points the section view draws.
+size_t ShownPointCount()
+{
+    if (SectionPointsGroup->getNumChildren() == 0)
+        return 0;
+    osg::Geode *geode = SectionPointsGroup->getChild(0)->asGeode();
+    const osg::Geometry *points = geode ? geode->getDrawable(0)->asGeometry() : nullptr;
+    return points && points->getVertexArray() ? points->getVertexArray()->getNumElements() : 0;
+}
+
+} // namespace
+
+// Only the section on show holds its points; each section opened again, by
+// the tree or after a change of its thickness, shows all of its points.
+TEST_F(SectionViewTest, OnlyTheShownSectionHoldsItsPointsAndEachShowsThemAllWhenOpened)
+{
+    section_t *first = Latitude(0), *second = Latitude(1);
+    MakeCurrent(first);
+    const size_t firstCount = CountOf(first->points);
+    ASSERT_GT(firstCount, 100u);
+    EXPECT_EQ(firstCount, ShownPointCount());
+    MakeCurrent(second);
+    EXPECT_EQ(0u, CountOf(first->points)) << "a section no longer shown gives up its points";
+    EXPECT_EQ(CountOf(second->points), ShownPointCount());
+    MakeCurrent(first);
+    EXPECT_EQ(firstCount, CountOf(first->points));
+    EXPECT_EQ(firstCount, ShownPointCount());
+    EXPECT_EQ(0u, CountOf(second->points));
+
+    for (double thickness : {2.0, 0.4, 1.0}) {
+        ASSERT_TRUE(frame->SetSectionOffset(thickness));
+        ASSERT_TRUE(WaitForTasks());
+        DrawSectionView();
+        EXPECT_EQ(CountOf(first->points), ShownPointCount()) << thickness;
+    }
+    EXPECT_EQ(firstCount, CountOf(first->points)) << "back at its first thickness";
+
+    frame->SetCurrentSection(nullptr);
+    EXPECT_EQ(0u, CountOf(first->points));
+    EXPECT_EQ(0u, ShownPointCount());
 }
 
 // Under a German locale the read-outs and properties keep decimal points:

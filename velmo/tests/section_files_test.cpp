@@ -555,8 +555,10 @@ TEST(SectionFiles, DxfExportIsReadByEzdxfAndGivesTheRedLineBack)
         EXPECT_NEAR(red[i].x, -5 + design[i][0] * std::cos(2.0), 1e-4) << "world point by reverse projection";
         EXPECT_NEAR(red[i].z, design[i][1], 1e-4);
     }
-    ASSERT_EQ(other->state->retired_points.size(), 1u);
-    EXPECT_EQ(other->state->retired_points[0], old) << "the replaced record stays readable";
+    ASSERT_EQ(other->state->retired_arrays.size(), 1u);
+    size_t at = 0;
+    EXPECT_EQ(array_index_of(other->state->retired_arrays[0], old, &at), CC_OK)
+        << "the replaced record stays readable";
 }
 
 TEST(SectionFiles, ImportedRedLineIsSavedInTheProject)
@@ -712,7 +714,7 @@ TEST(SectionFiles, DxfImportOfBrokenFilesKeepsTheRedLine)
     EXPECT_EQ(section_import_dxf(section, dir.path().string().c_str()), 0);
     EXPECT_NE(std::string(section_last_message(section)).find("not a regular file"), std::string::npos);
     EXPECT_EQ(array_size(section->red_line), 2u);
-    EXPECT_TRUE(section->state->retired_points.empty());
+    EXPECT_TRUE(section->state->retired_arrays.empty());
     ASSERT_NE(section_import_dxf(section, good.c_str()), 0);
     EXPECT_STREQ(section_last_message(section), "");
 }
