@@ -53,9 +53,14 @@ osg::ref_ptr<osg::Vec3dArray> plane_vertices(const Array *list)
     return vertices;
 }
 
+// Drawn from the arrays themselves, not from a display list: the scene
+// builds its geometry anew on every change, and each list kept a second copy
+// of the points in the GL, which the scene graph holds on to by the hundred
+// for lists it might reuse (a section opened was hundreds of megabytes).
 osg::ref_ptr<osg::Geometry> make_geometry(osg::Vec3dArray *vertices, GLenum primitive)
 {
     osg::ref_ptr<osg::Geometry> geometry = new osg::Geometry;
+    geometry->setUseDisplayList(false);
     geometry->setVertexArray(vertices);
     geometry->addPrimitiveSet(new osg::DrawArrays(primitive, 0, (GLsizei)vertices->size()));
     return geometry;

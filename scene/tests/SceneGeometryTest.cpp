@@ -514,4 +514,38 @@ TEST_F(SceneSectionView, MeasuredPolylineNeedsTwoPointsForItsLine)
     EXPECT_EQ(vertices_of(geometry_at(geode, 0))->size(), 0u);
 }
 
+// Everything the scene draws is drawn from its own arrays: a display list
+// would keep a second copy of a section's points in the GL, and the scene
+// graph keeps a hundred unused lists for reuse.
+TEST_F(SceneSectionView, NothingTheScenesDrawIsCompiledIntoADisplayList)
+{
+    TestRoad road;
+    five_element_alignment(road.road());
+    TestSection section(SECTION_LATITUDE);
+    for (float u : {-1.0f, 0.0f, 1.0f}) {
+        section.add(section.section.points, u, 1, 0);
+        section.add(section.section.measurements, u, 2, 0);
+        section.add(section.section.red_line, u, 3, 0);
+    }
+    const ClassTable classes;
+    SceneShowRoad(&road.record);
+    SceneShowSection(&section.section);
+    SceneShowSectionOverlay(&section.section, true);
+    SceneShowSectionPoints(&section.section, COLOR_HEIGHT, 2, classes.visible, classes.colours);
+    SceneShowSectionLineBlue(&section.section, 2);
+    SceneShowSectionLineRed(&section.section, 2);
+    SceneShowPolyline({velmo_point_t{}, velmo_point_t{}}, 2);
+
+    struct Geometries : osg::NodeVisitor {
+        Geometries() : osg::NodeVisitor(TRAVERSE_ALL_CHILDREN) {}
+        void apply(osg::Geometry &geometry) override { found.push_back(&geometry); }
+        std::vector<osg::Geometry *> found;
+    } geometries;
+    SceneRoot->accept(geometries);
+    SectionViewRoot->accept(geometries);
+    EXPECT_GE(geometries.found.size(), 10u);
+    for (const osg::Geometry *geometry : geometries.found)
+        EXPECT_FALSE(geometry->getUseDisplayList()) << geometry->getNumPrimitiveSets() << " primitive sets";
+}
+
 } // namespace

@@ -1,0 +1,243 @@
+// section_session_bench: the program's resident memory over a day of
+// section work, driven through the main frame.
+//
+//   section_session_bench [--points N] [--sections S] [--changes C] [--dir PATH]
+//
+// Makes (or reuses, in PATH) a project of a corridor of N points (default
+// 20 M) with S latitude sections (default 1,000, 40 m wide, 1 m thick),
+// opens it with the ribbon's Open, opens the middle section in the section view
+// and changes its thickness C times (default 200), each computed and drawn,
+// then opens every section in turn as the tree's Measure does, each computed
+// and drawn.  Prints the resident memory along the way.  Needs a display
+// (xvfb-run).
+#include "CorvaneFrame.h"
+#include "FileChooser.h"
+#include "RibbonClick.h"
+#include "SceneManager.h"
+#include "canvas_test_app.h"
+#include "lasgen.h"
+#include "velmo.h"
+
+#include <osgDB/Registry>
+
+#include <wx/image.h>
+
+#include <algorithm>
+#include <memory>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Options {
+    uint64_t points = 20000000;
+    int sections = 1000;
+    int changes = 200;
+    std::string dir = (fs::temp_directory_path() / "corvane-session-bench").string();
+};
+
+bool Parse(int argc, char **argv, Options *o)
+{
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string arg = argv[i];
+        if (arg == "--points")
+            o->points = std::strtoull(argv[i + 1], nullptr, 10);
+        else if (arg == "--sections")
+            o->sections = std::atoi(argv[i + 1]);
+        else if (arg == "--changes")
+            o->changes = std::atoi(argv[i + 1]);
+        else if (arg == "--dir")
+            o->dir = argv[i + 1];
+        else
+            return false;
+    }
+    return argc % 2 == 1 && o->points > 0 && o->sections > 0 && o->changes >= 0;
+}
+
+void Print(const std::string &name, double value)
+{
+    std::printf("%s=%.6g\n", name.c_str(), value);
+    std::fflush(stdout);
+}
+
+// A figure of /proc/self/status, in MB.
+double StatusMb(const char *key)
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    const size_t length = std::strlen(key);
+    while (std::getline(in, line))
+        if (line.compare(0, length, key) == 0 && line.size() > length && line[length] == ':')
+            return std::atof(line.c_str() + length + 1) / 1024.0;
+    return -1;
+}
+
+void PrintResident(const std::string &when)
+{
+    Print("rss_mb_" + when, StatusMb("VmRSS"));
+}
+
+bool Milestone(int step, int last)
+{
+    return step == last || step == 1 || step == 10 || step == 20 || step % 100 == 0;
+}
+
+section_t *SectionAt(size_t index)
+{
+    void *item = nullptr;
+    array_get_at(g_workspace->latitude_sections, index, &item);
+    return static_cast<section_t *>(item);
+}
+
+// The corridor, its road and a project holding the sections, computed and
+// saved; made in a child process so that the import's memory is not the
+// program's.
+bool MakeProject(const Options &o, const std::string &project)
+{
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child < 0)
+        return false;
+    if (child > 0) {
+        int status = 0;
+        return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    lasgen::CorridorSpec spec;
+    spec.points = o.points;
+    const std::string las = o.dir + "/corridor.las", pm = o.dir + "/centre.pm";
+    std::string error;
+    if (!lasgen::write_corridor(spec, las, &error)) {
+        std::fprintf(stderr, "section_session_bench: %s\n", error.c_str());
+        _exit(1);
+    }
+    road_t centre;
+    road_init(&centre);
+    lasgen::build_alignment(spec, &centre);
+    road_export_haidi(&centre, pm.c_str());
+    road_final(&centre);
+    auto *wks = static_cast<wks_t *>(malloc(96));
+    wks_init(wks);
+    wks_road_t *road = nullptr;
+    std::vector<double> rows;
+    for (int i = 0; i < o.sections; ++i)
+        rows.insert(rows.end(), {spec.start_chainage + spec.length * (i + 0.5) / o.sections, 0.0});
+    bool made = wks_create_project(wks, 0, project.c_str()) && wks_import_velmo(wks, las.c_str(), nullptr) &&
+                (road = wks_import_road(wks, pm.c_str(), 0)) && wks_export_project(wks) &&
+                wks_generate_road_latitude_sections(wks, road, o.sections, rows.data(), 1.0, 40.0) == o.sections;
+    std::vector<section_t *> all;
+    for (size_t i = 0; made && i < array_size(wks->latitude_sections); ++i) {
+        void *item = nullptr;
+        array_get_at(wks->latitude_sections, i, &item);
+        all.push_back(static_cast<section_t *>(item));
+    }
+    made = made && wks_export_sections(wks, all.data(), int(all.size())) == o.sections;
+    wks_destroy(wks);
+    _exit(made ? 0 : 1);
+}
+
+// Answers the Open command's file dialog with the project.
+class ProjectChooser : public FileChooser
+{
+public:
+    explicit ProjectChooser(std::string project) : m_project(std::move(project)) {}
+
+protected:
+    bool AskPath(wxWindow *, const wxString &, const wxString &, long, wxString *path) override
+    {
+        *path = wxString::FromUTF8(m_project);
+        return true;
+    }
+
+private:
+    std::string m_project;
+};
+
+// Waits for the running task, then lets both views draw.
+void Settle(CorvaneFrame *frame)
+{
+    PumpEventsUntil([frame] { return !frame->IsTaskRunning(); }, 600 * 1000, true);
+    PumpEventsUntil([] { return false; }, 20, true);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Options o;
+    if (!Parse(argc, argv, &o)) {
+        std::fprintf(stderr, "usage: section_session_bench [--points N] [--sections S] [--changes C] [--dir PATH]\n");
+        return 2;
+    }
+    if (!StartToolkit()) {
+        std::fprintf(stderr, "section_session_bench: %s\n", ToolkitFailure().c_str());
+        return 1;
+    }
+    wxInitAllImageHandlers();
+    osgDB::Registry::instance()->getLibraryFilePathList().push_front(CORVANE_PLUGIN_LIBRARY_DIR);
+    fs::create_directories(o.dir);
+    const std::string project =
+        o.dir + "/session-" + std::to_string(o.points) + "-" + std::to_string(o.sections) + ".qpj";
+    if (!fs::exists(project) && !MakeProject(o, project)) {
+        std::fprintf(stderr, "section_session_bench: cannot make the project in %s\n", o.dir.c_str());
+        return 1;
+    }
+    SceneInit();
+    auto *frame = new CorvaneFrame(nullptr, wxID_ANY);
+    frame->SetSize(1600, 1000);
+    frame->Show();
+    WaitUntilShown(frame);
+    Settle(frame);
+    frame->SetFileChooser(std::make_unique<ProjectChooser>(project));
+    ClickRibbonButton(frame->GetRibbonBar(), CorvaneFrame::ID_RIBBON_OPEN);
+    Settle(frame);
+    if (!g_workspace || int(array_size(g_workspace->latitude_sections)) != o.sections) {
+        std::fprintf(stderr, "section_session_bench: cannot open %s\n", project.c_str());
+        return 1;
+    }
+    // The model view pages the cloud in meanwhile.
+    PumpEventsUntil([] { return false; }, 5000, true);
+    Print("points", double(o.points));
+    Print("sections", o.sections);
+    PrintResident("project_shown");
+
+    section_t *shown = SectionAt(size_t(o.sections) / 2);
+    frame->SetCurrentSection(shown);
+    Settle(frame);
+    Print("section_points", double(array_size(shown->points)));
+    PrintResident("section_shown");
+    for (int change = 1; change <= o.changes; ++change) {
+        frame->SetSectionOffset(change % 2 ? 2.0 : 1.0);
+        Settle(frame);
+        if (Milestone(change, o.changes))
+            PrintResident("after_thickness_changes_" + std::to_string(change));
+    }
+
+    size_t most = 0;
+    for (int opened = 1; opened <= o.sections; ++opened) {
+        shown = SectionAt(size_t(opened - 1));
+        frame->SetCurrentSection(shown);
+        Settle(frame);
+        most = std::max(most, size_t(array_size(shown->points)));
+        if (Milestone(opened, o.sections))
+            PrintResident("after_sections_opened_" + std::to_string(opened));
+    }
+    Print("section_points_most", double(most));
+    Print("rss_mb_peak", StatusMb("VmHWM"));
+
+    frame->Destroy();
+    PumpEventsFor(100);
+    SceneDestroy();
+    wxEntryCleanup();
+    return 0;
+}
