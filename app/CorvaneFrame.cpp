@@ -290,6 +290,7 @@ void CorvaneFrame::StartUpdateCheck()
         return;
     }
     m_runningTask = task;
+    ++m_tasksStarted;
 }
 
 // ---- Static event table ----------------------------------------------------------
@@ -391,7 +392,7 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
     m_statusView->SetProgress(0, wxEmptyString);
     // A pick may start the load of the section it found: that task stays
     // the running one.
-    TaskThread *finished = m_runningTask;
+    const unsigned long startedBefore = m_tasksStarted;
     switch (event.GetCode()) {
     case TASK_IMPORT_LAS:
         if (event.GetCloud()) {
@@ -446,7 +447,7 @@ void CorvaneFrame::OnTaskFinish(TaskThreadEvent &event)
     default:
         break;
     }
-    if (m_runningTask == finished)
+    if (m_tasksStarted == startedBefore)
         m_runningTask = nullptr;
     ShowWaitingSelection();
     StartPendingSectionReload();

@@ -417,6 +417,10 @@ private:
 
     // The busy guard: the task in progress, null while none runs.
     TaskThread *m_runningTask = nullptr;
+    // Tasks started so far.  A finished task's thread is gone, and the next
+    // one may be built at its address: whether a handler started another
+    // task is told by this count, never by comparing the two.
+    unsigned long m_tasksStarted = 0;
     // A row was selected while a task ran: its values wait for the end.
     bool m_selectionWaits = false;
     // The toolkit still uses the row of a tree event once its handler has

@@ -144,7 +144,9 @@ void CorvaneFrame::StartTask(TaskThread *task)
     if (task->Run() != wxTHREAD_NO_ERROR) {
         delete task;
         m_runningTask = nullptr;
+        return;
     }
+    ++m_tasksStarted;
 }
 
 void CorvaneFrame::SaveProject()
