@@ -15,6 +15,7 @@
 // The corridor and project are kept in PATH for the next run of the same
 // size.
 #include "lasgen.h"
+#include "resident_memory.h"
 #include "velmo.h"
 
 #include <algorithm>
@@ -22,13 +23,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using bench::Milestone;
+using bench::Print;
+using bench::StatusMb;
 
 struct Options {
     uint64_t points = 20000000;
@@ -69,24 +73,6 @@ bool Parse(int argc, char **argv, Options *o)
     if (o->opened <= 0)
         o->opened = o->sections;
     return o->points > 0 && o->sections > 0 && o->changes >= 0;
-}
-
-void Print(const std::string &name, double value)
-{
-    std::printf("%s=%.6g\n", name.c_str(), value);
-    std::fflush(stdout);
-}
-
-// A figure of /proc/self/status, in MB.
-double StatusMb(const char *key)
-{
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const size_t length = std::strlen(key);
-    while (std::getline(in, line))
-        if (line.compare(0, length, key) == 0 && line.size() > length && line[length] == ':')
-            return std::atof(line.c_str() + length + 1) / 1024.0;
-    return -1;
 }
 
 double ResidentMb() { return StatusMb("VmRSS"); }
@@ -171,11 +157,6 @@ bool OpenProject(wks_t *wks, const std::string &project)
     }
     wks_update_bounding_box(wks);
     return true;
-}
-
-bool Milestone(int step, int last)
-{
-    return step == last || step == 1 || step == 10 || step == 20 || step % 100 == 0;
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include "SceneManager.h"
 #include "canvas_test_app.h"
 #include "lasgen.h"
+#include "resident_memory.h"
 #include "velmo.h"
 
 #include <osgDB/Registry>
@@ -23,13 +24,10 @@
 #include <wx/image.h>
 
 #include <algorithm>
-#include <memory>
-
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,6 +37,10 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+using bench::Milestone;
+using bench::Print;
+using bench::StatusMb;
 
 struct Options {
     uint64_t points = 20000000;
@@ -65,32 +67,9 @@ bool Parse(int argc, char **argv, Options *o)
     return argc % 2 == 1 && o->points > 0 && o->sections > 0 && o->changes >= 0;
 }
 
-void Print(const std::string &name, double value)
-{
-    std::printf("%s=%.6g\n", name.c_str(), value);
-    std::fflush(stdout);
-}
-
-// A figure of /proc/self/status, in MB.
-double StatusMb(const char *key)
-{
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const size_t length = std::strlen(key);
-    while (std::getline(in, line))
-        if (line.compare(0, length, key) == 0 && line.size() > length && line[length] == ':')
-            return std::atof(line.c_str() + length + 1) / 1024.0;
-    return -1;
-}
-
 void PrintResident(const std::string &when)
 {
     Print("rss_mb_" + when, StatusMb("VmRSS"));
-}
-
-bool Milestone(int step, int last)
-{
-    return step == last || step == 1 || step == 10 || step == 20 || step % 100 == 0;
 }
 
 section_t *SectionAt(size_t index)

@@ -40,26 +40,9 @@ protected:
 
     bool attach_context()
     {
-        osg::ref_ptr<osg::GraphicsContext::Traits> traits = new osg::GraphicsContext::Traits;
-        traits->width = 128;
-        traits->height = 128;
-        traits->pbuffer = true;
-        traits->readDISPLAY();
-        traits->setUndefinedScreenDetailsToDefaultScreen();
-        osg::ref_ptr<osg::GraphicsContext> context = osg::GraphicsContext::createGraphicsContext(traits.get());
-        if (!context) {
-            traits->pbuffer = false;
-            traits->windowDecoration = false;
-            context = osg::GraphicsContext::createGraphicsContext(traits.get());
-        }
-        if (!context)
+        if (!attach_offscreen_context(viewer->getCamera(), 128))
             return false;
-        osg::Camera *camera = viewer->getCamera();
-        camera->setGraphicsContext(context.get());
-        camera->setViewport(0, 0, 128, 128);
-        camera->setProjectionMatrixAsPerspective(60, 1, 0.1, 10000);
-        camera->setDrawBuffer(GL_BACK);
-        camera->setReadBuffer(GL_BACK);
+        viewer->getCamera()->setProjectionMatrixAsPerspective(60, 1, 0.1, 10000);
         return true;
     }
 

@@ -79,28 +79,13 @@ protected:
     {
         SceneTest::SetUp();
         ASSERT_TRUE(HeldDisplay()) << ToolkitFailure();
-        osg::ref_ptr<osg::GraphicsContext::Traits> traits = new osg::GraphicsContext::Traits;
-        traits->width = traits->height = 64;
-        traits->pbuffer = true;
-        traits->readDISPLAY();
-        traits->setUndefinedScreenDetailsToDefaultScreen();
-        osg::ref_ptr<osg::GraphicsContext> context = osg::GraphicsContext::createGraphicsContext(traits.get());
-        if (!context) {
-            traits->pbuffer = false;
-            traits->windowDecoration = false;
-            context = osg::GraphicsContext::createGraphicsContext(traits.get());
-        }
-        ASSERT_TRUE(context) << "no OpenGL context on display " << getenv("DISPLAY");
         viewer = new osgViewer::Viewer;
         viewer->setThreadingModel(osgViewer::ViewerBase::SingleThreaded);
         osg::Camera *camera = viewer->getCamera();
-        camera->setGraphicsContext(context.get());
-        camera->setViewport(0, 0, 64, 64);
+        ASSERT_TRUE(attach_offscreen_context(camera, 64)) << "no OpenGL context on display " << getenv("DISPLAY");
         camera->setProjectionMatrixAsOrtho(-40, 40, -40, 40, -10, 10);
         camera->setViewMatrix(osg::Matrixd::identity());
         camera->setClearColor(osg::Vec4(0, 0, 0, 1));
-        camera->setDrawBuffer(GL_BACK);
-        camera->setReadBuffer(GL_BACK);
         camera->setFinalDrawCallback(capture.get());
         viewer->setSceneData(root.get());
         viewer->realize();

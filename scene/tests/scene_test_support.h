@@ -9,9 +9,11 @@
 #include "lasgen.h"
 #include "temp_dir.h"
 
+#include <osg/Camera>
 #include <osg/Geode>
 #include <osg/Geometry>
 #include <osg/LineWidth>
+#include <osg/GraphicsContext>
 #include <osg/Point>
 
 #include <gtest/gtest.h>
@@ -56,6 +58,31 @@ protected:
         return cloud;
     }
 };
+
+// A square off-screen GL context on the test's display (a window without
+// decoration where pbuffers are not offered) drawn into by the camera, with
+// the camera's viewport covering it; false when the display gives none.
+inline bool attach_offscreen_context(osg::Camera *camera, int side)
+{
+    osg::ref_ptr<osg::GraphicsContext::Traits> traits = new osg::GraphicsContext::Traits;
+    traits->width = traits->height = side;
+    traits->pbuffer = true;
+    traits->readDISPLAY();
+    traits->setUndefinedScreenDetailsToDefaultScreen();
+    osg::ref_ptr<osg::GraphicsContext> context = osg::GraphicsContext::createGraphicsContext(traits.get());
+    if (!context) {
+        traits->pbuffer = false;
+        traits->windowDecoration = false;
+        context = osg::GraphicsContext::createGraphicsContext(traits.get());
+    }
+    if (!context)
+        return false;
+    camera->setGraphicsContext(context.get());
+    camera->setViewport(0, 0, side, side);
+    camera->setDrawBuffer(GL_BACK);
+    camera->setReadBuffer(GL_BACK);
+    return true;
+}
 
 // Lets the registry find the tile reader plug-in in the build tree, as the
 // program finds it beside itself.

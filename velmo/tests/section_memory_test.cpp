@@ -8,7 +8,8 @@
 
 #include <malloc.h>
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#include <sanitizer/allocator_interface.h>
+// The sanitizers' own allocator keeps the count (their runtime defines it).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 #include <algorithm>
