@@ -122,13 +122,18 @@ void section_release(section_t *section, bool keep_points)
             __atomic_store_n(&section->points, empty, __ATOMIC_RELEASE);
         }
     }
-    for (Array *list : arrays) {
-        std::vector<void *> records;
-        collect_records(list, &records);
-        for (void *record : records)
-            free(record);
-        array_destroy(list);
+    for (Array *list : arrays)
+        free_point_records(list);
+}
+
+void free_point_records(Array *list)
+{
+    for (size_t i = 0; i < array_size(list); i++) {
+        void *item = nullptr;
+        if (array_get_at(list, i, &item) == CC_OK)
+            free(item);
     }
+    array_destroy(list);
 }
 
 } // namespace velmo

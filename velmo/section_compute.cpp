@@ -905,16 +905,6 @@ namespace velmo {
 
 namespace {
 
-void free_records(Array *list)
-{
-    for (size_t i = 0; i < array_size(list); i++) {
-        void *item = nullptr;
-        array_get_at(list, i, &item);
-        free(item);
-    }
-    array_destroy(list);
-}
-
 Array *point_records(const std::vector<velmo_point_t> &points)
 {
     Array *list = nullptr;
@@ -924,7 +914,7 @@ Array *point_records(const std::vector<velmo_point_t> &points)
         auto *record = static_cast<velmo_point_t *>(malloc(sizeof p));
         if (!record || array_add(list, record) != CC_OK) {
             free(record);
-            free_records(list);
+            free_point_records(list);
             return nullptr;
         }
         *record = p;
@@ -1001,7 +991,7 @@ bool compute_and_publish(wks_t *wks, section_t *section, velmo_progress_callback
             return false;
         std::lock_guard<std::mutex> guard(section->state->lock);
         if (section->state->revision != revision && attempt < 3) {
-            free_records(fresh);
+            free_point_records(fresh);
             continue;
         }
         Array *old = section->points;

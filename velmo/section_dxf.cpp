@@ -699,16 +699,6 @@ std::string read_design(const std::string &path, Chain *line)
     return "";
 }
 
-void free_records(Array *records)
-{
-    for (size_t i = 0; i < array_size(records); i++) {
-        void *item = nullptr;
-        if (array_get_at(records, i, &item) == CC_OK)
-            free(item);
-    }
-    array_destroy(records);
-}
-
 Array *red_line_records(section_t *section, const Chain &line)
 {
     Array *records = nullptr;
@@ -718,7 +708,7 @@ Array *red_line_records(section_t *section, const Chain &line)
         auto *record = static_cast<velmo_point_t *>(calloc(1, sizeof(velmo_point_t)));
         if (!record || array_add(records, record) != CC_OK) {
             free(record);
-            free_records(records);
+            free_point_records(records);
             return nullptr;
         }
         record->u = float(p.u);

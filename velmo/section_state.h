@@ -87,6 +87,8 @@ void section_retire_array(section_t *section, Array *old) noexcept;
 // Frees the section's retired arrays, and its points unless keep_points;
 // no other thread may be reading them.
 void section_release(section_t *section, bool keep_points);
+// Frees an array of point records and every record in it.
+void free_point_records(Array *list);
 
 class WorkerPool;
 
