@@ -2,11 +2,11 @@
 // new array is built where a released one lay.  Needs a display (a virtual
 // one will do).
 #include "canvas_test_app.h"
+#include "frame_capture.h"
 #include "scene_test_support.h"
 
 #include <osg/Geode>
 #include <osg/Geometry>
-#include <osg/Image>
 #include <osgViewer/Viewer>
 
 #include <cstddef>
@@ -33,26 +33,6 @@ alignas(std::max_align_t) unsigned char SlotArray<Base>::slot[512];
 
 using SlotVertices = SlotArray<osg::Vec3dArray>;
 using SlotColours = SlotArray<osg::Vec4Array>;
-
-// Copies each finished frame.
-struct FrameCapture : osg::Camera::DrawCallback {
-    osg::ref_ptr<osg::Image> image = new osg::Image;
-    void operator()(osg::RenderInfo &info) const override
-    {
-        const osg::Viewport *viewport = info.getCurrentCamera()->getViewport();
-        image->readPixels(int(viewport->x()), int(viewport->y()), int(viewport->width()), int(viewport->height()),
-                          GL_RGB, GL_UNSIGNED_BYTE);
-    }
-};
-
-int LitPixels(const osg::Image &image)
-{
-    int lit = 0;
-    const unsigned char *pixel = image.data();
-    for (int i = 0; i < image.s() * image.t(); ++i, pixel += 3)
-        lit += (pixel[0] | pixel[1] | pixel[2]) ? 1 : 0;
-    return lit;
-}
 
 // A square of points in front of the camera, in the arrays given (the
 // vertices are filled; colours, when given, are filled per vertex).
@@ -126,7 +106,7 @@ TEST_F(SceneViewerArrays, ANewArrayWhereAReleasedOneLayIsDrawnFromItsOwnPoints)
 
         root->addChild(c.points(20).get());
         viewer->frame();
-        EXPECT_GT(LitPixels(*capture->image), 100) << c.name << ": the new points are not drawn";
+        EXPECT_GT(CountPixels(*capture->image).lit, 100) << c.name << ": the new points are not drawn";
         root->removeChildren(0, root->getNumChildren());
         viewer->frame();
     }

@@ -10,6 +10,7 @@
 #include "OrthoManipulator.h"
 #include "SceneManager.h"
 #include "canvas_test_app.h"
+#include "frame_capture.h"
 #include "lasgen.h"
 #include "temp_dir.h"
 
@@ -30,40 +31,6 @@
 #include <string>
 
 namespace {
-
-// Copies the finished frame before the buffers are swapped.
-struct FrameCapture : osg::Camera::DrawCallback {
-    osg::ref_ptr<osg::Image> image = new osg::Image;
-    mutable int frames = 0;
-
-    void operator()(osg::RenderInfo &renderInfo) const override
-    {
-        const osg::Viewport *viewport = renderInfo.getCurrentCamera()->getViewport();
-        image->readPixels(int(viewport->x()), int(viewport->y()), int(viewport->width()),
-                          int(viewport->height()), GL_RGB, GL_UNSIGNED_BYTE);
-        ++frames;
-    }
-};
-
-struct PixelCounts {
-    int lit = 0;       // not background
-    int saturated = 0; // strongly coloured, as the height ramp is
-};
-
-PixelCounts CountPixels(const osg::Image &image)
-{
-    PixelCounts counts;
-    const unsigned char *pixel = image.data();
-    for (int i = 0; i < image.s() * image.t(); ++i, pixel += 3) {
-        const int high = std::max({pixel[0], pixel[1], pixel[2]});
-        const int low = std::min({pixel[0], pixel[1], pixel[2]});
-        if (high > 0)
-            ++counts.lit;
-        if (high - low > 200)
-            ++counts.saturated;
-    }
-    return counts;
-}
 
 int CountDifferentPixels(const osg::Image &a, const osg::Image &b)
 {
