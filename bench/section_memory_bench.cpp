@@ -14,8 +14,8 @@
 // as the program did before it had one.  --only runs one of the two parts.
 // The corridor and project are kept in PATH for the next run of the same
 // size.
-#include "lasgen.h"
 #include "resident_memory.h"
+#include "section_corridor_project.h"
 #include "velmo.h"
 
 #include <algorithm>
@@ -85,13 +85,6 @@ void PrintResident(const std::string &when)
     Print("rss_anon_mb_" + when, StatusMb("RssAnon"));
 }
 
-section_t *SectionAt(Array *list, size_t index)
-{
-    void *item = nullptr;
-    array_get_at(list, index, &item);
-    return static_cast<section_t *>(item);
-}
-
 // What the section view does with new points: it copies them.
 size_t CopyForTheView(const section_t *section, std::vector<velmo_point_t> *view)
 {
@@ -102,48 +95,6 @@ size_t CopyForTheView(const section_t *section, std::vector<velmo_point_t> *view
         view->push_back(*static_cast<const velmo_point_t *>(item));
     }
     return view->size();
-}
-
-// The corridor, its road and a project with the sections, computed and
-// saved as the program saves new sections.
-bool MakeProject(const Options &o, const std::string &project)
-{
-    lasgen::CorridorSpec spec;
-    spec.points = o.points;
-    const std::string las = o.dir + "/corridor.las", pm = o.dir + "/centre.pm";
-    std::string error;
-    if (!lasgen::write_corridor(spec, las, &error)) {
-        std::fprintf(stderr, "section_memory_bench: %s\n", error.c_str());
-        return false;
-    }
-    road_t road;
-    road_init(&road);
-    lasgen::build_alignment(spec, &road);
-    const bool written = road_export_haidi(&road, pm.c_str()) == 0;
-    road_final(&road);
-    auto *wks = static_cast<wks_t *>(malloc(96));
-    wks_init(wks);
-    wks_road_t *centre = nullptr;
-    bool made = written && wks_create_project(wks, 0, project.c_str()) && wks_import_velmo(wks, las.c_str(), nullptr) &&
-                (centre = wks_import_road(wks, pm.c_str(), 0)) && wks_export_project(wks);
-    if (made) {
-        std::vector<double> rows;
-        for (int i = 0; i < o.sections; ++i)
-            rows.insert(rows.end(), {spec.start_chainage + spec.length * (i + 0.5) / o.sections, 0.0});
-        made = wks_generate_road_latitude_sections(wks, centre, o.sections, rows.data(), 1.0, 40.0) == o.sections;
-        std::vector<section_t *> block;
-        for (size_t i = 0; made && i < array_size(wks->latitude_sections); ++i) {
-            block.push_back(SectionAt(wks->latitude_sections, i));
-            if (block.size() == size_t(WKS_EXPORT_BLOCK) || i + 1 == array_size(wks->latitude_sections)) {
-                wks_export_sections(wks, block.data(), int(block.size()));
-                block.clear();
-            }
-        }
-    }
-    wks_destroy(wks);
-    if (!made)
-        std::fprintf(stderr, "section_memory_bench: cannot make the project in %s\n", o.dir.c_str());
-    return made;
 }
 
 bool OpenProject(wks_t *wks, const std::string &project)
@@ -172,8 +123,11 @@ int main(int argc, char **argv)
     fs::create_directories(o.dir);
     const std::string project =
         o.dir + "/sections-" + std::to_string(o.points) + "-" + std::to_string(o.sections) + ".qpj";
-    if (!fs::exists(project) && !MakeProject(o, project))
+    std::string error;
+    if (!fs::exists(project) && !bench::MakeSectionProject(o.dir, o.points, o.sections, project, &error)) {
+        std::fprintf(stderr, "section_memory_bench: %s\n", error.c_str());
         return 1;
+    }
 
     Print("points", double(o.points));
     Print("sections", o.sections);
@@ -188,7 +142,7 @@ int main(int argc, char **argv)
     std::vector<velmo_point_t> view;
 
     // A surveyor trying thicknesses on one section: 1 m and 2 m in turn.
-    section_t *shown = SectionAt(wks->latitude_sections, size_t(o.sections) / 2);
+    section_t *shown = bench::LatitudeSection(wks, size_t(o.sections) / 2);
     wks_cal_section(wks, shown, nullptr);
     Print("section_points_1m", double(CopyForTheView(shown, &view)));
     PrintResident("section_shown");
@@ -208,7 +162,7 @@ int main(int argc, char **argv)
     // Every section opened in turn, as the tree or a double click does.
     size_t most = 0;
     for (int opened = 1; o.opening && opened <= o.opened; ++opened) {
-        shown = SectionAt(wks->latitude_sections, size_t(opened - 1) % size_t(o.sections));
+        shown = bench::LatitudeSection(wks, size_t(opened - 1) % size_t(o.sections));
         wks_cal_section(wks, shown, nullptr);
         most = std::max(most, CopyForTheView(shown, &view));
         if (!o.keep)

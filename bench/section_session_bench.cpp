@@ -15,8 +15,8 @@
 #include "RibbonClick.h"
 #include "SceneManager.h"
 #include "canvas_test_app.h"
-#include "lasgen.h"
 #include "resident_memory.h"
+#include "section_corridor_project.h"
 #include "velmo.h"
 
 #include <osgDB/Registry>
@@ -72,13 +72,6 @@ void PrintResident(const std::string &when)
     Print("rss_mb_" + when, StatusMb("VmRSS"));
 }
 
-section_t *SectionAt(size_t index)
-{
-    void *item = nullptr;
-    array_get_at(g_workspace->latitude_sections, index, &item);
-    return static_cast<section_t *>(item);
-}
-
 // The corridor, its road and a project holding the sections, computed and
 // saved; made in a child process so that the import's memory is not the
 // program's.
@@ -92,36 +85,10 @@ bool MakeProject(const Options &o, const std::string &project)
         int status = 0;
         return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
-    lasgen::CorridorSpec spec;
-    spec.points = o.points;
-    const std::string las = o.dir + "/corridor.las", pm = o.dir + "/centre.pm";
     std::string error;
-    if (!lasgen::write_corridor(spec, las, &error)) {
+    const bool made = bench::MakeSectionProject(o.dir, o.points, o.sections, project, &error);
+    if (!made)
         std::fprintf(stderr, "section_session_bench: %s\n", error.c_str());
-        _exit(1);
-    }
-    road_t centre;
-    road_init(&centre);
-    lasgen::build_alignment(spec, &centre);
-    road_export_haidi(&centre, pm.c_str());
-    road_final(&centre);
-    auto *wks = static_cast<wks_t *>(malloc(96));
-    wks_init(wks);
-    wks_road_t *road = nullptr;
-    std::vector<double> rows;
-    for (int i = 0; i < o.sections; ++i)
-        rows.insert(rows.end(), {spec.start_chainage + spec.length * (i + 0.5) / o.sections, 0.0});
-    bool made = wks_create_project(wks, 0, project.c_str()) && wks_import_velmo(wks, las.c_str(), nullptr) &&
-                (road = wks_import_road(wks, pm.c_str(), 0)) && wks_export_project(wks) &&
-                wks_generate_road_latitude_sections(wks, road, o.sections, rows.data(), 1.0, 40.0) == o.sections;
-    std::vector<section_t *> all;
-    for (size_t i = 0; made && i < array_size(wks->latitude_sections); ++i) {
-        void *item = nullptr;
-        array_get_at(wks->latitude_sections, i, &item);
-        all.push_back(static_cast<section_t *>(item));
-    }
-    made = made && wks_export_sections(wks, all.data(), int(all.size())) == o.sections;
-    wks_destroy(wks);
     _exit(made ? 0 : 1);
 }
 
@@ -190,7 +157,7 @@ int main(int argc, char **argv)
     Print("sections", o.sections);
     PrintResident("project_shown");
 
-    section_t *shown = SectionAt(size_t(o.sections) / 2);
+    section_t *shown = bench::LatitudeSection(g_workspace, size_t(o.sections) / 2);
     frame->SetCurrentSection(shown);
     Settle(frame);
     Print("section_points", double(array_size(shown->points)));
@@ -204,7 +171,7 @@ int main(int argc, char **argv)
 
     size_t most = 0;
     for (int opened = 1; opened <= o.sections; ++opened) {
-        shown = SectionAt(size_t(opened - 1));
+        shown = bench::LatitudeSection(g_workspace, size_t(opened - 1));
         frame->SetCurrentSection(shown);
         Settle(frame);
         most = std::max(most, size_t(array_size(shown->points)));
